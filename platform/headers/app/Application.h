@@ -1,0 +1,46 @@
+#ifndef _APPLICATION_H
+#define _APPLICATION_H
+
+#include <Looper.h>
+
+#include <string>
+
+class BWindow;
+
+// The application object. Run() runs its loop on the calling thread until the application
+// quits. Entry references handed over at launch arrive as one B_REFS_RECEIVED once the loop
+// runs; other command-line arguments as one B_ARGV_RECEIVED.
+class BApplication : public BLooper {
+public:
+	explicit BApplication(const char* signature);
+	BApplication(const char* signature, status_t* error);
+	virtual ~BApplication();
+
+	status_t InitCheck() const;
+	const char* Signature() const;
+
+	virtual thread_id Run();
+	virtual void Quit();
+	virtual bool QuitRequested();
+	virtual void ReadyToRun();
+	virtual void ArgvReceived(int32 argc, char** argv);
+	virtual void RefsReceived(BMessage* message);
+	virtual void AboutRequested();
+	virtual void MessageReceived(BMessage* message);
+	virtual void DispatchMessage(BMessage* message, BHandler* handler);
+
+	int32 CountWindows() const;
+	BWindow* WindowAt(int32 index) const;
+
+private:
+	void InitApplication(const char* signature, status_t* error);
+	void QuitAllWindows();
+	void DeliverLaunchMessages();
+
+	std::string fSignature;
+	status_t fInitStatus;
+};
+
+extern BApplication* be_app;
+
+#endif

@@ -1,0 +1,88 @@
+#ifndef _LOOPER_H
+#define _LOOPER_H
+
+#include <Handler.h>
+#include <Locker.h>
+#include <OS.h>
+
+#include <memory>
+#include <vector>
+
+class BMessage;
+
+namespace BPrivate {
+class LooperQueue;
+}
+
+#define B_LOOPER_PORT_DEFAULT_CAPACITY 200
+
+// A thread with a message queue and a recursive lock. Run() starts the thread; every message
+// is handled on it with the looper locked.
+class BLooper : public BHandler {
+public:
+	explicit BLooper(const char* name = NULL, int32 priority = 10,
+		int32 portCapacity = B_LOOPER_PORT_DEFAULT_CAPACITY);
+	virtual ~BLooper();
+
+	// Queues the message (a copy) for the handler (NULL: the looper itself) and returns at
+	// once.
+	status_t PostMessage(uint32 command);
+	status_t PostMessage(BMessage* message);
+	status_t PostMessage(uint32 command, BHandler* handler, BHandler* replyTo = NULL);
+	status_t PostMessage(BMessage* message, BHandler* handler, BHandler* replyTo = NULL);
+
+	virtual void DispatchMessage(BMessage* message, BHandler* handler);
+	virtual void MessageReceived(BMessage* message);
+	BMessage* CurrentMessage() const;
+	BMessage* DetachCurrentMessage();
+
+	void AddHandler(BHandler* handler);
+	bool RemoveHandler(BHandler* handler);
+	int32 CountHandlers() const;
+	BHandler* HandlerAt(int32 index) const;
+	BHandler* PreferredHandler() const;
+	void SetPreferredHandler(BHandler* handler);
+
+	virtual thread_id Run();
+	// From the looper's thread: ends the loop and deletes the looper. From another thread,
+	// with the looper locked: the same, and waits until the thread has ended.
+	virtual void Quit();
+	virtual bool QuitRequested();
+
+	bool Lock();
+	void Unlock();
+	bool IsLocked() const;
+	status_t LockWithTimeout(bigtime_t timeout);
+	thread_id Thread() const;
+	thread_id LockingThread() const;
+	int32 CountLocks() const;
+
+	static BLooper* LooperForThread(thread_id thread);
+
+protected:
+	// For BApplication: runs the loop on the calling thread until Quit().
+	void RunLoopOnCallingThread();
+	// Takes the next message, waiting at most timeout microseconds; NULL when none came.
+	BMessage* NextQueuedMessage(bigtime_t timeout);
+	bool IsQuitting() const;
+
+private:
+	friend class BPrivate::LooperQueue;
+	BLooper(const BLooper&) = delete;
+	BLooper& operator=(const BLooper&) = delete;
+
+	void Loop();
+	void StartThread();
+
+	BLocker fLocker;
+	std::unique_ptr<BPrivate::LooperQueue> fQueue;
+	std::vector<BHandler*> fHandlers;
+	BHandler* fPreferred;
+	BMessage* fCurrentMessage;
+	thread_id fThread;
+	bool fRunCalled;
+	bool fQuitting;
+	bool fOwnThread;
+};
+
+#endif

@@ -1,0 +1,79 @@
+#ifndef _ENTRY_H
+#define _ENTRY_H
+
+#include <StorageDefs.h>
+
+#include <string>
+
+class BDirectory;
+class BPath;
+
+// A reference to an entry: (device, directory inode, name). This platform also keeps the
+// directory's path so the entry can be reopened; every open checks that the path still names
+// that device and inode, so a stale or unset reference fails every open.
+struct entry_ref {
+	entry_ref();
+	entry_ref(dev_t device, ino_t directory, const char* name);
+	entry_ref(const entry_ref& other);
+	~entry_ref();
+
+	status_t set_name(const char* name);
+
+	bool operator==(const entry_ref& other) const;
+	bool operator!=(const entry_ref& other) const { return !(*this == other); }
+	entry_ref& operator=(const entry_ref& other);
+
+	dev_t device;
+	ino_t directory;
+	char* name;
+
+	// Platform: the path of the directory, as seen when the reference was made ("" unset).
+	std::string directory_path;
+};
+
+status_t get_ref_for_path(const char* path, entry_ref* ref);
+
+// An entry in the file system, named by its directory and name; not followed through a
+// symbolic link unless asked.
+class BEntry {
+public:
+	BEntry();
+	BEntry(const char* path, bool traverse = false);
+	BEntry(const entry_ref* ref, bool traverse = false);
+	BEntry(const BDirectory* dir, const char* path, bool traverse = false);
+	BEntry(const BEntry& other);
+	virtual ~BEntry();
+
+	status_t InitCheck() const;
+	bool Exists() const;
+
+	status_t SetTo(const char* path, bool traverse = false);
+	status_t SetTo(const entry_ref* ref, bool traverse = false);
+	status_t SetTo(const BDirectory* dir, const char* path, bool traverse = false);
+	void Unset();
+
+	status_t GetRef(entry_ref* ref) const;
+	status_t GetPath(BPath* path) const;
+	// The entry's folder; parent may be this entry itself.
+	status_t GetParent(BEntry* parent) const;
+	status_t GetParent(BDirectory* dir) const;
+	status_t GetName(char* buffer) const;
+	const char* Name() const;
+
+	bool IsFile() const;
+	bool IsDirectory() const;
+	bool IsSymLink() const;
+
+	BEntry& operator=(const BEntry& other);
+	bool operator==(const BEntry& other) const;
+	bool operator!=(const BEntry& other) const { return !(*this == other); }
+
+private:
+	friend class BNode;
+	friend class BDirectory;
+
+	entry_ref fRef;
+	status_t fStatus;
+};
+
+#endif

@@ -1,0 +1,11 @@
+#ifndef _MIME_H
+#define _MIME_H
+
+#include <SupportDefs.h>
+
+enum icon_size {
+	B_LARGE_ICON = 32,
+	B_MINI_ICON = 16
+};
+
+#endif

@@ -1,0 +1,59 @@
+#ifndef _NODE_H
+#define _NODE_H
+
+#include <StorageDefs.h>
+#include <fs_attr.h>
+
+class BDirectory;
+class BEntry;
+struct entry_ref;
+
+// A file, folder or link, open for its attributes. Attributes are stored as Linux extended
+// attributes: NAME of type T is "user.NAME", whose value is T (4 bytes, most significant
+// first) followed by the data.
+class BNode {
+public:
+	BNode();
+	BNode(const entry_ref* ref);
+	BNode(const BEntry* entry);
+	BNode(const char* path);
+	BNode(const BNode& other);
+	virtual ~BNode();
+
+	status_t InitCheck() const;
+	status_t SetTo(const entry_ref* ref);
+	status_t SetTo(const BEntry* entry);
+	status_t SetTo(const char* path);
+	void Unset();
+
+	// Write replaces the whole attribute (offset must be 0); it returns the bytes written or
+	// an error.
+	ssize_t WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
+		size_t length);
+	// Read copies at most length bytes from offset; an attribute of another type is
+	// B_BAD_TYPE unless type is B_ANY_TYPE.
+	ssize_t ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
+		size_t length) const;
+	status_t RemoveAttr(const char* name);
+	status_t GetAttrInfo(const char* name, attr_info* info) const;
+	status_t GetNextAttrName(char* buffer);
+	status_t RewindAttrs();
+
+	BNode& operator=(const BNode& other);
+	bool operator==(const BNode& other) const;
+	bool operator!=(const BNode& other) const { return !(*this == other); }
+
+	// Platform: the open descriptor (O_PATH), or -1.
+	int Descriptor() const { return fFd; }
+
+private:
+	status_t OpenPath(const char* path, dev_t device, ino_t inode, bool checkIdentity);
+
+	int fFd;
+	status_t fStatus;
+	dev_t fDevice;
+	ino_t fInode;
+	void* fAttrCursor;
+};
+
+#endif

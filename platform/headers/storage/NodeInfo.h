@@ -1,0 +1,39 @@
+#ifndef _NODE_INFO_H
+#define _NODE_INFO_H
+
+#include <Mime.h>
+#include <Node.h>
+
+class BBitmap;
+
+// The file type and icons of a node.
+class BNodeInfo {
+public:
+	BNodeInfo();
+	BNodeInfo(BNode* node);
+	virtual ~BNodeInfo();
+
+	status_t InitCheck() const;
+	virtual status_t SetTo(BNode* node);
+
+	virtual status_t GetType(char* type) const;
+	virtual status_t SetType(const char* type);
+
+	// The node's own icon of that size; fails when it has no valid one.
+	virtual status_t GetIcon(BBitmap* icon, icon_size which = B_LARGE_ICON) const;
+	// Stores the node's own icon of that size, or removes it when icon is NULL (removing an
+	// icon the node does not have succeeds).
+	virtual status_t SetIcon(const BBitmap* icon, icon_size which = B_LARGE_ICON);
+
+	// The icon the file manager shows: the own icon, else the icon of the node's type.
+	status_t GetTrackerIcon(BBitmap* icon, icon_size which = B_LARGE_ICON) const;
+
+private:
+	BNodeInfo(const BNodeInfo&) = delete;
+	BNodeInfo& operator=(const BNodeInfo&) = delete;
+
+	BNode* fNode;
+	status_t fStatus;
+};
+
+#endif

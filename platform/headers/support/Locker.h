@@ -1,0 +1,32 @@
+#ifndef _LOCKER_H
+#define _LOCKER_H
+
+#include <SupportDefs.h>
+
+#include <atomic>
+#include <mutex>
+
+// A recursive lock that knows its holder, like the kit's.
+class BLocker {
+public:
+	BLocker();
+	explicit BLocker(const char* name);
+	virtual ~BLocker();
+
+	bool Lock();
+	status_t LockWithTimeout(bigtime_t timeout);
+	void Unlock();
+	bool IsLocked() const;  // by the calling thread
+	thread_id LockingThread() const;
+	int32 CountLocks() const;
+
+private:
+	BLocker(const BLocker&) = delete;
+	BLocker& operator=(const BLocker&) = delete;
+
+	std::recursive_timed_mutex fMutex;
+	std::atomic<thread_id> fOwner;
+	int32 fCount;
+};
+
+#endif

@@ -1,0 +1,56 @@
+#ifndef PLATFORM_HOST_H
+#define PLATFORM_HOST_H
+
+#include <Rect.h>
+#include <SupportDefs.h>
+
+class BLooper;
+
+namespace platform {
+
+typedef int32 host_window_id;
+
+struct HostWindowSpec {
+	BRect frame;        // the content area in screen coordinates (edges included)
+	const char* title;
+	uint32 look;        // window_look
+	uint32 feel;        // window_feel
+	uint32 flags;       // window flags
+};
+
+// The one narrow interface between the kits and a window system. Every call may come from
+// any thread; the host serialises them onto its own display thread. The host talks back only
+// by posting messages (see HostMessages.h) into the looper given at CreateWindow; after
+// CloseWindow returns, it posts nothing more for that window.
+class Host {
+public:
+	virtual ~Host() {}
+
+	// Connects to the window system (once; later calls return the first result). On failure
+	// the caller prints one line and exits non-zero.
+	virtual status_t Init() = 0;
+	virtual void Shutdown() = 0;
+	// A one-line reason for the last failure of Init, for the user.
+	virtual const char* LastError() const = 0;
+
+	virtual status_t CreateWindow(const HostWindowSpec& spec, BLooper* target,
+		host_window_id* id) = 0;
+	virtual void SetTitle(host_window_id id, const char* title) = 0;
+	virtual void ShowWindow(host_window_id id) = 0;
+	virtual void HideWindow(host_window_id id) = 0;
+	// Copies the changed part of the window's back buffer (0xAARRGGBB words, width * height,
+	// rows from the top) to the screen.
+	virtual void PresentPixels(host_window_id id, const uint32* pixels, int32 width,
+		int32 height, BRect dirty) = 0;
+	virtual void CloseWindow(host_window_id id) = 0;
+	// The live pointer state in the window's coordinates, also outside the window while a
+	// button is held. false when the host cannot tell.
+	virtual bool GetPointer(host_window_id id, BPoint* where, uint32* buttons) = 0;
+};
+
+// The host this executable was built with.
+Host& TheHost();
+
+}  // namespace platform
+
+#endif

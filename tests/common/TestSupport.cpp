@@ -1,0 +1,193 @@
+#include "TestSupport.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace testing_support {
+
+namespace {
+
+std::string ScratchRoot()
+{
+#ifdef VELLUMARK_BINARY_DIR
+	std::string root = std::string(VELLUMARK_BINARY_DIR) + "/test-scratch";
+#else
+	std::string root = "/tmp/vellumark-test-scratch";
+#endif
+	std::filesystem::create_directories(root);
+	return root;
+}
+
+int CountEntries(const char* folder)
+{
+	DIR* dir = opendir(folder);
+	if (dir == NULL)
+		return -1;
+	int count = 0;
+	while (struct dirent* entry = readdir(dir)) {
+		if (entry->d_name[0] != '.')
+			count++;
+	}
+	closedir(dir);
+	return count;
+}
+
+}  // namespace
+
+TempDir::TempDir()
+{
+	std::string pattern = ScratchRoot() + "/t-XXXXXX";
+	std::vector<char> buffer(pattern.begin(), pattern.end());
+	buffer.push_back('\0');
+	if (mkdtemp(buffer.data()) == NULL)
+		ADD_FAILURE() << "cannot make a scratch folder under " << pattern;
+	fPath = buffer.data();
+	chmod(fPath.c_str(), 0777);
+}
+
+TempDir::~TempDir()
+{
+	std::error_code ignored;
+	std::filesystem::remove_all(fPath, ignored);
+}
+
+std::string TempDir::Make(const std::string& relative, bool directory) const
+{
+	std::string path = Join(relative);
+	std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+	if (directory)
+		std::filesystem::create_directories(path);
+	else
+		std::ofstream(path) << "x";
+	return path;
+}
+
+bool SupportsUserXattrs(const std::string& folder)
+{
+	std::string probe = folder + "/.xattr-probe";
+	{
+		std::ofstream out(probe);
+	}
+	bool ok = setxattr(probe.c_str(), "user.probe", "1", 1, 0) == 0;
+	unlink(probe.c_str());
+	return ok;
+}
+
+bool GetXattr(const std::string& path, const std::string& name, std::vector<uint8_t>* value)
+{
+	ssize_t size = lgetxattr(path.c_str(), name.c_str(), NULL, 0);
+	if (size < 0)
+		return false;
+	value->resize(size);
+	size = lgetxattr(path.c_str(), name.c_str(), value->data(), value->size());
+	if (size < 0)
+		return false;
+	value->resize(size);
+	return true;
+}
+
+bool SetXattr(const std::string& path, const std::string& name,
+	const std::vector<uint8_t>& value)
+{
+	return lsetxattr(path.c_str(), name.c_str(), value.data(), value.size(), 0) == 0;
+}
+
+bool HasXattr(const std::string& path, const std::string& name)
+{
+	return lgetxattr(path.c_str(), name.c_str(), NULL, 0) >= 0;
+}
+
+StdoutCapture::StdoutCapture()
+	:
+	fSaved(-1),
+	fDone(false)
+{
+	fflush(stdout);
+	char name[] = "/tmp/vellumark-stdout-XXXXXX";
+	int fd = mkstemp(name);
+	fFile = name;
+	fSaved = dup(STDOUT_FILENO);
+	dup2(fd, STDOUT_FILENO);
+	close(fd);
+}
+
+StdoutCapture::~StdoutCapture()
+{
+	Finish();
+}
+
+std::string StdoutCapture::Finish()
+{
+	if (fDone)
+		return std::string();
+	fDone = true;
+	fflush(stdout);
+	dup2(fSaved, STDOUT_FILENO);
+	close(fSaved);
+	std::ifstream in(fFile);
+	std::stringstream text;
+	text << in.rdbuf();
+	unlink(fFile.c_str());
+	return text.str();
+}
+
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout)
+{
+	auto end = std::chrono::steady_clock::now() + timeout;
+	while (!pred()) {
+		if (std::chrono::steady_clock::now() > end)
+			return false;
+		std::this_thread::sleep_for(std::chrono::milliseconds(2));
+	}
+	return true;
+}
+
+int CountThreads()
+{
+	return CountEntries("/proc/self/task");
+}
+
+int CountDescriptors()
+{
+	return CountEntries("/proc/self/fd");
+}
+
+int RunUnprivileged(const std::function<int()>& fn)
+{
+	fflush(stdout);
+	fflush(stderr);
+	pid_t pid = fork();
+	if (pid < 0)
+		return -1;
+	if (pid == 0) {
+		if (geteuid() == 0) {
+			struct passwd* nobody = getpwnam("nobody");
+			uid_t uid = nobody != NULL ? nobody->pw_uid : 65534;
+			gid_t gid = nobody != NULL ? nobody->pw_gid : 65534;
+			if (setgroups(0, NULL) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+				_exit(254);
+		}
+		int status = fn();
+		fflush(stdout);
+		_exit(status & 0xff);
+	}
+	int status = 0;
+	if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+		return -1;
+	return WEXITSTATUS(status);
+}
+
+}  // namespace testing_support

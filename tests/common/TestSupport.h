@@ -1,0 +1,71 @@
+#ifndef TEST_SUPPORT_H
+#define TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh folder under the build's scratch area (on the same file system as the build,
+// which stores extended attributes), removed with its contents on destruction.
+class TempDir {
+public:
+	TempDir();
+	~TempDir();
+	const std::string& Path() const { return fPath; }
+	std::string Make(const std::string& relative, bool directory = false) const;
+	std::string Join(const std::string& relative) const { return fPath + "/" + relative; }
+
+private:
+	std::string fPath;
+};
+
+// Whether the folder's file system keeps user extended attributes.
+bool SupportsUserXattrs(const std::string& folder);
+
+// Raw extended attribute access, bypassing the kits.
+bool GetXattr(const std::string& path, const std::string& name, std::vector<uint8_t>* value);
+bool SetXattr(const std::string& path, const std::string& name,
+	const std::vector<uint8_t>& value);
+bool HasXattr(const std::string& path, const std::string& name);
+
+// Collects what the calling process writes to standard output while it lives.
+class StdoutCapture {
+public:
+	StdoutCapture();
+	~StdoutCapture();
+	std::string Finish();  // stops capturing and returns the text
+
+private:
+	int fSaved;
+	std::string fFile;
+	bool fDone;
+};
+
+// Waits until pred() holds, polling; false on timeout.
+bool WaitUntil(const std::function<bool()>& pred,
+	std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// Threads of this process, counted from /proc.
+int CountThreads();
+// Open descriptors of this process.
+int CountDescriptors();
+
+// Runs fn in a forked child that first drops root privileges (to nobody), and returns its
+// exit status (0..255), or -1 if the child could not run.
+int RunUnprivileged(const std::function<int()>& fn);
+
+}  // namespace testing_support
+
+#define SKIP_WITHOUT_XATTRS(folder)                                                  \
+	do {                                                                           \
+		if (!testing_support::SupportsUserXattrs(folder))                          \
+			GTEST_SKIP() << "the file system of " << (folder)                      \
+						 << " stores no user extended attributes";                 \
+	} while (0)
+
+#endif
