@@ -1,0 +1,56 @@
+#ifndef PLATFORM_GTK_DISPLAY_THREAD_H
+#define PLATFORM_GTK_DISPLAY_THREAD_H
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+typedef struct _GMainLoop GMainLoop;
+typedef struct _GSource GSource;
+
+namespace platform {
+
+// The one thread that talks to GTK. It initialises GTK, runs the main loop, and runs calls
+// that other threads queue for it, in the order they were queued.
+class GtkDisplayThread {
+public:
+	GtkDisplayThread();
+	~GtkDisplayThread();
+
+	// Starts the thread; on it, runs prepare, initialises GTK and then runs setup. Returns
+	// false (and ends the thread) when GTK cannot open its display.
+	bool Start(std::function<void()> prepare, std::function<void()> setup);
+	// Runs teardown on the thread, ends the loop and joins the thread. Calls queued before it
+	// still run (after teardown), so that every waiting caller returns.
+	void Stop(std::function<void()> teardown);
+
+	// Queues a call and returns at once; false when the thread is not running.
+	bool Post(std::function<void()> call);
+	// Runs a call on the thread and waits for it; false when the thread is not running.
+	bool Call(const std::function<void()>& call);
+
+	bool IsDisplayThread() const;
+
+private:
+	void Main(std::function<void()> prepare, std::function<void()> setup);
+	static int DrainQueue(void* self);
+	void RunQueuedCalls();
+
+	std::thread fThread;
+	std::thread::id fThreadId;
+	GMainLoop* fLoop;
+
+	std::mutex fLock;
+	std::condition_variable fStarted;
+	std::deque<std::function<void()>> fQueue;
+	GSource* fDrainSource;  // the pending wake-up, while calls wait in the queue
+	bool fAccepting;
+	bool fStartDone;
+	bool fStartResult;
+};
+
+}  // namespace platform
+
+#endif

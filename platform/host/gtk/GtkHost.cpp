@@ -1,0 +1,233 @@
+#include "GtkHost.h"
+
+#include <errno.h>
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+#endif
+
+#include "GtkHostWindow.h"
+
+namespace platform {
+
+namespace {
+
+// Written once before the display thread can fail, so the handlers need no allocation.
+char gLostDisplayLine[256];
+size_t gLostDisplayLineLength = 0;
+
+[[noreturn]] void ReportLostDisplay()
+{
+	ssize_t written = write(STDERR_FILENO, gLostDisplayLine, gLostDisplayLineLength);
+	(void)written;
+	_exit(1);
+}
+
+#ifdef GDK_WINDOWING_X11
+int OnXIOError(Display*)
+{
+	ReportLostDisplay();
+}
+#endif
+
+void OnDisplayClosed(GdkDisplay*, gboolean isError, gpointer)
+{
+	if (isError)
+		ReportLostDisplay();
+}
+
+}  // namespace
+
+GtkHost::GtkHost()
+	:
+	fInitDone(false),
+	fInitStatus(B_NO_INIT),
+	fNextId(1)
+{
+}
+
+GtkHost::~GtkHost()
+{
+	Shutdown();
+}
+
+status_t GtkHost::Init()
+{
+	std::lock_guard<std::mutex> lock(fInitLock);
+	if (fInitDone)
+		return fInitStatus;
+	fInitDone = true;
+
+	snprintf(gLostDisplayLine, sizeof(gLostDisplayLine),
+		"%s: lost the connection to the display\n", program_invocation_short_name);
+	gLostDisplayLineLength = strlen(gLostDisplayLine);
+
+	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); });
+	if (opened) {
+		fInitStatus = B_OK;
+		fLastError.clear();
+	} else {
+		fInitStatus = B_ERROR;
+		std::string name = DisplayName();
+		fLastError = name.empty() ? "no display is set (DISPLAY is empty)"
+			: "no display answers at '" + name + "'";
+	}
+	return fInitStatus;
+}
+
+void GtkHost::Shutdown()
+{
+	fDisplay.Stop([this] { fWindows.clear(); });
+}
+
+const char* GtkHost::LastError() const
+{
+	return fLastError.c_str();
+}
+
+status_t GtkHost::CreateWindow(const HostWindowSpec& spec, BLooper* target,
+	host_window_id* id)
+{
+	if (target == NULL || id == NULL)
+		return B_BAD_VALUE;
+	status_t status = Init();
+	if (status != B_OK)
+		return status;
+
+	host_window_id newId = fNextId++;
+	bool created = fDisplay.Call([&] {
+		fWindows[newId] = std::make_unique<GtkHostWindow>(spec, target);
+	});
+	if (!created)
+		return B_ERROR;
+	*id = newId;
+	return B_OK;
+}
+
+void GtkHost::SetTitle(host_window_id id, const char* title)
+{
+	std::string copy = title != NULL ? title : "";
+	fDisplay.Post([this, id, copy] {
+		if (GtkHostWindow* window = WindowFor(id))
+			window->SetTitle(copy.c_str());
+	});
+}
+
+void GtkHost::ShowWindow(host_window_id id)
+{
+	fDisplay.Post([this, id] {
+		if (GtkHostWindow* window = WindowFor(id))
+			window->Show();
+	});
+}
+
+void GtkHost::HideWindow(host_window_id id)
+{
+	fDisplay.Post([this, id] {
+		if (GtkHostWindow* window = WindowFor(id))
+			window->Hide();
+	});
+}
+
+void GtkHost::PresentPixels(host_window_id id, const uint32* pixels, int32 width,
+	int32 height, BRect dirty)
+{
+	if (pixels == NULL || width <= 0 || height <= 0)
+		return;
+	// The buffer belongs to the window's thread: copy the changed part out now.
+	int32 left = 0;
+	int32 top = 0;
+	int32 right = width - 1;
+	int32 bottom = height - 1;
+	if (dirty.IsValid()) {
+		left = MAX(left, (int32)floorf(dirty.left));
+		top = MAX(top, (int32)floorf(dirty.top));
+		right = MIN(right, (int32)ceilf(dirty.right));
+		bottom = MIN(bottom, (int32)ceilf(dirty.bottom));
+	}
+	if (left > right || top > bottom)
+		return;
+
+	auto patch = std::make_shared<GtkPixelPatch>();
+	patch->left = left;
+	patch->top = top;
+	patch->width = right - left + 1;
+	patch->height = bottom - top + 1;
+	patch->pixels.resize((size_t)patch->width * patch->height);
+	for (int32 y = 0; y < patch->height; y++) {
+		memcpy(&patch->pixels[(size_t)y * patch->width],
+			pixels + (size_t)(top + y) * width + left, (size_t)patch->width * 4);
+	}
+	fDisplay.Post([this, id, patch] {
+		if (GtkHostWindow* window = WindowFor(id))
+			window->Present(*patch);
+	});
+}
+
+void GtkHost::CloseWindow(host_window_id id)
+{
+	// Waits, so that the looper gets nothing more once this returns. If the display thread
+	// has stopped, its windows went with it.
+	fDisplay.Call([this, id] { fWindows.erase(id); });
+}
+
+bool GtkHost::GetPointer(host_window_id id, BPoint* where, uint32* buttons)
+{
+	if (where == NULL || buttons == NULL)
+		return false;
+	bool known = false;
+	fDisplay.Call([&] {
+		if (GtkHostWindow* window = WindowFor(id))
+			known = window->QueryPointer(where, buttons);
+	});
+	return known;
+}
+
+void GtkHost::PrepareBackend()
+{
+	// A window placed where its frame says needs X11 (also through XWayland); the
+	// accessibility bridge only slows the start where no bus listens.
+	if (getenv("GDK_BACKEND") == NULL)
+		gdk_set_allowed_backends("x11,*");
+	setenv("NO_AT_BRIDGE", "1", 0);
+}
+
+std::string GtkHost::DisplayName()
+{
+	const char* name = getenv("DISPLAY");
+	if (name == NULL || name[0] == '\0')
+		name = getenv("WAYLAND_DISPLAY");
+	return name != NULL ? name : "";
+}
+
+void GtkHost::WatchForDisplayLoss()
+{
+	GdkDisplay* display = gdk_display_get_default();
+	g_signal_connect(display, "closed", G_CALLBACK(OnDisplayClosed), NULL);
+#ifdef GDK_WINDOWING_X11
+	// GDK's own handler prints several lines; one is enough.
+	if (GDK_IS_X11_DISPLAY(display))
+		XSetIOErrorHandler(OnXIOError);
+#endif
+}
+
+GtkHostWindow* GtkHost::WindowFor(host_window_id id)
+{
+	auto found = fWindows.find(id);
+	return found != fWindows.end() ? found->second.get() : NULL;
+}
+
+Host& TheHost()
+{
+	static GtkHost host;
+	return host;
+}
+
+}  // namespace platform

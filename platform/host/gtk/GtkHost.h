@@ -1,0 +1,58 @@
+#ifndef PLATFORM_GTK_HOST_H
+#define PLATFORM_GTK_HOST_H
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "GtkDisplayThread.h"
+#include "host/Host.h"
+
+namespace platform {
+
+class GtkHostWindow;
+
+// The host on a real display through GTK 3. Every GTK call runs on the display thread;
+// the calls of this interface hop onto it, and wait there only where they return something
+// or must be finished when they return (creating and closing a window).
+class GtkHost : public Host {
+public:
+	GtkHost();
+	~GtkHost() override;
+
+	status_t Init() override;
+	void Shutdown() override;
+	const char* LastError() const override;
+
+	status_t CreateWindow(const HostWindowSpec& spec, BLooper* target,
+		host_window_id* id) override;
+	void SetTitle(host_window_id id, const char* title) override;
+	void ShowWindow(host_window_id id) override;
+	void HideWindow(host_window_id id) override;
+	void PresentPixels(host_window_id id, const uint32* pixels, int32 width, int32 height,
+		BRect dirty) override;
+	void CloseWindow(host_window_id id) override;
+	bool GetPointer(host_window_id id, BPoint* where, uint32* buttons) override;
+
+private:
+	static void PrepareBackend();
+	static std::string DisplayName();
+	void WatchForDisplayLoss();
+	// Display thread only: the window of an id, NULL when it is closed or unknown.
+	GtkHostWindow* WindowFor(host_window_id id);
+
+	std::mutex fInitLock;
+	bool fInitDone;
+	status_t fInitStatus;
+	std::string fLastError;
+
+	GtkDisplayThread fDisplay;
+	std::map<host_window_id, std::unique_ptr<GtkHostWindow>> fWindows;  // display thread
+	std::atomic<host_window_id> fNextId;
+};
+
+}  // namespace platform
+
+#endif

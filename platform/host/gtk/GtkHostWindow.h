@@ -1,0 +1,80 @@
+#ifndef PLATFORM_GTK_HOST_WINDOW_H
+#define PLATFORM_GTK_HOST_WINDOW_H
+
+#include <Point.h>
+#include <SupportDefs.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtk/gtk.h>
+
+#include "host/Host.h"
+
+class BLooper;
+class BMessage;
+
+namespace platform {
+
+class GtkDropTarget;
+
+// A changed part of a window's back buffer, copied out of the window's thread.
+struct GtkPixelPatch {
+	int32 left = 0;
+	int32 top = 0;
+	int32 width = 0;
+	int32 height = 0;
+	std::vector<uint32> pixels;  // width * height, rows from the top
+};
+
+// One window on the display: a fixed-size toplevel whose only child shows the last pixels
+// presented, and whose input becomes messages for the window's looper. Display thread only.
+class GtkHostWindow {
+public:
+	GtkHostWindow(const HostWindowSpec& spec, BLooper* target);
+	// Destroys the toplevel; nothing is posted to the looper afterwards.
+	~GtkHostWindow();
+
+	void SetTitle(const char* title);
+	void Show();
+	void Hide();
+	void Present(const GtkPixelPatch& patch);
+	bool QueryPointer(BPoint* where, uint32* buttons);
+
+private:
+	GtkHostWindow(const GtkHostWindow&) = delete;
+	GtkHostWindow& operator=(const GtkHostWindow&) = delete;
+
+	void ApplyLookAndFlags(uint32 look, uint32 feel, uint32 flags);
+	void ConnectSignals();
+
+	static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
+	static gboolean OnButtonPress(GtkWidget* widget, GdkEventButton* event, gpointer self);
+	static gboolean OnButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer self);
+	static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer self);
+	static gboolean OnLeave(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
+	static gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self);
+	static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
+
+	void PostMouse(uint32 what, double x, double y, uint32 buttons, guint state);
+	void PostKey(const GdkEventKey* event);
+	void Post(BMessage* message);
+
+	BLooper* fTarget;
+	int32 fWidth;
+	int32 fHeight;
+	BPoint fScreenOrigin;
+	GtkWidget* fWindow;
+	GtkWidget* fArea;
+	cairo_surface_t* fSurface;
+	bool fPresented;
+	bool fExposeAsked;
+	BPoint fLastWhere;
+	uint32 fLastButtons;
+	std::unique_ptr<GtkDropTarget> fDrop;
+};
+
+}  // namespace platform
+
+#endif
