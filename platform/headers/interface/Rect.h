@@ -33,12 +33,15 @@ public:
 	BRect& InsetBy(float dx, float dy);
 	BRect& InsetBy(BPoint point) { return InsetBy(point.x, point.y); }
 	BRect InsetByCopy(float dx, float dy) const;
+	BRect InsetByCopy(BPoint point) const { return InsetByCopy(point.x, point.y); }
 	BRect& OffsetBy(float dx, float dy);
 	BRect& OffsetBy(BPoint point) { return OffsetBy(point.x, point.y); }
 	BRect OffsetByCopy(float dx, float dy) const;
+	BRect OffsetByCopy(BPoint point) const { return OffsetByCopy(point.x, point.y); }
 	BRect& OffsetTo(float x, float y);
 	BRect& OffsetTo(BPoint point) { return OffsetTo(point.x, point.y); }
 	BRect OffsetToCopy(float x, float y) const;
+	BRect OffsetToCopy(BPoint point) const { return OffsetToCopy(point.x, point.y); }
 
 	bool Contains(BPoint point) const;
 	bool Contains(BRect rect) const;
