@@ -1,0 +1,714 @@
+#include <Message.h>
+
+#include "MessageAccess.h"
+#include "MessageData.h"
+#include "MessageFormat.h"
+
+#include <Entry.h>
+
+#include <cstdio>
+#include <cstring>
+
+using platform::MessageField;
+using platform::MessageFormat;
+using platform::MessageItem;
+
+namespace platform {
+
+MessageItem::MessageItem(const MessageItem& other)
+	:
+	bytes(other.bytes),
+	ref(other.ref ? std::make_unique<entry_ref>(*other.ref) : nullptr),
+	message(other.message ? std::make_unique<BMessage>(*other.message) : nullptr)
+{
+}
+
+MessageItem& MessageItem::operator=(const MessageItem& other)
+{
+	if (this != &other)
+		*this = MessageItem(other);
+	return *this;
+}
+
+}  // namespace platform
+
+MessageField* BMessage::Data::FindField(const char* name)
+{
+	for (MessageField& field : fields) {
+		if (field.name == name)
+			return &field;
+	}
+	return NULL;
+}
+
+const MessageField* BMessage::Data::FindField(const char* name) const
+{
+	return const_cast<Data*>(this)->FindField(name);
+}
+
+namespace {
+
+// Adds a finished item to the named field, creating the field with the given shape.
+status_t AddItem(std::vector<MessageField>& fields, const char* name, type_code type,
+	bool fixedSize, MessageItem&& item)
+{
+	MessageField* field = NULL;
+	for (MessageField& existing : fields) {
+		if (existing.name == name)
+			field = &existing;
+	}
+	if (field == NULL) {
+		fields.push_back(MessageField());
+		field = &fields.back();
+		field->name = name;
+		field->type = type;
+		field->fixedSize = fixedSize;
+	} else if (field->type != type) {
+		return B_BAD_TYPE;
+	} else if (field->fixedSize && field->items[0].bytes.size() != item.bytes.size()) {
+		return B_BAD_VALUE;
+	}
+	field->items.push_back(std::move(item));
+	return B_OK;
+}
+
+const char kEmpty[1] = {0};
+
+}  // namespace
+
+BMessage::BMessage()
+	:
+	what(0),
+	fData(std::make_unique<Data>())
+{
+}
+
+BMessage::BMessage(uint32 what)
+	:
+	what(what),
+	fData(std::make_unique<Data>())
+{
+}
+
+BMessage::BMessage(const BMessage& other)
+	:
+	what(other.what),
+	fData(std::make_unique<Data>(*other.fData))
+{
+}
+
+BMessage::~BMessage()
+{
+}
+
+BMessage& BMessage::operator=(const BMessage& other)
+{
+	if (this != &other) {
+		what = other.what;
+		*fData = *other.fData;
+	}
+	return *this;
+}
+
+status_t BMessage::GetInfo(const char* name, type_code* typeFound, int32* countFound) const
+{
+	if (name == NULL)
+		return B_BAD_VALUE;
+	const MessageField* field = fData->FindField(name);
+	if (field == NULL)
+		return B_NAME_NOT_FOUND;
+	if (typeFound != NULL)
+		*typeFound = field->type;
+	if (countFound != NULL)
+		*countFound = field->items.size();
+	return B_OK;
+}
+
+status_t BMessage::GetInfo(type_code type, int32 index, char** nameFound, type_code* typeFound,
+	int32* countFound) const
+{
+	int32 matched = 0;
+	for (const MessageField& field : fData->fields) {
+		if (type != B_ANY_TYPE && field.type != type)
+			continue;
+		if (matched++ != index)
+			continue;
+		if (nameFound != NULL)
+			*nameFound = const_cast<char*>(field.name.c_str());
+		if (typeFound != NULL)
+			*typeFound = field.type;
+		if (countFound != NULL)
+			*countFound = field.items.size();
+		return B_OK;
+	}
+	return matched == 0 ? B_BAD_TYPE : B_BAD_INDEX;
+}
+
+int32 BMessage::CountNames(type_code type) const
+{
+	int32 count = 0;
+	for (const MessageField& field : fData->fields) {
+		if (type == B_ANY_TYPE || field.type == type)
+			count++;
+	}
+	return count;
+}
+
+bool BMessage::IsEmpty() const
+{
+	return fData->fields.empty();
+}
+
+void BMessage::MakeEmpty()
+{
+	fData->fields.clear();
+}
+
+status_t BMessage::RemoveName(const char* name)
+{
+	if (name == NULL)
+		return B_BAD_VALUE;
+	for (auto it = fData->fields.begin(); it != fData->fields.end(); ++it) {
+		if (it->name == name) {
+			fData->fields.erase(it);
+			return B_OK;
+		}
+	}
+	return B_NAME_NOT_FOUND;
+}
+
+status_t BMessage::RemoveData(const char* name, int32 index)
+{
+	if (name == NULL)
+		return B_BAD_VALUE;
+	MessageField* field = fData->FindField(name);
+	if (field == NULL)
+		return B_NAME_NOT_FOUND;
+	if (index < 0 || index >= (int32)field->items.size())
+		return B_BAD_INDEX;
+	field->items.erase(field->items.begin() + index);
+	if (field->items.empty())
+		return RemoveName(name);
+	return B_OK;
+}
+
+// count is how many items the caller expects to add under this name; the items themselves
+// come one call at a time, so it only matters as a hint.
+status_t BMessage::AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
+	bool isFixedSize, int32)
+{
+	if (name == NULL || numBytes < 0 || (data == NULL && numBytes > 0))
+		return B_BAD_VALUE;
+	if (type == B_ANY_TYPE)
+		return B_BAD_TYPE;
+	if (isFixedSize && numBytes == 0)
+		return B_BAD_VALUE;
+
+	MessageItem item;
+	status_t status = MessageFormat::BuildItem(type, (const uint8*)data, numBytes, &item);
+	if (status != B_OK)
+		return status;
+	return AddItem(fData->fields, name, type, isFixedSize, std::move(item));
+}
+
+status_t BMessage::AddBool(const char* name, bool value)
+{
+	uint8 byte = value ? 1 : 0;
+	return AddData(name, B_BOOL_TYPE, &byte, 1);
+}
+
+status_t BMessage::AddInt8(const char* name, int8 value)
+{
+	return AddData(name, B_INT8_TYPE, &value, sizeof(value));
+}
+
+status_t BMessage::AddInt16(const char* name, int16 value)
+{
+	return AddData(name, B_INT16_TYPE, &value, sizeof(value));
+}
+
+status_t BMessage::AddInt32(const char* name, int32 value)
+{
+	return AddData(name, B_INT32_TYPE, &value, sizeof(value));
+}
+
+status_t BMessage::AddInt64(const char* name, int64 value)
+{
+	return AddData(name, B_INT64_TYPE, &value, sizeof(value));
+}
+
+status_t BMessage::AddFloat(const char* name, float value)
+{
+	return AddData(name, B_FLOAT_TYPE, &value, sizeof(value));
+}
+
+status_t BMessage::AddDouble(const char* name, double value)
+{
+	return AddData(name, B_DOUBLE_TYPE, &value, sizeof(value));
+}
+
+status_t BMessage::AddString(const char* name, const char* string)
+{
+	if (string == NULL)
+		return B_BAD_VALUE;
+	return AddData(name, B_STRING_TYPE, string, strlen(string) + 1, false);
+}
+
+status_t BMessage::AddPoint(const char* name, BPoint point)
+{
+	float values[2] = {point.x, point.y};
+	return AddData(name, B_POINT_TYPE, values, sizeof(values));
+}
+
+status_t BMessage::AddRect(const char* name, BRect rect)
+{
+	float values[4] = {rect.left, rect.top, rect.right, rect.bottom};
+	return AddData(name, B_RECT_TYPE, values, sizeof(values));
+}
+
+status_t BMessage::AddRef(const char* name, const entry_ref* ref)
+{
+	if (name == NULL || ref == NULL)
+		return B_BAD_VALUE;
+	MessageItem item;
+	item.bytes = MessageFormat::FlattenRef(*ref);
+	item.ref = std::make_unique<entry_ref>(*ref);
+	return AddItem(fData->fields, name, B_REF_TYPE, false, std::move(item));
+}
+
+status_t BMessage::AddMessage(const char* name, const BMessage* message)
+{
+	if (name == NULL || message == NULL)
+		return B_BAD_VALUE;
+	ssize_t size = message->FlattenedSize();
+	if (size < 0)
+		return size;
+	MessageItem item;
+	item.bytes.resize(size);
+	status_t status = message->Flatten((char*)item.bytes.data(), size);
+	if (status != B_OK)
+		return status;
+	item.message = std::make_unique<BMessage>(*message);
+	return AddItem(fData->fields, name, B_MESSAGE_TYPE, false, std::move(item));
+}
+
+status_t BMessage::AddPointer(const char* name, const void* pointer)
+{
+	return AddData(name, B_POINTER_TYPE, &pointer, sizeof(pointer));
+}
+
+status_t BMessage::FindData(const char* name, type_code type, int32 index, const void** data,
+	ssize_t* numBytes) const
+{
+	if (name == NULL || data == NULL)
+		return B_BAD_VALUE;
+	const MessageField* field = fData->FindField(name);
+	if (field == NULL)
+		return B_NAME_NOT_FOUND;
+	if (type != B_ANY_TYPE && field->type != type)
+		return B_BAD_TYPE;
+	if (index < 0 || index >= (int32)field->items.size())
+		return B_BAD_INDEX;
+	const std::vector<uint8>& bytes = field->items[index].bytes;
+	*data = bytes.empty() ? (const void*)kEmpty : (const void*)bytes.data();
+	if (numBytes != NULL)
+		*numBytes = bytes.size();
+	return B_OK;
+}
+
+status_t BMessage::FindData(const char* name, type_code type, const void** data,
+	ssize_t* numBytes) const
+{
+	return FindData(name, type, 0, data, numBytes);
+}
+
+namespace {
+
+// Copies an item of a fixed-size type out, only if it has exactly that size.
+status_t FindFixed(const BMessage& message, const char* name, type_code type, int32 index,
+	void* out, size_t size)
+{
+	if (out == NULL)
+		return B_BAD_VALUE;
+	const void* data;
+	ssize_t numBytes;
+	status_t status = message.FindData(name, type, index, &data, &numBytes);
+	if (status != B_OK)
+		return status;
+	if ((size_t)numBytes != size)
+		return B_BAD_DATA;
+	memcpy(out, data, size);
+	return B_OK;
+}
+
+}  // namespace
+
+status_t BMessage::FindBool(const char* name, bool* value) const
+{
+	return FindBool(name, 0, value);
+}
+
+status_t BMessage::FindBool(const char* name, int32 index, bool* value) const
+{
+	if (value == NULL)
+		return B_BAD_VALUE;
+	uint8 byte;
+	status_t status = FindFixed(*this, name, B_BOOL_TYPE, index, &byte, 1);
+	if (status == B_OK)
+		*value = byte != 0;
+	return status;
+}
+
+status_t BMessage::FindInt8(const char* name, int8* value) const
+{
+	return FindInt8(name, 0, value);
+}
+
+status_t BMessage::FindInt8(const char* name, int32 index, int8* value) const
+{
+	return FindFixed(*this, name, B_INT8_TYPE, index, value, sizeof(*value));
+}
+
+status_t BMessage::FindInt16(const char* name, int16* value) const
+{
+	return FindInt16(name, 0, value);
+}
+
+status_t BMessage::FindInt16(const char* name, int32 index, int16* value) const
+{
+	return FindFixed(*this, name, B_INT16_TYPE, index, value, sizeof(*value));
+}
+
+status_t BMessage::FindInt32(const char* name, int32* value) const
+{
+	return FindInt32(name, 0, value);
+}
+
+status_t BMessage::FindInt32(const char* name, int32 index, int32* value) const
+{
+	return FindFixed(*this, name, B_INT32_TYPE, index, value, sizeof(*value));
+}
+
+status_t BMessage::FindInt64(const char* name, int64* value) const
+{
+	return FindInt64(name, 0, value);
+}
+
+status_t BMessage::FindInt64(const char* name, int32 index, int64* value) const
+{
+	return FindFixed(*this, name, B_INT64_TYPE, index, value, sizeof(*value));
+}
+
+status_t BMessage::FindFloat(const char* name, float* value) const
+{
+	return FindFloat(name, 0, value);
+}
+
+status_t BMessage::FindFloat(const char* name, int32 index, float* value) const
+{
+	return FindFixed(*this, name, B_FLOAT_TYPE, index, value, sizeof(*value));
+}
+
+status_t BMessage::FindDouble(const char* name, double* value) const
+{
+	return FindDouble(name, 0, value);
+}
+
+status_t BMessage::FindDouble(const char* name, int32 index, double* value) const
+{
+	return FindFixed(*this, name, B_DOUBLE_TYPE, index, value, sizeof(*value));
+}
+
+status_t BMessage::FindString(const char* name, const char** string) const
+{
+	return FindString(name, 0, string);
+}
+
+status_t BMessage::FindString(const char* name, int32 index, const char** string) const
+{
+	if (string == NULL)
+		return B_BAD_VALUE;
+	const void* data;
+	ssize_t numBytes;
+	status_t status = FindData(name, B_STRING_TYPE, index, &data, &numBytes);
+	if (status != B_OK)
+		return status;
+	if (numBytes == 0 || ((const char*)data)[numBytes - 1] != '\0')
+		return B_BAD_DATA;
+	*string = (const char*)data;
+	return B_OK;
+}
+
+status_t BMessage::FindPoint(const char* name, BPoint* point) const
+{
+	return FindPoint(name, 0, point);
+}
+
+status_t BMessage::FindPoint(const char* name, int32 index, BPoint* point) const
+{
+	if (point == NULL)
+		return B_BAD_VALUE;
+	float values[2];
+	status_t status = FindFixed(*this, name, B_POINT_TYPE, index, values, sizeof(values));
+	if (status == B_OK)
+		point->Set(values[0], values[1]);
+	return status;
+}
+
+status_t BMessage::FindRect(const char* name, BRect* rect) const
+{
+	return FindRect(name, 0, rect);
+}
+
+status_t BMessage::FindRect(const char* name, int32 index, BRect* rect) const
+{
+	if (rect == NULL)
+		return B_BAD_VALUE;
+	float values[4];
+	status_t status = FindFixed(*this, name, B_RECT_TYPE, index, values, sizeof(values));
+	if (status == B_OK)
+		rect->Set(values[0], values[1], values[2], values[3]);
+	return status;
+}
+
+status_t BMessage::FindRef(const char* name, entry_ref* ref) const
+{
+	return FindRef(name, 0, ref);
+}
+
+status_t BMessage::FindRef(const char* name, int32 index, entry_ref* ref) const
+{
+	if (ref == NULL)
+		return B_BAD_VALUE;
+	const void* data;
+	status_t status = FindData(name, B_REF_TYPE, index, &data, NULL);
+	if (status != B_OK)
+		return status;
+	*ref = *fData->FindField(name)->items[index].ref;
+	return B_OK;
+}
+
+status_t BMessage::FindMessage(const char* name, BMessage* message) const
+{
+	return FindMessage(name, 0, message);
+}
+
+status_t BMessage::FindMessage(const char* name, int32 index, BMessage* message) const
+{
+	if (message == NULL)
+		return B_BAD_VALUE;
+	const void* data;
+	status_t status = FindData(name, B_MESSAGE_TYPE, index, &data, NULL);
+	if (status != B_OK)
+		return status;
+	// The nested message may be the very one being asked; copy through a temporary.
+	BMessage found(*fData->FindField(name)->items[index].message);
+	*message = found;
+	return B_OK;
+}
+
+status_t BMessage::FindPointer(const char* name, void** pointer) const
+{
+	return FindPointer(name, 0, pointer);
+}
+
+status_t BMessage::FindPointer(const char* name, int32 index, void** pointer) const
+{
+	return FindFixed(*this, name, B_POINTER_TYPE, index, pointer, sizeof(*pointer));
+}
+
+bool BMessage::HasData(const char* name, type_code type, int32 index) const
+{
+	const void* data;
+	return FindData(name, type, index, &data, NULL) == B_OK;
+}
+
+bool BMessage::HasBool(const char* name, int32 index) const
+{
+	return HasData(name, B_BOOL_TYPE, index);
+}
+
+bool BMessage::HasInt8(const char* name, int32 index) const
+{
+	return HasData(name, B_INT8_TYPE, index);
+}
+
+bool BMessage::HasInt16(const char* name, int32 index) const
+{
+	return HasData(name, B_INT16_TYPE, index);
+}
+
+bool BMessage::HasInt32(const char* name, int32 index) const
+{
+	return HasData(name, B_INT32_TYPE, index);
+}
+
+bool BMessage::HasInt64(const char* name, int32 index) const
+{
+	return HasData(name, B_INT64_TYPE, index);
+}
+
+bool BMessage::HasFloat(const char* name, int32 index) const
+{
+	return HasData(name, B_FLOAT_TYPE, index);
+}
+
+bool BMessage::HasDouble(const char* name, int32 index) const
+{
+	return HasData(name, B_DOUBLE_TYPE, index);
+}
+
+bool BMessage::HasString(const char* name, int32 index) const
+{
+	return HasData(name, B_STRING_TYPE, index);
+}
+
+bool BMessage::HasPoint(const char* name, int32 index) const
+{
+	return HasData(name, B_POINT_TYPE, index);
+}
+
+bool BMessage::HasRect(const char* name, int32 index) const
+{
+	return HasData(name, B_RECT_TYPE, index);
+}
+
+bool BMessage::HasRef(const char* name, int32 index) const
+{
+	return HasData(name, B_REF_TYPE, index);
+}
+
+bool BMessage::HasMessage(const char* name, int32 index) const
+{
+	return HasData(name, B_MESSAGE_TYPE, index);
+}
+
+bool BMessage::HasPointer(const char* name, int32 index) const
+{
+	return HasData(name, B_POINTER_TYPE, index);
+}
+
+bool BMessage::WasDropped() const
+{
+	return fData->dropped;
+}
+
+// Where the drop landed, in screen coordinates as the host gave them; this platform keeps no
+// offset of the pointer within the dragged image.
+BPoint BMessage::DropPoint(BPoint* offset) const
+{
+	if (offset != NULL)
+		*offset = BPoint();
+	return fData->dropped ? fData->dropPoint : BPoint();
+}
+
+ssize_t BMessage::FlattenedSize() const
+{
+	return MessageFormat::FlattenedSize(*this);
+}
+
+status_t BMessage::Flatten(char* buffer, ssize_t size) const
+{
+	if (size < 0)
+		return B_BAD_VALUE;
+	return MessageFormat::Flatten(*this, (uint8*)buffer, size);
+}
+
+// Without a size, trust the message's own size word, read after its magic.
+status_t BMessage::Unflatten(const char* flatBuffer)
+{
+	if (flatBuffer == NULL)
+		return B_BAD_VALUE;
+	if (memcmp(flatBuffer, "FOB1", 4) != 0)
+		return B_NOT_A_MESSAGE;
+	const uint8* bytes = (const uint8*)flatBuffer;
+	uint32 size = (uint32)bytes[8] << 24 | (uint32)bytes[9] << 16 | (uint32)bytes[10] << 8
+		| bytes[11];
+	return MessageFormat::Unflatten(bytes, size, this);
+}
+
+status_t BMessage::Unflatten(const char* flatBuffer, ssize_t size)
+{
+	if (size < 0)
+		return B_BAD_VALUE;
+	return MessageFormat::Unflatten((const uint8*)flatBuffer, size, this);
+}
+
+namespace {
+
+void PrintTypeCode(type_code type)
+{
+	char code[5] = {(char)(type >> 24), (char)(type >> 16), (char)(type >> 8), (char)type, 0};
+	printf("'%s'", code);
+}
+
+void PrintItem(const MessageField& field, const MessageItem& item, int indent)
+{
+	const std::vector<uint8>& bytes = item.bytes;
+	switch (field.type) {
+		case B_STRING_TYPE:
+			printf("\"%.*s\"", (int)(bytes.empty() ? 0 : bytes.size() - 1),
+				(const char*)bytes.data());
+			break;
+		case B_INT32_TYPE: {
+			int32 value;
+			memcpy(&value, bytes.data(), sizeof(value));
+			printf("%d (0x%x)", value, (uint32)value);
+			break;
+		}
+		case B_BOOL_TYPE:
+			printf("%s", bytes[0] ? "true" : "false");
+			break;
+		case B_REF_TYPE:
+			printf("entry_ref(device=%lld, directory=%lld, name=\"%s\", path=\"%s\")",
+				(long long)item.ref->device, (long long)item.ref->directory,
+				item.ref->name != NULL ? item.ref->name : "", item.ref->directory_path.c_str());
+			break;
+		case B_MESSAGE_TYPE:
+			printf("\n%*s", indent, "");
+			item.message->PrintToStream();
+			break;
+		default:
+			printf("%zu bytes", bytes.size());
+			break;
+	}
+}
+
+}  // namespace
+
+void BMessage::PrintToStream() const
+{
+	printf("BMessage(");
+	PrintTypeCode(what);
+	printf(") {\n");
+	for (const MessageField& field : fData->fields) {
+		for (size_t i = 0; i < field.items.size(); i++) {
+			printf("        %s[%zu], type = ", field.name.c_str(), i);
+			PrintTypeCode(field.type);
+			printf(", ");
+			PrintItem(field, field.items[i], 8);
+			printf("\n");
+		}
+	}
+	printf("}\n");
+}
+
+namespace BPrivate {
+
+void MessageAccess::SetDropped(BMessage* message, bool dropped, BPoint where)
+{
+	message->fData->dropped = dropped;
+	message->fData->dropPoint = dropped ? where : BPoint();
+}
+
+std::vector<MessageField>& MessageAccess::Fields(BMessage* message)
+{
+	return message->fData->fields;
+}
+
+const std::vector<MessageField>& MessageAccess::Fields(const BMessage* message)
+{
+	return message->fData->fields;
+}
+
+}  // namespace BPrivate
