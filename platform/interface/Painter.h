@@ -9,11 +9,16 @@ class BBitmap;
 
 namespace platform {
 
+struct PixelBox;
+
 // Draws into a 32-bit buffer (0xAARRGGBB words, rows from the top, no padding) on the pixel
 // grid: integer coordinates are pixel centres and a rectangle covers its right and bottom
 // edges. Every operation is clipped to the clip rectangle (in buffer coordinates) and to the
 // buffer. The origin is added to every coordinate first, so a view draws in its own
 // coordinates. Colours paint opaque (B_OP_COPY): alpha is ignored and stored as 0xFF.
+// A fractional coordinate lands on pixel floor(x + 0.5) (2.5 is pixel 3, -0.5 pixel 0), the
+// same for every operation; NaN draws nothing, and coordinates far outside are clamped, so
+// no value writes outside the buffer.
 class Painter {
 public:
 	Painter(uint32* pixels, int32 width, int32 height);
@@ -37,6 +42,10 @@ public:
 	static void GetFontHeight(font_height* height);
 
 private:
+	// The clip rectangle as pixels, inside the buffer (empty when nothing can be drawn).
+	PixelBox ClipBox() const;
+	void FillBox(int64 left, int64 top, int64 right, int64 bottom, uint32 pixel);
+
 	uint32* fPixels;
 	int32 fWidth;
 	int32 fHeight;
