@@ -15,6 +15,7 @@ typedef int32_t int32;
 typedef uint32_t uint32;
 typedef int64_t int64;
 typedef uint64_t uint64;
+typedef unsigned char uchar;
 
 typedef int32 status_t;
 typedef int64 bigtime_t;
