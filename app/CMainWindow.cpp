@@ -1,6 +1,7 @@
 #include "CMainWindow.h"
 
 #include <Application.h>
+#include <Message.h>
 
 #include "CMainView.h"
 #include "ProcessFile.h"

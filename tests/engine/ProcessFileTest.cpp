@@ -46,7 +46,7 @@ BMessage DropMessage(const std::string& path, int32 operation)
 	return message;
 }
 
-std::string Run(BMessage message)
+std::string RunProcessFile(BMessage message)
 {
 	StdoutCapture capture;
 	ProcessFile(&message);
@@ -103,7 +103,7 @@ protected:
 	{
 		Bytes large, mini;
 		ExpectedIcons(item, folder, &large, &mini);
-		EXPECT_EQ(Run(DropMessage(item, 0)), "");
+		EXPECT_EQ(RunProcessFile(DropMessage(item, 0)), "");
 		EXPECT_EQ(Attr(folder, kLargeAttr), Stored("ICON", large));
 		EXPECT_EQ(Attr(folder, kMiniAttr), Stored("MICN", mini));
 	}
@@ -133,7 +133,7 @@ TEST_F(ProcessFileTest, StoredIconsReadBackThroughNodeInfo)
 {
 	Bytes large, mini;
 	ExpectedIcons(fFile, fFolder, &large, &mini);
-	Run(DropMessage(fFile, 0));
+	RunProcessFile(DropMessage(fFile, 0));
 
 	BNode node(fFolder.c_str());
 	BNodeInfo info(&node);
@@ -149,7 +149,7 @@ TEST_F(ProcessFileTest, OverlaysPileUpOverTwoDrops)
 {
 	std::string other = fDir.Make("folder/tool");
 	chmod(other.c_str(), 0755);  // an executable: another type icon
-	Run(DropMessage(fFile, 0));
+	RunProcessFile(DropMessage(fFile, 0));
 	ExpectSetIconStores(other, fFolder);
 }
 
@@ -157,7 +157,7 @@ TEST_F(ProcessFileTest, MissingFileDropIdIsSetIcon)
 {
 	Bytes large, mini;
 	ExpectedIcons(fFile, fFolder, &large, &mini);
-	EXPECT_EQ(Run(RefsMessage({fFile})), "");
+	EXPECT_EQ(RunProcessFile(RefsMessage({fFile})), "");
 	EXPECT_EQ(Attr(fFolder, kLargeAttr), Stored("ICON", large));
 }
 
@@ -165,7 +165,7 @@ TEST_F(ProcessFileTest, FileDropIdOfAnotherTypeIsSetIcon)
 {
 	BMessage message = RefsMessage({fFile});
 	message.AddString("FileDropID", "1");
-	Run(message);
+	RunProcessFile(message);
 	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
 }
 
@@ -173,24 +173,24 @@ TEST_F(ProcessFileTest, OnlyTheFirstReferenceIsUsed)
 {
 	std::string otherFolder = fDir.Make("other", true);
 	std::string otherFile = fDir.Make("other/b.txt");
-	Run(RefsMessage({fFile, otherFile}));
+	RunProcessFile(RefsMessage({fFile, otherFile}));
 	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_FALSE(HasXattr(otherFolder, kLargeAttr));
 }
 
 TEST_F(ProcessFileTest, OnlyTheFirstFileDropIdIsUsed)
 {
-	Run(DropMessage(fFile, 0));
+	RunProcessFile(DropMessage(fFile, 0));
 	BMessage message = DropMessage(fFile, 1);
 	message.AddInt32("FileDropID", 0);
-	Run(message);
+	RunProcessFile(message);
 	EXPECT_FALSE(HasXattr(fFolder, kLargeAttr));
 }
 
 TEST_F(ProcessFileTest, UnknownOperationPrintsTheSwitchLineOnceAndChangesNothing)
 {
 	for (int32 operation : {2, -1}) {
-		EXPECT_EQ(Run(DropMessage(fFile, operation)), "ProcessFile a merde dans le switch.\n");
+		EXPECT_EQ(RunProcessFile(DropMessage(fFile, operation)), "ProcessFile a merde dans le switch.\n");
 		EXPECT_FALSE(HasXattr(fFolder, kLargeAttr));
 		EXPECT_FALSE(HasXattr(fFolder, kMiniAttr));
 	}
@@ -198,32 +198,32 @@ TEST_F(ProcessFileTest, UnknownOperationPrintsTheSwitchLineOnceAndChangesNothing
 
 TEST_F(ProcessFileTest, ClearIconWithAFolderRemovesItsOwnIcons)
 {
-	Run(DropMessage(fFile, 0));
+	RunProcessFile(DropMessage(fFile, 0));
 	ASSERT_TRUE(HasXattr(fFolder, kLargeAttr));
-	EXPECT_EQ(Run(DropMessage(fFolder, 1)), "");
+	EXPECT_EQ(RunProcessFile(DropMessage(fFolder, 1)), "");
 	EXPECT_FALSE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_FALSE(HasXattr(fFolder, kMiniAttr));
 }
 
 TEST_F(ProcessFileTest, ClearIconWithAFileRemovesItsFoldersIcons)
 {
-	Run(DropMessage(fFile, 0));
-	EXPECT_EQ(Run(DropMessage(fFile, 1)), "");
+	RunProcessFile(DropMessage(fFile, 0));
+	EXPECT_EQ(RunProcessFile(DropMessage(fFile, 1)), "");
 	EXPECT_FALSE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_FALSE(HasXattr(fFolder, kMiniAttr));
 }
 
 TEST_F(ProcessFileTest, ClearIconOnAFolderWithoutIconsPrintsNothing)
 {
-	EXPECT_EQ(Run(DropMessage(fFolder, 1)), "");
-	EXPECT_EQ(Run(DropMessage(fFile, 1)), "");
+	EXPECT_EQ(RunProcessFile(DropMessage(fFolder, 1)), "");
+	EXPECT_EQ(RunProcessFile(DropMessage(fFile, 1)), "");
 }
 
 TEST_F(ProcessFileTest, ClearIconKeepsOtherAttributes)
 {
 	ASSERT_TRUE(SetXattr(fFolder, "user.comment", {'h', 'i'}));
-	Run(DropMessage(fFile, 0));
-	Run(DropMessage(fFolder, 1));
+	RunProcessFile(DropMessage(fFile, 0));
+	RunProcessFile(DropMessage(fFolder, 1));
 	EXPECT_EQ(Attr(fFolder, "user.comment"), (Bytes{'h', 'i'}));
 }
 
@@ -232,8 +232,8 @@ TEST_F(ProcessFileTest, EntryThatNoLongerExistsChangesNothingSilently)
 	BMessage set = DropMessage(fFile, 0);
 	BMessage clear = DropMessage(fFile, 1);
 	unlink(fFile.c_str());
-	EXPECT_EQ(Run(set), "");
-	EXPECT_EQ(Run(clear), "");
+	EXPECT_EQ(RunProcessFile(set), "");
+	EXPECT_EQ(RunProcessFile(clear), "");
 	EXPECT_FALSE(HasXattr(fFolder, kLargeAttr));
 }
 
@@ -243,7 +243,7 @@ TEST_F(ProcessFileTest, ReplacedEntryWithTheSameNameIsNotTheDroppedOne)
 	std::filesystem::remove(fSubfolder);
 	std::filesystem::rename(fFolder, fDir.Join("moved"));
 	std::filesystem::create_directories(fSubfolder);  // a new folder at the old path
-	Run(set);
+	RunProcessFile(set);
 	EXPECT_FALSE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_FALSE(HasXattr(fDir.Join("moved"), kLargeAttr));
 }
@@ -253,7 +253,7 @@ TEST_F(ProcessFileTest, MessageWithoutRefsDoesNothing)
 	for (int32 operation : {0, 1}) {
 		BMessage message(B_SIMPLE_DATA);
 		message.AddInt32("FileDropID", operation);
-		EXPECT_EQ(Run(message), "") << "operation " << operation;
+		EXPECT_EQ(RunProcessFile(message), "") << "operation " << operation;
 	}
 }
 
@@ -263,7 +263,7 @@ TEST_F(ProcessFileTest, SymbolicLinkSetsItsOwnFoldersIconNeverItsTargets)
 	std::string target = fDir.Make("elsewhere/target.txt");
 	std::string link = fDir.Join("folder/link");
 	ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-	Run(DropMessage(link, 0));
+	RunProcessFile(DropMessage(link, 0));
 	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_FALSE(HasXattr(elsewhere, kLargeAttr));
 }
@@ -281,14 +281,14 @@ TEST(ProcessFileFailures, FolderThatRefusesAttributesPrintsBothSetLines)
 	for (const char* path : {"/proc/self/status", "/sys/kernel/notes"}) {
 		if (access(path, F_OK) != 0)
 			continue;
-		std::string out = Run(DropMessage(path, 0));
+		std::string out = RunProcessFile(DropMessage(path, 0));
 		EXPECT_EQ(out, "Set large icon failed.\nSet mini icon failed.\n") << path;
 	}
 }
 
 TEST(ProcessFileFailures, ClearIconOnAFolderThatRefusesAttributesPrintsBothClearLines)
 {
-	std::string out = Run(DropMessage("/sys/kernel", 1));
+	std::string out = RunProcessFile(DropMessage("/sys/kernel", 1));
 	EXPECT_EQ(out, "Merdoiement au clear du large icon.\nMerdoiement au clear du mini icon.\n");
 }
 

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <Message.h>
+
+#include <string.h>
+
+#include "CFlatButton.h"
+#include "ControlHarness.h"
+#include "ExpectedLook.h"
+#include "interface/Painter.h"
+
+using namespace control_test;
+
+namespace {
+
+const uint32 kCommand = 'test';
+const int32 kWidth = 81;
+const int32 kHeight = 21;
+
+CFlatButton* NewButton(const char* label = "About\xE2\x80\xA6", bool stayPressed = false,
+	int32 alignment = 0)
+{
+	return new CFlatButton(BRect(kControlFrame), "Button", label, new BMessage(kCommand),
+		stayPressed, alignment, 1, B_WILL_DRAW);
+}
+
+ExpectedLook LookOf(Look look, const char* label = "About\xE2\x80\xA6", int32 alignment = 0)
+{
+	font_height height;
+	platform::Painter::GetFontHeight(&height);
+	float width = platform::Painter::StringWidth(label, strlen(label));
+	BPoint at = CFlatButton::LabelPosition(BRect(0, 0, kWidth - 1, kHeight - 1), alignment,
+		width, height.ascent);
+	return ExpectedLook(kWidth, kHeight, look, at, width, height.ascent, height.descent);
+}
+
+void ExpectLook(const ControlHarness& harness, Look look, const char* label = "About\xE2\x80\xA6")
+{
+	harness.Idle();
+	std::vector<uint32> pixels = harness.ControlPixels();
+	ExpectedLook expected = LookOf(look, label);
+	EXPECT_EQ(expected.Compare(pixels), "");
+	uint32 darkest = ExpectedLook::DarkestIn(pixels, kWidth, expected.LabelArea());
+	if (look == kFlatDisabled)
+		EXPECT_GE(darkest & 0xFF, 140u) << "a disabled label is dim, not black";
+	else
+		EXPECT_LT(darkest & 0xFF, 80u) << "the label is drawn in ink";
+}
+
+}  // namespace
+
+TEST(CFlatButtonLabel, PositionFollowsTheAlignmentForKnownMetrics)
+{
+	BRect bounds(0, 0, 80, 20);
+	EXPECT_EQ(CFlatButton::LabelPosition(bounds, 0, 30, 10), BPoint(25.5, 14));
+	EXPECT_EQ(CFlatButton::LabelPosition(bounds, 1, 30, 10), BPoint(4, 14));
+	EXPECT_EQ(CFlatButton::LabelPosition(bounds, 2, 30, 10), BPoint(46, 14));
+}
+
+TEST(CFlatButtonLabel, UnknownAlignmentIsCentred)
+{
+	BRect bounds(0, 0, 80, 20);
+	EXPECT_EQ(CFlatButton::LabelPosition(bounds, 7, 30, 10), BPoint(25.5, 14));
+}
+
+TEST(CFlatButtonLook, StartsFlatWithFaceFramesAndInkLabel)
+{
+	ControlHarness harness(NewButton());
+	ExpectLook(harness, kFlatEnabled);
+}
+
+TEST(CFlatButtonLook, DisabledIsFlatOnTheBaseColourWithADimLabel)
+{
+	ControlHarness harness(NewButton());
+	harness.OnWindowThread([&] {
+		static_cast<BControl*>(harness.Control())->SetEnabled(false);
+		harness.Control()->Draw(harness.Control()->Bounds());
+	});
+	ExpectLook(harness, kFlatDisabled);
+}
+
+TEST(CFlatButtonLook, LabelWiderThanTheButtonIsClippedToIt)
+{
+	const char* label = "A label far wider than eighty pixels of button";
+	ControlHarness harness(NewButton(label));
+	harness.Idle();
+	int32 width = 0;
+	std::vector<uint32> screen = harness.Host().WindowPixels(harness.Id(), &width);
+	// Just left of the button and just right of it, the view colour is untouched.
+	for (int32 y = 10; y <= 30; y++) {
+		EXPECT_EQ(screen[y * width + 9], Packed(kViewColor)) << "row " << y;
+		EXPECT_EQ(screen[y * width + 91], Packed(kViewColor)) << "row " << y;
+	}
+	std::string difference = LookOf(kFlatEnabled, label).Compare(harness.ControlPixels());
+	EXPECT_EQ(difference, "");
+}
+
+TEST(CFlatButtonHover, EnteringRaisesAndLeavingFlattens)
+{
+	ControlHarness harness(NewButton());
+	harness.Host().InjectMouseMove(harness.Id(), harness.Inside());
+	ExpectLook(harness, kRaised);
+	harness.Host().InjectMouseMove(harness.Id(), harness.Outside());
+	ExpectLook(harness, kFlatEnabled);
+}
+
+TEST(CFlatButtonHover, DraggingSomethingOverTheButtonDoesNotRaiseIt)
+{
+	ControlHarness harness(NewButton());
+	BMessage drag = platform::HeadlessHost::TextDragMessage("some text");
+	harness.Host().InjectDragMotion(harness.Id(), harness.Inside(), drag);
+	ExpectLook(harness, kFlatEnabled);
+}
+
+TEST(CFlatButtonPress, ClickReleasedBeforeTheFirstPollInvokesOnceAndShowsRaised)
+{
+	ControlHarness harness(NewButton());
+	harness.Host().InjectClick(harness.Id(), harness.Inside());
+	ExpectLook(harness, kRaised);
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
+}
+
+TEST(CFlatButtonPress, HeldButtonShowsPressed)
+{
+	ControlHarness harness(NewButton());
+	harness.Host().InjectMouseDown(harness.Id(), harness.Inside());
+	EXPECT_TRUE(testing_support::WaitUntil([&] {
+		return LookOf(kPressed).Compare(harness.ControlPixels()).empty();
+	}));
+	harness.Host().InjectMouseUp(harness.Id(), harness.Inside());
+	harness.Idle();
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
+}
+
+TEST(CFlatButtonPress, DraggingOutAndBackInThenReleasingInsideInvokesOnce)
+{
+	ControlHarness harness(NewButton());
+	harness.Host().InjectMouseDown(harness.Id(), harness.Inside());
+	harness.Host().InjectMouseMove(harness.Id(), harness.Outside());
+	harness.Host().InjectMouseMove(harness.Id(), harness.Inside());
+	harness.Host().InjectMouseUp(harness.Id(), harness.Inside());
+	harness.Idle();
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
+}
+
+TEST(CFlatButtonPress, ReleasingOutsideSendsNothingAndLeavesItFlat)
+{
+	ControlHarness harness(NewButton());
+	harness.Host().InjectMouseDown(harness.Id(), harness.Inside());
+	harness.Host().InjectMouseMove(harness.Id(), BPoint(-40, 300));  // off the window
+	harness.Host().InjectMouseUp(harness.Id(), BPoint(-40, 300));
+	ExpectLook(harness, kFlatEnabled);
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 0);
+}
+
+TEST(CFlatButtonPress, SecondaryButtonPressesLikeThePrimary)
+{
+	ControlHarness harness(NewButton());
+	harness.Host().InjectClick(harness.Id(), harness.Inside(), B_SECONDARY_MOUSE_BUTTON);
+	harness.Idle();
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
+}
+
+TEST(CFlatButtonPress, TrackingLastsUntilEveryButtonIsUp)
+{
+	ControlHarness harness(NewButton());
+	platform::HeadlessHost& host = harness.Host();
+	host.InjectPointer(harness.Id(), harness.Inside(), B_PRIMARY_MOUSE_BUTTON);
+	host.InjectPointer(harness.Id(), harness.Inside(),
+		B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
+	host.InjectPointer(harness.Id(), harness.Inside(), B_SECONDARY_MOUSE_BUTTON);
+	host.InjectPointer(harness.Id(), harness.Outside(), B_SECONDARY_MOUSE_BUTTON);
+	host.InjectPointer(harness.Id(), harness.Outside(), 0);
+	harness.Idle();
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 0) << "released outside, after both buttons";
+}
+
+TEST(CFlatButtonStayPressed, StaysPressedAfterAClickWhateverThePointerDoes)
+{
+	ControlHarness harness(NewButton("About\xE2\x80\xA6", true));
+	platform::HeadlessHost& host = harness.Host();
+	host.InjectClick(harness.Id(), harness.Inside());
+	host.InjectMouseMove(harness.Id(), harness.Outside());
+	host.InjectMouseMove(harness.Id(), harness.Inside());
+	ExpectLook(harness, kPressed);
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
+
+	host.InjectMouseDown(harness.Id(), harness.Inside());
+	host.InjectMouseMove(harness.Id(), harness.Outside());
+	host.InjectMouseUp(harness.Id(), harness.Outside());
+	ExpectLook(harness, kFlatEnabled);
+	host.InjectMouseMove(harness.Id(), harness.Inside());
+	ExpectLook(harness, kRaised);
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
+}
+
+TEST(CFlatButtonDisabled, IgnoresPressesAndHovering)
+{
+	ControlHarness harness(NewButton());
+	harness.OnWindowThread([&] {
+		static_cast<BControl*>(harness.Control())->SetEnabled(false);
+		harness.Control()->Draw(harness.Control()->Bounds());
+	});
+	harness.Host().InjectMouseMove(harness.Id(), harness.Inside());
+	harness.Host().InjectClick(harness.Id(), harness.Inside());
+	ExpectLook(harness, kFlatDisabled);
+	EXPECT_EQ(harness.windowLog.Count(kCommand), 0);
+}
+
+TEST(CFlatButtonDraw, AnyUpdateRectanglePaintsTheSamePixels)
+{
+	ControlHarness harness(NewButton());
+	std::vector<uint32> before = harness.ControlPixels();
+	harness.OnWindowThread([&] { harness.Control()->Draw(BRect(3, 3, 4, 4)); });
+	EXPECT_EQ(harness.ControlPixels(), before);
+}

@@ -1,0 +1,79 @@
+#ifndef CONTROL_HARNESS_H
+#define CONTROL_HARNESS_H
+
+#include <Message.h>
+#include <View.h>
+#include <Window.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/headless/HeadlessHost.h"
+
+namespace control_test {
+
+const rgb_color kViewColor = {216, 216, 216, 255};
+const BRect kControlFrame(10, 10, 90, 30);  // in the window
+
+// Records every message that reaches it, in order.
+class MessageLog {
+public:
+	void Add(const BMessage* message);
+	std::vector<BMessage> Messages() const;
+	int32 Count(uint32 what) const;
+
+private:
+	mutable std::mutex fMutex;
+	std::vector<BMessage> fMessages;
+};
+
+// A grey background view that logs what its children hand on to it.
+class RecordingView : public BView {
+public:
+	RecordingView(BRect frame, MessageLog* log);
+	virtual void MessageReceived(BMessage* message);
+
+private:
+	MessageLog* fLog;
+};
+
+// A window whose MessageReceived logs what controls send it.
+class RecordingWindow : public BWindow {
+public:
+	RecordingWindow(BRect frame, const char* title, MessageLog* log);
+	virtual void MessageReceived(BMessage* message);
+
+private:
+	MessageLog* fLog;
+};
+
+// One control in a shown window on the headless host, at kControlFrame.
+class ControlHarness {
+public:
+	explicit ControlHarness(BView* control);
+	~ControlHarness();
+
+	platform::HeadlessHost& Host() const { return platform::HeadlessHost::Instance(); }
+	platform::host_window_id Id() const { return fId; }
+	BView* Control() const { return fControl; }
+	void Idle() const;
+	void OnWindowThread(const std::function<void()>& fn) const;
+	// The control's pixels, read from the screen copy.
+	std::vector<uint32> ControlPixels() const;
+	BPoint Inside() const { return BPoint(50, 20); }
+	BPoint Outside() const { return BPoint(150, 50); }
+
+	MessageLog windowLog;
+	MessageLog parentLog;
+
+private:
+	RecordingWindow* fWindow;
+	BView* fControl;
+	platform::host_window_id fId;
+};
+
+}  // namespace control_test
+
+#endif
