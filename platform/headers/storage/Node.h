@@ -4,6 +4,8 @@
 #include <StorageDefs.h>
 #include <fs_attr.h>
 
+#include <string>
+
 class BDirectory;
 class BEntry;
 struct entry_ref;
@@ -47,12 +49,14 @@ public:
 	int Descriptor() const { return fFd; }
 
 private:
-	status_t OpenPath(const char* path, dev_t device, ino_t inode, bool checkIdentity);
+	status_t OpenRef(const entry_ref* ref);
+	void ForgetAttrNames();
 
 	int fFd;
 	status_t fStatus;
 	dev_t fDevice;
 	ino_t fInode;
+	std::string fPath;  // the path the node was opened by, checked at the time
 	void* fAttrCursor;
 };
 

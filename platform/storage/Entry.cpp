@@ -1,0 +1,411 @@
+#include <Entry.h>
+
+#include <Directory.h>
+#include <Path.h>
+
+#include <errno.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "EntryPaths.h"
+#include "StorageErrors.h"
+
+using platform::OpenRefDirectory;
+using platform::PathOfRef;
+using platform::StatRef;
+
+// #pragma mark - entry_ref
+
+entry_ref::entry_ref()
+	:
+	device(-1),
+	directory(-1),
+	name(NULL)
+{
+}
+
+entry_ref::entry_ref(dev_t device, ino_t directory, const char* name)
+	:
+	device(device),
+	directory(directory),
+	name(NULL)
+{
+	set_name(name);
+}
+
+entry_ref::entry_ref(const entry_ref& other)
+	:
+	device(other.device),
+	directory(other.directory),
+	name(NULL),
+	directory_path(other.directory_path)
+{
+	set_name(other.name);
+}
+
+entry_ref::~entry_ref()
+{
+	free(name);
+}
+
+status_t
+entry_ref::set_name(const char* newName)
+{
+	free(name);
+	name = NULL;
+	if (newName == NULL)
+		return B_OK;
+	name = strdup(newName);
+	return name != NULL ? B_OK : B_NO_MEMORY;
+}
+
+bool
+entry_ref::operator==(const entry_ref& other) const
+{
+	if (device != other.device || directory != other.directory)
+		return false;
+	if (name == NULL || other.name == NULL)
+		return name == other.name;
+	return strcmp(name, other.name) == 0;
+}
+
+entry_ref&
+entry_ref::operator=(const entry_ref& other)
+{
+	if (this == &other)
+		return *this;
+	device = other.device;
+	directory = other.directory;
+	directory_path = other.directory_path;
+	set_name(other.name);
+	return *this;
+}
+
+namespace {
+
+std::string
+AbsolutePath(const char* path)
+{
+	if (path[0] == '/')
+		return path;
+	char* cwd = getcwd(NULL, 0);
+	if (cwd == NULL)
+		return std::string();
+	std::string absolute = std::string(cwd) + "/" + path;
+	free(cwd);
+	return absolute;
+}
+
+std::string
+WithoutTrailingSlashes(std::string path)
+{
+	while (path.size() > 1 && path.back() == '/')
+		path.pop_back();
+	return path;
+}
+
+status_t
+RealPath(const std::string& path, std::string* real)
+{
+	char* resolved = realpath(path.c_str(), NULL);
+	if (resolved == NULL)
+		return platform::StatusForErrno(errno);
+	*real = resolved;
+	free(resolved);
+	return B_OK;
+}
+
+status_t
+FillRef(const std::string& folder, const std::string& leaf, entry_ref* ref)
+{
+	if (leaf.size() >= B_FILE_NAME_LENGTH)
+		return B_NAME_TOO_LONG;
+	struct stat st;
+	if (stat(folder.c_str(), &st) != 0)
+		return platform::StatusForErrno(errno);
+	if (!S_ISDIR(st.st_mode))
+		return B_NOT_A_DIRECTORY;
+	entry_ref made(st.st_dev, st.st_ino, leaf.c_str());
+	if (made.name == NULL)
+		return B_NO_MEMORY;
+	made.directory_path = folder;
+	*ref = made;
+	return B_OK;
+}
+
+// The entry a symbolic link finally names; other entries stay as they are.
+status_t
+ResolveLinks(entry_ref* ref)
+{
+	struct stat st;
+	status_t status = StatRef(*ref, &st);
+	if (status == B_ENTRY_NOT_FOUND && ref->name != NULL)
+		return B_OK;  // an entry that does not exist yet is still an entry
+	if (status != B_OK || !S_ISLNK(st.st_mode))
+		return status;
+	std::string target;
+	status = RealPath(PathOfRef(*ref), &target);
+	if (status != B_OK)
+		return status;
+	return get_ref_for_path(target.c_str(), ref);
+}
+
+}  // namespace
+
+status_t
+get_ref_for_path(const char* path, entry_ref* ref)
+{
+	if (path == NULL || ref == NULL)
+		return B_BAD_VALUE;
+	if (path[0] == '\0')
+		return B_ENTRY_NOT_FOUND;
+	if (strlen(path) >= B_PATH_NAME_LENGTH)
+		return B_NAME_TOO_LONG;
+	std::string absolute = WithoutTrailingSlashes(AbsolutePath(path));
+	if (absolute.empty())
+		return B_ENTRY_NOT_FOUND;
+
+	std::string folder, leaf;
+	platform::SplitPath(absolute, &folder, &leaf);
+	if (leaf.empty() || leaf == "." || leaf == "..") {
+		// Only here is the leaf resolved: "." and ".." name folders, not entries.
+		std::string real;
+		status_t status = RealPath(absolute, &real);
+		if (status != B_OK)
+			return status;
+		if (real == "/")
+			return FillRef("/", ".", ref);
+		platform::SplitPath(real, &folder, &leaf);
+		return FillRef(folder, leaf, ref);
+	}
+
+	std::string realFolder;
+	status_t status = RealPath(folder, &realFolder);
+	if (status != B_OK)
+		return status;
+	return FillRef(realFolder, leaf, ref);
+}
+
+// #pragma mark - BEntry
+
+BEntry::BEntry()
+	:
+	fStatus(B_NO_INIT)
+{
+}
+
+BEntry::BEntry(const char* path, bool traverse)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(path, traverse);
+}
+
+BEntry::BEntry(const entry_ref* ref, bool traverse)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(ref, traverse);
+}
+
+BEntry::BEntry(const BDirectory* dir, const char* path, bool traverse)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(dir, path, traverse);
+}
+
+BEntry::BEntry(const BEntry& other)
+	:
+	fRef(other.fRef),
+	fStatus(other.fStatus)
+{
+}
+
+BEntry::~BEntry()
+{
+}
+
+status_t
+BEntry::InitCheck() const
+{
+	return fStatus;
+}
+
+bool
+BEntry::Exists() const
+{
+	struct stat st;
+	return fStatus == B_OK && StatRef(fRef, &st) == B_OK;
+}
+
+status_t
+BEntry::SetTo(const char* path, bool traverse)
+{
+	Unset();
+	entry_ref ref;
+	status_t status = get_ref_for_path(path, &ref);
+	if (status == B_OK && traverse)
+		status = ResolveLinks(&ref);
+	if (status == B_OK)
+		fRef = ref;
+	fStatus = status;
+	return status;
+}
+
+status_t
+BEntry::SetTo(const entry_ref* ref, bool traverse)
+{
+	Unset();
+	if (ref == NULL)
+		return fStatus = B_BAD_VALUE;
+	int dirFd;
+	status_t status = OpenRefDirectory(*ref, &dirFd);
+	if (status != B_OK)
+		return fStatus = status;
+	close(dirFd);
+	entry_ref copy(*ref);
+	if (traverse)
+		status = ResolveLinks(&copy);
+	if (status == B_OK)
+		fRef = copy;
+	return fStatus = status;
+}
+
+status_t
+BEntry::SetTo(const BDirectory* dir, const char* path, bool traverse)
+{
+	Unset();
+	if (dir == NULL || path == NULL || dir->InitCheck() != B_OK)
+		return fStatus = B_BAD_VALUE;
+	if (path[0] == '/')
+		return SetTo(path, traverse);
+	std::string joined = dir->fPath;
+	if (joined.back() != '/')
+		joined += '/';
+	return SetTo((joined + path).c_str(), traverse);
+}
+
+void
+BEntry::Unset()
+{
+	fRef = entry_ref();
+	fStatus = B_NO_INIT;
+}
+
+status_t
+BEntry::GetRef(entry_ref* ref) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (ref == NULL)
+		return B_BAD_VALUE;
+	*ref = fRef;
+	return B_OK;
+}
+
+status_t
+BEntry::GetPath(BPath* path) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (path == NULL)
+		return B_BAD_VALUE;
+	return path->SetTo(&fRef);
+}
+
+status_t
+BEntry::GetParent(BEntry* parent) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (parent == NULL)
+		return B_BAD_VALUE;
+	status_t status = B_ENTRY_NOT_FOUND;
+	entry_ref parentRef;
+	bool isRoot = fRef.directory_path == "/" && strcmp(fRef.name, ".") == 0;
+	int dirFd = -1;
+	if (!isRoot && (status = OpenRefDirectory(fRef, &dirFd)) == B_OK) {
+		close(dirFd);
+		status = get_ref_for_path(fRef.directory_path.c_str(), &parentRef);
+	}
+	// The parent may be this very entry: everything was read before it is written.
+	if (status != B_OK) {
+		parent->Unset();
+		return status;
+	}
+	parent->fRef = parentRef;
+	parent->fStatus = B_OK;
+	return B_OK;
+}
+
+status_t
+BEntry::GetParent(BDirectory* dir) const
+{
+	if (dir == NULL)
+		return B_BAD_VALUE;
+	BEntry parent;
+	status_t status = GetParent(&parent);
+	if (status != B_OK)
+		return status;
+	return dir->SetTo(&parent);
+}
+
+status_t
+BEntry::GetName(char* buffer) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (buffer == NULL)
+		return B_BAD_VALUE;
+	strcpy(buffer, fRef.name);
+	return B_OK;
+}
+
+const char*
+BEntry::Name() const
+{
+	return fStatus == B_OK ? fRef.name : NULL;
+}
+
+bool
+BEntry::IsFile() const
+{
+	struct stat st;
+	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISREG(st.st_mode);
+}
+
+bool
+BEntry::IsDirectory() const
+{
+	struct stat st;
+	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISDIR(st.st_mode);
+}
+
+bool
+BEntry::IsSymLink() const
+{
+	struct stat st;
+	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISLNK(st.st_mode);
+}
+
+BEntry&
+BEntry::operator=(const BEntry& other)
+{
+	if (this != &other) {
+		fRef = other.fRef;
+		fStatus = other.fStatus;
+	}
+	return *this;
+}
+
+bool
+BEntry::operator==(const BEntry& other) const
+{
+	if (fStatus != B_OK || other.fStatus != B_OK)
+		return fStatus != B_OK && other.fStatus != B_OK;
+	return fRef == other.fRef;
+}

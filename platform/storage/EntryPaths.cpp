@@ -1,0 +1,82 @@
+#include "EntryPaths.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "StorageErrors.h"
+
+namespace platform {
+
+std::string
+PathOfRef(const entry_ref& ref)
+{
+	std::string path = ref.directory_path;
+	if (ref.name == NULL)
+		return path;
+	if (strcmp(ref.name, ".") == 0)
+		return path;
+	if (path.empty() || path.back() != '/')
+		path += '/';
+	return path + ref.name;
+}
+
+bool
+IsUsableRef(const entry_ref& ref)
+{
+	if (ref.directory_path.empty() || ref.directory_path[0] != '/' || ref.name == NULL)
+		return false;
+	if (ref.name[0] == '\0' || strchr(ref.name, '/') != NULL)
+		return false;
+	return ref.directory_path.find('\0') == std::string::npos;
+}
+
+status_t
+OpenRefDirectory(const entry_ref& ref, int* fd)
+{
+	*fd = -1;
+	if (!IsUsableRef(ref))
+		return B_ENTRY_NOT_FOUND;
+	int dirFd = open(ref.directory_path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+	if (dirFd < 0)
+		return StatusForErrno(errno);
+	struct stat st;
+	if (fstat(dirFd, &st) != 0 || st.st_dev != ref.device || st.st_ino != ref.directory) {
+		close(dirFd);
+		return B_ENTRY_NOT_FOUND;
+	}
+	*fd = dirFd;
+	return B_OK;
+}
+
+status_t
+StatRef(const entry_ref& ref, struct stat* st)
+{
+	int dirFd;
+	status_t status = OpenRefDirectory(ref, &dirFd);
+	if (status != B_OK)
+		return status;
+	int result = fstatat(dirFd, ref.name, st, AT_SYMLINK_NOFOLLOW);
+	int error = errno;
+	close(dirFd);
+	return result == 0 ? B_OK : StatusForErrno(error);
+}
+
+void
+SplitPath(const std::string& path, std::string* folder, std::string* leaf)
+{
+	size_t slash = path.rfind('/');
+	if (slash == std::string::npos) {
+		*folder = ".";
+		*leaf = path;
+	} else if (slash == 0) {
+		*folder = "/";
+		*leaf = path.substr(1);
+	} else {
+		*folder = path.substr(0, slash);
+		*leaf = path.substr(slash + 1);
+	}
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+#ifndef PLATFORM_ENTRY_PATHS_H
+#define PLATFORM_ENTRY_PATHS_H
+
+#include <Entry.h>
+
+#include <sys/stat.h>
+
+#include <string>
+
+namespace platform {
+
+// The path of the entry a reference names: its directory's path and its name.
+std::string PathOfRef(const entry_ref& ref);
+
+// Whether a reference has the parts an open needs: a directory path and a plain name.
+bool IsUsableRef(const entry_ref& ref);
+
+// Opens the reference's directory (O_PATH) and checks that its path still names the
+// reference's device and inode; a stale or unusable reference is B_ENTRY_NOT_FOUND.
+status_t OpenRefDirectory(const entry_ref& ref, int* fd);
+
+// lstat of the entry itself, through its verified directory.
+status_t StatRef(const entry_ref& ref, struct stat* st);
+
+// Splits an absolute path without trailing slashes into its folder and leaf.
+void SplitPath(const std::string& path, std::string* folder, std::string* leaf);
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,335 @@
+#include <Node.h>
+
+#include <Entry.h>
+#include <TypeConstants.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "EntryPaths.h"
+#include "StorageErrors.h"
+#include "Xattr.h"
+
+using platform::Xattr;
+
+namespace {
+
+const char kUserPrefix[] = "user.";
+const size_t kUserPrefixLength = sizeof(kUserPrefix) - 1;
+const size_t kTypeSize = 4;
+
+struct AttrCursor {
+	std::vector<std::string> names;
+	size_t next = 0;
+};
+
+status_t
+CheckName(const char* name)
+{
+	if (name == NULL || name[0] == '\0')
+		return B_BAD_VALUE;
+	if (strlen(name) > B_ATTR_NAME_LENGTH)
+		return B_NAME_TOO_LONG;
+	return B_OK;
+}
+
+type_code
+ReadTypeCode(const uint8* bytes)
+{
+	return (type_code(bytes[0]) << 24) | (type_code(bytes[1]) << 16)
+		| (type_code(bytes[2]) << 8) | type_code(bytes[3]);
+}
+
+}  // namespace
+
+BNode::BNode()
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT),
+	fDevice(-1),
+	fInode(-1),
+	fAttrCursor(NULL)
+{
+}
+
+BNode::BNode(const entry_ref* ref)
+	:
+	BNode()
+{
+	SetTo(ref);
+}
+
+BNode::BNode(const BEntry* entry)
+	:
+	BNode()
+{
+	SetTo(entry);
+}
+
+BNode::BNode(const char* path)
+	:
+	BNode()
+{
+	SetTo(path);
+}
+
+BNode::BNode(const BNode& other)
+	:
+	BNode()
+{
+	*this = other;
+}
+
+BNode::~BNode()
+{
+	Unset();
+}
+
+status_t
+BNode::InitCheck() const
+{
+	return fStatus;
+}
+
+status_t
+BNode::SetTo(const entry_ref* ref)
+{
+	Unset();
+	if (ref == NULL)
+		return fStatus = B_BAD_VALUE;
+	return fStatus = OpenRef(ref);
+}
+
+status_t
+BNode::SetTo(const BEntry* entry)
+{
+	Unset();
+	if (entry == NULL)
+		return fStatus = B_BAD_VALUE;
+	if (entry->InitCheck() != B_OK)
+		return fStatus = B_NO_INIT;
+	return fStatus = OpenRef(&entry->fRef);
+}
+
+status_t
+BNode::SetTo(const char* path)
+{
+	Unset();
+	entry_ref ref;
+	status_t status = get_ref_for_path(path, &ref);
+	if (status != B_OK)
+		return fStatus = status;
+	return fStatus = OpenRef(&ref);
+}
+
+void
+BNode::Unset()
+{
+	ForgetAttrNames();
+	if (fFd >= 0)
+		close(fFd);
+	fFd = -1;
+	fStatus = B_NO_INIT;
+	fDevice = -1;
+	fInode = -1;
+	fPath.clear();
+}
+
+// Opens the entry itself, never what a link names, below a directory whose identity was
+// checked on the open descriptor, so a renamed or replaced directory cannot slip in between.
+status_t
+BNode::OpenRef(const entry_ref* ref)
+{
+	int dirFd;
+	status_t status = platform::OpenRefDirectory(*ref, &dirFd);
+	if (status != B_OK)
+		return status;
+	int fd = openat(dirFd, ref->name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+	int error = errno;
+	close(dirFd);
+	if (fd < 0)
+		return platform::StatusForErrno(error);
+	struct stat st;
+	if (fstat(fd, &st) != 0) {
+		error = errno;
+		close(fd);
+		return platform::StatusForErrno(error);
+	}
+	fFd = fd;
+	fDevice = st.st_dev;
+	fInode = st.st_ino;
+	fPath = platform::PathOfRef(*ref);
+	return B_OK;
+}
+
+ssize_t
+BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
+	size_t length)
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	status_t status = CheckName(name);
+	if (status != B_OK)
+		return status;
+	if (offset != 0 || (buffer == NULL && length > 0))
+		return B_BAD_VALUE;
+	if (length > Xattr::kMaxValueSize - kTypeSize)
+		return B_DEVICE_FULL;
+
+	// Type and data go in one call, so no reader ever sees one without the other.
+	std::vector<uint8> value(kTypeSize + length);
+	value[0] = uint8(type >> 24);
+	value[1] = uint8(type >> 16);
+	value[2] = uint8(type >> 8);
+	value[3] = uint8(type);
+	if (length > 0)
+		memcpy(value.data() + kTypeSize, buffer, length);
+	status = Xattr(fFd, fPath).Write(kUserPrefix + std::string(name), value);
+	return status == B_OK ? ssize_t(length) : status;
+}
+
+ssize_t
+BNode::ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
+	size_t length) const
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	status_t status = CheckName(name);
+	if (status != B_OK)
+		return status;
+	if (offset < 0 || (buffer == NULL && length > 0))
+		return B_BAD_VALUE;
+
+	size_t hint = Xattr::kMaxValueSize;
+	if (offset < off_t(Xattr::kMaxValueSize) && length < Xattr::kMaxValueSize)
+		hint = kTypeSize + size_t(offset) + length;
+	std::vector<uint8> value;
+	status = Xattr(fFd, fPath).Read(kUserPrefix + std::string(name), hint, &value);
+	if (status != B_OK)
+		return status;
+	if (value.size() < kTypeSize)
+		return B_BAD_DATA;
+	if (type != B_ANY_TYPE && ReadTypeCode(value.data()) != type)
+		return B_BAD_TYPE;
+
+	size_t dataSize = value.size() - kTypeSize;
+	if (offset >= off_t(dataSize))
+		return 0;
+	size_t count = dataSize - size_t(offset);
+	if (count > length)
+		count = length;
+	memcpy(buffer, value.data() + kTypeSize + offset, count);
+	return ssize_t(count);
+}
+
+status_t
+BNode::RemoveAttr(const char* name)
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	status_t status = CheckName(name);
+	if (status != B_OK)
+		return status;
+	return Xattr(fFd, fPath).Remove(kUserPrefix + std::string(name));
+}
+
+status_t
+BNode::GetAttrInfo(const char* name, attr_info* info) const
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	status_t status = CheckName(name);
+	if (status != B_OK)
+		return status;
+	if (info == NULL)
+		return B_BAD_VALUE;
+	std::vector<uint8> value;
+	status = Xattr(fFd, fPath).Read(kUserPrefix + std::string(name), 4096, &value);
+	if (status != B_OK)
+		return status;
+	if (value.size() < kTypeSize)
+		return B_BAD_DATA;
+	info->type = ReadTypeCode(value.data());
+	info->size = off_t(value.size() - kTypeSize);
+	return B_OK;
+}
+
+status_t
+BNode::GetNextAttrName(char* buffer)
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	if (buffer == NULL)
+		return B_BAD_VALUE;
+	if (fAttrCursor == NULL) {
+		std::vector<std::string> all;
+		status_t status = Xattr(fFd, fPath).List(&all);
+		if (status != B_OK)
+			return status;
+		AttrCursor* cursor = new AttrCursor;
+		for (const std::string& full : all) {
+			if (full.compare(0, kUserPrefixLength, kUserPrefix) != 0)
+				continue;
+			size_t length = full.size() - kUserPrefixLength;
+			if (length > 0 && length <= B_ATTR_NAME_LENGTH)
+				cursor->names.push_back(full.substr(kUserPrefixLength));
+		}
+		fAttrCursor = cursor;
+	}
+	AttrCursor* cursor = static_cast<AttrCursor*>(fAttrCursor);
+	if (cursor->next >= cursor->names.size())
+		return B_ENTRY_NOT_FOUND;
+	const std::string& name = cursor->names[cursor->next++];
+	memcpy(buffer, name.c_str(), name.size() + 1);
+	return B_OK;
+}
+
+status_t
+BNode::RewindAttrs()
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	ForgetAttrNames();
+	return B_OK;
+}
+
+void
+BNode::ForgetAttrNames()
+{
+	delete static_cast<AttrCursor*>(fAttrCursor);
+	fAttrCursor = NULL;
+}
+
+BNode&
+BNode::operator=(const BNode& other)
+{
+	if (this == &other)
+		return *this;
+	Unset();
+	if (other.fFd >= 0) {
+		fFd = fcntl(other.fFd, F_DUPFD_CLOEXEC, 0);
+		if (fFd < 0) {
+			fStatus = platform::StatusForErrno(errno);
+			return *this;
+		}
+		fDevice = other.fDevice;
+		fInode = other.fInode;
+		fPath = other.fPath;
+	}
+	fStatus = other.fStatus;
+	return *this;
+}
+
+bool
+BNode::operator==(const BNode& other) const
+{
+	if (fFd < 0 || other.fFd < 0)
+		return fFd < 0 && other.fFd < 0;
+	return fDevice == other.fDevice && fInode == other.fInode;
+}
