@@ -1,0 +1,213 @@
+#include <NodeInfo.h>
+
+#include <Bitmap.h>
+#include <TypeConstants.h>
+
+#include <string.h>
+#include <sys/stat.h>
+
+#include "TypeIconSource.h"
+
+namespace {
+
+const char kTypeAttr[] = "BEOS:TYPE";
+const char kLargeIconAttr[] = "BEOS:L:STD_ICON";
+const char kMiniIconAttr[] = "BEOS:M:STD_ICON";
+const type_code kLargeIconType = 'ICON';
+const type_code kMiniIconType = 'MICN';
+
+bool
+IsIconSize(icon_size which)
+{
+	return which == B_LARGE_ICON || which == B_MINI_ICON;
+}
+
+const char*
+IconAttr(icon_size which)
+{
+	return which == B_LARGE_ICON ? kLargeIconAttr : kMiniIconAttr;
+}
+
+type_code
+IconType(icon_size which)
+{
+	return which == B_LARGE_ICON ? kLargeIconType : kMiniIconType;
+}
+
+// An icon bitmap is B_CMAP8 and exactly which pixels on each side.
+bool
+FitsIcon(const BBitmap* icon, icon_size which)
+{
+	if (icon == NULL || icon->InitCheck() != B_OK || icon->ColorSpace() != B_CMAP8)
+		return false;
+	BRect bounds = icon->Bounds();
+	return bounds.IntegerWidth() + 1 == which && bounds.IntegerHeight() + 1 == which
+		&& icon->BytesPerRow() >= which;
+}
+
+void
+CopyIntoBitmap(const uint8* pixels, BBitmap* icon, int32 size)
+{
+	uint8* bits = static_cast<uint8*>(icon->Bits());
+	for (int32 y = 0; y < size; y++)
+		memcpy(bits + y * icon->BytesPerRow(), pixels + y * size, size);
+}
+
+void
+CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
+{
+	const uint8* bits = static_cast<const uint8*>(icon->Bits());
+	for (int32 y = 0; y < size; y++)
+		memcpy(pixels + y * size, bits + y * icon->BytesPerRow(), size);
+}
+
+}  // namespace
+
+BNodeInfo::BNodeInfo()
+	:
+	fNode(NULL),
+	fStatus(B_NO_INIT)
+{
+}
+
+BNodeInfo::BNodeInfo(BNode* node)
+	:
+	fNode(NULL),
+	fStatus(B_NO_INIT)
+{
+	SetTo(node);
+}
+
+BNodeInfo::~BNodeInfo()
+{
+}
+
+status_t
+BNodeInfo::InitCheck() const
+{
+	return fStatus;
+}
+
+status_t
+BNodeInfo::SetTo(BNode* node)
+{
+	fNode = NULL;
+	if (node == NULL || node->InitCheck() != B_OK)
+		return fStatus = B_BAD_VALUE;
+	fNode = node;
+	return fStatus = B_OK;
+}
+
+status_t
+BNodeInfo::GetType(char* type) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (type == NULL)
+		return B_BAD_VALUE;
+	char buffer[B_MIME_TYPE_LENGTH];
+	ssize_t length = fNode->ReadAttr(kTypeAttr, B_MIME_STRING_TYPE, 0, buffer,
+		sizeof(buffer));
+	if (length < 0)
+		return status_t(length);
+	// Another program may have stored it without its NUL, or longer than a type can be.
+	const void* nul = memchr(buffer, '\0', length);
+	size_t end = nul != NULL ? static_cast<const char*>(nul) - buffer : size_t(length);
+	if (end >= sizeof(buffer))
+		end = sizeof(buffer) - 1;
+	if (end == 0)
+		return B_ENTRY_NOT_FOUND;
+	memcpy(type, buffer, end);
+	type[end] = '\0';
+	return B_OK;
+}
+
+status_t
+BNodeInfo::SetType(const char* type)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (type == NULL) {
+		status_t status = fNode->RemoveAttr(kTypeAttr);
+		return status == B_ENTRY_NOT_FOUND ? B_OK : status;
+	}
+	size_t length = strlen(type) + 1;
+	if (length > B_MIME_TYPE_LENGTH)
+		return B_BAD_VALUE;
+	ssize_t written = fNode->WriteAttr(kTypeAttr, B_MIME_STRING_TYPE, 0, type, length);
+	return written < 0 ? status_t(written) : B_OK;
+}
+
+status_t
+BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsIconSize(which) || !FitsIcon(icon, which))
+		return B_BAD_VALUE;
+	const int32 size = which * which;
+	// One byte more than an icon: a longer value reads long and is refused.
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON + 1];
+	ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, pixels, size + 1);
+	if (length < 0)
+		return status_t(length);
+	if (length != size)
+		return B_BAD_DATA;
+	CopyIntoBitmap(pixels, icon, which);
+	return B_OK;
+}
+
+status_t
+BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsIconSize(which))
+		return B_BAD_VALUE;
+	if (icon == NULL) {
+		// Asked for no own icon: one that is not there is already gone.
+		status_t status = fNode->RemoveAttr(IconAttr(which));
+		return status == B_ENTRY_NOT_FOUND ? B_OK : status;
+	}
+	if (!FitsIcon(icon, which))
+		return B_BAD_VALUE;
+	const int32 size = which * which;
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
+	CopyFromBitmap(icon, pixels, which);
+	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
+	if (written < 0)
+		return status_t(written);
+	return written == size ? B_OK : B_IO_ERROR;
+}
+
+status_t
+BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsIconSize(which) || !FitsIcon(icon, which))
+		return B_BAD_VALUE;
+	if (GetIcon(icon, which) == B_OK)
+		return B_OK;
+
+	char type[B_MIME_TYPE_LENGTH];
+	if (GetType(type) != B_OK) {
+		struct stat st;
+		if (fstat(fNode->Descriptor(), &st) != 0)
+			strcpy(type, platform::kDocumentMimeType);
+		else if (S_ISDIR(st.st_mode))
+			strcpy(type, platform::kFolderMimeType);
+		else if (S_ISLNK(st.st_mode))
+			strcpy(type, platform::kSymLinkMimeType);
+		else if (S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0)
+			strcpy(type, platform::kExecutableMimeType);
+		else
+			strcpy(type, platform::kDocumentMimeType);
+	}
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
+	status_t status = platform::GetTypeIcon(type, which, pixels);
+	if (status != B_OK)
+		return status;
+	CopyIntoBitmap(pixels, icon, which);
+	return B_OK;
+}
