@@ -27,7 +27,8 @@ IsUsableRef(const entry_ref& ref)
 {
 	if (ref.directory_path.empty() || ref.directory_path[0] != '/' || ref.name == NULL)
 		return false;
-	if (ref.name[0] == '\0' || strchr(ref.name, '/') != NULL)
+	if (ref.name[0] == '\0' || strchr(ref.name, '/') != NULL
+		|| strlen(ref.name) >= B_FILE_NAME_LENGTH)
 		return false;
 	return ref.directory_path.find('\0') == std::string::npos;
 }

@@ -12,7 +12,8 @@ namespace platform {
 // The path of the entry a reference names: its directory's path and its name.
 std::string PathOfRef(const entry_ref& ref);
 
-// Whether a reference has the parts an open needs: a directory path and a plain name.
+// Whether a reference has the parts an open needs: an absolute directory path and a plain
+// name that fits B_FILE_NAME_LENGTH.
 bool IsUsableRef(const entry_ref& ref);
 
 // Opens the reference's directory (O_PATH) and checks that its path still names the
