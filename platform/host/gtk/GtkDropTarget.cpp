@@ -1,0 +1,233 @@
+#include "GtkDropTarget.h"
+
+#include <AppDefs.h>
+#include <Entry.h>
+#include <Message.h>
+#include <TypeConstants.h>
+
+#include "host/HostMessages.h"
+#include "storage/UriList.h"
+
+namespace platform {
+
+namespace {
+
+enum { kUriListInfo = 1, kTextInfo = 2 };
+
+// Files first: a file manager offers both a URI list and the names as text.
+const GtkTargetEntry kTargets[] = {
+	{(gchar*)"text/uri-list", 0, kUriListInfo},
+	{(gchar*)"text/plain;charset=utf-8", 0, kTextInfo},
+	{(gchar*)"UTF8_STRING", 0, kTextInfo},
+	{(gchar*)"text/plain", 0, kTextInfo},
+};
+
+const char* kTextField = "text/plain";
+
+}  // namespace
+
+GtkDropTarget::GtkDropTarget(GtkWidget* widget, std::function<void(BMessage*)> post)
+	:
+	fWidget(widget),
+	fPost(std::move(post)),
+	fContext(NULL),
+	fState(kNoTarget),
+	fIsUriList(false),
+	fDataValid(false),
+	fDropPending(false),
+	fDropTime(GDK_CURRENT_TIME),
+	fLeaveSource(0)
+{
+	// No GTK defaults: we answer every motion ourselves and fetch the data only once.
+	gtk_drag_dest_set(widget, (GtkDestDefaults)0, kTargets, G_N_ELEMENTS(kTargets),
+		(GdkDragAction)(GDK_ACTION_COPY | GDK_ACTION_MOVE | GDK_ACTION_LINK));
+	g_signal_connect(widget, "drag-motion", G_CALLBACK(&GtkDropTarget::OnMotion), this);
+	g_signal_connect(widget, "drag-leave", G_CALLBACK(&GtkDropTarget::OnLeave), this);
+	g_signal_connect(widget, "drag-drop", G_CALLBACK(&GtkDropTarget::OnDrop), this);
+	g_signal_connect(widget, "drag-data-received",
+		G_CALLBACK(&GtkDropTarget::OnDataReceived), this);
+}
+
+GtkDropTarget::~GtkDropTarget()
+{
+	g_signal_handlers_disconnect_by_data(fWidget, this);
+	CancelPendingLeave();
+	if (fContext != NULL && fDropPending)
+		gtk_drag_finish(fContext, FALSE, FALSE, fDropTime);
+	ForgetDrag();
+}
+
+std::unique_ptr<BMessage> GtkDropTarget::MakeDragMessage(bool isUriList,
+	const std::string& data)
+{
+	std::unique_ptr<BMessage> message(new BMessage(B_SIMPLE_DATA));
+	if (isUriList) {
+		for (const entry_ref& ref : RefsFromUriList(data.data(), data.size()))
+			message->AddRef("refs", &ref);
+	} else
+		message->AddData(kTextField, B_MIME_TYPE, data.data(), data.size(), false);
+	return message;
+}
+
+gboolean GtkDropTarget::OnMotion(GtkWidget*, GdkDragContext* context, gint x, gint y,
+	guint time, gpointer self)
+{
+	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
+	target->CancelPendingLeave();
+	if (context != target->fContext)
+		target->BeginDrag(context, time);
+	target->fWhere = BPoint(x, y);
+	if (target->fState == kNoTarget) {
+		gdk_drag_status(context, (GdkDragAction)0, time);
+		return TRUE;
+	}
+	target->AcceptDrag(context, time);
+	if (target->fState == kDataReceived)
+		target->PostMotion();
+	return TRUE;
+}
+
+void GtkDropTarget::OnLeave(GtkWidget*, GdkDragContext* context, guint, gpointer self)
+{
+	// GTK also sends a leave just before a drop; only a leave that no drop follows at once
+	// means the drag went away.
+	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
+	if (context != target->fContext || target->fLeaveSource != 0)
+		return;
+	target->fLeaveSource = g_idle_add(&GtkDropTarget::OnLeaveIdle, target);
+}
+
+gboolean GtkDropTarget::OnLeaveIdle(gpointer self)
+{
+	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
+	target->fLeaveSource = 0;
+	if (!target->fDropPending) {
+		BMessage exit(kMsgHostDragExit);
+		target->fPost(&exit);
+		target->ForgetDrag();
+	}
+	return G_SOURCE_REMOVE;
+}
+
+gboolean GtkDropTarget::OnDrop(GtkWidget*, GdkDragContext* context, gint x, gint y,
+	guint time, gpointer self)
+{
+	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
+	target->CancelPendingLeave();
+	if (context != target->fContext)
+		target->BeginDrag(context, time);
+	target->fWhere = BPoint(x, y);
+	if (target->fState == kNoTarget) {
+		gtk_drag_finish(context, FALSE, FALSE, time);
+		target->ForgetDrag();
+		return TRUE;
+	}
+	if (target->fState == kDataReceived) {
+		target->PostDrop(target->fDataValid);
+		gtk_drag_finish(context, target->fDataValid, FALSE, time);
+		target->ForgetDrag();
+		return TRUE;
+	}
+	target->fDropPending = true;
+	target->fDropTime = time;
+	return TRUE;
+}
+
+void GtkDropTarget::OnDataReceived(GtkWidget*, GdkDragContext* context, gint, gint,
+	GtkSelectionData* selection, guint, guint time, gpointer self)
+{
+	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
+	if (context != target->fContext || target->fState != kDataRequested)
+		return;
+
+	const guchar* bytes = gtk_selection_data_get_data(selection);
+	gint length = gtk_selection_data_get_length(selection);
+	target->fDataValid = bytes != NULL && length >= 0;
+	target->fData.clear();
+	if (target->fIsUriList) {
+		if (target->fDataValid)
+			target->fData.assign(reinterpret_cast<const char*>(bytes), length);
+	} else if (target->fDataValid) {
+		// Converted to UTF-8 where GTK knows the offered encoding, else kept as offered.
+		gchar* text = (gchar*)gtk_selection_data_get_text(selection);
+		if (text != NULL)
+			target->fData = text;
+		else
+			target->fData.assign(reinterpret_cast<const char*>(bytes), length);
+		g_free(text);
+	}
+	target->fState = kDataReceived;
+	target->fMotionMessage = MakeDragMessage(target->fIsUriList, target->fData);
+
+	if (target->fDropPending) {
+		target->PostDrop(target->fDataValid);
+		gtk_drag_finish(context, target->fDataValid, FALSE, time);
+		target->ForgetDrag();
+	} else
+		target->PostMotion();
+}
+
+void GtkDropTarget::BeginDrag(GdkDragContext* context, guint time)
+{
+	ForgetDrag();
+	fContext = GDK_DRAG_CONTEXT(g_object_ref(context));
+	GdkAtom offered = gtk_drag_dest_find_target(fWidget, context, NULL);
+	if (offered == GDK_NONE) {
+		fState = kNoTarget;
+		return;
+	}
+	gchar* name = gdk_atom_name(offered);
+	fIsUriList = g_strcmp0(name, "text/uri-list") == 0;
+	g_free(name);
+	fState = kDataRequested;
+	gtk_drag_get_data(fWidget, context, offered, time);
+}
+
+void GtkDropTarget::ForgetDrag()
+{
+	if (fContext != NULL)
+		g_object_unref(fContext);
+	fContext = NULL;
+	fState = kNoTarget;
+	fIsUriList = false;
+	fDataValid = false;
+	fData.clear();
+	fMotionMessage.reset();
+	fDropPending = false;
+}
+
+void GtkDropTarget::AcceptDrag(GdkDragContext* context, guint time)
+{
+	GdkDragAction action = GDK_ACTION_COPY;
+	if ((gdk_drag_context_get_actions(context) & GDK_ACTION_COPY) == 0)
+		action = gdk_drag_context_get_suggested_action(context);
+	gdk_drag_status(context, action, time);
+}
+
+void GtkDropTarget::CancelPendingLeave()
+{
+	if (fLeaveSource != 0)
+		g_source_remove(fLeaveSource);
+	fLeaveSource = 0;
+}
+
+void GtkDropTarget::PostMotion()
+{
+	BMessage motion(kMsgHostDragMotion);
+	motion.AddPoint("where", fWhere);
+	motion.AddMessage("drag", fMotionMessage.get());
+	fPost(&motion);
+}
+
+void GtkDropTarget::PostDrop(bool dataValid)
+{
+	// Resolved anew: what vanished since the drag began is no ref any more.
+	std::unique_ptr<BMessage> dragged = MakeDragMessage(fIsUriList,
+		dataValid ? fData : std::string());
+	BMessage drop(kMsgHostDrop);
+	drop.AddPoint("where", fWhere);
+	drop.AddMessage("drag", dragged.get());
+	fPost(&drop);
+}
+
+}  // namespace platform
