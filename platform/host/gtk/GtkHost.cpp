@@ -14,6 +14,7 @@
 #endif
 
 #include "GtkHostWindow.h"
+#include "interface/PlainFont.h"
 
 namespace platform {
 
@@ -69,7 +70,10 @@ status_t GtkHost::Init()
 		"%s: lost the connection to the display\n", program_invocation_short_name);
 	gLostDisplayLineLength = strlen(gLostDisplayLine);
 
-	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); });
+	// The first frame needs the plain font too: loading fontconfig here, while the display
+	// thread brings GTK up, takes it off the path to that frame.
+	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); },
+		[] { PlainFont::Default(); });
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();
@@ -192,10 +196,12 @@ bool GtkHost::GetPointer(host_window_id id, BPoint* where, uint32* buttons)
 
 void GtkHost::PrepareBackend()
 {
-	// A window placed where its frame says needs X11 (also through XWayland); the
+	// A window placed where its frame says needs X11 (also through XWayland). Windows show
+	// pixels from memory, so GDK need not load OpenGL to pick visuals for it; and the
 	// accessibility bridge only slows the start where no bus listens.
 	if (getenv("GDK_BACKEND") == NULL)
 		gdk_set_allowed_backends("x11,*");
+	setenv("GDK_GL", "disable", 0);
 	setenv("NO_AT_BRIDGE", "1", 0);
 }
 
