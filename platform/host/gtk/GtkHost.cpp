@@ -14,7 +14,6 @@
 #endif
 
 #include "GtkHostWindow.h"
-#include "interface/PlainFont.h"
 
 namespace platform {
 
@@ -70,10 +69,9 @@ status_t GtkHost::Init()
 		"%s: lost the connection to the display\n", program_invocation_short_name);
 	gLostDisplayLineLength = strlen(gLostDisplayLine);
 
-	// The first frame needs the plain font too: loading fontconfig here, while the display
-	// thread brings GTK up, takes it off the path to that frame.
-	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); },
-		[] { PlainFont::Default(); });
+	// The caller waits meanwhile: GTK's start sets the locale and other process-wide state
+	// that nothing may read at the same time.
+	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); });
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();
