@@ -19,9 +19,11 @@ GtkDisplayThread::~GtkDisplayThread()
 	Stop([] {});
 }
 
-bool GtkDisplayThread::Start(std::function<void()> prepare, std::function<void()> setup)
+bool GtkDisplayThread::Start(std::function<void()> prepare, std::function<void()> setup,
+	const std::function<void()>& meanwhile)
 {
 	fThread = std::thread(&GtkDisplayThread::Main, this, std::move(prepare), std::move(setup));
+	meanwhile();
 	std::unique_lock<std::mutex> lock(fLock);
 	fStarted.wait(lock, [this] { return fStartDone; });
 	bool started = fStartResult;

@@ -19,9 +19,11 @@ public:
 	GtkDisplayThread();
 	~GtkDisplayThread();
 
-	// Starts the thread; on it, runs prepare, initialises GTK and then runs setup, and waits
-	// for that. Returns false (and ends the thread) when GTK cannot open its display.
-	bool Start(std::function<void()> prepare, std::function<void()> setup);
+	// Starts the thread; on it, runs prepare, initialises GTK and then runs setup, while the
+	// calling thread runs meanwhile. Returns false (and ends the thread) when GTK cannot open
+	// its display.
+	bool Start(std::function<void()> prepare, std::function<void()> setup,
+		const std::function<void()>& meanwhile = [] {});
 	// Runs teardown on the thread, ends the loop and joins the thread. Calls queued before it
 	// still run (after teardown), so that every waiting caller returns.
 	void Stop(std::function<void()> teardown);

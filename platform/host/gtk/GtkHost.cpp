@@ -1,6 +1,7 @@
 #include "GtkHost.h"
 
 #include <errno.h>
+#include <locale.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -14,6 +15,7 @@
 #endif
 
 #include "GtkHostWindow.h"
+#include "interface/PlainFont.h"
 
 namespace platform {
 
@@ -69,9 +71,13 @@ status_t GtkHost::Init()
 		"%s: lost the connection to the display\n", program_invocation_short_name);
 	gLostDisplayLineLength = strlen(gLostDisplayLine);
 
-	// The caller waits meanwhile: GTK's start sets the locale and other process-wide state
-	// that nothing may read at the same time.
-	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); });
+	// The first frame needs the plain font too: loading it here, while the display thread
+	// brings GTK up, takes it off the path to that frame. GTK would set the locale while
+	// Pango reads it, so the locale is set first, here, and GTK leaves it alone.
+	setlocale(LC_ALL, "");
+	gtk_disable_setlocale();
+	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); },
+		[] { PlainFont::Default(); });
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();
