@@ -354,8 +354,12 @@ void MessageFormat::SwapItem(type_code type, uint8* bytes, size_t size)
 ssize_t MessageFormat::FlattenedSize(const BMessage& message)
 {
 	size_t size = kHeaderSize + 1;
-	for (const MessageField& field : BPrivate::MessageAccess::Fields(&message))
+	for (const MessageField& field : BPrivate::MessageAccess::Fields(&message)) {
+		// The flat form gives a name one byte of length.
+		if (field.name.size() > 255)
+			return B_NAME_TOO_LONG;
 		size += FieldSize(field);
+	}
 	if (size > std::numeric_limits<uint32>::max())
 		return B_NO_MEMORY;
 	return size;

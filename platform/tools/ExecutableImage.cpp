@@ -74,6 +74,8 @@ status_t ExecutableImage::ElfImageEnd(const uint8* bytes, size_t size, size_t* e
 		|| !elf.Get(layout.shentsize, 2, &shentsize) || !elf.Get(layout.shnum, 2, &shnum))
 		return fail("the ELF header is truncated");
 	uint64 headerSize = layout.word == 4 ? 52 : 64;
+	if (size < headerSize)
+		return fail("the ELF header is truncated");
 	// Many sections: the count moves into the first section header.
 	if (shnum == 0 && shoff != 0 && !elf.Get(shoff + layout.sSize, layout.word, &shnum))
 		return fail("the ELF section header table lies outside the file");
@@ -183,7 +185,7 @@ status_t ExecutableImage::FindContainer(const uint8* bytes, size_t size, size_t*
 		*error = "not an executable: neither ELF nor PE";
 		return B_BAD_DATA;
 	}
-	if (size - start < 4 || resource_format::GetWord(bytes + start) != resource_format::kMagic) {
+	if (start > size || size - start < 4 || resource_format::GetWord(bytes + start) != resource_format::kMagic) {
 		*error = "no resource container at offset " + std::to_string(start)
 			+ " (no container magic there)";
 		return B_ENTRY_NOT_FOUND;

@@ -207,3 +207,13 @@ TEST(BMessageFlatten, DeeplyNestedMessagesAreRejectedNotRecursedWithoutBound)
 	BMessage copy;
 	EXPECT_EQ(UnflattenInto(Flat(message), &copy), B_BAD_DATA);
 }
+
+TEST(BMessageFlatten, NameLongerThanItsLengthByteCannotBeFlattened)
+{
+	BMessage message;
+	std::string name(256, 'n');
+	ASSERT_EQ(message.AddInt32(name.c_str(), 1), B_OK);
+	EXPECT_EQ(message.FlattenedSize(), B_NAME_TOO_LONG);
+	char buffer[512];
+	EXPECT_EQ(message.Flatten(buffer, sizeof(buffer)), B_NAME_TOO_LONG);
+}

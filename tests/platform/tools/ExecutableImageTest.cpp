@@ -178,3 +178,13 @@ TEST(ResourceLister, FailsWithOneLineForAFileWithoutContainer)
 	EXPECT_EQ(RunCommand(kLister + " " + path, &output), 1);
 	EXPECT_EQ(output, "vellumark-reslist: " + path + ": not an executable: neither ELF nor PE\n");
 }
+
+TEST(ExecutableImage, ElfShorterThanItsOwnHeaderIsRejected)
+{
+	std::vector<uint8> elf(62, 0);
+	memcpy(elf.data(), "\x7F" "ELF\x02\x01", 6);
+	size_t offset;
+	std::string error;
+	EXPECT_EQ(ExecutableImage::FindContainer(elf.data(), elf.size(), &offset, &error), B_BAD_DATA);
+	EXPECT_EQ(error, "the ELF header is truncated");
+}
