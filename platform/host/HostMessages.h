@@ -16,13 +16,18 @@
 //                                            message, B_SIMPLE_DATA, with "refs" for files)
 //   kMsgHostDragExit                         the drag left the window
 //   kMsgHostDrop                             "where" (BPoint), "drag" (BMessage)
+//   kMsgHostCall                             "function" (pointer to a void (*)(void*)),
+//                                            "cookie" (pointer): the window draws what is
+//                                            pending, presents it, then calls
+//                                            function(cookie) on its thread, locked
 namespace platform {
 
 enum {
 	kMsgHostExpose = 'pEXP',
 	kMsgHostDragMotion = 'pDMV',
 	kMsgHostDragExit = 'pDEX',
-	kMsgHostDrop = 'pDRP'
+	kMsgHostDrop = 'pDRP',
+	kMsgHostCall = 'pCAL'
 };
 
 }  // namespace platform

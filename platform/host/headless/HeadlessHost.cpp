@@ -1,0 +1,445 @@
+#include "host/headless/HeadlessHost.h"
+
+#include <AppDefs.h>
+#include <Looper.h>
+#include <OS.h>
+
+#include <math.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "host/HostMessages.h"
+
+namespace platform {
+
+Host& TheHost()
+{
+	return HeadlessHost::Instance();
+}
+
+// Never destroyed: windows may still close while static destruction runs.
+HeadlessHost& HeadlessHost::Instance()
+{
+	static HeadlessHost* host = new HeadlessHost;
+	return *host;
+}
+
+HeadlessHost::HeadlessHost()
+	:
+	fNextID(1),
+	fNextCall(1)
+{
+}
+
+status_t HeadlessHost::Init()
+{
+	return B_OK;
+}
+
+void HeadlessHost::Shutdown()
+{
+}
+
+const char* HeadlessHost::LastError() const
+{
+	return "";
+}
+
+status_t HeadlessHost::CreateWindow(const HostWindowSpec& spec, BLooper* target,
+	host_window_id* id)
+{
+	if (target == NULL || id == NULL)
+		return B_BAD_VALUE;
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window window;
+	window.info.id = fNextID++;
+	window.info.frame = spec.frame;
+	window.info.title = spec.title != NULL ? spec.title : "";
+	window.info.look = spec.look;
+	window.info.feel = spec.feel;
+	window.info.flags = spec.flags;
+	window.info.open = true;
+	window.target = target;
+	*id = window.info.id;
+	fWindows[window.info.id] = window;
+	fChanged.notify_all();
+	return B_OK;
+}
+
+void HeadlessHost::SetTitle(host_window_id id, const char* title)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	if (Window* window = OpenWindow(id))
+		window->info.title = title != NULL ? title : "";
+}
+
+void HeadlessHost::ShowWindow(host_window_id id)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	if (Window* window = OpenWindow(id))
+		window->info.shown = true;
+	fChanged.notify_all();
+}
+
+void HeadlessHost::HideWindow(host_window_id id)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	if (Window* window = OpenWindow(id))
+		window->info.shown = false;
+	fChanged.notify_all();
+}
+
+void HeadlessHost::PresentPixels(host_window_id id, const uint32* pixels, int32 width,
+	int32 height, BRect dirty)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL || pixels == NULL || width <= 0 || height <= 0)
+		return;
+	if (window->info.width != width || window->info.height != height) {
+		window->info.width = width;
+		window->info.height = height;
+		window->screen.assign((size_t)width * (size_t)height, 0);
+	}
+	int32 left = std::max<int32>(0, (int32)floorf(dirty.left));
+	int32 top = std::max<int32>(0, (int32)floorf(dirty.top));
+	int32 right = std::min<int32>(width - 1, (int32)ceilf(dirty.right));
+	int32 bottom = std::min<int32>(height - 1, (int32)ceilf(dirty.bottom));
+	for (int32 y = top; y <= bottom; y++) {
+		const uint32* from = pixels + (size_t)y * width;
+		std::copy(from + left, from + right + 1, window->screen.begin() + (size_t)y * width
+			+ left);
+	}
+	window->info.presents++;
+	fChanged.notify_all();
+}
+
+void HeadlessHost::CloseWindow(host_window_id id)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	if (Window* window = OpenWindow(id)) {
+		window->info.open = false;
+		window->info.shown = false;
+		window->target = NULL;
+	}
+	fChanged.notify_all();
+}
+
+bool HeadlessHost::GetPointer(host_window_id id, BPoint* where, uint32* buttons)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL || where == NULL || buttons == NULL)
+		return false;
+	*where = window->pointer;
+	*buttons = window->buttons;
+	return true;
+}
+
+std::vector<host_window_id> HeadlessHost::Windows() const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	std::vector<host_window_id> open;
+	for (const auto& entry : fWindows) {
+		if (entry.second.info.open)
+			open.push_back(entry.first);
+	}
+	return open;
+}
+
+host_window_id HeadlessHost::FindWindow(const char* title) const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	for (auto it = fWindows.rbegin(); it != fWindows.rend(); ++it) {
+		const HeadlessWindowInfo& info = it->second.info;
+		if (info.open && title != NULL && info.title == title)
+			return it->first;
+	}
+	return -1;
+}
+
+host_window_id HeadlessHost::WaitForWindow(const char* title, bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> lock(fMutex);
+	host_window_id found = -1;
+	WaitFor(lock, timeout, [&] {
+		for (auto it = fWindows.rbegin(); it != fWindows.rend(); ++it) {
+			if (it->second.info.open && title != NULL && it->second.info.title == title) {
+				found = it->first;
+				return true;
+			}
+		}
+		return false;
+	});
+	return found;
+}
+
+bool HeadlessHost::GetWindowInfo(host_window_id id, HeadlessWindowInfo* info) const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	const Window* window = FindLocked(id);
+	if (window == NULL || info == NULL)
+		return false;
+	*info = window->info;
+	return true;
+}
+
+bool HeadlessHost::IsOpen(host_window_id id) const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	const Window* window = FindLocked(id);
+	return window != NULL && window->info.open;
+}
+
+bool HeadlessHost::IsShown(host_window_id id) const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	const Window* window = FindLocked(id);
+	return window != NULL && window->info.shown;
+}
+
+std::vector<uint32> HeadlessHost::WindowPixels(host_window_id id, int32* width,
+	int32* height) const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	const Window* window = FindLocked(id);
+	if (width != NULL)
+		*width = window != NULL ? window->info.width : 0;
+	if (height != NULL)
+		*height = window != NULL ? window->info.height : 0;
+	return window != NULL ? window->screen : std::vector<uint32>();
+}
+
+uint32 HeadlessHost::PixelAt(host_window_id id, int32 x, int32 y) const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	const Window* window = FindLocked(id);
+	if (window == NULL || x < 0 || y < 0 || x >= window->info.width
+		|| y >= window->info.height)
+		return 0;
+	return window->screen[(size_t)y * window->info.width + x];
+}
+
+int32 HeadlessHost::PresentCount(host_window_id id) const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	const Window* window = FindLocked(id);
+	return window != NULL ? window->info.presents : 0;
+}
+
+status_t HeadlessHost::InjectPointer(host_window_id id, BPoint where, uint32 buttons)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+
+	BPoint oldWhere = window->pointer;
+	uint32 oldButtons = window->buttons;
+	window->pointer = where;
+	window->buttons = buttons;
+
+	bool pressed = (buttons & ~oldButtons) != 0;
+	bool released = (oldButtons & ~buttons) != 0;
+	if (where != oldWhere || (!pressed && !released))
+		PostPointer(window, B_MOUSE_MOVED, where, oldButtons);
+	if (pressed)
+		PostPointer(window, B_MOUSE_DOWN, where, buttons | (released ? oldButtons : 0));
+	if (released)
+		PostPointer(window, B_MOUSE_UP, where, buttons);
+	return B_OK;
+}
+
+status_t HeadlessHost::InjectMouseDown(host_window_id id, BPoint where, uint32 buttons)
+{
+	return InjectPointer(id, where, buttons);
+}
+
+status_t HeadlessHost::InjectMouseUp(host_window_id id, BPoint where)
+{
+	return InjectPointer(id, where, 0);
+}
+
+status_t HeadlessHost::InjectMouseMove(host_window_id id, BPoint where)
+{
+	uint32 buttons = 0;
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		Window* window = OpenWindow(id);
+		if (window == NULL)
+			return B_BAD_VALUE;
+		buttons = window->buttons;
+	}
+	return InjectPointer(id, where, buttons);
+}
+
+status_t HeadlessHost::InjectClick(host_window_id id, BPoint where, uint32 buttons)
+{
+	status_t status = InjectPointer(id, where, buttons);
+	if (status != B_OK)
+		return status;
+	return InjectPointer(id, where, 0);
+}
+
+status_t HeadlessHost::InjectKey(host_window_id id, const char* bytes)
+{
+	if (bytes == NULL || bytes[0] == '\0')
+		return B_BAD_VALUE;
+	BMessage message(B_KEY_DOWN);
+	message.AddString("bytes", bytes);
+	message.AddInt32("raw_char", strlen(bytes) == 1 ? (uint8)bytes[0] : 0);
+	message.AddInt32("modifiers", 0);
+	message.AddInt64("when", system_time());
+	return Post(id, &message);
+}
+
+status_t HeadlessHost::InjectClose(host_window_id id)
+{
+	BMessage message(B_QUIT_REQUESTED);
+	return Post(id, &message);
+}
+
+status_t HeadlessHost::InjectExpose(host_window_id id)
+{
+	BMessage message(kMsgHostExpose);
+	return Post(id, &message);
+}
+
+status_t HeadlessHost::InjectDragMotion(host_window_id id, BPoint where, const BMessage& drag)
+{
+	BMessage message(kMsgHostDragMotion);
+	message.AddPoint("where", where);
+	message.AddMessage("drag", &drag);
+	return Post(id, &message);
+}
+
+status_t HeadlessHost::InjectDragExit(host_window_id id)
+{
+	BMessage message(kMsgHostDragExit);
+	return Post(id, &message);
+}
+
+status_t HeadlessHost::InjectDrop(host_window_id id, BPoint where, const BMessage& drag)
+{
+	BMessage message(kMsgHostDrop);
+	message.AddPoint("where", where);
+	message.AddMessage("drag", &drag);
+	return Post(id, &message);
+}
+
+bool HeadlessHost::WaitForIdle(host_window_id id, bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return FindLocked(id) != NULL;
+
+	int64 token = fNextCall++;
+	fCalls[token] = Call();
+	BMessage message(kMsgHostCall);
+	message.AddPointer("function", reinterpret_cast<void*>(&HeadlessHost::CallOnWindowThread));
+	message.AddPointer("cookie", reinterpret_cast<void*>((intptr_t)token));
+	if (window->target->PostMessage(&message) != B_OK) {
+		fCalls.erase(token);
+		return true;
+	}
+	bool finished = WaitFor(lock, timeout, [&] {
+		return fCalls[token].done || OpenWindow(id) == NULL;
+	});
+	fCalls.erase(token);
+	return finished;
+}
+
+bool HeadlessHost::RunOnWindowThread(host_window_id id, const std::function<void()>& fn,
+	bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return false;
+
+	int64 token = fNextCall++;
+	fCalls[token].function = fn;
+	BMessage message(kMsgHostCall);
+	message.AddPointer("function", reinterpret_cast<void*>(&HeadlessHost::CallOnWindowThread));
+	message.AddPointer("cookie", reinterpret_cast<void*>((intptr_t)token));
+	if (window->target->PostMessage(&message) != B_OK) {
+		fCalls.erase(token);
+		return false;
+	}
+	WaitFor(lock, timeout, [&] { return fCalls[token].done || OpenWindow(id) == NULL; });
+	bool ran = fCalls[token].done;
+	fCalls.erase(token);
+	return ran;
+}
+
+bool HeadlessHost::WaitForClose(host_window_id id, bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> lock(fMutex);
+	return WaitFor(lock, timeout, [&] { return OpenWindow(id) == NULL; });
+}
+
+// The token stands for the call, so a call whose waiter gave up finds nothing to do.
+void HeadlessHost::CallOnWindowThread(void* cookie)
+{
+	HeadlessHost& host = Instance();
+	int64 token = (int64)(intptr_t)cookie;
+	std::function<void()> function;
+	{
+		std::lock_guard<std::mutex> lock(host.fMutex);
+		auto it = host.fCalls.find(token);
+		if (it == host.fCalls.end())
+			return;
+		function = it->second.function;
+	}
+	if (function)
+		function();
+	std::lock_guard<std::mutex> lock(host.fMutex);
+	auto it = host.fCalls.find(token);
+	if (it != host.fCalls.end())
+		it->second.done = true;
+	host.fChanged.notify_all();
+}
+
+HeadlessHost::Window* HeadlessHost::OpenWindow(host_window_id id)
+{
+	auto it = fWindows.find(id);
+	return it != fWindows.end() && it->second.info.open ? &it->second : NULL;
+}
+
+const HeadlessHost::Window* HeadlessHost::FindLocked(host_window_id id) const
+{
+	auto it = fWindows.find(id);
+	return it != fWindows.end() ? &it->second : NULL;
+}
+
+// Under the host's lock: a window that has closed gets nothing more.
+status_t HeadlessHost::Post(host_window_id id, BMessage* message)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+	return window->target->PostMessage(message);
+}
+
+void HeadlessHost::PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons)
+{
+	BMessage message(what);
+	message.AddPoint("where", where);
+	message.AddInt32("buttons", (int32)buttons);
+	message.AddInt64("when", system_time());
+	message.AddInt32("modifiers", 0);
+	window->target->PostMessage(&message);
+}
+
+bool HeadlessHost::WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
+	const std::function<bool()>& ready)
+{
+	return fChanged.wait_for(lock, std::chrono::microseconds(timeout), ready);
+}
+
+}  // namespace platform

@@ -1,0 +1,138 @@
+#ifndef PLATFORM_HEADLESS_HOST_H
+#define PLATFORM_HEADLESS_HOST_H
+
+#include <InterfaceDefs.h>
+#include <Message.h>
+#include <Rect.h>
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/Host.h"
+
+namespace platform {
+
+// What the headless host knows of one window.
+struct HeadlessWindowInfo {
+	host_window_id id = -1;
+	BRect frame;  // the content area on the screen, as the window asked for it
+	std::string title;
+	uint32 look = 0;
+	uint32 feel = 0;
+	uint32 flags = 0;
+	bool open = false;   // made and not yet closed
+	bool shown = false;  // on the screen
+	int32 width = 0;     // of the screen copy, in pixels
+	int32 height = 0;
+	int32 presents = 0;  // PresentPixels calls so far
+};
+
+// A window system without a display, for tests. It keeps, per window, what the window
+// asked for and a copy of every pixel presented (the screen), and takes pointer, key,
+// close and drag events from the test, posting them to the window as a display would.
+// Windows stay listed after they close, so that a test can look at them afterwards.
+class HeadlessHost : public Host {
+public:
+	static HeadlessHost& Instance();
+
+	// Host.
+	virtual status_t Init();
+	virtual void Shutdown();
+	virtual const char* LastError() const;
+	virtual status_t CreateWindow(const HostWindowSpec& spec, BLooper* target,
+		host_window_id* id);
+	virtual void SetTitle(host_window_id id, const char* title);
+	virtual void ShowWindow(host_window_id id);
+	virtual void HideWindow(host_window_id id);
+	virtual void PresentPixels(host_window_id id, const uint32* pixels, int32 width,
+		int32 height, BRect dirty);
+	virtual void CloseWindow(host_window_id id);
+	virtual bool GetPointer(host_window_id id, BPoint* where, uint32* buttons);
+
+	// Looking at windows.
+	std::vector<host_window_id> Windows() const;  // the open ones, oldest first
+	host_window_id FindWindow(const char* title) const;  // newest open one; -1 if none
+	host_window_id WaitForWindow(const char* title, bigtime_t timeout = 5000000);
+	bool GetWindowInfo(host_window_id id, HeadlessWindowInfo* info) const;
+	bool IsOpen(host_window_id id) const;
+	bool IsShown(host_window_id id) const;
+	// The screen copy: width * height words 0xFFRRGGBB, rows from the top; empty before
+	// the first present.
+	std::vector<uint32> WindowPixels(host_window_id id, int32* width = NULL,
+		int32* height = NULL) const;
+	uint32 PixelAt(host_window_id id, int32 x, int32 y) const;  // 0 outside
+	int32 PresentCount(host_window_id id) const;
+
+	// Events, in window coordinates. Each returns B_OK, or B_BAD_VALUE for a window that
+	// is not open. InjectPointer posts what the change amounts to: B_MOUSE_MOVED when the
+	// position changes (or nothing else does), then B_MOUSE_DOWN when a button goes down
+	// and B_MOUSE_UP when one comes up, each with "where", "buttons", "when", "modifiers";
+	// the live state that GetPointer reports changes at once.
+	status_t InjectPointer(host_window_id id, BPoint where, uint32 buttons);
+	status_t InjectMouseDown(host_window_id id, BPoint where,
+		uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
+	status_t InjectMouseUp(host_window_id id, BPoint where);  // every button up
+	status_t InjectMouseMove(host_window_id id, BPoint where);  // buttons kept
+	status_t InjectClick(host_window_id id, BPoint where,
+		uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
+	status_t InjectKey(host_window_id id, const char* bytes);  // B_KEY_DOWN
+	status_t InjectClose(host_window_id id);  // the close box: B_QUIT_REQUESTED
+	status_t InjectExpose(host_window_id id);
+	status_t InjectDragMotion(host_window_id id, BPoint where, const BMessage& drag);
+	status_t InjectDragExit(host_window_id id);
+	status_t InjectDrop(host_window_id id, BPoint where, const BMessage& drag);
+
+	// Dragged messages as a desktop drag makes them: B_SIMPLE_DATA with one "refs" entry
+	// per local, existing file of the URI list; or the text under "text/plain".
+	static BMessage DragMessageFromUriList(const std::string& uriList);
+	static BMessage DragMessageFromPaths(const std::vector<std::string>& paths);
+	static BMessage TextDragMessage(const char* text);
+
+	// Waits until the window has handled everything posted to it so far (and drawn and
+	// presented what that asked for). true also when the window has closed meanwhile;
+	// false on timeout.
+	bool WaitForIdle(host_window_id id, bigtime_t timeout = 5000000);
+	// Runs fn on the window's thread with the window locked, after what is queued now, and
+	// waits for it; false if the window closed first or on timeout.
+	bool RunOnWindowThread(host_window_id id, const std::function<void()>& fn,
+		bigtime_t timeout = 5000000);
+	bool WaitForClose(host_window_id id, bigtime_t timeout = 5000000);
+
+private:
+	struct Window {
+		HeadlessWindowInfo info;
+		BLooper* target = NULL;
+		std::vector<uint32> screen;
+		BPoint pointer = BPoint(-1, -1);
+		uint32 buttons = 0;
+	};
+	struct Call {
+		std::function<void()> function;
+		bool done = false;
+	};
+
+	HeadlessHost();
+
+	Window* OpenWindow(host_window_id id);
+	const Window* FindLocked(host_window_id id) const;
+	status_t Post(host_window_id id, BMessage* message);
+	void PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons);
+	bool WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
+		const std::function<bool()>& ready);
+	static void CallOnWindowThread(void* cookie);
+
+	mutable std::mutex fMutex;
+	std::condition_variable fChanged;
+	std::map<host_window_id, Window> fWindows;
+	host_window_id fNextID;
+	std::map<int64, Call> fCalls;
+	int64 fNextCall;
+};
+
+}  // namespace platform
+
+#endif

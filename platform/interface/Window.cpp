@@ -1,0 +1,331 @@
+#include <Window.h>
+
+#include <Message.h>
+#include <View.h>
+
+#include "app/WindowRegistry.h"
+#include "host/Host.h"
+#include "host/HostMessages.h"
+#include "interface/ViewAccess.h"
+#include "interface/WindowData.h"
+
+#include <algorithm>
+
+using BPrivate::ViewAccess;
+using BPrivate::WindowData;
+using BPrivate::WindowRegistry;
+
+namespace {
+
+window_look LookOfType(window_type type)
+{
+	switch (type) {
+		case B_MODAL_WINDOW:
+			return B_MODAL_WINDOW_LOOK;
+		case B_DOCUMENT_WINDOW:
+			return B_DOCUMENT_WINDOW_LOOK;
+		case B_BORDERED_WINDOW:
+			return B_BORDERED_WINDOW_LOOK;
+		case B_FLOATING_WINDOW:
+			return B_FLOATING_WINDOW_LOOK;
+		default:
+			return B_TITLED_WINDOW_LOOK;
+	}
+}
+
+window_feel FeelOfType(window_type type)
+{
+	switch (type) {
+		case B_MODAL_WINDOW:
+			return B_MODAL_APP_WINDOW_FEEL;
+		case B_FLOATING_WINDOW:
+			return B_FLOATING_APP_WINDOW_FEEL;
+		default:
+			return B_NORMAL_WINDOW_FEEL;
+	}
+}
+
+}  // namespace
+
+BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel,
+	uint32 flags, uint32 workspace)
+	:
+	BLooper(title)
+{
+	InitWindow(frame, title, look, feel, flags, workspace);
+}
+
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
+	uint32 workspace)
+	:
+	BLooper(title)
+{
+	InitWindow(frame, title, LookOfType(type), FeelOfType(type), flags, workspace);
+}
+
+void BWindow::InitWindow(BRect frame, const char* title, window_look look, window_feel feel,
+	uint32 flags, uint32 workspace)
+{
+	fData.reset(new WindowData(this, frame, title, look, feel, flags, workspace));
+	WindowRegistry::Add(this);
+}
+
+// Runs on the window's thread once its loop has ended, or on the quitting thread of a
+// window that never ran.
+BWindow::~BWindow()
+{
+	WindowRegistry::Remove(this);
+	fData->CloseHostWindow();
+	fData->DeleteViews();
+}
+
+// The first time: the host window is made, and the window's thread starts by painting
+// every view and presenting the result before the window appears on the screen.
+void BWindow::Show()
+{
+	bool first = !fData->showCalled;
+	bool locked = !first && Lock();
+	fData->hidden = false;
+	if (first) {
+		fData->showCalled = true;
+		fData->CreateHostWindow();
+		PostMessage(BPrivate::kMsgWindowFirstShow);
+	} else if (fData->HasHostWindow())
+		platform::TheHost().ShowWindow(fData->HostID());
+	if (locked)
+		Unlock();
+	if (first)
+		Run();
+}
+
+void BWindow::Hide()
+{
+	bool locked = Lock();
+	if (!fData->hidden && fData->HasHostWindow())
+		platform::TheHost().HideWindow(fData->HostID());
+	fData->hidden = true;
+	if (locked)
+		Unlock();
+}
+
+bool BWindow::IsHidden() const
+{
+	return fData->hidden;
+}
+
+// The host window goes first, so that nothing more is posted to a looper on its way out;
+// the looper's quit then deletes the window, and with it its views.
+void BWindow::Quit()
+{
+	// A lock taken here is the one BLooper::Quit needs from another thread; it lets go of
+	// it itself.
+	if (IsLocked() || Lock())
+		fData->CloseHostWindow();
+	BLooper::Quit();
+}
+
+bool BWindow::QuitRequested()
+{
+	return true;
+}
+
+void BWindow::MessageReceived(BMessage* message)
+{
+	BLooper::MessageReceived(message);
+}
+
+// System messages go to their hooks here; everything else to its handler's
+// MessageReceived. What the hooks drew is presented after each message.
+void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	WindowData& data = *fData;
+	switch (message->what) {
+		case B_MOUSE_DOWN:
+			data.Input().MouseDown(message);
+			break;
+		case B_MOUSE_UP:
+			data.Input().MouseUp(message);
+			break;
+		case B_MOUSE_MOVED:
+			data.Input().MouseMoved(message);
+			break;
+		case B_KEY_DOWN:
+			data.Input().KeyDown(message);
+			break;
+		case B_QUIT_REQUESTED:
+			if (handler != this && handler != NULL) {
+				handler->MessageReceived(message);
+				break;
+			}
+			if (QuitRequested()) {
+				Quit();
+				return;
+			}
+			break;
+		case platform::kMsgHostDragMotion:
+			data.Input().DragMotion(message);
+			break;
+		case platform::kMsgHostDragExit:
+			data.Input().DragExit();
+			break;
+		case platform::kMsgHostDrop:
+			data.Input().Drop(message);
+			break;
+		case platform::kMsgHostExpose:
+			data.PresentAll();
+			break;
+		case platform::kMsgHostCall:
+			data.RunHostCall(message);
+			break;
+		case BPrivate::kMsgWindowFirstShow:
+			data.FirstShow();
+			break;
+		case BPrivate::kMsgWindowUpdate:
+			data.Update();
+			break;
+		default:
+			(handler != NULL ? handler : this)->MessageReceived(message);
+			break;
+	}
+	data.Flush();
+}
+
+void BWindow::AddChild(BView* view, BView* before)
+{
+	if (view == NULL || view->Parent() != NULL || view->Window() != NULL)
+		return;
+
+	bool locked = Lock();
+	std::vector<BView*>& tops = fData->topViews;
+	auto at = std::find(tops.begin(), tops.end(), before);
+	tops.insert(before != NULL ? at : tops.end(), view);
+	ViewAccess::SetWindow(view, this);
+	ViewAccess::CallAttached(view);
+	view->Invalidate();
+	if (locked)
+		Unlock();
+}
+
+bool BWindow::RemoveChild(BView* view)
+{
+	std::vector<BView*>& tops = fData->topViews;
+	auto at = std::find(tops.begin(), tops.end(), view);
+	if (view == NULL || at == tops.end())
+		return false;
+
+	bool locked = Lock();
+	ViewAccess::CallDetached(view);
+	view->Invalidate();
+	tops.erase(std::find(tops.begin(), tops.end(), view));
+	ViewAccess::SetWindow(view, NULL);
+	view->SetNextHandler(NULL);
+	if (locked)
+		Unlock();
+	return true;
+}
+
+int32 BWindow::CountChildren() const
+{
+	return (int32)fData->topViews.size();
+}
+
+BView* BWindow::ChildAt(int32 index) const
+{
+	if (index < 0 || index >= CountChildren())
+		return NULL;
+	return fData->topViews[index];
+}
+
+BView* BWindow::FindView(const char* name) const
+{
+	return fData->FindView(name);
+}
+
+BView* BWindow::FindView(BPoint point) const
+{
+	return fData->FindView(point);
+}
+
+BRect BWindow::Bounds() const
+{
+	return BRect(0, 0, fData->frame.Width(), fData->frame.Height());
+}
+
+BRect BWindow::Frame() const
+{
+	return fData->frame;
+}
+
+const char* BWindow::Title() const
+{
+	return fData->title.c_str();
+}
+
+void BWindow::SetTitle(const char* title)
+{
+	fData->title = title != NULL ? title : "";
+	if (fData->HasHostWindow())
+		platform::TheHost().SetTitle(fData->HostID(), fData->title.c_str());
+}
+
+window_look BWindow::Look() const
+{
+	return fData->look;
+}
+
+window_feel BWindow::Feel() const
+{
+	return fData->feel;
+}
+
+uint32 BWindow::Flags() const
+{
+	return fData->flags;
+}
+
+uint32 BWindow::Workspaces() const
+{
+	return fData->workspaces;
+}
+
+// Only remembered: the host places the window where its spec said when it was made.
+void BWindow::MoveTo(BPoint point)
+{
+	fData->frame.OffsetTo(point);
+}
+
+void BWindow::MoveTo(float x, float y)
+{
+	MoveTo(BPoint(x, y));
+}
+
+void BWindow::ConvertToScreen(BPoint* point) const
+{
+	if (point != NULL)
+		*point += fData->frame.LeftTop();
+}
+
+void BWindow::ConvertFromScreen(BPoint* point) const
+{
+	if (point != NULL)
+		*point -= fData->frame.LeftTop();
+}
+
+void BWindow::UpdateIfNeeded()
+{
+	bool locked = Lock();
+	fData->UpdateIfNeeded();
+	fData->Flush();
+	if (locked)
+		Unlock();
+}
+
+void BWindow::Flush() const
+{
+	fData->Flush();
+}
+
+void BWindow::Sync() const
+{
+	fData->Flush();
+}
