@@ -17,9 +17,10 @@
 //   kMsgHostDragExit                         the drag left the window
 //   kMsgHostDrop                             "where" (BPoint), "drag" (BMessage)
 //   kMsgHostCall                             "function" (pointer to a void (*)(void*)),
-//                                            "cookie" (pointer): the window draws what is
-//                                            pending, presents it, then calls
-//                                            function(cookie) on its thread, locked
+//                                            "cookie" (pointer): once nothing else is
+//                                            queued, the window draws what is pending,
+//                                            presents it, then calls function(cookie) on
+//                                            its thread, locked
 namespace platform {
 
 enum {

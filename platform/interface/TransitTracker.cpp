@@ -27,6 +27,13 @@ void TransitTracker::MoveTo(BView* under, BPoint where, const BMessage* drag)
 	Deliver(where, drag);
 }
 
+void TransitTracker::Follow(BView* under)
+{
+	fViews.clear();
+	for (BView* view = under; view != NULL; view = view->Parent())
+		fViews.push_back(view);
+}
+
 void TransitTracker::ExitAll(BPoint where, const BMessage* drag)
 {
 	for (BView* view : fViews)

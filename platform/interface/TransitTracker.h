@@ -18,6 +18,10 @@ class TransitTracker {
 public:
 	// The pointer is now at where (window coordinates), deepest over under (NULL: no view).
 	void MoveTo(BView* under, BPoint where, const BMessage* drag);
+	// The pointer moved to under (NULL: no view) without the views being told, as when a
+	// press loop takes the pointer's messages from the queue itself. Later moves are told
+	// from there: the pointer left what it is no longer over.
+	void Follow(BView* under);
 	// The pointer left every view.
 	void ExitAll(BPoint where, const BMessage* drag);
 	// Forgets the views without telling them.

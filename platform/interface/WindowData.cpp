@@ -242,8 +242,12 @@ void WindowData::FirstShow()
 		platform::TheHost().ShowWindow(fHostID);
 }
 
+// Waits its turn until nothing else is queued, so that what the messages before it led to
+// (an update, a control's message to its window) has been handled too.
 void WindowData::RunHostCall(BMessage* message)
 {
+	if (fWindow->CountQueuedMessages() > 0 && fWindow->PostMessage(message) == B_OK)
+		return;
 	UpdateIfNeeded();
 	Flush();
 	void* function = NULL;

@@ -146,6 +146,7 @@ bool WindowInput::TakeQueuedPointerMessage()
 	if (!message)
 		return false;
 	TakePointerState(message.get());
+	fPointerViews.Follow(fData->FindView(fWhere));
 	return true;
 }
 

@@ -92,12 +92,12 @@ public:
 	static BMessage DragMessageFromPaths(const std::vector<std::string>& paths);
 	static BMessage TextDragMessage(const char* text);
 
-	// Waits until the window has handled everything posted to it so far (and drawn and
-	// presented what that asked for). true also when the window has closed meanwhile;
-	// false on timeout.
+	// Waits until the window has handled everything posted to it so far, and what that led
+	// to (messages it posted itself, drawing, presenting): until its queue is empty. true
+	// also when the window has closed meanwhile; false on timeout.
 	bool WaitForIdle(host_window_id id, bigtime_t timeout = 5000000);
-	// Runs fn on the window's thread with the window locked, after what is queued now, and
-	// waits for it; false if the window closed first or on timeout.
+	// Runs fn on the window's thread with the window locked, once the window is idle as
+	// for WaitForIdle, and waits for it; false if the window closed first or on timeout.
 	bool RunOnWindowThread(host_window_id id, const std::function<void()>& fn,
 		bigtime_t timeout = 5000000);
 	bool WaitForClose(host_window_id id, bigtime_t timeout = 5000000);

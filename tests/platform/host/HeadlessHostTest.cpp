@@ -179,3 +179,34 @@ TEST(HeadlessHost, TextDragMessageCarriesNoRefs)
 	EXPECT_FALSE(drag.HasRef("refs", 0));
 	EXPECT_TRUE(drag.HasData("text/plain", B_MIME_TYPE, 0));
 }
+
+namespace {
+
+// Answers each ping by posting a pong to itself.
+class EchoWindow : public BWindow {
+public:
+	EchoWindow()
+		: BWindow(BRect(0, 0, 9, 9), UniqueTitle("echo").c_str(), B_TITLED_WINDOW_LOOK,
+			B_NORMAL_WINDOW_FEEL, 0) {}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == 'ping')
+			PostMessage('pong');
+		else if (message->what == 'pong')
+			pongs++;
+		BWindow::MessageReceived(message);
+	}
+	std::atomic<int> pongs{0};
+};
+
+}  // namespace
+
+TEST(HeadlessHost, WaitForIdleCoversWhatTheWindowPostsToItself)
+{
+	Watchdog watchdog;
+	EchoWindow* window = new EchoWindow;
+	ShownWindow shown(window);
+	window->PostMessage('ping');
+	shown.Idle();
+	EXPECT_EQ(window->pongs, 1);
+}

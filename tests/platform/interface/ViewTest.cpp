@@ -54,6 +54,20 @@ private:
 	std::vector<BPoint> fSeen;
 };
 
+// Logs its hooks, and follows a press with GetMouse until the buttons are up.
+class LoggingTrackingView : public RecordingView {
+public:
+	LoggingTrackingView(BRect frame, HookLog* log) : RecordingView(frame, "view", log) {}
+	void MouseDown(BPoint where) override
+	{
+		RecordingView::MouseDown(where);
+		for (uint32 buttons = 1; buttons != 0;) {
+			BPoint at;
+			GetMouse(&at, &buttons, true);
+		}
+	}
+};
+
 // Counts its Draw calls.
 class CountingView : public BView {
 public:
@@ -204,6 +218,30 @@ TEST(BView, GetMouseDuringAPressSeesPositionsOutsideTheWindow)
 	// In the view's coordinates; the last one is the release.
 	EXPECT_EQ(view->Seen(),
 		(std::vector<BPoint>{BPoint(-60, -30), BPoint(490, 290), BPoint(490, 290)}));
+}
+
+TEST(BView, PointerMovesTakenByGetMouseStillCountForTransits)
+{
+	Watchdog watchdog;
+	HookLog log;
+	BWindow* window = NewWindow(kFrame);
+	window->AddChild(new LoggingTrackingView(BRect(10, 10, 29, 29), &log));
+	ShownWindow shown(window);
+	platform::HeadlessHost& host = shown.Host();
+	host.InjectMouseMove(shown.Id(), BPoint(15, 15));
+	shown.Idle();
+	log.Clear();
+
+	ASSERT_TRUE(window->Lock());
+	host.InjectMouseDown(shown.Id(), BPoint(15, 15));
+	host.InjectMouseMove(shown.Id(), BPoint(50, 35));
+	host.InjectMouseUp(shown.Id(), BPoint(50, 35));
+	window->Unlock();
+	host.InjectMouseMove(shown.Id(), BPoint(16, 16));
+	shown.Idle();
+
+	EXPECT_EQ(log.Hooks(),
+		(std::vector<std::string>{"view.MouseDown", "view.MouseMoved entered"}));
 }
 
 TEST(BView, GetMouseWithoutTheQueueReadsTheLivePointer)
