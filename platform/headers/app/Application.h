@@ -35,7 +35,9 @@ public:
 private:
 	void InitApplication(const char* signature, status_t* error);
 	void QuitAllWindows();
+	bool AskWindowsToQuit();
 	void DeliverLaunchMessages();
+	void DispatchArgv(BMessage* message);
 
 	std::string fSignature;
 	status_t fInitStatus;

@@ -5,6 +5,7 @@
 #include <Locker.h>
 #include <OS.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,20 +63,36 @@ public:
 protected:
 	// For BApplication: runs the loop on the calling thread until Quit().
 	void RunLoopOnCallingThread();
-	// Takes the next message, waiting at most timeout microseconds; NULL when none came.
+	// Takes the next message, waiting at most timeout microseconds; NULL when none came, or
+	// when the looper has been told to quit. The caller owns the message.
 	BMessage* NextQueuedMessage(bigtime_t timeout);
+	// Takes the first queued message that match accepts, leaving the others queued in their
+	// order, waiting at most timeout microseconds for one (0: only looks); NULL when none.
+	// The caller owns the message. (A window's GetMouse takes pointer messages this way.)
+	BMessage* TakeQueuedMessage(const std::function<bool(const BMessage&)>& match,
+		bigtime_t timeout = 0);
+	int32 CountQueuedMessages() const;
 	bool IsQuitting() const;
 
 private:
 	friend class BPrivate::LooperQueue;
+	friend class BApplication;
 	BLooper(const BLooper&) = delete;
 	BLooper& operator=(const BLooper&) = delete;
 
-	void Loop();
+	// Returns whether it ended holding the lock (after a quit).
+	bool Loop();
 	void StartThread();
+	void ThreadStarted(thread_id thread);
+	void QuitFromOtherThread();
+	// Unlocks, waits out every other holder of the lock, then deletes the looper.
+	void DeleteSafely();
+	void ReleaseOwnLocks();
+	BHandler* ResolveTarget(BHandler* handler);
 
 	BLocker fLocker;
-	std::unique_ptr<BPrivate::LooperQueue> fQueue;
+	// Shared with the thread registry, which may still order a quit through it.
+	std::shared_ptr<BPrivate::LooperQueue> fQueue;
 	std::vector<BHandler*> fHandlers;
 	BHandler* fPreferred;
 	BMessage* fCurrentMessage;

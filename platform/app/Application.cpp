@@ -1,0 +1,249 @@
+#include <Application.h>
+
+#include <Message.h>
+#include <OS.h>
+#include <StorageDefs.h>
+#include <Window.h>
+
+#include "app/LaunchArguments.h"
+#include "app/LooperQueue.h"
+#include "app/LooperThreads.h"
+#include "app/WindowRegistry.h"
+#include "host/Host.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+using BPrivate::LaunchArguments;
+using BPrivate::LooperThreads;
+using BPrivate::WindowRegistry;
+
+BApplication* be_app = NULL;
+
+namespace {
+
+// A MIME token: printable ASCII without blanks and without the separators MIME reserves.
+bool IsTokenChar(char c)
+{
+	return c > ' ' && c < 0x7f && strchr("()<>@,;:\\\"/[]?=", c) == NULL;
+}
+
+// "application/" and a non-empty subtype, as the system's registry of types requires.
+bool IsApplicationSignature(const char* signature)
+{
+	static const char kSupertype[] = "application/";
+	if (signature == NULL || strlen(signature) >= B_MIME_TYPE_LENGTH
+		|| strncasecmp(signature, kSupertype, sizeof(kSupertype) - 1) != 0)
+		return false;
+	const char* subtype = signature + sizeof(kSupertype) - 1;
+	if (*subtype == '\0')
+		return false;
+	for (const char* c = subtype; *c != '\0'; c++) {
+		if (!IsTokenChar(*c))
+			return false;
+	}
+	return true;
+}
+
+}  // namespace
+
+BApplication::BApplication(const char* signature)
+	:
+	BLooper(signature),
+	fInitStatus(B_NO_INIT)
+{
+	InitApplication(signature, NULL);
+}
+
+BApplication::BApplication(const char* signature, status_t* error)
+	:
+	BLooper(signature),
+	fInitStatus(B_NO_INIT)
+{
+	InitApplication(signature, error);
+}
+
+void BApplication::InitApplication(const char* signature, status_t* error)
+{
+	std::string program = LaunchArguments::ProgramName();
+	if (!IsApplicationSignature(signature)) {
+		fInitStatus = B_BAD_VALUE;
+		if (error == NULL) {
+			fprintf(stderr, "%s: bad application signature \"%s\": it must be a MIME type "
+				"\"application/...\"\n", program.c_str(), signature != NULL ? signature : "");
+			exit(1);
+		}
+		*error = fInitStatus;
+		return;
+	}
+	fSignature = signature;
+	be_app = this;
+
+	platform::Host& host = platform::TheHost();
+	fInitStatus = host.Init();
+	if (fInitStatus != B_OK && error == NULL) {
+		fprintf(stderr, "%s: cannot open the display: %s\n", program.c_str(),
+			host.LastError());
+		exit(1);
+	}
+	if (error != NULL)
+		*error = fInitStatus;
+}
+
+BApplication::~BApplication()
+{
+	// Windows left quit without being asked; then any other looper still running. None of
+	// their threads is left afterwards.
+	QuitAllWindows();
+	LooperThreads::QuitAndJoinAll();
+	if (fInitStatus == B_OK)
+		platform::TheHost().Shutdown();
+	if (be_app == this)
+		be_app = NULL;
+}
+
+status_t BApplication::InitCheck() const
+{
+	return fInitStatus;
+}
+
+const char* BApplication::Signature() const
+{
+	return fSignature.c_str();
+}
+
+thread_id BApplication::Run()
+{
+	if (fInitStatus != B_OK)
+		return fInitStatus;
+	if (fRunCalled)
+		return B_ALREADY_RUNNING;
+	DeliverLaunchMessages();
+	RunLoopOnCallingThread();
+	return Thread();
+}
+
+void BApplication::DeliverLaunchMessages()
+{
+	// Ahead of anything posted before Run(): the launch messages come first, then the
+	// application is told it is ready.
+	std::vector<BMessage*> messages = LaunchArguments::Messages(LaunchArguments::Get());
+	messages.push_back(new BMessage(B_READY_TO_RUN));
+	for (auto it = messages.rbegin(); it != messages.rend(); ++it) {
+		if (!fQueue->PushFront(*it, this))
+			delete *it;
+	}
+}
+
+void BApplication::Quit()
+{
+	if (fRunCalled && Thread() == find_thread(NULL)) {
+		fQuitting = true;
+		return;
+	}
+	// From another thread: the loop ends once it reaches the order; Run() then returns on
+	// the application's own thread, and main deletes the application.
+	fQueue->PushQuit();
+}
+
+bool BApplication::QuitRequested()
+{
+	return AskWindowsToQuit();
+}
+
+bool BApplication::AskWindowsToQuit()
+{
+	for (BLooper* window : WindowRegistry::List()) {
+		// A window that is already going away cannot be locked; it needs no asking.
+		if (!window->Lock())
+			continue;
+		if (!window->QuitRequested()) {
+			window->Unlock();
+			return false;
+		}
+		window->Quit();
+	}
+	return true;
+}
+
+void BApplication::QuitAllWindows()
+{
+	for (BLooper* window : WindowRegistry::List()) {
+		if (window->Lock())
+			window->Quit();
+	}
+}
+
+void BApplication::ReadyToRun()
+{
+}
+
+void BApplication::ArgvReceived(int32 /*argc*/, char** /*argv*/)
+{
+}
+
+void BApplication::RefsReceived(BMessage* /*message*/)
+{
+}
+
+void BApplication::AboutRequested()
+{
+}
+
+void BApplication::MessageReceived(BMessage* message)
+{
+	BLooper::MessageReceived(message);
+}
+
+void BApplication::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	if (handler != this) {
+		BLooper::DispatchMessage(message, handler);
+		return;
+	}
+	switch (message->what) {
+		case B_READY_TO_RUN:
+			ReadyToRun();
+			break;
+		case B_ARGV_RECEIVED:
+			DispatchArgv(message);
+			break;
+		case B_REFS_RECEIVED:
+			RefsReceived(message);
+			break;
+		case B_ABOUT_REQUESTED:
+			AboutRequested();
+			break;
+		default:
+			BLooper::DispatchMessage(message, handler);
+			break;
+	}
+}
+
+void BApplication::DispatchArgv(BMessage* message)
+{
+	int32 argc = 0;
+	if (message->FindInt32("argc", &argc) != B_OK || argc <= 0)
+		return;
+	std::vector<char*> argv;
+	const char* argument = NULL;
+	for (int32 i = 0; i < argc && message->FindString("argv", i, &argument) == B_OK; i++)
+		argv.push_back(const_cast<char*>(argument));
+	if (argv.empty())
+		return;
+	int32 count = (int32)argv.size();
+	argv.push_back(NULL);
+	ArgvReceived(count, argv.data());
+}
+
+int32 BApplication::CountWindows() const
+{
+	return WindowRegistry::Count();
+}
+
+BWindow* BApplication::WindowAt(int32 index) const
+{
+	return static_cast<BWindow*>(WindowRegistry::At(index));
+}

@@ -1,0 +1,152 @@
+#include "app/LooperQueue.h"
+
+#include <Message.h>
+#include <OS.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace BPrivate {
+
+LooperQueue::LooperQueue()
+	:
+	fClosed(false)
+{
+}
+
+LooperQueue::~LooperQueue()
+{
+	Close();
+}
+
+// Every change is announced with the lock held: the taking thread may end and free the
+// queue as soon as it sees the change.
+
+bool LooperQueue::Push(BMessage* message, BHandler* handler)
+{
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		if (fClosed)
+			return false;
+		fItems.push_back(Item{message, handler, false});
+		fChanged.notify_all();
+	}
+	return true;
+}
+
+bool LooperQueue::PushFront(BMessage* message, BHandler* handler)
+{
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		if (fClosed)
+			return false;
+		fItems.push_front(Item{message, handler, false});
+		fChanged.notify_all();
+	}
+	return true;
+}
+
+void LooperQueue::PushQuit()
+{
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		if (fClosed)
+			return;
+		fItems.push_back(Item{NULL, NULL, true});
+		fChanged.notify_all();
+	}
+}
+
+bool LooperQueue::Pop(bigtime_t timeout, Item* item)
+{
+	std::unique_lock<std::mutex> lock(fMutex);
+	if (!WaitFor(lock, timeout, [this] { return !fItems.empty() || fClosed; })
+		|| fItems.empty())
+		return false;
+	*item = fItems.front();
+	fItems.pop_front();
+	return true;
+}
+
+BMessage* LooperQueue::TakeFirst(const std::function<bool(const BMessage&)>& match,
+	bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> lock(fMutex);
+	BMessage* found = NULL;
+	auto findMatch = [&]() {
+		if (HasQuitLocked())
+			return true;
+		for (auto it = fItems.begin(); it != fItems.end(); ++it) {
+			if (it->message != NULL && match(*it->message)) {
+				found = it->message;
+				fItems.erase(it);
+				return true;
+			}
+		}
+		return false;
+	};
+	WaitFor(lock, timeout, findMatch);
+	return found;
+}
+
+void LooperQueue::DropMessagesFor(BHandler* handler)
+{
+	std::deque<Item> dropped;
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		auto kept = std::stable_partition(fItems.begin(), fItems.end(),
+			[handler](const Item& item) { return item.quit || item.handler != handler; });
+		dropped.assign(kept, fItems.end());
+		fItems.erase(kept, fItems.end());
+	}
+	for (const Item& item : dropped)
+		delete item.message;
+}
+
+void LooperQueue::Close()
+{
+	std::deque<Item> left;
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		fClosed = true;
+		left.swap(fItems);
+		fChanged.notify_all();
+	}
+	// Freed outside the lock: a message's destructor may be anything.
+	for (const Item& item : left)
+		delete item.message;
+}
+
+int32 LooperQueue::Count() const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	return (int32)fItems.size();
+}
+
+bool LooperQueue::HasQuit() const
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	return HasQuitLocked();
+}
+
+bool LooperQueue::HasQuitLocked() const
+{
+	return std::any_of(fItems.begin(), fItems.end(), [](const Item& item) { return item.quit; });
+}
+
+bool LooperQueue::WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
+	const std::function<bool()>& ready)
+{
+	// Beyond a year is for ever; it also keeps the deadline from overflowing.
+	const bigtime_t kForever = 365LL * 24 * 3600 * 1000000;
+	if (timeout >= kForever) {
+		fChanged.wait(lock, ready);
+		return true;
+	}
+	if (timeout <= 0)
+		return ready();
+	auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(timeout);
+	return fChanged.wait_until(lock, deadline, ready);
+}
+
+}  // namespace BPrivate

@@ -1,0 +1,68 @@
+#ifndef PLATFORM_APP_LOOPER_QUEUE_H
+#define PLATFORM_APP_LOOPER_QUEUE_H
+
+#include <SupportDefs.h>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+class BHandler;
+class BMessage;
+
+namespace BPrivate {
+
+// A looper's message queue: first in, first out, shared by every thread that posts and the
+// one thread that takes. It owns the messages it holds. A looper's queue can outlive the
+// looper (the thread registry keeps it to ask a looper to quit), so after Close() posting
+// fails and the messages left are freed.
+class LooperQueue {
+public:
+	struct Item {
+		BMessage* message = NULL;  // NULL for a quit order
+		BHandler* handler = NULL;  // NULL: the looper's preferred handler
+		bool quit = false;         // ends the loop, whatever the looper's hooks say
+	};
+
+	LooperQueue();
+	~LooperQueue();
+
+	// Take ownership of message; false (and the message is not taken) once closed.
+	bool Push(BMessage* message, BHandler* handler);
+	bool PushFront(BMessage* message, BHandler* handler);
+	// Queues an order to end the loop behind whatever is queued now.
+	void PushQuit();
+
+	// Waits at most timeout microseconds for an item (B_INFINITE_TIMEOUT: for ever).
+	bool Pop(bigtime_t timeout, Item* item);
+	// Takes the first queued message that match() accepts, passing over the others, waiting
+	// at most timeout microseconds for one to come (0: only looks). Never takes a quit order,
+	// and gives up at once when one is queued.
+	BMessage* TakeFirst(const std::function<bool(const BMessage&)>& match, bigtime_t timeout);
+
+	// Frees every message queued for the handler.
+	void DropMessagesFor(BHandler* handler);
+	// Frees what is queued; later posts fail.
+	void Close();
+
+	int32 Count() const;
+	bool HasQuit() const;
+
+private:
+	LooperQueue(const LooperQueue&) = delete;
+	LooperQueue& operator=(const LooperQueue&) = delete;
+
+	bool WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
+		const std::function<bool()>& ready);
+	bool HasQuitLocked() const;
+
+	mutable std::mutex fMutex;
+	std::condition_variable fChanged;
+	std::deque<Item> fItems;
+	bool fClosed;
+};
+
+}  // namespace BPrivate
+
+#endif

@@ -1,0 +1,27 @@
+#ifndef PLATFORM_APP_WINDOW_REGISTRY_H
+#define PLATFORM_APP_WINDOW_REGISTRY_H
+
+#include <SupportDefs.h>
+
+#include <vector>
+
+class BLooper;
+
+namespace BPrivate {
+
+// The application's windows, in the order they were made. A window adds itself when it is
+// created and removes itself when it is deleted; the application asks them to quit from
+// here. Any thread may call.
+class WindowRegistry {
+public:
+	static void Add(BLooper* window);
+	static void Remove(BLooper* window);
+	static bool Contains(BLooper* window);
+	static int32 Count();
+	static BLooper* At(int32 index);  // NULL out of range
+	static std::vector<BLooper*> List();
+};
+
+}  // namespace BPrivate
+
+#endif
