@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -34,32 +33,6 @@ public:
 	~Watchdog() { alarm(0); }
 };
 
-// A one-shot signal between threads.
-class Gate {
-public:
-	void Open()
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		fOpen = true;
-		fChanged.notify_all();
-	}
-	bool Wait(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000))
-	{
-		std::unique_lock<std::mutex> lock(fMutex);
-		return fChanged.wait_for(lock, timeout, [this] { return fOpen; });
-	}
-	bool IsOpen()
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		return fOpen;
-	}
-
-private:
-	std::mutex fMutex;
-	std::condition_variable fChanged;
-	bool fOpen = false;
-};
-
 // What a hook saw when it ran.
 struct Delivery {
 	uint32 what;
@@ -67,7 +40,7 @@ struct Delivery {
 	bool locked;
 };
 
-// A thread-safe record of deliveries.
+// Deliveries, recorded from any thread; Wait() blocks until there are count of them.
 class Record {
 public:
 	void Add(const Delivery& delivery)
@@ -76,23 +49,19 @@ public:
 		fDeliveries.push_back(delivery);
 		fChanged.notify_all();
 	}
-	std::vector<Delivery> Deliveries()
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		return fDeliveries;
-	}
-	std::vector<uint32> Whats()
-	{
-		std::vector<uint32> whats;
-		for (const Delivery& delivery : Deliveries())
-			whats.push_back(delivery.what);
-		return whats;
-	}
-	bool WaitForCount(size_t count)
+	std::vector<Delivery> Wait(size_t count)
 	{
 		std::unique_lock<std::mutex> lock(fMutex);
-		return fChanged.wait_for(lock, std::chrono::seconds(5),
+		fChanged.wait_for(lock, std::chrono::seconds(5),
 			[&] { return fDeliveries.size() >= count; });
+		return fDeliveries;
+	}
+	std::vector<uint32> Whats(size_t count = 0)
+	{
+		std::vector<uint32> whats;
+		for (const Delivery& delivery : Wait(count))
+			whats.push_back(delivery.what);
+		return whats;
 	}
 
 private:
@@ -101,8 +70,8 @@ private:
 	std::vector<Delivery> fDeliveries;
 };
 
-// A looper that records every message it receives, runs an optional action for it, and
-// raises a flag when it is deleted.
+// Records every message it receives, runs an optional action for it, and raises a flag when
+// it is deleted.
 class RecordingLooper : public BLooper {
 public:
 	RecordingLooper(Record* record, std::atomic<bool>* deleted = NULL)
@@ -117,7 +86,6 @@ public:
 		if (fDeleted != NULL)
 			*fDeleted = true;
 	}
-
 	void MessageReceived(BMessage* message) override
 	{
 		fRecord->Add(Delivery{message->what, find_thread(NULL), IsLocked()});
@@ -125,7 +93,7 @@ public:
 			fAction(message);
 	}
 
-	std::function<void(BMessage*)> fAction;
+	std::function<void(BMessage*)> fAction;  // set before Run()
 
 private:
 	Record* fRecord;
