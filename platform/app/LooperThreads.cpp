@@ -4,6 +4,7 @@
 
 #include <OS.h>
 
+#include <cstdlib>
 #include <condition_variable>
 #include <list>
 #include <mutex>
@@ -30,7 +31,12 @@ struct ThreadTable {
 // looper that was never quit may still be running when static destruction starts.
 ThreadTable& Table()
 {
-	static ThreadTable* table = new ThreadTable;
+	static ThreadTable* table = [] {
+		// Without an application to join them (a process of bare loopers), the threads
+		// that ended are joined on the way out.
+		atexit([] { LooperThreads::JoinEnded(); });
+		return new ThreadTable;
+	}();
 	return *table;
 }
 

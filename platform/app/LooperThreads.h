@@ -16,7 +16,8 @@ class LooperQueue;
 // thread; the handle stays here instead, marked ended once the thread has done its last
 // work. Threads that ended are joined by whoever comes next: Quit() from another thread joins
 // the one it waits for, Start() joins every ended one, and BApplication's destructor calls
-// QuitAndJoinAll(), so no looper thread outlives the application.
+// QuitAndJoinAll(), so no looper thread outlives the application. A process without an
+// application joins the ended ones when it exits.
 class LooperThreads {
 public:
 	// Starts a thread that calls started(its id) and then body(); returns the id once

@@ -4,6 +4,7 @@
 #include <SupportDefs.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 // A recursive lock that knows its holder, like the kit's.
@@ -24,7 +25,10 @@ private:
 	BLocker(const BLocker&) = delete;
 	BLocker& operator=(const BLocker&) = delete;
 
-	std::recursive_timed_mutex fMutex;
+	// Holder and count under a plain mutex, waiters on a condition: timed waits then go
+	// through calls that ThreadSanitizer follows, which a timed mutex's are not.
+	std::mutex fMutex;
+	std::condition_variable fReleased;
 	std::atomic<thread_id> fOwner;
 	int32 fCount;
 };
