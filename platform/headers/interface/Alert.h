@@ -48,7 +48,14 @@ public:
 
 private:
 	friend class BPrivate::AlertView;
+	struct GoState;
+
 	void ButtonPressed(int32 index);
+	// Hands the answer to a Go() waiting for it; false when nobody waits.
+	bool AnswerWaitingCaller(int32 index);
+	void InvokeWith(int32 which);
+	int32 DismissIndex() const;
+	void WaitInQueue(GoState* state);
 
 	std::string fText;
 	std::vector<std::string> fLabels;
@@ -57,7 +64,6 @@ private:
 	button_width fWidth;
 	BPrivate::AlertView* fView;
 	BInvoker* fInvoker;
-	struct GoState;
 	GoState* fGoState;
 };
 

@@ -1,0 +1,271 @@
+#include <Alert.h>
+#include <Invoker.h>
+#include <Looper.h>
+#include <Message.h>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "WindowTestSupport.h"
+#include "interface/AlertIcons.h"
+#include "interface/AlertLayout.h"
+#include "interface/Painter.h"
+
+#include <atomic>
+#include <future>
+
+using namespace window_test;
+using BPrivate::AlertLayout;
+
+namespace {
+
+platform::HeadlessHost& Host()
+{
+	return platform::HeadlessHost::Instance();
+}
+
+class TrackedAlert : public BAlert {
+public:
+	TrackedAlert(const std::string& title, const char* text, const char* button0,
+		const char* button1, std::atomic<bool>* deleted)
+		:
+		BAlert(title.c_str(), text, button0, button1),
+		fDeleted(deleted)
+	{
+	}
+	~TrackedAlert() override { *fDeleted = true; }
+
+private:
+	std::atomic<bool>* fDeleted;
+};
+
+// An alert made and run with Go() on a thread that is no looper's (a looper is locked by
+// the thread that makes it until it runs), and the alert's window on the host.
+class GoingAlert {
+public:
+	using Maker = std::function<BAlert*(const char* title)>;
+	explicit GoingAlert(const Maker& make)
+		:
+		fTitle(UniqueTitle("alert")),
+		fResult(std::async(std::launch::async, [this, make] { return make(fTitle.c_str())->Go(); }))
+	{
+		fId = Host().WaitForWindow(fTitle.c_str());
+		EXPECT_GE(fId, 0);
+		EXPECT_TRUE(Host().WaitForIdle(fId));
+	}
+	platform::host_window_id Id() const { return fId; }
+	bool Waiting() { return fResult.wait_for(std::chrono::milliseconds(100))
+		== std::future_status::timeout; }
+	int32 Result() { return fResult.get(); }
+
+private:
+	std::string fTitle;
+	std::future<int32> fResult;
+	platform::host_window_id fId;
+};
+
+// A looper that records the messages it gets and whether it was asked to quit.
+class RecordingLooper : public BLooper {
+public:
+	std::function<void()> onAsk;
+	std::atomic<int32> which{-100};
+	std::atomic<bool> quitAsked{false};
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == 'ask ')
+			onAsk();
+		else if (message->what == 'done') {
+			int32 value = -50;
+			message->FindInt32("which", &value);
+			which = value;
+		}
+		else
+			BLooper::MessageReceived(message);
+	}
+	bool QuitRequested() override
+	{
+		quitAsked = true;
+		return false;
+	}
+};
+
+bool IsDark(uint32 pixel)
+{
+	return ((pixel >> 16) & 0xFF) < 100 && ((pixel >> 8) & 0xFF) < 100 && (pixel & 0xFF) < 100;
+}
+
+}  // namespace
+
+TEST(BAlert, GoBlocksUntilEnterAndReturnsTheEnterButtonsIndex)
+{
+	Watchdog watchdog;
+	std::atomic<bool> deleted(false);
+	GoingAlert going([&](const char* title) {
+		BAlert* alert = new TrackedAlert(title, "Sure?", "No", "Yes", &deleted);
+		alert->SetShortcut(1, B_ENTER);
+		return alert;
+	});
+	EXPECT_TRUE(going.Waiting());
+
+	Host().InjectKey(going.Id(), "x");
+	EXPECT_TRUE(going.Waiting()) << "a key that is no shortcut does nothing";
+	Host().InjectKey(going.Id(), "\n");
+	EXPECT_EQ(going.Result(), 1);
+	EXPECT_TRUE(deleted) << "the alert is gone when Go() returns";
+	EXPECT_FALSE(Host().IsOpen(going.Id()));
+}
+
+TEST(BAlert, ClickOnAButtonAnswersItsIndex)
+{
+	Watchdog watchdog;
+	AlertLayout layout = AlertLayout::Compute("Pick", {"One", "Two"}, B_WIDTH_AS_USUAL,
+		B_INFO_ALERT);
+	GoingAlert going([](const char* title) { return new BAlert(title, "Pick", "One", "Two"); });
+	BRect first = layout.buttons[0];
+	Host().InjectClick(going.Id(), BPoint(first.left + 3, first.top + 3));
+	EXPECT_EQ(going.Result(), 0);
+}
+
+TEST(BAlert, CloseBoxAnswersWithTheEscapeButtonElseTheLast)
+{
+	Watchdog watchdog;
+	GoingAlert plain([](const char* title) { return new BAlert(title, "Text", "A", "B"); });
+	Host().InjectClose(plain.Id());
+	EXPECT_EQ(plain.Result(), 1);
+
+	GoingAlert escaping([](const char* title) {
+		BAlert* alert = new BAlert(title, "Text", "Cancel", "OK");
+		alert->SetShortcut(0, B_ESCAPE);
+		return alert;
+	});
+	Host().InjectClose(escaping.Id());
+	EXPECT_EQ(escaping.Result(), 0);
+}
+
+TEST(BAlert, GoOnALooperThreadGivesWayToAQuitRequestAndPassesItOn)
+{
+	Watchdog watchdog;
+	std::atomic<bool> deleted(false);
+	std::atomic<int32> answer(-100);
+	std::string title = UniqueTitle("alert");
+	RecordingLooper* looper = new RecordingLooper;
+	looper->onAsk = [&] {
+		answer = (new TrackedAlert(title, "Busy", "Stop", "Go on", &deleted))->Go();
+	};
+	looper->Run();
+	looper->PostMessage('ask ');
+	platform::host_window_id id = Host().WaitForWindow(title.c_str());
+	ASSERT_GE(id, 0);
+
+	looper->PostMessage(B_QUIT_REQUESTED);
+	EXPECT_TRUE(testing_support::WaitUntil([&] { return looper->quitAsked.load(); }));
+	EXPECT_EQ(answer, 1);
+	EXPECT_TRUE(deleted);
+	EXPECT_FALSE(Host().IsOpen(id));
+	looper->Lock();
+	looper->Quit();
+}
+
+TEST(BAlert, GoWithAnInvokerReturnsAtOnceAndSendsWhich)
+{
+	Watchdog watchdog;
+	RecordingLooper* target = new RecordingLooper;
+	target->Run();
+	std::string title = UniqueTitle("alert");
+	BAlert* alert = new BAlert(title.c_str(), "Text", "A", "B", "C");
+	alert->SetShortcut(2, 'c');
+	EXPECT_EQ(alert->Go(new BInvoker(new BMessage('done'), target)), B_OK);
+	platform::host_window_id id = Host().WaitForWindow(title.c_str());
+	ASSERT_GE(id, 0);
+	EXPECT_TRUE(Host().IsOpen(id));
+
+	Host().InjectKey(id, "c");
+	EXPECT_TRUE(testing_support::WaitUntil([&] { return target->which == 2; }));
+	EXPECT_TRUE(Host().WaitForClose(id));
+	target->Lock();
+	target->Quit();
+}
+
+TEST(BAlert, KeepsTextButtonsAndShortcutsAsGiven)
+{
+	BAlert* alert = new BAlert("", "Line\n\nmore", "OK", NULL, "ignored");
+	alert->SetShortcut(0, B_ENTER);
+	alert->SetShortcut(1, 'x');
+	EXPECT_STREQ(alert->Text(), "Line\n\nmore");
+	EXPECT_EQ(alert->CountButtons(), 1) << "no button after an absent one";
+	EXPECT_STREQ(alert->ButtonLabel(0), "OK");
+	EXPECT_EQ(alert->ButtonLabel(1), nullptr);
+	EXPECT_EQ(alert->Shortcut(0), B_ENTER);
+	EXPECT_EQ(alert->Shortcut(1), 0);
+	EXPECT_EQ(alert->Type(), B_INFO_ALERT);
+	EXPECT_EQ(alert->Look(), B_MODAL_WINDOW_LOOK);
+	EXPECT_EQ(alert->Feel(), B_MODAL_APP_WINDOW_FEEL);
+	alert->Lock();
+	alert->Quit();
+}
+
+TEST(AlertLayout, BlankLinesKeepTheirHeightAndTheWindowFitsTheText)
+{
+	AlertLayout two = AlertLayout::Compute("a\nb", {"OK"}, B_WIDTH_AS_USUAL, B_EMPTY_ALERT);
+	AlertLayout three = AlertLayout::Compute("a\n\nb", {"OK"}, B_WIDTH_AS_USUAL, B_EMPTY_ALERT);
+	EXPECT_EQ(three.lines.size(), 3u);
+	EXPECT_EQ(three.bounds.Height() - two.bounds.Height(), two.lineHeight);
+
+	std::string wide(80, 'W');
+	AlertLayout wider = AlertLayout::Compute(wide, {"OK"}, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	EXPECT_GE(wider.bounds.right, wider.textLeft + platform::Painter::StringWidth(wide.c_str(), -1));
+	EXPECT_LE(wider.buttons[0].right, wider.bounds.right);
+}
+
+TEST(BAlert, DrawsTheInfoIconTheTextAndTheButtons)
+{
+	Watchdog watchdog;
+	const char* text = "Vellumark 1.5\n\ne-mail: x@example.org";
+	AlertLayout layout = AlertLayout::Compute(text, {"OK"}, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	GoingAlert going([text](const char* title) {
+		BAlert* alert = new BAlert(title, text, "OK");
+		alert->SetShortcut(0, B_ENTER);
+		return alert;
+	});
+	platform::host_window_id id = going.Id();
+
+	const uint8* icon = BPrivate::AlertIconBits(B_INFO_ALERT);
+	const rgb_color* map = system_colors()->color_list;
+	int32 drawn = 0;
+	for (int32 y = 0; y < BPrivate::kAlertIconSize; y++) {
+		for (int32 x = 0; x < BPrivate::kAlertIconSize; x++) {
+			uint8 index = icon[y * BPrivate::kAlertIconSize + x];
+			if (index == B_TRANSPARENT_8_BIT)
+				continue;
+			drawn++;
+			EXPECT_EQ(Host().PixelAt(id, int32(layout.iconAt.x) + x, int32(layout.iconAt.y) + y),
+				platform::PackColor(map[index]));
+		}
+	}
+	EXPECT_GT(drawn, 200);
+
+	// Ink in the rows of each non-empty line, none in the blank one's.
+	auto darkInRows = [&](int32 top, int32 bottom) {
+		int32 dark = 0;
+		for (int32 y = top; y <= bottom; y++)
+			for (int32 x = int32(layout.textLeft); x <= int32(layout.bounds.right); x++)
+				dark += IsDark(Host().PixelAt(id, x, y));
+		return dark;
+	};
+	for (int32 line = 0; line < 3; line++) {
+		int32 baseline = int32(layout.firstBaseline + line * layout.lineHeight);
+		int32 dark = darkInRows(baseline - 9, baseline);
+		if (line == 1)
+			EXPECT_EQ(dark, 0);
+		else
+			EXPECT_GT(dark, 20) << "line " << line;
+	}
+
+	BRect button = layout.buttons[0];
+	EXPECT_TRUE(IsDark(Host().PixelAt(id, int32(button.left), int32(button.top))));
+	EXPECT_TRUE(IsDark(Host().PixelAt(id, int32(button.left) + 1, int32(button.top) + 1)))
+		<< "the Enter button's frame is two pixels thick";
+	Host().InjectKey(id, "\n");
+	EXPECT_EQ(going.Result(), 0);
+}
