@@ -84,7 +84,7 @@ TEST(BLooper, MessagesArriveInTheOrderTheyWerePosted)
 TEST(BLooper, QuitFromAnotherThreadReturnsOnceTheLooperIsDeletedAndItsThreadEnded)
 {
 	Watchdog watchdog;
-	int baseline = testing_support::CountThreads();
+	int baseline = looper_test::SettledThreadCount();
 	Record record;
 	std::atomic<bool> deleted(false);
 	RecordingLooper* looper = new RecordingLooper(&record, &deleted);
