@@ -94,26 +94,3 @@ TEST_F(DragFixture, DropReachesTheViewUnderThePointerMarkedAsDropped)
 	ASSERT_EQ(fRight->fLast.FindRef("refs", &ref), B_OK);
 	EXPECT_STREQ(ref.name, "dropped");
 }
-
-TEST_F(DragFixture, DropOfTextStillReachesTheView)
-{
-	Host().InjectDrop(Id(), BPoint(5, 5), platform::HeadlessHost::TextDragMessage("words"));
-	fShown->Idle();
-	EXPECT_EQ(fLog.Hooks(), (std::vector<std::string>{"left.MessageReceived dropped",
-		"back.MessageReceived dropped"}));
-	EXPECT_FALSE(fLeft->fLast.HasRef("refs", 0));
-}
-
-TEST_F(DragFixture, PointerMovesAfterADropCarryNoDragMessage)
-{
-	BMessage drag = platform::HeadlessHost::TextDragMessage("words");
-	Host().InjectDragMotion(Id(), BPoint(5, 5), drag);
-	Host().InjectDrop(Id(), BPoint(5, 5), drag);
-	fShown->Idle();
-	fLog.Clear();
-
-	Host().InjectMouseMove(Id(), BPoint(5, 6));
-	fShown->Idle();
-	EXPECT_EQ(fLog.Hooks(), (std::vector<std::string>{"left.MouseMoved entered",
-		"back.MouseMoved entered"}));
-}

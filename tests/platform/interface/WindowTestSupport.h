@@ -1,8 +1,7 @@
 #ifndef WINDOW_TEST_SUPPORT_H
 #define WINDOW_TEST_SUPPORT_H
 
-// Shared by the window, view, control, drawing and host tests: shown windows on the headless
-// host, hook recorders and a watchdog.
+// Shared by the window, view, control, drawing and host tests.
 
 #include <Looper.h>
 #include <OS.h>
@@ -15,12 +14,9 @@
 #include <stdlib.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <functional>
+#include <future>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/headless/HeadlessHost.h"
@@ -30,43 +26,27 @@ namespace window_test {
 // Ends the process with a message instead of letting a deadlocked test hang.
 class Watchdog {
 public:
-	explicit Watchdog(int seconds = 30)
-		:
-		fDone(false),
-		fThread([this, seconds] {
-			std::unique_lock<std::mutex> lock(fMutex);
-			if (!fChanged.wait_for(lock, std::chrono::seconds(seconds), [this] { return fDone; })) {
-				fprintf(stderr, "watchdog: %s hung\n",
-					::testing::UnitTest::GetInstance()->current_test_info()->name());
+	Watchdog()
+		: fDoneSeen(fDone.get_future()), fThread(std::async(std::launch::async, [this] {
+			if (fDoneSeen.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+				fprintf(stderr, "watchdog: the test hung\n");
 				abort();
 			}
-		})
-	{
-	}
-	~Watchdog()
-	{
-		{
-			std::lock_guard<std::mutex> lock(fMutex);
-			fDone = true;
-		}
-		fChanged.notify_all();
-		fThread.join();
-	}
+		})) {}
+	~Watchdog() { fDone.set_value(); }
 
 private:
-	std::mutex fMutex;
-	std::condition_variable fChanged;
-	bool fDone;
-	std::thread fThread;
+	std::promise<void> fDone;
+	std::future<void> fDoneSeen;
+	std::future<void> fThread;
 };
 
 struct HookRecord {
 	std::string hook;
 	thread_id thread;
-	bool locked;
+	bool locked;  // the window, by the hook's thread
 };
 
-// Which hook ran, on which thread, and whether the window was locked by that thread.
 class HookLog {
 public:
 	void Add(const std::string& hook, const BLooper* window)
@@ -97,35 +77,25 @@ private:
 	std::vector<HookRecord> fRecords;
 };
 
-const char* const kTransitNames[] = {"entered", "inside", "exited", "outside"};
-
-// A view that writes "<name>.<hook>" for each hook into a log; MouseMoved adds the transit
-// and whether a drag message came along.
+// Logs "<name>.<hook>" per hook; MouseMoved adds the transit and " drag" for a drag.
 class RecordingView : public BView {
 public:
 	RecordingView(BRect frame, const char* name, HookLog* log,
 		std::atomic<bool>* deleted = NULL)
-		:
-		BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW),
-		fLog(log),
-		fDeleted(deleted)
-	{
-	}
+		: BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW), fLog(log), fDeleted(deleted) {}
 	~RecordingView() override
 	{
 		if (fDeleted != NULL)
 			*fDeleted = true;
 	}
-
 	void AttachedToWindow() override { Record("AttachedToWindow"); }
-	void DetachedFromWindow() override { Record("DetachedFromWindow"); }
 	void Draw(BRect) override { Record("Draw"); }
 	void MouseDown(BPoint) override { Record("MouseDown"); }
 	void MouseUp(BPoint) override { Record("MouseUp"); }
 	void MouseMoved(BPoint, uint32 transit, const BMessage* drag) override
 	{
-		std::string hook = std::string("MouseMoved ") + kTransitNames[transit & 3];
-		Record(drag != NULL ? hook + " drag" : hook);
+		static const char* const kTransits[] = {"entered", "inside", "exited", "outside"};
+		Record(std::string("MouseMoved ") + kTransits[transit & 3] + (drag ? " drag" : ""));
 	}
 	void MessageReceived(BMessage* message) override
 	{
@@ -146,13 +116,17 @@ inline std::string UniqueTitle(const char* base)
 	return std::string(base) + "-" + std::to_string(counter++);
 }
 
+inline BWindow* NewWindow(BRect frame, const char* base = "test")
+{
+	return new BWindow(frame, UniqueTitle(base).c_str(), B_TITLED_WINDOW_LOOK,
+		B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE);
+}
+
 // Shows a window on the headless host and waits until it has painted; quits it at the end
 // unless it has closed already.
 class ShownWindow {
 public:
-	explicit ShownWindow(BWindow* window)
-		:
-		fWindow(window)
+	explicit ShownWindow(BWindow* window) : fWindow(window)
 	{
 		std::string title = fWindow->Title();
 		fWindow->Show();
@@ -168,7 +142,6 @@ public:
 	}
 
 	static platform::HeadlessHost& Host() { return platform::HeadlessHost::Instance(); }
-	BWindow* Window() const { return fWindow; }
 	platform::host_window_id Id() const { return fId; }
 	void Idle() const { EXPECT_TRUE(Host().WaitForIdle(fId)) << "the window did not settle"; }
 	void OnThread(const std::function<void()>& fn) const
@@ -182,12 +155,6 @@ private:
 	BWindow* fWindow;
 	platform::host_window_id fId;
 };
-
-inline BWindow* NewWindow(BRect frame, const char* base = "test")
-{
-	return new BWindow(frame, UniqueTitle(base).c_str(), B_TITLED_WINDOW_LOOK,
-		B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE);
-}
 
 }  // namespace window_test
 
