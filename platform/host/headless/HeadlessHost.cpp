@@ -167,7 +167,8 @@ host_window_id HeadlessHost::WaitForWindow(const char* title, bigtime_t timeout)
 	host_window_id found = -1;
 	WaitFor(lock, timeout, [&] {
 		for (auto it = fWindows.rbegin(); it != fWindows.rend(); ++it) {
-			if (it->second.info.open && title != NULL && it->second.info.title == title) {
+			const HeadlessWindowInfo& info = it->second.info;
+			if (info.open && info.shown && title != NULL && info.title == title) {
 				found = it->first;
 				return true;
 			}

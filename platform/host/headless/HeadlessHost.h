@@ -56,6 +56,8 @@ public:
 	// Looking at windows.
 	std::vector<host_window_id> Windows() const;  // the open ones, oldest first
 	host_window_id FindWindow(const char* title) const;  // newest open one; -1 if none
+	// Waits until a window with that title is on the screen (shown, its first paint
+	// presented); -1 on timeout.
 	host_window_id WaitForWindow(const char* title, bigtime_t timeout = 5000000);
 	bool GetWindowInfo(host_window_id id, HeadlessWindowInfo* info) const;
 	bool IsOpen(host_window_id id) const;
