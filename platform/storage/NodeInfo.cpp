@@ -4,8 +4,9 @@
 #include <TypeConstants.h>
 
 #include <string.h>
-#include <sys/stat.h>
 
+#include "FolderIconMirrors.h"
+#include "NodeType.h"
 #include "TypeIconSource.h"
 
 namespace {
@@ -164,20 +165,37 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 		return B_NO_INIT;
 	if (!IsIconSize(which))
 		return B_BAD_VALUE;
+	platform::FolderIconMirrors mirrors(fNode->Descriptor());
 	if (icon == NULL) {
 		// Asked for no own icon: one that is not there is already gone.
 		status_t status = fNode->RemoveAttr(IconAttr(which));
-		return status == B_ENTRY_NOT_FOUND ? B_OK : status;
+		if (status == B_ENTRY_NOT_FOUND)
+			status = B_OK;
+		if (status == B_OK && which == B_LARGE_ICON)
+			mirrors.Withdraw();
+		return status;
 	}
 	if (!FitsIcon(icon, which))
 		return B_BAD_VALUE;
 	const int32 size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	CopyFromBitmap(icon, pixels, which);
+	// The copies for the file managers are redone only for an icon that changed.
+	bool changed = true;
+	if (which == B_LARGE_ICON) {
+		uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
+		ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous,
+			sizeof(previous));
+		changed = length != size || memcmp(previous, pixels, size) != 0;
+	}
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
 	if (written < 0)
 		return status_t(written);
-	return written == size ? B_OK : B_IO_ERROR;
+	if (written != size)
+		return B_IO_ERROR;
+	if (which == B_LARGE_ICON)
+		mirrors.Publish(pixels, changed);
+	return B_OK;
 }
 
 status_t
@@ -191,19 +209,8 @@ BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 		return B_OK;
 
 	char type[B_MIME_TYPE_LENGTH];
-	if (GetType(type) != B_OK) {
-		struct stat st;
-		if (fstat(fNode->Descriptor(), &st) != 0)
-			strcpy(type, platform::kDocumentMimeType);
-		else if (S_ISDIR(st.st_mode))
-			strcpy(type, platform::kFolderMimeType);
-		else if (S_ISLNK(st.st_mode))
-			strcpy(type, platform::kSymLinkMimeType);
-		else if (S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0)
-			strcpy(type, platform::kExecutableMimeType);
-		else
-			strcpy(type, platform::kDocumentMimeType);
-	}
+	if (GetType(type) != B_OK)
+		platform::GetDesktopNodeType(fNode->Descriptor(), type);
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	status_t status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)

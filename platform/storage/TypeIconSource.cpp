@@ -15,7 +15,25 @@ const char kDocumentMimeType[] = "application/octet-stream";
 
 namespace {
 
-std::atomic<const TypeIconSource*> sInstalledSource(nullptr);
+// Stands for "none chosen yet": the default source takes its place at first use.
+class UnchosenSource : public TypeIconSource {
+public:
+	status_t GetIcon(const char*, icon_size, uint8*) const override { return B_ERROR; }
+};
+
+const UnchosenSource sUnchosen;
+std::atomic<const TypeIconSource*> sInstalledSource(&sUnchosen);
+
+const TypeIconSource*
+InstalledSource()
+{
+	const TypeIconSource* source = sInstalledSource.load();
+	if (source != &sUnchosen)
+		return source;
+	// An explicit choice made meanwhile wins over the default.
+	sInstalledSource.compare_exchange_strong(source, DefaultTypeIconSource());
+	return sInstalledSource.load();
+}
 
 }  // namespace
 
@@ -32,7 +50,7 @@ GetTypeIcon(const char* mimeType, icon_size size, uint8* pixels)
 		return B_BAD_VALUE;
 	if (mimeType == NULL)
 		mimeType = kDocumentMimeType;
-	const TypeIconSource* source = sInstalledSource.load();
+	const TypeIconSource* source = InstalledSource();
 	if (source != NULL && source->GetIcon(mimeType, size, pixels) == B_OK)
 		return B_OK;
 	const uint8* bits = BuiltinIconBits(BuiltinIconForType(mimeType), size);

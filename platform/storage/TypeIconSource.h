@@ -24,8 +24,12 @@ public:
 };
 
 // Installs the source asked before the built-in icons; NULL leaves only the built-in ones.
-// The caller keeps the source and keeps it alive while it is installed.
+// The caller keeps the source and keeps it alive while it is installed. Until it is first
+// called, the default source below is installed at the first icon asked for.
 void SetTypeIconSource(const TypeIconSource* source);
+
+// The desktop's icon theme, the user's own (see ThemeIconSource); it lives for the process.
+const TypeIconSource* DefaultTypeIconSource();
 
 // The icon of a type: the installed source's, else the built-in one (a document for a type
 // it does not know). Fails only for a size other than B_LARGE_ICON and B_MINI_ICON.

@@ -5,6 +5,7 @@
 #include <NodeInfo.h>
 #include <TypeConstants.h>
 
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +53,14 @@ Pattern(int count)
 		pattern[i] = uint8(i * 7);
 	return pattern;
 }
+
+// Only the built-in icons for the life of the object (the theme's icons are tested with a
+// theme of their own), the desktop's theme again after it.
+class BuiltinIconsOnly {
+public:
+	BuiltinIconsOnly() { platform::SetTypeIconSource(NULL); }
+	~BuiltinIconsOnly() { platform::SetTypeIconSource(platform::DefaultTypeIconSource()); }
+};
 
 // The icon the file manager shows for path at that size.
 Bytes
@@ -111,6 +120,7 @@ TEST(BNodeInfo, ValuesThatAreNotIconsFailGetIconAndTrackerIconFallsBack)
 	tooLong.resize(4 + 1025, 9);
 	Bytes wrongType = {'M', 'I', 'C', 'N'};
 	wrongType.resize(4 + 1024, 9);
+	BuiltinIconsOnly builtin;
 	for (const Bytes& value : {tooShort, tooLong, wrongType, Bytes({'I', 'C'})}) {
 		ASSERT_TRUE(SetXattr(dir.Path(), kLarge, value));
 		BNode node(dir.Path().c_str());
@@ -166,9 +176,15 @@ TEST(BNodeInfo, TrackerIconOfANodeWithoutOwnIconFollowsItsKind)
 {
 	TempDir dir;
 	std::string file = dir.Make("file");
+	// An ELF executable's header: the desktop tells its type by these bytes.
 	std::string tool = dir.Make("tool");
+	const char elf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0";
+	FILE* out = fopen(tool.c_str(), "wb");
+	fwrite(elf, 1, sizeof(elf), out);
+	fclose(out);
 	chmod(tool.c_str(), 0755);
 	symlink("file", dir.Join("link").c_str());
+	BuiltinIconsOnly builtin;
 	for (icon_size size : {B_LARGE_ICON, B_MINI_ICON}) {
 		EXPECT_EQ(TrackerIcon(dir.Path(), size), Builtin(BuiltinIcon::kFolder, size));
 		EXPECT_EQ(TrackerIcon(file, size), Builtin(BuiltinIcon::kDocument, size));
@@ -184,6 +200,7 @@ TEST(BNodeInfo, TrackerIconPrefersTheOwnIconThenTheStoredType)
 	std::string file = dir.Make("file");
 	BNode node(file.c_str());
 	BNodeInfo info(&node);
+	BuiltinIconsOnly builtin;
 	ASSERT_EQ(info.SetType("application/x-vnd.Be-directory"), B_OK);
 	EXPECT_EQ(TrackerIcon(file, B_MINI_ICON), Builtin(BuiltinIcon::kFolder, B_MINI_ICON));
 
@@ -257,4 +274,5 @@ TEST(TypeIconSource, InstalledSourceIsAskedBeforeTheBuiltinIcons)
 	platform::SetTypeIconSource(NULL);
 	EXPECT_EQ(special, Bytes(256, 42));
 	EXPECT_EQ(plain, Builtin(BuiltinIcon::kDocument, B_MINI_ICON));
+	platform::SetTypeIconSource(platform::DefaultTypeIconSource());
 }

@@ -1,0 +1,233 @@
+#include "DotDirectory.h"
+
+namespace platform {
+
+namespace {
+
+const char kGroup[] = "Desktop Entry";
+const char kIconKey[] = "Icon";
+// The Icon line that another program had written, whole, to be put back as it was.
+const char kReplacedKey[] = "X-Vellumark-Replaced-Icon";
+// Which the platform made, the group or the whole file: it goes again with the icon.
+const char kCreatedKey[] = "X-Vellumark-Created";
+const char kMadeFile[] = "file";
+const char kMadeGroup[] = "group";
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+std::string
+Trim(const std::string& text)
+{
+	size_t start = text.find_first_not_of(" \t\r");
+	if (start == std::string::npos)
+		return std::string();
+	size_t end = text.find_last_not_of(" \t\r");
+	return text.substr(start, end - start + 1);
+}
+
+std::string
+WithoutMark(const std::string& text)
+{
+	return text.compare(0, 3, kUtf8Mark) == 0 ? text.substr(3) : text;
+}
+
+bool
+IsHeader(const std::string& content)
+{
+	std::string trimmed = Trim(WithoutMark(content));
+	return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
+}
+
+bool
+IsHeaderOf(const std::string& content, const char* group)
+{
+	return IsHeader(content) && Trim(WithoutMark(content)) == std::string("[") + group + "]";
+}
+
+// The key of a "key = value" line, empty for a comment, a blank or a header.
+std::string
+KeyOf(const std::string& content)
+{
+	std::string trimmed = Trim(content);
+	if (trimmed.empty() || trimmed[0] == '#' || trimmed[0] == '[')
+		return std::string();
+	size_t equals = trimmed.find('=');
+	return equals == std::string::npos ? std::string() : Trim(trimmed.substr(0, equals));
+}
+
+std::string
+ValueOf(const std::string& content)
+{
+	size_t equals = content.find('=');
+	return equals == std::string::npos ? std::string() : Trim(content.substr(equals + 1));
+}
+
+}  // namespace
+
+DotDirectory::DotDirectory(const std::string& text)
+{
+	size_t start = 0;
+	while (start < text.size()) {
+		size_t newline = text.find('\n', start);
+		Line line;
+		if (newline == std::string::npos) {
+			line.content = text.substr(start);
+			start = text.size();
+		} else {
+			line.content = text.substr(start, newline - start);
+			line.end = "\n";
+			start = newline + 1;
+		}
+		if (!line.end.empty() && !line.content.empty() && line.content.back() == '\r') {
+			line.content.pop_back();
+			line.end = "\r\n";
+		}
+		fLines.push_back(line);
+	}
+}
+
+bool
+DotDirectory::IsEditable(const std::string& text)
+{
+	return text.find('\0') == std::string::npos;
+}
+
+std::string
+DotDirectory::Text() const
+{
+	std::string text;
+	for (const Line& line : fLines)
+		text += line.content + line.end;
+	return text;
+}
+
+void
+DotDirectory::SetIcon(const std::string& value, bool created)
+{
+	std::string end = LineEnd();
+	ptrdiff_t found = FindGroup();
+	size_t header = found;
+	if (found < 0) {
+		// A group of ours (in a file of ours, maybe), to go again with our icon.
+		header = AddGroup();
+		fLines.insert(fLines.begin() + header + 1,
+			Line{std::string(kCreatedKey) + "=" + (created ? kMadeFile : kMadeGroup), end});
+	}
+	std::string iconLine = std::string(kIconKey) + "=" + value;
+	ptrdiff_t icon = FindKey(header, kIconKey);
+	if (icon < 0) {
+		fLines.insert(fLines.begin() + header + 1, Line{iconLine, end});
+		return;
+	}
+	if (ValueOf(fLines[icon].content) == value)
+		return;
+	std::string replaced = std::string(kReplacedKey) + "=" + fLines[icon].content;
+	fLines[icon].content = iconLine;
+	ptrdiff_t kept = FindKey(header, kReplacedKey);
+	if (kept >= 0)
+		fLines[kept].content = replaced;
+	else
+		fLines.insert(fLines.begin() + icon + 1, Line{replaced, end});
+}
+
+bool
+DotDirectory::WithdrawIcon(const std::string& value)
+{
+	ptrdiff_t found = FindGroup();
+	if (found < 0)
+		return false;
+	size_t header = found;
+	ptrdiff_t icon = FindKey(header, kIconKey);
+	ptrdiff_t kept = FindKey(header, kReplacedKey);
+	if (icon >= 0 && ValueOf(fLines[icon].content) == value) {
+		if (kept >= 0) {
+			const std::string& content = fLines[kept].content;
+			fLines[icon].content = content.substr(content.find('=') + 1);
+		} else {
+			Erase(icon);
+			if (kept > icon)
+				kept--;
+		}
+	}
+	// Kept aside or not, a replaced line is stale once our icon is gone.
+	Erase(kept);
+	ptrdiff_t marker = FindKey(header, kCreatedKey);
+	if (marker < 0)
+		return false;
+	std::string made = ValueOf(fLines[marker].content);
+	Erase(marker);
+	if (made != kMadeFile && made != kMadeGroup)
+		return false;
+	for (size_t i = header + 1; i < GroupEnd(header); i++) {
+		if (!Trim(fLines[i].content).empty())
+			return false;
+	}
+	Erase(header);
+	if (made != kMadeFile)
+		return false;
+	for (const Line& line : fLines) {
+		if (!Trim(line.content).empty())
+			return false;
+	}
+	return true;
+}
+
+ptrdiff_t
+DotDirectory::FindGroup() const
+{
+	for (size_t i = 0; i < fLines.size(); i++) {
+		if (IsHeaderOf(fLines[i].content, kGroup))
+			return i;
+	}
+	return -1;
+}
+
+size_t
+DotDirectory::GroupEnd(size_t header) const
+{
+	for (size_t i = header + 1; i < fLines.size(); i++) {
+		if (IsHeader(fLines[i].content))
+			return i;
+	}
+	return fLines.size();
+}
+
+ptrdiff_t
+DotDirectory::FindKey(size_t header, const char* key) const
+{
+	size_t end = GroupEnd(header);
+	for (size_t i = header + 1; i < end; i++) {
+		if (KeyOf(fLines[i].content) == key)
+			return i;
+	}
+	return -1;
+}
+
+// New lines end the way the file's lines already do.
+std::string
+DotDirectory::LineEnd() const
+{
+	for (const Line& line : fLines) {
+		if (!line.end.empty())
+			return line.end;
+	}
+	return "\n";
+}
+
+size_t
+DotDirectory::AddGroup()
+{
+	std::string end = LineEnd();
+	if (!fLines.empty() && fLines.back().end.empty())
+		fLines.back().end = end;
+	fLines.push_back(Line{std::string("[") + kGroup + "]", end});
+	return fLines.size() - 1;
+}
+
+void
+DotDirectory::Erase(ptrdiff_t index)
+{
+	if (index >= 0 && size_t(index) < fLines.size())
+		fLines.erase(fLines.begin() + index);
+}
+
+}  // namespace platform

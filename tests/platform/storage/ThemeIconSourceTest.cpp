@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <Bitmap.h>
+#include <Node.h>
+#include <NodeInfo.h>
+
+#include <stdio.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestSupport.h"
+#include "storage/BuiltinIcons.h"
+#include "storage/IconTheme.h"
+#include "storage/ThemeIconSource.h"
+#include "storage/TypeIconSource.h"
+
+using platform::BuiltinIcon;
+using platform::IconTheme;
+using platform::ThemeIconSource;
+using testing_support::TempDir;
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+const uint8 kBlack = 0;
+const uint8 kWhite = 31;
+const uint8 kRed = 212;
+const uint8 kGreen = 62;
+const uint8 kBlue = 37;
+
+std::string
+ThemeFolder()
+{
+	return std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme";
+}
+
+const ThemeIconSource&
+TestTheme()
+{
+	static const ThemeIconSource source({ThemeFolder()}, "Testicons");
+	return source;
+}
+
+Bytes
+Icon(const platform::TypeIconSource& source, const char* type, icon_size size,
+	status_t expected = B_OK)
+{
+	Bytes pixels(size * size, 0xAB);
+	EXPECT_EQ(source.GetIcon(type, size, pixels.data()), expected) << type << " at " << size;
+	return pixels;
+}
+
+Bytes
+Builtin(BuiltinIcon icon, icon_size size)
+{
+	const uint8* bits = platform::BuiltinIconBits(icon, size);
+	return Bytes(bits, bits + size * size);
+}
+
+// The four bands that text-plain.png holds at each size.
+Bytes
+Bands(int size)
+{
+	Bytes pixels(size * size);
+	for (int y = 0; y < size; y++) {
+		for (int x = 0; x < size; x++) {
+			bool left = x < size / 2;
+			static const uint8 kLeft[4] = {kBlack, kWhite, kRed, B_TRANSPARENT_8_BIT};
+			static const uint8 kRight[4] = {kBlack, kWhite, B_TRANSPARENT_8_BIT, kBlue};
+			pixels[y * size + x] = (left ? kLeft : kRight)[y * 4 / size];
+		}
+	}
+	return pixels;
+}
+
+bool
+HasSvgLoader()
+{
+	return !IconTheme({ThemeFolder()}, "Testicons").Lookup({"folder"}, 32).empty()
+		&& ThemeIconSource({ThemeFolder()}, "Testicons").GetIcon("inode/directory",
+			B_MINI_ICON, Bytes(256).data()) == B_OK;
+}
+
+// Installs a source for the life of the object, and the default one again after it.
+class InstalledSource {
+public:
+	explicit InstalledSource(const platform::TypeIconSource* source)
+	{
+		platform::SetTypeIconSource(source);
+	}
+	~InstalledSource() { platform::SetTypeIconSource(platform::DefaultTypeIconSource()); }
+};
+
+Bytes
+TrackerIcon(const std::string& path, icon_size size)
+{
+	BNode node(path.c_str());
+	BNodeInfo info(&node);
+	BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
+	EXPECT_EQ(info.GetTrackerIcon(&icon, size), B_OK) << path;
+	const uint8* bits = static_cast<const uint8*>(icon.Bits());
+	return Bytes(bits, bits + size * size);
+}
+
+void
+WriteFile(const std::string& path, const std::string& content)
+{
+	FILE* file = fopen(path.c_str(), "wb");
+	ASSERT_NE(file, nullptr) << path;
+	fwrite(content.data(), 1, content.size(), file);
+	fclose(file);
+}
+
+}  // namespace
+
+TEST(ThemeIconSource, ReducesATextIconToExactIndicesWithAlphaUnderOneHalfTransparent)
+{
+	EXPECT_EQ(Icon(TestTheme(), "text/plain", B_MINI_ICON), Bands(16));
+	EXPECT_EQ(Icon(TestTheme(), "text/plain", B_LARGE_ICON), Bands(32));
+}
+
+TEST(ThemeIconSource, FindsAnIconOfHicolorAndScalesItToTheSize)
+{
+	EXPECT_EQ(Icon(TestTheme(), "application/pdf", B_LARGE_ICON), Bytes(1024, kRed));
+	EXPECT_EQ(Icon(TestTheme(), "application/pdf", B_MINI_ICON), Bytes(256, kRed))
+		<< "the folder for twice the pixels is not taken for the mini icon";
+}
+
+TEST(ThemeIconSource, FindsAnIconOfAParentThemeAtTheNearestSize)
+{
+	EXPECT_EQ(Icon(TestTheme(), platform::kExecutableMimeType, B_LARGE_ICON),
+		Bytes(1024, kGreen));
+	EXPECT_EQ(Icon(TestTheme(), platform::kExecutableMimeType, B_MINI_ICON),
+		Bytes(256, kGreen));
+}
+
+TEST(ThemeIconSource, RendersAScalableFolderIconForThePlatformFolderType)
+{
+	if (!HasSvgLoader())
+		GTEST_SKIP() << "gdk-pixbuf has no SVG loader here";
+	EXPECT_EQ(Icon(TestTheme(), platform::kFolderMimeType, B_LARGE_ICON), Bytes(1024, kBlue));
+}
+
+TEST(ThemeIconSource, HasNoIconForATypeTheThemeLacks)
+{
+	Icon(TestTheme(), "application/x-vellumark-unknown", B_LARGE_ICON, B_ENTRY_NOT_FOUND);
+	Icon(TestTheme(), "", B_MINI_ICON, B_ENTRY_NOT_FOUND);
+	Icon(TestTheme(), std::string(300, 'a').c_str(), B_MINI_ICON, B_ENTRY_NOT_FOUND);
+}
+
+TEST(ThemeIconSource, CorruptHugeAndUnrenderableImagesAreNoIcons)
+{
+	for (const char* type : {"application/x-vellumark-corrupt", "application/x-vellumark-huge",
+			"application/x-vellumark-badsvg"})
+		Icon(TestTheme(), type, B_MINI_ICON, B_ENTRY_NOT_FOUND);
+}
+
+TEST(ThemeIconSource, KeepsEachLookupForTheLifeOfTheSource)
+{
+	TempDir dir;
+	std::filesystem::copy(ThemeFolder(), dir.Path(), std::filesystem::copy_options::recursive);
+	ThemeIconSource source({dir.Path()}, "Testicons");
+	Bytes first = Icon(source, "text/plain", B_MINI_ICON);
+	Icon(source, "application/pdf", B_MINI_ICON);
+	std::filesystem::remove_all(dir.Join("Testicons/16x16"));
+	std::filesystem::remove_all(dir.Join("hicolor"));
+	EXPECT_EQ(Icon(source, "text/plain", B_MINI_ICON), first);
+	EXPECT_EQ(Icon(source, "application/pdf", B_MINI_ICON), Bytes(256, kRed));
+	ThemeIconSource fresh({dir.Path()}, "Testicons");
+	Icon(fresh, "application/pdf", B_MINI_ICON, B_ENTRY_NOT_FOUND);
+}
+
+TEST(ThemeIconSource, ServesThreadsAtOnceWithTheSameIcons)
+{
+	ThemeIconSource source({ThemeFolder()}, "Testicons");
+	std::vector<std::thread> threads;
+	std::vector<int> mismatches(4, 0);
+	for (int t = 0; t < 4; t++) {
+		threads.emplace_back([&, t] {
+			for (int i = 0; i < 200; i++) {
+				Bytes pixels(256);
+				if (source.GetIcon("text/plain", B_MINI_ICON, pixels.data()) != B_OK
+					|| pixels != Bands(16))
+					mismatches[t]++;
+			}
+		});
+	}
+	for (std::thread& thread : threads)
+		thread.join();
+	EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
+
+TEST(IconTheme, ChainsTheThemeItsParentsAndHicolorOnce)
+{
+	IconTheme theme({ThemeFolder(), ThemeFolder()}, "Testicons");
+	EXPECT_EQ(theme.Chain(), (std::vector<std::string>{"Testicons", "Testparent", "hicolor"}));
+	EXPECT_EQ(IconTheme({ThemeFolder()}, "NoSuchTheme").Chain(),
+		std::vector<std::string>{"hicolor"});
+	EXPECT_EQ(theme.Lookup({"../Testparent/32x32/mimetypes/application-x-executable"}, 32), "");
+}
+
+TEST(ThemeIconSource, EnvironmentNamesTheUsersThemeAndFolders)
+{
+	setenv("VELLUMARK_ICON_THEME_PATH", "/a:/b/c", 1);
+	setenv("VELLUMARK_ICON_THEME", "Testicons", 1);
+	EXPECT_EQ(ThemeIconSource::UserBaseFolders(), (std::vector<std::string>{"/a", "/b/c"}));
+	EXPECT_EQ(ThemeIconSource::UserThemeName(), "Testicons");
+	unsetenv("VELLUMARK_ICON_THEME_PATH");
+	unsetenv("VELLUMARK_ICON_THEME");
+}
+
+TEST(TrackerIcon, ComesFromTheThemeForTheDesktopTypeOfANode)
+{
+	TempDir dir;
+	std::string text = dir.Make("notes.txt");
+	std::string pdf = dir.Join("paper");  // no extension: told by its first bytes
+	WriteFile(pdf, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+	std::string unknown = dir.Join("data.vellumark-unknown");
+	WriteFile(unknown, std::string("\x01\x02\x03\x00\xff", 5));
+	InstalledSource installed(&TestTheme());
+	EXPECT_EQ(TrackerIcon(text, B_MINI_ICON), Bands(16));
+	EXPECT_EQ(TrackerIcon(pdf, B_LARGE_ICON), Bytes(1024, kRed));
+	EXPECT_EQ(TrackerIcon(unknown, B_MINI_ICON), Builtin(BuiltinIcon::kDocument, B_MINI_ICON));
+	if (HasSvgLoader()) {
+		EXPECT_EQ(TrackerIcon(dir.Path(), B_LARGE_ICON), Bytes(1024, kBlue));
+	}
+}
+
+TEST(TrackerIcon, LinkIsALinkNeverItsTarget)
+{
+	TempDir dir;
+	std::string text = dir.Make("notes.txt");
+	ASSERT_EQ(symlink(text.c_str(), dir.Join("link.txt").c_str()), 0);
+	InstalledSource installed(&TestTheme());
+	EXPECT_EQ(TrackerIcon(dir.Join("link.txt"), B_MINI_ICON),
+		Builtin(BuiltinIcon::kLink, B_MINI_ICON));
+}
