@@ -68,20 +68,14 @@ DotDirectory::DotDirectory(const std::string& text)
 	size_t start = 0;
 	while (start < text.size()) {
 		size_t newline = text.find('\n', start);
+		bool ended = newline != std::string::npos;
+		size_t stop = ended ? newline : text.size();
+		bool crlf = ended && stop > start && text[stop - 1] == '\r';
 		Line line;
-		if (newline == std::string::npos) {
-			line.content = text.substr(start);
-			start = text.size();
-		} else {
-			line.content = text.substr(start, newline - start);
-			line.end = "\n";
-			start = newline + 1;
-		}
-		if (!line.end.empty() && !line.content.empty() && line.content.back() == '\r') {
-			line.content.pop_back();
-			line.end = "\r\n";
-		}
+		line.content = text.substr(start, stop - start - (crlf ? 1 : 0));
+		line.end = crlf ? "\r\n" : ended ? "\n" : "";
 		fLines.push_back(line);
+		start = ended ? newline + 1 : text.size();
 	}
 }
 

@@ -3,6 +3,7 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <vector>
 
@@ -51,6 +52,21 @@ ArgbAt(const guchar* pixel, int channels)
 	return (alpha << 24) | (uint32(pixel[0]) << 16) | (uint32(pixel[1]) << 8) | pixel[2];
 }
 
+std::string
+BigEndian(uint32 value)
+{
+	char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+	return std::string(bytes, 4);
+}
+
+void
+AppendChunk(std::string* png, const char* type, const std::string& data)
+{
+	std::string body = std::string(type, 4) + data;
+	uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(body.data()), body.size());
+	*png += BigEndian(data.size()) + body + BigEndian(uint32(crc));
+}
+
 }  // namespace
 
 status_t
@@ -90,31 +106,45 @@ EncodeIconPng(const uint8* pixels, int size, int scale, const char* software,
 {
 	if (pixels == NULL || png == NULL || size <= 0 || scale <= 0 || size * scale > kMaxDimension)
 		return B_BAD_VALUE;
-	const int side = size * scale;
-	GdkPixbuf* image = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, side, side);
-	if (image == NULL)
-		return B_NO_MEMORY;
-	guchar* bits = gdk_pixbuf_get_pixels(image);
-	int stride = gdk_pixbuf_get_rowstride(image);
-	for (int y = 0; y < side; y++) {
-		guchar* row = bits + y * stride;
-		for (int x = 0; x < side; x++) {
-			uint32 argb = ARGBForIndex(pixels[(y / scale) * size + x / scale]);
-			row[x * 4] = guchar(argb >> 16);
-			row[x * 4 + 1] = guchar(argb >> 8);
-			row[x * 4 + 2] = guchar(argb);
-			row[x * 4 + 3] = guchar(argb >> 24);
-		}
+	// Indexed through the colour map itself: every colour exact, index 255 transparent.
+	const uint32 side = size * scale;
+	std::string palette, alphas;
+	for (int index = 0; index < 256; index++) {
+		uint32 argb = ARGBForIndex(uint8(index));
+		palette += char(argb >> 16);
+		palette += char(argb >> 8);
+		palette += char(argb);
+		alphas += char(argb >> 24);
 	}
-	gchar* buffer = NULL;
-	gsize length = 0;
-	gboolean saved = gdk_pixbuf_save_to_buffer(image, &buffer, &length, "png", NULL,
-		"tEXt::Software", software != NULL ? software : "", NULL);
-	g_object_unref(image);
-	if (!saved)
+	// Each icon row repeats scale times: the repeats are "same as the row above" (filter 2),
+	// all zeros, which deflate packs at almost no cost.
+	std::string rows(side * (side + 1), '\0');
+	for (uint32 y = 0; y < side; y++) {
+		char* row = &rows[y * (side + 1)];
+		if (y % scale != 0) {
+			row[0] = 2;
+			continue;
+		}
+		const uint8* source = pixels + (y / scale) * size;
+		for (int x = 0; x < size; x++)
+			memset(row + 1 + x * scale, source[x], scale);
+	}
+	uLongf packedSize = compressBound(rows.size());
+	std::string packed(packedSize, '\0');
+	if (compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
+			reinterpret_cast<const Bytef*>(rows.data()), rows.size(), Z_BEST_SPEED) != Z_OK)
 		return B_ERROR;
-	png->assign(buffer, length);
-	g_free(buffer);
+	packed.resize(packedSize);
+
+	std::string header = BigEndian(side) + BigEndian(side);
+	header += std::string("\x08\x03\x00\x00\x00", 5);  // 8 bits, indexed
+	*png = std::string("\x89PNG\r\n\x1a\n", 8);
+	AppendChunk(png, "IHDR", header);
+	AppendChunk(png, "PLTE", palette);
+	AppendChunk(png, "tRNS", alphas);
+	AppendChunk(png, "tEXt", std::string("Software") + '\0' + (software != NULL ? software : ""));
+	AppendChunk(png, "IDAT", packed);
+	AppendChunk(png, "IEND", std::string());
 	return B_OK;
 }
 

@@ -13,8 +13,9 @@ namespace platform {
 // absurd dimensions or that does not decode fails, and pixels are left as they were.
 status_t LoadIconImage(const std::string& path, int size, uint8* pixels);
 
-// A size * size colour-mapped icon as a PNG with transparency, each pixel a scale * scale
-// block (no smoothing), carrying the text software in its Software text chunk.
+// A size * size colour-mapped icon as an indexed PNG whose palette is the colour map, with
+// index 255 transparent, each pixel a scale * scale block (no smoothing), carrying the text
+// software in its Software text chunk.
 status_t EncodeIconPng(const uint8* pixels, int size, int scale, const char* software,
 	std::string* png);
 
