@@ -3,6 +3,7 @@
 #include <Application.h>
 #include <Entry.h>
 #include <Message.h>
+#include <View.h>
 #include <Window.h>
 
 #include <sys/stat.h>

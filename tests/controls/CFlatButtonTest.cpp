@@ -7,6 +7,7 @@
 #include "CFlatButton.h"
 #include "ControlHarness.h"
 #include "ExpectedLook.h"
+#include "TestSupport.h"
 #include "interface/Painter.h"
 
 using namespace control_test;
