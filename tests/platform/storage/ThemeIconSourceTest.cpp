@@ -151,6 +151,9 @@ TEST(ThemeIconSource, HasNoIconForATypeTheThemeLacks)
 	Icon(TestTheme(), "application/x-vellumark-unknown", B_LARGE_ICON, B_ENTRY_NOT_FOUND);
 	Icon(TestTheme(), "", B_MINI_ICON, B_ENTRY_NOT_FOUND);
 	Icon(TestTheme(), std::string(300, 'a').c_str(), B_MINI_ICON, B_ENTRY_NOT_FOUND);
+	// Another program's type attribute: no way out of the theme, whatever its bytes.
+	Icon(TestTheme(), "../Testparent/32x32/mimetypes/application-x-\xff", B_LARGE_ICON,
+		B_ENTRY_NOT_FOUND);
 }
 
 TEST(ThemeIconSource, CorruptHugeAndUnrenderableImagesAreNoIcons)
