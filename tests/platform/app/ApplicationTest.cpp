@@ -183,7 +183,7 @@ TEST_F(BApplicationTest, AWindowThatRefusesToQuitKeepsTheApplicationRunning)
 
 TEST_F(BApplicationTest, NoThreadOutlivesTheApplication)
 {
-	int baseline = looper_test::SettledThreadCount();
+	int baseline = testing_support::CountThreads();
 	TestApp* app = new TestApp;
 	WindowLog window;
 	window.agree = false;

@@ -84,7 +84,7 @@ TEST(BLooper, MessagesArriveInTheOrderTheyWerePosted)
 TEST(BLooper, QuitFromAnotherThreadReturnsOnceTheLooperIsDeletedAndItsThreadEnded)
 {
 	Watchdog watchdog;
-	int baseline = looper_test::SettledThreadCount();
+	int baseline = testing_support::CountThreads();
 	Record record;
 	std::atomic<bool> deleted(false);
 	RecordingLooper* looper = new RecordingLooper(&record, &deleted);
@@ -109,9 +109,9 @@ TEST(BLooper, QuitOnItsOwnThreadDeletesTheLooperAfterTheHookReturns)
 		looper->Quit();
 		deletedInsideHook = deleted;
 	};
-	looper->Run();
 	looper->PostMessage('quit');
 	looper->PostMessage('late');
+	looper->Run();
 
 	EXPECT_TRUE(WaitUntil([&] { return deleted.load(); }));
 	EXPECT_FALSE(deletedInsideHook);

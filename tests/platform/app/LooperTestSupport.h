@@ -9,13 +9,10 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <TestSupport.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace looper_test {
@@ -35,14 +32,6 @@ public:
 	}
 	~Watchdog() { alarm(0); }
 };
-
-// The process's threads, counted after one thread has come and gone: the first thread a
-// process starts may bring a helper of the runtime's with it (ThreadSanitizer's, say).
-inline int SettledThreadCount()
-{
-	std::thread([] {}).join();
-	return testing_support::CountThreads();
-}
 
 // What a hook saw when it ran.
 struct Delivery {
