@@ -10,7 +10,7 @@ namespace platform {
 
 typedef int32 host_window_id;
 
-struct HostWindowSpec {
+struct HostWindowParams {
 	BRect frame;        // the content area in screen coordinates (edges included)
 	const char* title;
 	uint32 look;        // window_look
@@ -33,7 +33,7 @@ public:
 	// A one-line reason for the last failure of Init, for the user.
 	virtual const char* LastError() const = 0;
 
-	virtual status_t CreateWindow(const HostWindowSpec& spec, BLooper* target,
+	virtual status_t CreateWindow(const HostWindowParams& params, BLooper* target,
 		host_window_id* id) = 0;
 	virtual void SetTitle(host_window_id id, const char* title) = 0;
 	virtual void ShowWindow(host_window_id id) = 0;

@@ -288,7 +288,7 @@ uint32 BWindow::Workspaces() const
 	return fData->workspaces;
 }
 
-// Only remembered: the host places the window where its spec said when it was made.
+// Only remembered: the host places the window where its params said when it was made.
 void BWindow::MoveTo(BPoint point)
 {
 	fData->frame.OffsetTo(point);

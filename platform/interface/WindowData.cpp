@@ -108,13 +108,13 @@ status_t WindowData::CreateHostWindow()
 		return B_OK;
 	platform::Host& host = platform::TheHost();
 	host.Init();
-	platform::HostWindowSpec spec;
-	spec.frame = frame;
-	spec.title = title.c_str();
-	spec.look = look;
-	spec.feel = feel;
-	spec.flags = flags;
-	status_t status = host.CreateWindow(spec, fWindow, &fHostID);
+	platform::HostWindowParams params;
+	params.frame = frame;
+	params.title = title.c_str();
+	params.look = look;
+	params.feel = feel;
+	params.flags = flags;
+	status_t status = host.CreateWindow(params, fWindow, &fHostID);
 	fHostCreated = status == B_OK;
 	return status;
 }

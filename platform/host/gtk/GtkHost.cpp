@@ -100,7 +100,7 @@ const char* GtkHost::LastError() const
 	return fLastError.c_str();
 }
 
-status_t GtkHost::CreateWindow(const HostWindowSpec& spec, BLooper* target,
+status_t GtkHost::CreateWindow(const HostWindowParams& params, BLooper* target,
 	host_window_id* id)
 {
 	if (target == NULL || id == NULL)
@@ -111,7 +111,7 @@ status_t GtkHost::CreateWindow(const HostWindowSpec& spec, BLooper* target,
 
 	host_window_id newId = fNextId++;
 	bool created = fDisplay.Call([&] {
-		fWindows[newId] = std::make_unique<GtkHostWindow>(spec, target);
+		fWindows[newId] = std::make_unique<GtkHostWindow>(params, target);
 	});
 	if (!created)
 		return B_ERROR;

@@ -26,7 +26,7 @@ public:
 	void Shutdown() override;
 	const char* LastError() const override;
 
-	status_t CreateWindow(const HostWindowSpec& spec, BLooper* target,
+	status_t CreateWindow(const HostWindowParams& params, BLooper* target,
 		host_window_id* id) override;
 	void SetTitle(host_window_id id, const char* title) override;
 	void ShowWindow(host_window_id id) override;

@@ -118,12 +118,12 @@ std::string KeyBytes(guint keyval)
 
 }  // namespace
 
-GtkHostWindow::GtkHostWindow(const HostWindowSpec& spec, BLooper* target)
+GtkHostWindow::GtkHostWindow(const HostWindowParams& params, BLooper* target)
 	:
 	fTarget(target),
-	fWidth(EdgeLength(spec.frame.left, spec.frame.right)),
-	fHeight(EdgeLength(spec.frame.top, spec.frame.bottom)),
-	fScreenOrigin(spec.frame.left, spec.frame.top),
+	fWidth(EdgeLength(params.frame.left, params.frame.right)),
+	fHeight(EdgeLength(params.frame.top, params.frame.bottom)),
+	fScreenOrigin(params.frame.left, params.frame.top),
 	fWindow(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
 	fArea(gtk_drawing_area_new()),
 	fSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, fWidth, fHeight)),
@@ -140,7 +140,7 @@ GtkHostWindow::GtkHostWindow(const HostWindowSpec& spec, BLooper* target)
 	}
 	cairo_surface_mark_dirty(fSurface);
 
-	gtk_window_set_title(GTK_WINDOW(fWindow), spec.title != NULL ? spec.title : "");
+	gtk_window_set_title(GTK_WINDOW(fWindow), params.title != NULL ? params.title : "");
 	// The content area is the back buffer: exactly its size, never resized.
 	gtk_widget_set_size_request(fArea, fWidth, fHeight);
 	gtk_window_set_resizable(GTK_WINDOW(fWindow), FALSE);
@@ -150,7 +150,7 @@ GtkHostWindow::GtkHostWindow(const HostWindowSpec& spec, BLooper* target)
 	gtk_widget_add_events(fArea, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK
 		| GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK);
 	gtk_container_add(GTK_CONTAINER(fWindow), fArea);
-	ApplyLookAndFlags(spec.look, spec.feel, spec.flags);
+	ApplyLookAndFlags(params.look, params.feel, params.flags);
 	ConnectSignals();
 	fDrop.reset(new GtkDropTarget(fArea, [this](BMessage* message) { Post(message); }));
 }

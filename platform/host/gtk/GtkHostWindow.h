@@ -32,7 +32,7 @@ struct GtkPixelPatch {
 // presented, and whose input becomes messages for the window's looper. Display thread only.
 class GtkHostWindow {
 public:
-	GtkHostWindow(const HostWindowSpec& spec, BLooper* target);
+	GtkHostWindow(const HostWindowParams& params, BLooper* target);
 	// Destroys the toplevel; nothing is posted to the looper afterwards.
 	~GtkHostWindow();
 

@@ -48,7 +48,7 @@ const char* HeadlessHost::LastError() const
 	return "";
 }
 
-status_t HeadlessHost::CreateWindow(const HostWindowSpec& spec, BLooper* target,
+status_t HeadlessHost::CreateWindow(const HostWindowParams& params, BLooper* target,
 	host_window_id* id)
 {
 	if (target == NULL || id == NULL)
@@ -56,11 +56,11 @@ status_t HeadlessHost::CreateWindow(const HostWindowSpec& spec, BLooper* target,
 	std::lock_guard<std::mutex> lock(fMutex);
 	Window window;
 	window.info.id = fNextID++;
-	window.info.frame = spec.frame;
-	window.info.title = spec.title != NULL ? spec.title : "";
-	window.info.look = spec.look;
-	window.info.feel = spec.feel;
-	window.info.flags = spec.flags;
+	window.info.frame = params.frame;
+	window.info.title = params.title != NULL ? params.title : "";
+	window.info.look = params.look;
+	window.info.feel = params.feel;
+	window.info.flags = params.flags;
 	window.info.open = true;
 	window.target = target;
 	*id = window.info.id;

@@ -43,7 +43,7 @@ public:
 	virtual status_t Init();
 	virtual void Shutdown();
 	virtual const char* LastError() const;
-	virtual status_t CreateWindow(const HostWindowSpec& spec, BLooper* target,
+	virtual status_t CreateWindow(const HostWindowParams& params, BLooper* target,
 		host_window_id* id);
 	virtual void SetTitle(host_window_id id, const char* title);
 	virtual void ShowWindow(host_window_id id);
