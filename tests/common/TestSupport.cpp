@@ -197,4 +197,40 @@ int RunUnprivileged(const std::function<int()>& fn)
 	return WEXITSTATUS(status);
 }
 
+
+long ResidentKiB()
+{
+	FILE* status = fopen("/proc/self/status", "r");
+	if (status == NULL)
+		return -1;
+	char line[256];
+	long kib = -1;
+	while (fgets(line, sizeof(line), status) != NULL) {
+		if (sscanf(line, "VmRSS: %ld kB", &kib) == 1)
+			break;
+	}
+	fclose(status);
+	return kib;
+}
+
+void RecordFigure(const std::string& name, const std::string& value)
+{
+	const char* path = getenv("VELLUMARK_FIGURES");
+	if (path == NULL || *path == '\0')
+		return;
+	// One write per line, in append mode: tests running side by side never mix lines.
+	std::string line = name + " " + value + "\n";
+	int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+	if (fd < 0)
+		return;
+	ssize_t written = write(fd, line.data(), line.size());
+	(void)written;
+	close(fd);
+}
+
+void RecordFigure(const std::string& name, long long value)
+{
+	RecordFigure(name, std::to_string(value));
+}
+
 }  // namespace testing_support

@@ -59,6 +59,14 @@ int CountDescriptors();
 // exit status (0..255), or -1 if the child could not run.
 int RunUnprivileged(const std::function<int()>& fn);
 
+// Resident memory of this process, in KiB, from /proc.
+long ResidentKiB();
+
+// Appends "name value" as one line to the file named by VELLUMARK_FIGURES, when that is set:
+// the reliability report collects what the load and fault tests measured this way.
+void RecordFigure(const std::string& name, const std::string& value);
+void RecordFigure(const std::string& name, long long value);
+
 }  // namespace testing_support
 
 #define SKIP_WITHOUT_XATTRS(folder)                                                  \
