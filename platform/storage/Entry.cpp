@@ -136,6 +136,27 @@ FillRef(const std::string& folder, const std::string& leaf, entry_ref* ref)
 	return B_OK;
 }
 
+// The reference to the folder open as dirFd, whose path is folderPath. A reference's
+// folder path is already resolved when the reference is made, so the parent is found from
+// the open folder's ".." instead of resolving the path again.
+status_t
+ParentRef(const std::string& folderPath, int dirFd, entry_ref* ref)
+{
+	if (folderPath == "/")
+		return FillRef("/", ".", ref);
+	std::string folder, leaf;
+	platform::SplitPath(folderPath, &folder, &leaf);
+	struct stat st;
+	if (fstatat(dirFd, "..", &st, 0) != 0)
+		return platform::StatusForErrno(errno);
+	entry_ref made(st.st_dev, st.st_ino, leaf.c_str());
+	if (made.name == NULL)
+		return B_NO_MEMORY;
+	made.directory_path = folder;
+	*ref = made;
+	return B_OK;
+}
+
 // The entry a symbolic link finally names; other entries stay as they are.
 status_t
 ResolveLinks(entry_ref* ref)
@@ -329,8 +350,8 @@ BEntry::GetParent(BEntry* parent) const
 	bool isRoot = fRef.directory_path == "/" && strcmp(fRef.name, ".") == 0;
 	int dirFd = -1;
 	if (!isRoot && (status = OpenRefDirectory(fRef, &dirFd)) == B_OK) {
+		status = ParentRef(fRef.directory_path, dirFd, &parentRef);
 		close(dirFd);
-		status = get_ref_for_path(fRef.directory_path.c_str(), &parentRef);
 	}
 	// The parent may be this very entry: everything was read before it is written.
 	if (status != B_OK) {

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -142,6 +143,30 @@ TEST(BEntry, GetParentOfALinkIsTheLinksFolderNotTheTargets)
 	BEntry entry(dir.Join("here/link").c_str());
 	ASSERT_EQ(entry.GetParent(&entry), B_OK);
 	EXPECT_STREQ(entry.Name(), "here");
+}
+
+TEST(BEntry, GetParentStepsUpToTheRootThroughTheSameRefsAsTheirPaths)
+{
+	TempDir dir;
+	std::string path = Real(dir.Make("a/b/c"));
+	BEntry entry(path.c_str());
+	while (path != "/") {
+		path = path.substr(0, std::max<size_t>(path.rfind('/'), 1));
+		ASSERT_EQ(entry.GetParent(&entry), B_OK) << path;
+		entry_ref ref;
+		ASSERT_EQ(entry.GetRef(&ref), B_OK);
+		EXPECT_EQ(ref, RefFor(path)) << path;
+	}
+}
+
+TEST(BEntry, GetParentFailsOnceItsFolderHasMoved)
+{
+	TempDir dir;
+	dir.Make("old/file");
+	BEntry entry(dir.Join("old/file").c_str());
+	ASSERT_EQ(rename(dir.Join("old").c_str(), dir.Join("new").c_str()), 0);
+	BEntry parent;
+	EXPECT_NE(entry.GetParent(&parent), B_OK);
 }
 
 TEST(BEntry, RootHasNoParent)
