@@ -1,0 +1,68 @@
+#ifndef FAULT_SUPPORT_H
+#define FAULT_SUPPORT_H
+
+#include <Message.h>
+#include <Point.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "AppRunner.h"
+
+// What the fault tests share: counts taken from the environment, every attribute of a node,
+// icons written as raw attributes, a full attribute space, and drops through the real window.
+namespace fault_test {
+
+typedef std::vector<uint8_t> Bytes;
+typedef std::map<std::string, Bytes> Xattrs;
+
+extern const char kLargeAttr[];
+extern const char kMiniAttr[];
+extern const BPoint kSetBox;
+extern const BPoint kClearBox;
+
+// The variable's value when it holds a positive number, else fallback.
+int CountFromEnvironment(const char* variable, int fallback);
+
+// Every extended attribute of the node itself (a link is not followed), by name; empty
+// where the file system keeps none.
+Xattrs AllXattrs(const std::string& path);
+
+// An attribute value as stored: the type code's four bytes, then the data.
+Bytes Stored(const char* type, const Bytes& data);
+// Own icons of one opaque colour, as another program may have written them.
+Bytes PlainLargeIcon(uint8_t colour);
+Bytes PlainMiniIcon(uint8_t colour);
+
+// Writes user.fill.N values, each as large as still fits, halving down to one byte, until
+// the file system refuses even that; the number of values written.
+int FillAttributeSpace(const std::string& path);
+
+// The icon the file manager shows for the node, as 8-bit pixels.
+Bytes TrackerIcon(const std::string& path, int size);
+// The two icons a Set icon of item (whose mini icon is itemIcon) makes over folder icons.
+void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
+	Bytes* large, Bytes* mini);
+
+// Vellumark's main window on the headless host, with its drops.
+class FaultWindow {
+public:
+	FaultWindow();
+
+	// Drags the message over the box (the drag enters), runs between(), drops it there and
+	// waits until the window has handled it; what the program printed meanwhile.
+	std::string DragAndDrop(BPoint box, const BMessage& drag,
+		const std::function<void()>& between = std::function<void()>());
+	std::string DropPath(BPoint box, const std::string& path,
+		const std::function<void()>& between = std::function<void()>());
+
+private:
+	app_test::AppRunner fApp;
+	platform::host_window_id fWindow;
+};
+
+}  // namespace fault_test
+
+#endif
