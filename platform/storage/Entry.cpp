@@ -5,6 +5,7 @@
 
 #include <errno.h>
 #include <limits.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -136,16 +137,39 @@ FillRef(const std::string& folder, const std::string& leaf, entry_ref* ref)
 	return B_OK;
 }
 
+// Where the folder open as dirFd is now, when it is no longer at folderPath: the kernel
+// follows renames. Taken only when that path still leads to the folder.
+std::string
+CurrentFolderPath(const std::string& folderPath, int dirFd)
+{
+	char procPath[40];
+	snprintf(procPath, sizeof(procPath), "/proc/self/fd/%d", dirFd);
+	char path[PATH_MAX];
+	ssize_t length = readlink(procPath, path, sizeof(path) - 1);
+	if (length <= 0 || path[0] != '/')
+		return folderPath;
+	path[length] = '\0';
+	if (folderPath == path)
+		return folderPath;
+	struct stat byDescriptor, byPath;
+	if (fstat(dirFd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
+		|| byDescriptor.st_dev != byPath.st_dev || byDescriptor.st_ino != byPath.st_ino)
+		return folderPath;
+	return path;
+}
+
 // The reference to the folder open as dirFd, whose path is folderPath. A reference's
 // folder path is already resolved when the reference is made, so the parent is found from
-// the open folder's ".." instead of resolving the path again.
+// the open folder's ".." instead of resolving the path again. The folder is named where it
+// is now: reached through a link left at an old name, it is that folder, never the link.
 status_t
 ParentRef(const std::string& folderPath, int dirFd, entry_ref* ref)
 {
-	if (folderPath == "/")
+	std::string current = CurrentFolderPath(folderPath, dirFd);
+	if (current == "/")
 		return FillRef("/", ".", ref);
 	std::string folder, leaf;
-	platform::SplitPath(folderPath, &folder, &leaf);
+	platform::SplitPath(current, &folder, &leaf);
 	struct stat st;
 	if (fstatat(dirFd, "..", &st, 0) != 0)
 		return platform::StatusForErrno(errno);

@@ -1,0 +1,262 @@
+// The dropped item or its folder changes between the drag entering the window and the drop.
+// The drag's ref names the item by its folder (device, inode and the path it was at) and its
+// name, as the desktop made it when the drag began; what the drop then meets decides:
+// - a ref whose folder is gone, renamed away or swapped for another folder or a link fails
+//   every open, quietly: nothing is read, nothing written, nowhere;
+// - an item whose name now holds a link is that link, never what it names;
+// - a renamed folder is not looked for elsewhere: the ref's path is where its folder was,
+//   and only the same directory object found there is acted on (through a link left at the
+//   old name, say), because that is still the folder the item was dragged out of.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "FaultSupport.h"
+#include "TestSupport.h"
+
+using namespace fault_test;
+using testing_support::GetXattr;
+using testing_support::RecordFigure;
+using testing_support::SetXattr;
+using testing_support::TempDir;
+
+namespace {
+
+const uint8_t kItemColour = 0x23;
+const uint8_t kFolderLarge = 0x40, kFolderMini = 0x41;
+const uint8_t kOtherLarge = 0x50, kOtherMini = 0x51;
+const uint8_t kTargetColour = 0x60;
+const uint8_t kParentLarge = 0x70, kParentMini = 0x71;
+const char kClearLines[] = "Merdoiement au clear du large icon.\n"
+	"Merdoiement au clear du mini icon.\n";
+
+// Per try: parent/F/item, the dragged item in its folder, and parent/O/item, another folder
+// with an item of the same name for a link to lead to. Every node has icons of its own.
+struct Layout {
+	std::string parent, folder, item, other, otherItem;
+};
+
+Layout MakeLayout(const TempDir& dir, int number)
+{
+	std::string at = "try" + std::to_string(number);
+	Layout layout;
+	layout.parent = dir.Make(at, true);
+	layout.item = dir.Make(at + "/F/item");
+	layout.folder = dir.Join(at + "/F");
+	layout.otherItem = dir.Make(at + "/O/item");
+	layout.other = dir.Join(at + "/O");
+	bool ok = SetXattr(layout.parent, kLargeAttr, PlainLargeIcon(kParentLarge))
+		&& SetXattr(layout.parent, kMiniAttr, PlainMiniIcon(kParentMini))
+		&& SetXattr(layout.folder, kLargeAttr, PlainLargeIcon(kFolderLarge))
+		&& SetXattr(layout.folder, kMiniAttr, PlainMiniIcon(kFolderMini))
+		&& SetXattr(layout.folder, "user.note", Bytes{'F'})
+		&& SetXattr(layout.item, kMiniAttr, PlainMiniIcon(kItemColour))
+		&& SetXattr(layout.other, kLargeAttr, PlainLargeIcon(kOtherLarge))
+		&& SetXattr(layout.other, kMiniAttr, PlainMiniIcon(kOtherMini))
+		&& SetXattr(layout.otherItem, kMiniAttr, PlainMiniIcon(kTargetColour));
+	EXPECT_TRUE(ok) << "cannot give " << at << " its icons";
+	return layout;
+}
+
+// Each check gives what was wrong, or nothing.
+std::string Printed(const std::string& printed, const std::string& expected)
+{
+	return printed == expected ? "" : "printed \"" + printed + "\"; ";
+}
+
+std::string Same(const std::string& path, const Xattrs& before)
+{
+	return AllXattrs(path) == before ? "" : "the attributes of " + path + " changed; ";
+}
+
+std::string Gone(const std::string& path)
+{
+	std::error_code ignored;
+	return std::filesystem::symlink_status(path, ignored).type()
+			== std::filesystem::file_type::not_found
+		? "" : path + " is there again; ";
+}
+
+// What a Set icon of an item showing itemIcon stores on a folder with F's icons.
+std::string SetOnto(const std::string& folder, const Bytes& itemIcon)
+{
+	Bytes large, mini;
+	ComposedIcons(itemIcon, Bytes(32 * 32, kFolderLarge), Bytes(16 * 16, kFolderMini),
+		&large, &mini);
+	Bytes storedLarge, storedMini;
+	GetXattr(folder, kLargeAttr, &storedLarge);
+	GetXattr(folder, kMiniAttr, &storedMini);
+	return storedLarge == Stored("ICON", large) && storedMini == Stored("MICN", mini)
+		? "" : folder + " does not hold the composed icons; ";
+}
+
+void Move(const std::string& from, const std::string& to)
+{
+	EXPECT_EQ(rename(from.c_str(), to.c_str()), 0) << from;
+}
+
+void Link(const std::string& target, const std::string& at)
+{
+	EXPECT_EQ(symlink(target.c_str(), at.c_str()), 0) << at;
+}
+
+class DropRace : public ::testing::Test {
+protected:
+	void SetUp() override
+	{
+		SKIP_WITHOUT_XATTRS(fDir.Path());
+		fTries = CountFromEnvironment("VELLUMARK_FAULT_TRIES", 20);
+	}
+
+	// Runs the fault on fresh folders fTries times; every try must come out as the rule
+	// says. Records how often it was tried and how often it came out so.
+	void Repeat(const std::string& name, const char* outcome,
+		const std::function<std::string(const Layout&)>& fault)
+	{
+		int sound = 0;
+		std::string firstWrong;
+		for (int i = 0; i < fTries; i++) {
+			std::string wrong = fault(MakeLayout(fDir, i));
+			if (wrong.empty())
+				sound++;
+			else if (firstWrong.empty())
+				firstWrong = "try " + std::to_string(i) + ": " + wrong;
+		}
+		EXPECT_EQ(sound, fTries) << firstWrong;
+		RecordFigure("fault." + name + ".tries", fTries);
+		RecordFigure("fault." + name + ".sound", sound);
+		RecordFigure("fault." + name + ".outcome", sound == fTries ? outcome : "unsound");
+	}
+
+	TempDir fDir;
+	FaultWindow fWindow;
+	int fTries = 0;
+};
+
+}  // namespace
+
+TEST_F(DropRace, DeletedItemIsNotSetAndNothingIsPrinted)
+{
+	Repeat("item_deleted", "nothing_done", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder);
+		std::string printed = fWindow.DropPath(kSetBox, at.item,
+			[&] { unlink(at.item.c_str()); });
+		return Printed(printed, "") + Same(at.folder, folder);
+	});
+}
+
+TEST_F(DropRace, RenamedItemIsNotSetAndNothingIsPrinted)
+{
+	Repeat("item_renamed", "nothing_done", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder);
+		std::string printed = fWindow.DropPath(kSetBox, at.item,
+			[&] { Move(at.item, at.folder + "/renamed"); });
+		return Printed(printed, "") + Same(at.folder, folder);
+	});
+}
+
+TEST_F(DropRace, ItemReplacedByALinkDrawsTheLinkNeverWhatItNames)
+{
+	Repeat("item_symlink_swap", "link_icon_drawn", [&](const Layout& at) {
+		Xattrs other = AllXattrs(at.other), target = AllXattrs(at.otherItem);
+		Bytes linkIcon;
+		std::string printed = fWindow.DropPath(kSetBox, at.item, [&] {
+			unlink(at.item.c_str());
+			Link(at.otherItem, at.item);
+			linkIcon = TrackerIcon(at.item, 16);
+		});
+		std::string wrong = linkIcon.size() == 256 && linkIcon != Bytes(256, kTargetColour)
+			? "" : "the link shows the icon of what it names; ";
+		return wrong + Printed(printed, "") + SetOnto(at.folder, linkIcon)
+			+ Same(at.other, other) + Same(at.otherItem, target);
+	});
+}
+
+TEST_F(DropRace, DeletedFolderIsNotSetAndNothingIsPrinted)
+{
+	Repeat("folder_deleted", "nothing_done", [&](const Layout& at) {
+		Xattrs parent = AllXattrs(at.parent);
+		std::string printed = fWindow.DropPath(kSetBox, at.item,
+			[&] { std::filesystem::remove_all(at.folder); });
+		return Printed(printed, "") + Gone(at.folder) + Same(at.parent, parent);
+	});
+}
+
+TEST_F(DropRace, RenamedFolderIsNotFollowedAndNothingIsPrinted)
+{
+	Repeat("folder_renamed", "nothing_done", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder);
+		std::string renamed = at.parent + "/renamed";
+		std::string printed = fWindow.DropPath(kSetBox, at.item,
+			[&] { Move(at.folder, renamed); });
+		return Printed(printed, "") + Same(renamed, folder) + Gone(at.folder);
+	});
+}
+
+TEST_F(DropRace, FolderReplacedByALinkToAnotherIsNotSetAndNothingIsPrinted)
+{
+	Repeat("folder_symlink_swap", "nothing_done", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder), other = AllXattrs(at.other),
+			target = AllXattrs(at.otherItem);
+		std::string moved = at.parent + "/moved";
+		std::string printed = fWindow.DropPath(kSetBox, at.item, [&] {
+			Move(at.folder, moved);
+			Link(at.other, at.folder);
+		});
+		return Printed(printed, "") + Same(moved, folder) + Same(at.other, other)
+			+ Same(at.otherItem, target);
+	});
+}
+
+TEST_F(DropRace, RenamedFolderReachedThroughALinkAtItsOldNameIsSet)
+{
+	Repeat("folder_renamed_linked", "folder_set", [&](const Layout& at) {
+		std::string renamed = at.parent + "/renamed";
+		std::string printed = fWindow.DropPath(kSetBox, at.item, [&] {
+			Move(at.folder, renamed);
+			Link(renamed, at.folder);
+		});
+		return Printed(printed, "") + SetOnto(renamed, Bytes(256, kItemColour));
+	});
+}
+
+TEST_F(DropRace, ClearOfAFolderReplacedByALinkLeavesWhatItNames)
+{
+	Repeat("clear_folder_symlink_swap", "refused_by_the_link", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder), other = AllXattrs(at.other);
+		std::string moved = at.parent + "/moved";
+		std::string printed = fWindow.DropPath(kClearBox, at.folder, [&] {
+			Move(at.folder, moved);
+			Link(at.other, at.folder);
+		});
+		return Printed(printed, kClearLines) + Same(at.other, other) + Same(moved, folder);
+	});
+}
+
+TEST_F(DropRace, ClearOfADeletedFolderLeavesTheFolderThatHeldIt)
+{
+	Repeat("clear_folder_deleted", "nothing_done", [&](const Layout& at) {
+		Xattrs parent = AllXattrs(at.parent);
+		std::string printed = fWindow.DropPath(kClearBox, at.folder,
+			[&] { std::filesystem::remove_all(at.folder); });
+		return Printed(printed, "") + Same(at.parent, parent);
+	});
+}
+
+TEST_F(DropRace, ClearOfAnItemWhoseFolderIsNowALinkLeavesWhatItNames)
+{
+	Repeat("clear_item_folder_symlink_swap", "nothing_done", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder), other = AllXattrs(at.other);
+		std::string moved = at.parent + "/moved";
+		std::string printed = fWindow.DropPath(kClearBox, at.item, [&] {
+			Move(at.folder, moved);
+			Link(at.other, at.folder);
+		});
+		return Printed(printed, "") + Same(at.other, other) + Same(moved, folder);
+	});
+}
