@@ -97,19 +97,17 @@ DotDirectory::Text() const
 void
 DotDirectory::SetIcon(const std::string& value, bool created)
 {
-	std::string end = LineEnd();
 	ptrdiff_t found = FindGroup();
 	size_t header = found;
 	if (found < 0) {
 		// A group of ours (in a file of ours, maybe), to go again with our icon.
 		header = AddGroup();
-		fLines.insert(fLines.begin() + header + 1,
-			Line{std::string(kCreatedKey) + "=" + (created ? kMadeFile : kMadeGroup), end});
+		Insert(header + 1, std::string(kCreatedKey) + "=" + (created ? kMadeFile : kMadeGroup));
 	}
 	std::string iconLine = std::string(kIconKey) + "=" + value;
 	ptrdiff_t icon = FindKey(header, kIconKey);
 	if (icon < 0) {
-		fLines.insert(fLines.begin() + header + 1, Line{iconLine, end});
+		Insert(header + 1, iconLine);
 		return;
 	}
 	if (ValueOf(fLines[icon].content) == value)
@@ -120,7 +118,7 @@ DotDirectory::SetIcon(const std::string& value, bool created)
 	if (kept >= 0)
 		fLines[kept].content = replaced;
 	else
-		fLines.insert(fLines.begin() + icon + 1, Line{replaced, end});
+		Insert(icon + 1, replaced);
 }
 
 bool
@@ -210,11 +208,19 @@ DotDirectory::LineEnd() const
 size_t
 DotDirectory::AddGroup()
 {
-	std::string end = LineEnd();
-	if (!fLines.empty() && fLines.back().end.empty())
-		fLines.back().end = end;
-	fLines.push_back(Line{std::string("[") + kGroup + "]", end});
+	Insert(fLines.size(), std::string("[") + kGroup + "]");
 	return fLines.size() - 1;
+}
+
+// A line put after the file's last one first gives that one the end it lacked, or the two
+// would run together.
+void
+DotDirectory::Insert(size_t index, const std::string& content)
+{
+	std::string end = LineEnd();
+	if (index > 0 && fLines[index - 1].end.empty())
+		fLines[index - 1].end = end;
+	fLines.insert(fLines.begin() + index, Line{content, end});
 }
 
 void

@@ -41,6 +41,7 @@ private:
 	ptrdiff_t FindKey(size_t header, const char* key) const;
 	std::string LineEnd() const;
 	size_t AddGroup();
+	void Insert(size_t index, const std::string& content);
 	void Erase(ptrdiff_t index);
 
 	std::vector<Line> fLines;

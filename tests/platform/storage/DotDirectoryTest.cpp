@@ -76,6 +76,17 @@ TEST(DotDirectory, FileWithoutTheGroupGetsOneThatGoesAgain)
 	EXPECT_FALSE(remove) << "the file was there before";
 }
 
+TEST(DotDirectory, LinesAddedAfterALastLineWithoutItsEndStartALineOfTheirOwn)
+{
+	// Found by fuzz_dotdirectory: the new line ran on after the header.
+	EXPECT_EQ(Set("[Desktop Entry]"), "[Desktop Entry]\nIcon=./.vellumark-icon.png\n");
+	const std::string original = "[Desktop Entry]\r\nIcon=folder-red";
+	std::string set = Set(original);
+	EXPECT_EQ(set, "[Desktop Entry]\r\nIcon=./.vellumark-icon.png\r\n"
+		"X-Vellumark-Replaced-Icon=Icon=folder-red\r\n");
+	EXPECT_EQ(Withdraw(set), "[Desktop Entry]\r\nIcon=folder-red\r\n");
+}
+
 TEST(DotDirectory, WithdrawalLeavesAnIconThatIsNotOurs)
 {
 	std::string set = Set("", true);
