@@ -8,10 +8,13 @@
 #include <stdlib.h>
 #include <sys/xattr.h>
 
-#include <string.h>
+#include <fstream>
+#include <sstream>
 
 #include "IconCompositing.h"
 #include "TestSupport.h"
+#include "storage/FolderIconMirrors.h"
+#include "storage/IconImages.h"
 
 namespace fault_test {
 
@@ -104,6 +107,24 @@ void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes&
 	*mini = folderMini;
 	ComposeLargeIcon(itemIcon.data(), large->data(), B_TRANSPARENT_8_BIT);
 	ComposeMiniIcon(itemIcon.data(), mini->data(), B_TRANSPARENT_8_BIT);
+}
+
+std::string FolderImage(const std::string& folder)
+{
+	std::ifstream in(folder + "/" + platform::kFolderIconImageName, std::ios::binary);
+	std::stringstream content;
+	content << in.rdbuf();
+	return content.str();
+}
+
+std::string ImageForStoredIcon(const Bytes& storedLarge)
+{
+	std::string png;
+	if (storedLarge.size() != 4 + 32 * 32
+		|| platform::EncodeIconPng(storedLarge.data() + 4, 32, 8,
+			platform::kFolderIconImageSoftware, &png) != B_OK)
+		return std::string();
+	return png;
 }
 
 FaultWindow::FaultWindow()
