@@ -18,6 +18,7 @@ namespace platform {
 namespace {
 
 const mode_t kNewFileMode = 0644;
+const int kOpenAttempts = 5;
 
 std::atomic<unsigned> sTemporaryCount(0);
 
@@ -54,16 +55,24 @@ FolderFiles::Read(const char* name, size_t maxSize, std::string* content) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
-	int fd = openat(fFolder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-	if (fd < 0)
-		return OpenError();
+	int fd = -1;
 	struct stat st;
 	status_t status = B_OK;
-	if (fstat(fd, &st) != 0)
-		status = StatusForErrno(errno);
-	else if (!IsOwnFile(st))
+	// A file left without a link was replaced after the open (another process renamed a
+	// new one over it): the file of that name is the new one, so it is opened again.
+	for (int attempt = 0; attempt < kOpenAttempts; attempt++) {
+		if (fd >= 0)
+			close(fd);
+		fd = openat(fFolder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+		if (fd < 0)
+			return OpenError();
+		status = fstat(fd, &st) == 0 ? B_OK : StatusForErrno(errno);
+		if (status != B_OK || st.st_nlink != 0)
+			break;
+	}
+	if (status == B_OK && !IsOwnFile(st))
 		status = B_NOT_ALLOWED;
-	else if (size_t(st.st_size) > maxSize)
+	else if (status == B_OK && size_t(st.st_size) > maxSize)
 		status = B_BAD_DATA;
 	if (status == B_OK) {
 		// Read one byte past the limit: a file that grew since is still refused.
@@ -114,8 +123,11 @@ FolderFiles::Replace(const char* name, const std::string& content) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
+	// A regular file seen without a link was being replaced by another one: not a file to
+	// keep out of, but one whose place is being taken, as this one's will be.
 	struct stat st;
-	if (fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !IsOwnFile(st))
+	if (fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !IsOwnFile(st)
+		&& !(S_ISREG(st.st_mode) && st.st_nlink == 0))
 		return B_NOT_ALLOWED;
 	char temporary[B_FILE_NAME_LENGTH];
 	snprintf(temporary, sizeof(temporary), "%.200s.%d-%u~", name, int(getpid()),

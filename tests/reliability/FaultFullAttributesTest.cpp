@@ -97,7 +97,7 @@ TEST_F(FullAttributeSpace, RefusedSetIconPublishesNoImageForTheFileManagers)
 	Fill();
 	fWindow.DropPath(kSetBox, fFirst);
 	EXPECT_EQ(FolderImage(fFolder), "");
-	EXPECT_EQ(FolderImage(fFolder + "/.directory"), "");
+	EXPECT_EQ(FileContent(fFolder + "/.directory"), "");
 }
 
 TEST_F(FullAttributeSpace, ClearIconWithoutOwnIconsPrintsNothingAndChangesNoAttribute)

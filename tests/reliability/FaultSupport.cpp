@@ -109,12 +109,17 @@ void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes&
 	ComposeMiniIcon(itemIcon.data(), mini->data(), B_TRANSPARENT_8_BIT);
 }
 
-std::string FolderImage(const std::string& folder)
+std::string FileContent(const std::string& path)
 {
-	std::ifstream in(folder + "/" + platform::kFolderIconImageName, std::ios::binary);
+	std::ifstream in(path, std::ios::binary);
 	std::stringstream content;
 	content << in.rdbuf();
 	return content.str();
+}
+
+std::string FolderImage(const std::string& folder)
+{
+	return FileContent(folder + "/" + platform::kFolderIconImageName);
 }
 
 std::string ImageForStoredIcon(const Bytes& storedLarge)

@@ -46,6 +46,8 @@ Bytes TrackerIcon(const std::string& path, int size);
 void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
 	Bytes* large, Bytes* mini);
 
+// The whole file; empty when there is none.
+std::string FileContent(const std::string& path);
 // The folder's hidden icon image for the file managers; empty when it has none.
 std::string FolderImage(const std::string& folder);
 // The image the folder gets for a stored large icon value ("ICON" and 1024 pixels).
