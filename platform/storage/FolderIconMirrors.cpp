@@ -213,19 +213,23 @@ status_t
 FolderIconMirrors::PublishDotDirectory()
 {
 	FolderFiles files(fFd);
-	std::string text;
-	status_t status = files.Read(kDotDirectory, kMaxDotDirectorySize, &text);
-	bool created = status == B_ENTRY_NOT_FOUND;
-	if (status != B_OK && !created)
-		return status;
-	if (!DotDirectory::IsEditable(text))
-		return B_BAD_DATA;
-	DotDirectory entry(text);
-	entry.SetIcon(kFolderIconDirectoryValue, created);
-	std::string edited = entry.Text();
-	if (edited == text)
-		return B_OK;
-	return files.Rewrite(kDotDirectory, edited, created);
+	status_t status = B_FILE_EXISTS;
+	// Another process may make the file between the look and the making: then that file
+	// is the one to edit.
+	for (int attempt = 0; attempt < 2 && status == B_FILE_EXISTS; attempt++) {
+		std::string text;
+		status = files.Read(kDotDirectory, kMaxDotDirectorySize, &text);
+		bool created = status == B_ENTRY_NOT_FOUND;
+		if (status != B_OK && !created)
+			return status;
+		if (!DotDirectory::IsEditable(text))
+			return B_BAD_DATA;
+		DotDirectory entry(text);
+		entry.SetIcon(kFolderIconDirectoryValue, created);
+		std::string edited = entry.Text();
+		status = edited == text ? B_OK : files.Rewrite(kDotDirectory, edited, created);
+	}
+	return status;
 }
 
 status_t
