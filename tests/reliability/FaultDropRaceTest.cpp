@@ -110,7 +110,7 @@ protected:
 	void SetUp() override
 	{
 		SKIP_WITHOUT_XATTRS(fDir.Path());
-		fTries = CountFromEnvironment("VELLUMARK_FAULT_TRIES", 20);
+		fTries = CountFromEnvironment("VELLUMARK_FAULT_TRIES", 50);
 	}
 
 	// Runs the fault on fresh folders fTries times; every try must come out as the rule
@@ -213,6 +213,19 @@ TEST_F(DropRace, FolderReplacedByALinkToAnotherIsNotSetAndNothingIsPrinted)
 	});
 }
 
+TEST_F(DropRace, FolderSwappedForAnotherAtItsPathIsNotSetAndNothingIsPrinted)
+{
+	Repeat("folder_swap", "nothing_done", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder), other = AllXattrs(at.other);
+		std::string moved = at.parent + "/moved";
+		std::string printed = fWindow.DropPath(kSetBox, at.item, [&] {
+			Move(at.folder, moved);
+			Move(at.other, at.folder);
+		});
+		return Printed(printed, "") + Same(moved, folder) + Same(at.folder, other);
+	});
+}
+
 TEST_F(DropRace, RenamedFolderReachedThroughALinkAtItsOldNameIsSet)
 {
 	Repeat("folder_renamed_linked", "folder_set", [&](const Layout& at) {
@@ -235,6 +248,20 @@ TEST_F(DropRace, ClearOfAFolderReplacedByALinkLeavesWhatItNames)
 			Link(at.other, at.folder);
 		});
 		return Printed(printed, kClearLines) + Same(at.other, other) + Same(moved, folder);
+	});
+}
+
+TEST_F(DropRace, ClearOfAnItemReplacedByALinkClearsItsOwnFolderNeverTheTargets)
+{
+	Repeat("clear_item_symlink_swap", "own_folder_cleared", [&](const Layout& at) {
+		Xattrs folder = AllXattrs(at.folder), other = AllXattrs(at.other);
+		folder.erase(kLargeAttr);
+		folder.erase(kMiniAttr);
+		std::string printed = fWindow.DropPath(kClearBox, at.item, [&] {
+			unlink(at.item.c_str());
+			Link(at.otherItem, at.item);
+		});
+		return Printed(printed, "") + Same(at.folder, folder) + Same(at.other, other);
 	});
 }
 

@@ -6,8 +6,10 @@
 
 #include <errno.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/xattr.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -54,8 +56,9 @@ Xattrs AllXattrs(const std::string& path)
 
 Bytes Stored(const char* type, const Bytes& data)
 {
-	Bytes value(type, type + 4);
-	value.insert(value.end(), data.begin(), data.end());
+	Bytes value(4 + data.size());
+	memcpy(value.data(), type, 4);
+	std::copy(data.begin(), data.end(), value.begin() + 4);
 	return value;
 }
 
