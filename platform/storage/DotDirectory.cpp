@@ -30,6 +30,14 @@ WithoutMark(const std::string& text)
 	return text.compare(0, 3, kUtf8Mark) == 0 ? text.substr(3) : text;
 }
 
+// A line whose text ends in a carriage return (a last line can) keeps it only before
+// "\r\n": before "\n" the two would read back as one line end.
+std::string
+EndAfter(const std::string& content, const std::string& end)
+{
+	return end == "\n" && !content.empty() && content.back() == '\r' ? "\r\n" : end;
+}
+
 bool
 IsHeader(const std::string& content)
 {
@@ -113,10 +121,10 @@ DotDirectory::SetIcon(const std::string& value, bool created)
 	if (ValueOf(fLines[icon].content) == value)
 		return;
 	std::string replaced = std::string(kReplacedKey) + "=" + fLines[icon].content;
-	fLines[icon].content = iconLine;
+	Replace(icon, iconLine);
 	ptrdiff_t kept = FindKey(header, kReplacedKey);
 	if (kept >= 0)
-		fLines[kept].content = replaced;
+		Replace(kept, replaced);
 	else
 		Insert(icon + 1, replaced);
 }
@@ -132,8 +140,8 @@ DotDirectory::WithdrawIcon(const std::string& value)
 	ptrdiff_t kept = FindKey(header, kReplacedKey);
 	if (icon >= 0 && ValueOf(fLines[icon].content) == value) {
 		if (kept >= 0) {
-			const std::string& content = fLines[kept].content;
-			fLines[icon].content = content.substr(content.find('=') + 1);
+			const std::string content = fLines[kept].content;
+			Replace(icon, content.substr(content.find('=') + 1));
 		} else {
 			Erase(icon);
 			if (kept > icon)
@@ -219,8 +227,15 @@ DotDirectory::Insert(size_t index, const std::string& content)
 {
 	std::string end = LineEnd();
 	if (index > 0 && fLines[index - 1].end.empty())
-		fLines[index - 1].end = end;
-	fLines.insert(fLines.begin() + index, Line{content, end});
+		fLines[index - 1].end = EndAfter(fLines[index - 1].content, end);
+	fLines.insert(fLines.begin() + index, Line{content, EndAfter(content, end)});
+}
+
+void
+DotDirectory::Replace(size_t index, const std::string& content)
+{
+	fLines[index].content = content;
+	fLines[index].end = EndAfter(content, fLines[index].end);
 }
 
 void

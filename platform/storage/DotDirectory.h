@@ -42,6 +42,7 @@ private:
 	std::string LineEnd() const;
 	size_t AddGroup();
 	void Insert(size_t index, const std::string& content);
+	void Replace(size_t index, const std::string& content);
 	void Erase(ptrdiff_t index);
 
 	std::vector<Line> fLines;

@@ -87,6 +87,16 @@ TEST(DotDirectory, LinesAddedAfterALastLineWithoutItsEndStartALineOfTheirOwn)
 	EXPECT_EQ(Withdraw(set), "[Desktop Entry]\r\nIcon=folder-red\r\n");
 }
 
+TEST(DotDirectory, AnIconLineEndingInACarriageReturnComesBackWithIt)
+{
+	// Found by fuzz_dotdirectory: kept aside before "\n", the "\r" read back as a line end.
+	const std::string original = "[Desktop Entry]\nIcon=folder-red\r\r\n";
+	std::string set = Set(original);
+	EXPECT_EQ(set, "[Desktop Entry]\nIcon=./.vellumark-icon.png\r\n"
+		"X-Vellumark-Replaced-Icon=Icon=folder-red\r\r\n");
+	EXPECT_EQ(Withdraw(set), original);
+}
+
 TEST(DotDirectory, WithdrawalLeavesAnIconThatIsNotOurs)
 {
 	std::string set = Set("", true);
