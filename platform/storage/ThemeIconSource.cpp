@@ -126,12 +126,21 @@ ThemeIconSource::GetIcon(const char* mimeType, icon_size size, uint8* pixels) co
 		std::vector<uint8> rendered;
 		if (!Render(mimeType, size, &rendered))
 			rendered.clear();
+		if (fCache.size() >= kMaxCachedIcons)
+			fCache.clear();
 		found = fCache.emplace(key, rendered).first;
 	}
 	if (found->second.empty())
 		return B_ENTRY_NOT_FOUND;
 	memcpy(pixels, found->second.data(), found->second.size());
 	return B_OK;
+}
+
+size_t
+ThemeIconSource::CachedIcons() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fCache.size();
 }
 
 bool

@@ -16,7 +16,8 @@ namespace platform {
 
 // Type icons from a desktop icon theme: the type's icon names from the shared MIME database,
 // the file from the theme, rendered at the icon's size and reduced to the colour map. Each
-// type and size is looked up once for the life of the object (a miss too), from any thread.
+// type and size is looked up once for the life of the object (a miss too), from any thread;
+// only past kMaxCachedIcons lookups, all kept ones are forgotten and looked up again.
 class ThemeIconSource : public TypeIconSource {
 public:
 	ThemeIconSource(const std::vector<std::string>& baseFolders, const std::string& themeName);
@@ -31,6 +32,12 @@ public:
 	// folders separated by colons) and VELLUMARK_ICON_THEME (a theme name) override them.
 	static std::vector<std::string> UserBaseFolders();
 	static std::string UserThemeName();
+
+	// Types come from other programs' attributes: what is kept for them stays bounded.
+	static constexpr size_t kMaxCachedIcons = 1024;
+
+	// How many lookups are kept now (for tests).
+	size_t CachedIcons() const;
 
 private:
 	typedef std::pair<std::string, int> Key;

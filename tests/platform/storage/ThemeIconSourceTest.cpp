@@ -178,6 +178,20 @@ TEST(ThemeIconSource, KeepsEachLookupForTheLifeOfTheSource)
 	Icon(fresh, "application/pdf", B_MINI_ICON, B_ENTRY_NOT_FOUND);
 }
 
+TEST(ThemeIconSource, KeepsABoundedNumberOfLookupsWhateverTypesNodesStore)
+{
+	// Types are other programs' bytes: fuzz_attribute stored a new one on every run.
+	ThemeIconSource source({ThemeFolder()}, "Testicons");
+	Bytes first = Icon(source, "text/plain", B_MINI_ICON);
+	for (size_t i = 0; i < ThemeIconSource::kMaxCachedIcons + 10; i++) {
+		std::string type = "application/x-stored-" + std::to_string(i);
+		Bytes pixels(256);
+		source.GetIcon(type.c_str(), B_MINI_ICON, pixels.data());
+	}
+	EXPECT_LE(source.CachedIcons(), ThemeIconSource::kMaxCachedIcons);
+	EXPECT_EQ(Icon(source, "text/plain", B_MINI_ICON), first) << "looked up again the same";
+}
+
 TEST(ThemeIconSource, ServesThreadsAtOnceWithTheSameIcons)
 {
 	ThemeIconSource source({ThemeFolder()}, "Testicons");
