@@ -35,7 +35,8 @@ namespace {
 
 typedef std::vector<uint8_t> Bytes;
 
-const char kScratch[] = "/tmp/vellumark-fuzz-attribute";
+// A folder of this process's own (runs may overlap), removed at exit.
+std::string sScratch = "/tmp/vellumark-fuzz-attribute.XXXXXX";
 const char* const kNodes[] = {"node", "node.txt", "run", "folder"};
 
 enum Mode { kAbsent, kOwnType, kRaw, kOtherType };
@@ -84,14 +85,24 @@ Fail(const char* what)
 std::string
 NodePath(int node)
 {
-	return std::string(kScratch) + "/" + kNodes[node];
+	return sScratch + "/" + kNodes[node];
+}
+
+void
+RemoveScratchFolder()
+{
+	for (int node = 0; node < 3; node++)
+		unlink(NodePath(node).c_str());
+	rmdir(NodePath(3).c_str());
+	rmdir(sScratch.c_str());
 }
 
 void
 MakeScratchFolder()
 {
-	if (mkdir(kScratch, 0755) != 0 && errno != EEXIST)
+	if (mkdtemp(&sScratch[0]) == NULL)
 		Fail("cannot make the scratch folder");
+	atexit(RemoveScratchFolder);
 	for (int node = 0; node < 3; node++) {
 		int fd = open(NodePath(node).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC,
 			node == 2 ? 0755 : 0644);
@@ -99,9 +110,9 @@ MakeScratchFolder()
 			Fail("cannot make a scratch file");
 		close(fd);
 	}
-	if (mkdir(NodePath(3).c_str(), 0755) != 0 && errno != EEXIST)
+	if (mkdir(NodePath(3).c_str(), 0755) != 0)
 		Fail("cannot make the scratch folder");
-	if (setxattr(kScratch, "user.vellumark.fuzz", "", 0, 0) != 0)
+	if (setxattr(sScratch.c_str(), "user.vellumark.fuzz", "", 0, 0) != 0)
 		Fail("the scratch folder takes no extended attributes");
 }
 

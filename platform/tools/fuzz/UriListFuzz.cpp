@@ -53,13 +53,18 @@ MakeLink(const char* target, const std::string& path)
 		Fail("cannot make a scratch link");
 }
 
+// Made whole beside its place and renamed into it, so that a run that starts meanwhile
+// never sees it half made; kept for the next run.
 void
 MakeScratchFolder()
 {
-	std::string base = kScratch;
-	if (mkdir(kScratch, 0755) != 0 && errno != EEXIST)
+	struct stat st;
+	if (lstat(kScratch, &st) == 0)
+		return;
+	std::string base = std::string(kScratch) + ".XXXXXX";
+	if (mkdtemp(&base[0]) == NULL || chmod(base.c_str(), 0755) != 0)
 		Fail("cannot make the scratch folder");
-	if (mkdir((base + "/dir").c_str(), 0755) != 0 && errno != EEXIST)
+	if (mkdir((base + "/dir").c_str(), 0755) != 0)
 		Fail("cannot make the scratch folder");
 	const char* const files[] = {"plain", "with space", "two\nlines", "caf\xe9", "\xff\xfe",
 		"100%", "%41", "#hash", " lead", "dir/inner"};
@@ -67,6 +72,13 @@ MakeScratchFolder()
 		MakeFile(base + "/" + name);
 	MakeLink("dir", base + "/link");
 	MakeLink("missing", base + "/dangling");
+	if (rename(base.c_str(), kScratch) != 0) {
+		std::string command = "rm -rf '" + base + "'";
+		if (errno != EEXIST && errno != ENOTEMPTY)
+			Fail("cannot make the scratch folder");
+		if (system(command.c_str()) != 0)
+			Fail("cannot remove a scratch folder");
+	}
 }
 
 // --- The model: the promise written out as plainly as possible.
@@ -178,6 +190,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	size_t uris = 0;
 	std::vector<Identity> expected = Model(text, size, &uris);
 
+	if (getenv("VELLUMARK_FUZZ_VERBOSE") != NULL)
+		fprintf(stderr, "fuzz_urilist: %zu URIs, %zu refs\n", uris, refs.size());
 	if (refs.size() > uris || refs.size() > platform::kMaxUriListEntries)
 		Fail("more refs than URIs");
 	if (refs.size() != expected.size())
