@@ -238,27 +238,35 @@ get_ref_for_path(const char* path, entry_ref* ref)
 
 BEntry::BEntry()
 	:
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fNodeDevice(-1),
+	fNodeInode(-1)
 {
 }
 
 BEntry::BEntry(const char* path, bool traverse)
 	:
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fNodeDevice(-1),
+	fNodeInode(-1)
 {
 	SetTo(path, traverse);
 }
 
 BEntry::BEntry(const entry_ref* ref, bool traverse)
 	:
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fNodeDevice(-1),
+	fNodeInode(-1)
 {
 	SetTo(ref, traverse);
 }
 
 BEntry::BEntry(const BDirectory* dir, const char* path, bool traverse)
 	:
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fNodeDevice(-1),
+	fNodeInode(-1)
 {
 	SetTo(dir, path, traverse);
 }
@@ -266,7 +274,9 @@ BEntry::BEntry(const BDirectory* dir, const char* path, bool traverse)
 BEntry::BEntry(const BEntry& other)
 	:
 	fRef(other.fRef),
-	fStatus(other.fStatus)
+	fStatus(other.fStatus),
+	fNodeDevice(other.fNodeDevice),
+	fNodeInode(other.fNodeInode)
 {
 }
 
@@ -339,6 +349,8 @@ BEntry::Unset()
 {
 	fRef = entry_ref();
 	fStatus = B_NO_INIT;
+	fNodeDevice = -1;
+	fNodeInode = -1;
 }
 
 status_t
@@ -382,8 +394,13 @@ BEntry::GetParent(BEntry* parent) const
 		parent->Unset();
 		return status;
 	}
+	// The folder the descriptor was checked to be: this entry's own folder.
+	dev_t device = fRef.device;
+	ino_t inode = fRef.directory;
 	parent->fRef = parentRef;
 	parent->fStatus = B_OK;
+	parent->fNodeDevice = device;
+	parent->fNodeInode = inode;
 	return B_OK;
 }
 
@@ -443,6 +460,8 @@ BEntry::operator=(const BEntry& other)
 	if (this != &other) {
 		fRef = other.fRef;
 		fStatus = other.fStatus;
+		fNodeDevice = other.fNodeDevice;
+		fNodeInode = other.fNodeInode;
 	}
 	return *this;
 }

@@ -114,7 +114,14 @@ BNode::SetTo(const BEntry* entry)
 		return fStatus = B_BAD_VALUE;
 	if (entry->InitCheck() != B_OK)
 		return fStatus = B_NO_INIT;
-	return fStatus = OpenRef(&entry->fRef);
+	status_t status = OpenRef(&entry->fRef);
+	// An entry known to name one folder (a parent) is that folder, not what took its name.
+	if (status == B_OK && entry->fNodeInode != ino_t(-1)
+		&& (fDevice != entry->fNodeDevice || fInode != entry->fNodeInode)) {
+		Unset();
+		status = B_ENTRY_NOT_FOUND;
+	}
+	return fStatus = status;
 }
 
 status_t

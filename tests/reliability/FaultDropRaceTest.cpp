@@ -9,12 +9,16 @@
 //   old name, say), because that is still the folder the item was dragged out of.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "FaultSupport.h"
 #include "TestSupport.h"
@@ -286,4 +290,42 @@ TEST_F(DropRace, ClearOfAnItemWhoseFolderIsNowALinkLeavesWhatItNames)
 		});
 		return Printed(printed, "") + Same(at.other, other) + Same(moved, folder);
 	});
+}
+
+// The swap races the drop's handling instead of coming before it: whichever step it falls
+// between, the other folder, which was never dragged from, is never written.
+TEST_F(DropRace, FolderSwappedWhileTheDropIsHandledNeverSetsTheOtherFolder)
+{
+	Layout at = MakeLayout(fDir, 0);
+	// Looked at through its own descriptor: a path may name either folder meanwhile.
+	int otherFd = open(at.other.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	ASSERT_GE(otherFd, 0);
+	std::string otherNode = "/proc/self/fd/" + std::to_string(otherFd);
+	Xattrs other = AllXattrs(otherNode, true);
+	std::string moved = at.parent + "/moved";
+	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({at.item});
+	std::atomic<bool> stop(false);
+	std::thread swapper([&] {
+		while (!stop) {
+			rename(at.folder.c_str(), moved.c_str());
+			rename(at.other.c_str(), at.folder.c_str());
+			rename(at.folder.c_str(), at.other.c_str());
+			rename(moved.c_str(), at.folder.c_str());
+		}
+	});
+	int drops = CountFromEnvironment("VELLUMARK_FAULT_RACING_DROPS", 2000), written = 0;
+	for (int i = 0; i < drops; i++) {
+		fWindow.DragAndDrop(kSetBox, drag);
+		if (AllXattrs(otherNode, true) != other) {
+			written++;
+			for (const auto& [name, value] : other)
+				setxattr(otherNode.c_str(), name.c_str(), value.data(), value.size(), 0);
+		}
+	}
+	stop = true;
+	swapper.join();
+	close(otherFd);
+	EXPECT_EQ(written, 0) << "of " << drops << " drops";
+	RecordFigure("fault.folder_swap_racing.drops", drops);
+	RecordFigure("fault.folder_swap_racing.other_folder_written", written);
 }

@@ -36,20 +36,25 @@ int CountFromEnvironment(const char* variable, int fallback)
 		: fallback;
 }
 
-Xattrs AllXattrs(const std::string& path)
+Xattrs AllXattrs(const std::string& path, bool followLink)
 {
+	auto list = followLink ? listxattr : llistxattr;
+	auto get = followLink ? getxattr : lgetxattr;
 	Xattrs all;
-	ssize_t size = llistxattr(path.c_str(), NULL, 0);
+	ssize_t size = list(path.c_str(), NULL, 0);
 	if (size <= 0)
 		return all;
 	std::vector<char> names(size);
-	size = llistxattr(path.c_str(), names.data(), names.size());
+	size = list(path.c_str(), names.data(), names.size());
 	for (ssize_t start = 0; start < size;) {
 		std::string name(names.data() + start);
 		start += name.size() + 1;
-		Bytes value;
-		if (testing_support::GetXattr(path, name, &value))
+		Bytes value(65536);
+		ssize_t length = get(path.c_str(), name.c_str(), value.data(), value.size());
+		if (length >= 0) {
+			value.resize(length);
 			all[name] = value;
+		}
 	}
 	return all;
 }

@@ -26,9 +26,9 @@ extern const BPoint kClearBox;
 // The variable's value when it holds a positive number, else fallback.
 int CountFromEnvironment(const char* variable, int fallback);
 
-// Every extended attribute of the node itself (a link is not followed), by name; empty
-// where the file system keeps none.
-Xattrs AllXattrs(const std::string& path);
+// Every extended attribute of the node itself, by name (a link is followed only when asked,
+// as for /proc/self/fd/N); empty where the file system keeps none.
+Xattrs AllXattrs(const std::string& path, bool followLink = false);
 
 // An attribute value as stored: the type code's four bytes, then the data.
 Bytes Stored(const char* type, const Bytes& data);

@@ -74,6 +74,10 @@ private:
 
 	entry_ref fRef;
 	status_t fStatus;
+	// Platform: the folder node an entry made by GetParent was found to name (-1 when not
+	// known), so that opening the entry later reaches that very folder or fails.
+	dev_t fNodeDevice;
+	ino_t fNodeInode;
 };
 
 #endif
