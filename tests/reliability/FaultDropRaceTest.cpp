@@ -9,6 +9,9 @@
 //   old name, say), because that is still the folder the item was dragged out of.
 #include <gtest/gtest.h>
 
+#include <Entry.h>
+#include <Node.h>
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/xattr.h>
@@ -328,4 +331,22 @@ TEST_F(DropRace, FolderSwappedWhileTheDropIsHandledNeverSetsTheOtherFolder)
 	EXPECT_EQ(written, 0) << "of " << drops << " drops";
 	RecordFigure("fault.folder_swap_racing.drops", drops);
 	RecordFigure("fault.folder_swap_racing.other_folder_written", written);
+}
+
+// What closes the race above, step by step: the parent found for the item is that folder,
+// and opening it once another folder has taken its name fails.
+TEST(ParentEntry, OpensOnlyTheFolderItWasFoundToBe)
+{
+	TempDir dir;
+	std::string item = dir.Make("folder/item");
+	dir.Make("other", true);
+	BEntry parent(item.c_str());
+	ASSERT_EQ(parent.GetParent(&parent), B_OK);
+	Move(dir.Join("folder"), dir.Join("moved"));
+	Move(dir.Join("other"), dir.Join("folder"));
+	BNode node;
+	EXPECT_NE(node.SetTo(&parent), B_OK);
+	Move(dir.Join("folder"), dir.Join("other"));
+	Move(dir.Join("moved"), dir.Join("folder"));
+	EXPECT_EQ(node.SetTo(&parent), B_OK) << "the folder itself, back at its name";
 }
