@@ -126,12 +126,16 @@ void WindowInput::Drop(BMessage* message)
 		fData->Window()->MessageReceived(&dropped);
 }
 
+// The live state is taken only when no pointer message waits. One may have come while the
+// live state was read: it is older than that state, and passing over it could skip a move
+// between a press and its release (a release outside would then count as one inside).
 void WindowInput::ReadPointer(bool checkQueue, BPoint* where, uint32* buttons)
 {
 	if (!(checkQueue && TakeQueuedPointerMessage()) && fData->HasHostWindow()) {
 		BPoint live;
 		uint32 liveButtons = 0;
-		if (platform::TheHost().GetPointer(fData->HostID(), &live, &liveButtons)) {
+		bool known = platform::TheHost().GetPointer(fData->HostID(), &live, &liveButtons);
+		if (!(checkQueue && TakeQueuedPointerMessage()) && known) {
 			fWhere = live;
 			fButtons = liveButtons;
 		}
