@@ -157,7 +157,7 @@ DotDirectory::WithdrawIcon(const std::string& value)
 	Erase(marker);
 	if (made != kMadeFile && made != kMadeGroup)
 		return false;
-	for (size_t i = header + 1; i < GroupEnd(header); i++) {
+	for (size_t i = header + 1, end = GroupEnd(header); i < end; i++) {
 		if (!Trim(fLines[i].content).empty())
 			return false;
 	}

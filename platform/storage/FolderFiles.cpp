@@ -1,6 +1,9 @@
 #include "FolderFiles.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <signal.h>
+#include <stdlib.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
@@ -11,6 +14,7 @@
 
 #include <StorageDefs.h>
 
+#include "EditLock.h"
 #include "StorageErrors.h"
 
 namespace platform {
@@ -19,6 +23,9 @@ namespace {
 
 const mode_t kNewFileMode = 0644;
 const int kOpenAttempts = 5;
+const int kEditAttempts = 8;
+const char kTemporaryPrefix[] = ".vellumark-tmp-";
+const int kMaxEntriesScanned = 4096;
 
 std::atomic<unsigned> sTemporaryCount(0);
 
@@ -50,13 +57,41 @@ FolderFiles::IsPlainName(const char* name)
 		&& strcmp(name, ".") != 0 && strcmp(name, "..") != 0;
 }
 
+// The file stays open while its snapshot lives, so that its inode number cannot be given
+// to another file meanwhile: the number alone then tells the very file read.
+struct FolderFiles::Snapshot {
+	bool exists = false;
+	int fd = -1;
+	struct stat st = {};
+	std::string content;
+
+	Snapshot() = default;
+	Snapshot(const Snapshot&) = delete;
+	Snapshot& operator=(const Snapshot&) = delete;
+	~Snapshot()
+	{
+		if (fd >= 0)
+			close(fd);
+	}
+};
+
 status_t
 FolderFiles::Read(const char* name, size_t maxSize, std::string* content) const
+{
+	Snapshot snapshot;
+	status_t status = ReadSnapshot(name, maxSize, &snapshot);
+	content->swap(snapshot.content);
+	return status;
+}
+
+status_t
+FolderFiles::ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
 	int fd = -1;
-	struct stat st;
+	struct stat& st = snapshot->st;
+	std::string* content = &snapshot->content;
 	status_t status = B_OK;
 	// A file left without a link was replaced after the open (another process renamed a
 	// new one over it): the file of that name is the new one, so it is opened again.
@@ -70,6 +105,7 @@ FolderFiles::Read(const char* name, size_t maxSize, std::string* content) const
 		if (status != B_OK || st.st_nlink != 0)
 			break;
 	}
+	snapshot->exists = true;
 	if (status == B_OK && !IsOwnFile(st))
 		status = B_NOT_ALLOWED;
 	else if (status == B_OK && size_t(st.st_size) > maxSize)
@@ -92,8 +128,36 @@ FolderFiles::Read(const char* name, size_t maxSize, std::string* content) const
 		if (status == B_OK && total > maxSize)
 			status = B_BAD_DATA;
 	}
-	close(fd);
+	snapshot->fd = fd;
 	return status;
+}
+
+// The last look before a rename or removal, one system call long: other programs replace
+// the file with a new node, so the node tells whether the file is still the one read.
+bool
+FolderFiles::SameNodeStill(const char* name, const Snapshot& snapshot) const
+{
+	struct stat st;
+	if (fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+		return !snapshot.exists && errno == ENOENT;
+	return snapshot.exists && st.st_ino == snapshot.st.st_ino && st.st_dev == snapshot.st.st_dev
+		&& st.st_size == snapshot.st.st_size && st.st_mtim.tv_sec == snapshot.st.st_mtim.tv_sec
+		&& st.st_mtim.tv_nsec == snapshot.st.st_mtim.tv_nsec;
+}
+
+// Checked right before a rename or removal: the file at name is still the one read.
+bool
+FolderFiles::Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const
+{
+	Snapshot now;
+	status_t status = ReadSnapshot(name, maxSize, &now);
+	if (!snapshot.exists)
+		return status == B_ENTRY_NOT_FOUND;
+	return status == B_OK && now.st.st_dev == snapshot.st.st_dev
+		&& now.st.st_ino == snapshot.st.st_ino && now.st.st_size == snapshot.st.st_size
+		&& now.st.st_mtim.tv_sec == snapshot.st.st_mtim.tv_sec
+		&& now.st.st_mtim.tv_nsec == snapshot.st.st_mtim.tv_nsec
+		&& now.content == snapshot.content;
 }
 
 bool
@@ -115,7 +179,53 @@ FolderFiles::WriteAll(int fd, const std::string& content)
 			return written < 0 ? StatusForErrno(errno) : B_IO_ERROR;
 		total += written;
 	}
-	return ftruncate(fd, content.size()) == 0 ? B_OK : StatusForErrno(errno);
+	return B_OK;
+}
+
+// Written under a name that says whose it is and which process made it, so that one left
+// behind by a crash can be told from any other file and taken away.
+std::string
+FolderFiles::TemporaryName(const char* name)
+{
+	char buffer[B_FILE_NAME_LENGTH];
+	snprintf(buffer, sizeof(buffer), "%s%d-%u-%.180s", kTemporaryPrefix, int(getpid()),
+		sTemporaryCount.fetch_add(1), name);
+	return buffer;
+}
+
+status_t
+FolderFiles::WriteTemporary(const char* name, const std::string& content,
+	const struct stat* like, std::string* temporary, ino_t* written) const
+{
+	*temporary = TemporaryName(name);
+	int fd = openat(fFolder, temporary->c_str(),
+		O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+	if (fd < 0)
+		return OpenError();
+	status_t status = WriteAll(fd, content);
+	if (status == B_OK && like != NULL) {
+		// The owner may be another user's only when we run as root; the mode always stays.
+		if (fchown(fd, like->st_uid, like->st_gid) != 0 && errno != EPERM)
+			status = StatusForErrno(errno);
+		if (status == B_OK && fchmod(fd, like->st_mode & 07777) != 0)
+			status = StatusForErrno(errno);
+	}
+	struct stat st;
+	if (status == B_OK && fstat(fd, &st) == 0 && written != NULL)
+		*written = st.st_ino;
+	if (status == B_OK && fsync(fd) != 0)
+		status = StatusForErrno(errno);
+	if (close(fd) != 0 && status == B_OK)
+		status = StatusForErrno(errno);
+	if (status != B_OK)
+		unlinkat(fFolder, temporary->c_str(), 0);
+	return status;
+}
+
+void
+FolderFiles::SyncFolder() const
+{
+	fsync(fFolder);
 }
 
 status_t
@@ -129,45 +239,127 @@ FolderFiles::Replace(const char* name, const std::string& content) const
 	if (fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !IsOwnFile(st)
 		&& !(S_ISREG(st.st_mode) && st.st_nlink == 0))
 		return B_NOT_ALLOWED;
-	char temporary[B_FILE_NAME_LENGTH];
-	snprintf(temporary, sizeof(temporary), "%.200s.%d-%u~", name, int(getpid()),
-		sTemporaryCount.fetch_add(1));
-	int fd = openat(fFolder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-		kNewFileMode);
-	if (fd < 0)
-		return OpenError();
-	status_t status = WriteAll(fd, content);
-	if (close(fd) != 0 && status == B_OK)
-		status = StatusForErrno(errno);
-	if (status == B_OK && renameat(fFolder, temporary, fFolder, name) != 0)
-		status = StatusForErrno(errno);
+	std::string temporary;
+	status_t status = WriteTemporary(name, content, NULL, &temporary, NULL);
 	if (status != B_OK)
-		unlinkat(fFolder, temporary, 0);
-	return status;
+		return status;
+	if (renameat(fFolder, temporary.c_str(), fFolder, name) != 0) {
+		status = StatusForErrno(errno);
+		unlinkat(fFolder, temporary.c_str(), 0);
+		return status;
+	}
+	SyncFolder();
+	return B_OK;
 }
 
 status_t
-FolderFiles::Rewrite(const char* name, const std::string& content, bool exclusive) const
+FolderFiles::Edit(const char* name, size_t maxSize, const Editor& editor) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
-	int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-	if (exclusive)
-		flags |= O_CREAT | O_EXCL;
-	int fd = openat(fFolder, name, flags, kNewFileMode);
-	if (fd < 0)
-		return OpenError();
-	struct stat st;
-	status_t status = B_OK;
-	if (fstat(fd, &st) != 0)
-		status = StatusForErrno(errno);
-	else if (!IsOwnFile(st))
-		status = B_NOT_ALLOWED;
+	EditLock lock(fFolder, name);
+	status_t locked = lock.Acquire();
+	if (locked != B_OK)
+		return locked;
+	for (int attempt = 0; attempt < kEditAttempts; attempt++) {
+		Snapshot snapshot;
+		status_t status = ReadSnapshot(name, maxSize, &snapshot);
+		if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+			return status;
+		snapshot.exists = status == B_OK;
+		std::string edited;
+		EditAction action = editor(snapshot.content, snapshot.exists, &edited);
+		if (action == kKeep || (action == kRemove && !snapshot.exists))
+			return B_OK;
+		status = action == kRemove ? RemoveIfUnchanged(name, maxSize, snapshot)
+			: ReplaceIfUnchanged(name, maxSize, snapshot, edited);
+		if (status != B_BUSY)
+			return status;
+	}
+	return B_BUSY;
+}
+
+// B_BUSY when another program changed the file since snapshot; then nothing was changed.
+status_t
+FolderFiles::ReplaceIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot,
+	const std::string& content) const
+{
+	std::string temporary;
+	ino_t written = 0;
+	status_t status = WriteTemporary(name, content, snapshot.exists ? &snapshot.st : NULL,
+		&temporary, &written);
+	if (status != B_OK)
+		return status;
+	if (!snapshot.exists)
+		status = MakeFrom(temporary.c_str(), name);
+	else if (!Unchanged(name, maxSize, snapshot) || !SameNodeStill(name, snapshot))
+		status = B_BUSY;
 	else
-		status = WriteAll(fd, content);
-	if (close(fd) != 0 && status == B_OK)
-		status = StatusForErrno(errno);
+		status = ExchangeFrom(temporary.c_str(), name, snapshot, written);
+	unlinkat(fFolder, temporary.c_str(), 0);
+	if (status == B_OK)
+		SyncFolder();
 	return status;
+}
+
+// A file that another program makes in between is theirs: never renamed over.
+status_t
+FolderFiles::MakeFrom(const char* temporary, const char* name) const
+{
+	int result = renameat2(fFolder, temporary, fFolder, name, RENAME_NOREPLACE);
+	if (result != 0 && (errno == EINVAL || errno == ENOSYS))
+		result = linkat(fFolder, temporary, fFolder, name, 0);  // fails the same way
+	if (result == 0)
+		return B_OK;
+	return errno == EEXIST ? B_BUSY : StatusForErrno(errno);
+}
+
+// The new file and the old one trade places in one step, so that the old one can still be
+// looked at: when it is not the file that was read, another program replaced it just
+// before, and it goes back. Afterwards temporary holds the file that is out.
+status_t
+FolderFiles::ExchangeFrom(const char* temporary, const char* name, const Snapshot& snapshot,
+	ino_t written) const
+{
+	if (renameat2(fFolder, temporary, fFolder, name, RENAME_EXCHANGE) != 0) {
+		if (errno == ENOENT)
+			return B_BUSY;
+		if (errno != EINVAL && errno != ENOSYS)
+			return StatusForErrno(errno);
+		// A file system that cannot exchange: a rename right after the last check.
+		return renameat(fFolder, temporary, fFolder, name) == 0 ? B_OK : StatusForErrno(errno);
+	}
+	struct stat out;
+	if (fstatat(fFolder, temporary, &out, AT_SYMLINK_NOFOLLOW) == 0
+		&& out.st_dev == snapshot.st.st_dev && out.st_ino == snapshot.st.st_ino)
+		return B_OK;
+	renameat2(fFolder, temporary, fFolder, name, RENAME_EXCHANGE);
+	// Rarer still: a third version came in meanwhile. The newest stays.
+	if (fstatat(fFolder, temporary, &out, AT_SYMLINK_NOFOLLOW) == 0 && out.st_ino != written)
+		renameat(fFolder, temporary, fFolder, name);
+	return B_BUSY;
+}
+
+// The file is first moved aside, in one step, and looked at there: another program's
+// version that came in meanwhile goes back instead of being deleted.
+status_t
+FolderFiles::RemoveIfUnchanged(const char* name, size_t maxSize,
+	const Snapshot& snapshot) const
+{
+	if (!Unchanged(name, maxSize, snapshot))
+		return B_BUSY;
+	std::string aside = TemporaryName(name);
+	if (renameat2(fFolder, name, fFolder, aside.c_str(), RENAME_NOREPLACE) != 0)
+		return errno == ENOENT ? B_OK : StatusForErrno(errno);
+	if (Unchanged(aside.c_str(), maxSize, snapshot)) {
+		status_t status = unlinkat(fFolder, aside.c_str(), 0) == 0 ? B_OK
+			: StatusForErrno(errno);
+		SyncFolder();
+		return status;
+	}
+	if (renameat2(fFolder, aside.c_str(), fFolder, name, RENAME_NOREPLACE) != 0)
+		unlinkat(fFolder, aside.c_str(), 0);  // a newer version is already in place
+	return B_BUSY;
 }
 
 status_t
@@ -181,6 +373,39 @@ FolderFiles::Remove(const char* name) const
 	if (!IsOwnFile(st))
 		return B_NOT_ALLOWED;
 	return unlinkat(fFolder, name, 0) == 0 ? B_OK : StatusForErrno(errno);
+}
+
+void
+FolderFiles::RemoveStaleTemporaries() const
+{
+	int fd = openat(fFolder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (fd < 0)
+		return;
+	DIR* folder = fdopendir(fd);
+	if (folder == NULL) {
+		close(fd);
+		return;
+	}
+	const size_t prefixLength = strlen(kTemporaryPrefix);
+	// A folder of millions of files costs no more than a look at its first entries.
+	int budget = kMaxEntriesScanned;
+	while (struct dirent* entry = readdir(folder)) {
+		if (--budget < 0)
+			break;
+		if (strncmp(entry->d_name, kTemporaryPrefix, prefixLength) != 0)
+			continue;
+		char* end = NULL;
+		long pid = strtol(entry->d_name + prefixLength, &end, 10);
+		if (end == entry->d_name + prefixLength || *end != '-' || pid <= 0)
+			continue;
+		// A live process may be about to rename it; only a dead one's is left over.
+		if (kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+			continue;
+		struct stat st;
+		if (fstatat(fFolder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsOwnFile(st))
+			unlinkat(fFolder, entry->d_name, 0);
+	}
+	closedir(folder);
 }
 
 }  // namespace platform

@@ -3,6 +3,9 @@
 
 #include <SupportDefs.h>
 
+#include <sys/stat.h>
+
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -19,19 +22,50 @@ public:
 	status_t Read(const char* name, size_t maxSize, std::string* content) const;
 	bool Exists(const char* name) const;
 
-	// Replaces (or makes) the file with content at once, through a fresh file renamed over
-	// it: a reader sees the old file or the new one.
+	// Replaces (or makes) the file with content at once, through a fresh file written in
+	// the folder, flushed to disk and renamed over it: a reader, or a crash, leaves the old
+	// file or the new one.
 	status_t Replace(const char* name, const std::string& content) const;
 
-	// Rewrites an existing regular file where it is (its owner, mode and links stay), or
-	// makes it when exclusive is true and there is none.
-	status_t Rewrite(const char* name, const std::string& content, bool exclusive) const;
+	enum EditAction { kKeep, kWrite, kRemove };
+	// Decides from the file's text (empty when there is none) what becomes of it; a kWrite
+	// puts edited in its place.
+	typedef std::function<EditAction(const std::string& text, bool exists,
+		std::string* edited)> Editor;
+
+	// Edits a file that other programs may edit too: the new text replaces the file (its
+	// mode and owner kept) and a removal takes it away only while it is still the file that
+	// editor saw: same node, size, modification time and bytes. When another program
+	// changed it meanwhile, its text is read again and edited anew, a few times at most
+	// (B_BUSY after that), so that their change is never undone. KDE's lock on the file is
+	// held throughout, so that their saves wait for ours and ours for theirs.
+	status_t Edit(const char* name, size_t maxSize, const Editor& editor) const;
 
 	status_t Remove(const char* name) const;
 
+	// Takes away the temporary files that a process of ours left behind when it died
+	// before renaming them into place.
+	void RemoveStaleTemporaries() const;
+
 private:
+	struct Snapshot;
+
 	static bool IsPlainName(const char* name);
+	static std::string TemporaryName(const char* name);
 	static status_t WriteAll(int fd, const std::string& content);
+	status_t ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) const;
+	bool Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const;
+	bool SameNodeStill(const char* name, const Snapshot& snapshot) const;
+	status_t WriteTemporary(const char* name, const std::string& content,
+		const struct stat* like, std::string* temporary, ino_t* written) const;
+	status_t ReplaceIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot,
+		const std::string& content) const;
+	status_t MakeFrom(const char* temporary, const char* name) const;
+	status_t ExchangeFrom(const char* temporary, const char* name, const Snapshot& snapshot,
+		ino_t written) const;
+	status_t RemoveIfUnchanged(const char* name, size_t maxSize,
+		const Snapshot& snapshot) const;
+	void SyncFolder() const;
 
 	int fFolder;
 };

@@ -114,6 +114,7 @@ FolderIconMirrors::Publish(const uint8* largeIcon, bool changed)
 		return;
 	if (!changed && FolderFiles(fFd).Exists(kFolderIconImageName))
 		return;
+	FolderFiles(fFd).RemoveStaleTemporaries();
 	// Each copy points at the image: without an image of ours there is nothing to show.
 	status_t status = PublishImage(largeIcon);
 	if (status != B_OK) {
@@ -136,6 +137,7 @@ FolderIconMirrors::Withdraw()
 {
 	if (!sEnabled.load() || !IsFolder())
 		return;
+	FolderFiles(fFd).RemoveStaleTemporaries();
 	status_t status = WithdrawImage();
 	if (status != B_OK)
 		ReportFailure("the hidden icon image", status);
@@ -212,43 +214,34 @@ FolderIconMirrors::WithdrawImage()
 status_t
 FolderIconMirrors::PublishDotDirectory()
 {
-	FolderFiles files(fFd);
-	status_t status = B_FILE_EXISTS;
-	// Another process may make the file between the look and the making: then that file
-	// is the one to edit.
-	for (int attempt = 0; attempt < 2 && status == B_FILE_EXISTS; attempt++) {
-		std::string text;
-		status = files.Read(kDotDirectory, kMaxDotDirectorySize, &text);
-		bool created = status == B_ENTRY_NOT_FOUND;
-		if (status != B_OK && !created)
-			return status;
-		if (!DotDirectory::IsEditable(text))
-			return B_BAD_DATA;
-		DotDirectory entry(text);
-		entry.SetIcon(kFolderIconDirectoryValue, created);
-		std::string edited = entry.Text();
-		status = edited == text ? B_OK : files.Rewrite(kDotDirectory, edited, created);
-	}
-	return status;
+	bool editable = true;
+	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
+		[&editable](const std::string& text, bool exists, std::string* edited) {
+			editable = DotDirectory::IsEditable(text);
+			if (!editable)
+				return FolderFiles::kKeep;
+			DotDirectory entry(text);
+			entry.SetIcon(kFolderIconDirectoryValue, !exists);
+			*edited = entry.Text();
+			return *edited == text && exists ? FolderFiles::kKeep : FolderFiles::kWrite;
+		});
+	return status == B_OK && !editable ? B_BAD_DATA : status;
 }
 
 status_t
 FolderIconMirrors::WithdrawDotDirectory()
 {
-	FolderFiles files(fFd);
-	std::string text;
-	status_t status = files.Read(kDotDirectory, kMaxDotDirectorySize, &text);
-	if (status == B_ENTRY_NOT_FOUND)
-		return B_OK;
-	if (status != B_OK)
-		return status == B_NOT_ALLOWED || status == B_BAD_DATA ? B_OK : status;
-	if (!DotDirectory::IsEditable(text))
-		return B_OK;  // nothing of ours can be in it
-	DotDirectory entry(text);
-	if (entry.WithdrawIcon(kFolderIconDirectoryValue))
-		return files.Remove(kDotDirectory);
-	std::string edited = entry.Text();
-	return edited == text ? B_OK : files.Rewrite(kDotDirectory, edited, false);
+	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
+		[](const std::string& text, bool, std::string* edited) {
+			if (!DotDirectory::IsEditable(text))
+				return FolderFiles::kKeep;  // nothing of ours can be in it
+			DotDirectory entry(text);
+			if (entry.WithdrawIcon(kFolderIconDirectoryValue))
+				return FolderFiles::kRemove;
+			*edited = entry.Text();
+			return *edited == text ? FolderFiles::kKeep : FolderFiles::kWrite;
+		});
+	return status == B_NOT_ALLOWED || status == B_BAD_DATA ? B_OK : status;
 }
 
 status_t

@@ -75,6 +75,19 @@ std::string TempDir::Make(const std::string& relative, bool directory) const
 	return path;
 }
 
+std::string ReadFile(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::stringstream content;
+	content << in.rdbuf();
+	return content.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+	std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
 bool SupportsUserXattrs(const std::string& folder)
 {
 	std::string probe = folder + "/.xattr-probe";

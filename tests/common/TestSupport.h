@@ -33,6 +33,10 @@ bool SetXattr(const std::string& path, const std::string& name,
 	const std::vector<uint8_t>& value);
 bool HasXattr(const std::string& path, const std::string& name);
 
+// A whole file's bytes (empty when it cannot be read), and a file made or replaced with them.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
 // Collects what the calling process writes to standard output while it lives.
 class StdoutCapture {
 public:
