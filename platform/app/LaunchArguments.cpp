@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -68,6 +69,14 @@ std::vector<BMessage*> LaunchArguments::Messages(const std::vector<std::string>&
 	if (message != NULL)
 		messages.push_back(message);
 	return messages;
+}
+
+bool LaunchArguments::HandsOverRefs(const std::vector<std::string>& arguments)
+{
+	if (arguments.size() < 2 || arguments[1] != kRefsSwitch)
+		return false;
+	std::unique_ptr<BMessage> message(RefsMessage(arguments));
+	return message != nullptr;
 }
 
 BMessage* LaunchArguments::RefsMessage(const std::vector<std::string>& arguments)

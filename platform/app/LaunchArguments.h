@@ -29,6 +29,10 @@ public:
 	// The caller owns the messages, in the order they are to arrive.
 	static std::vector<BMessage*> Messages(const std::vector<std::string>& arguments);
 
+	// Whether the command line hands files over (the switch and at least one existing file):
+	// work that needs no display.
+	static bool HandsOverRefs(const std::vector<std::string>& arguments);
+
 	// The program's name, for messages to the user.
 	static std::string ProgramName();
 

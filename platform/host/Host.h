@@ -48,7 +48,7 @@ public:
 	virtual bool GetPointer(host_window_id id, BPoint* where, uint32* buttons) = 0;
 };
 
-// The host this executable was built with.
+// The host this executable was built with (see host/choice/).
 Host& TheHost();
 
 }  // namespace platform

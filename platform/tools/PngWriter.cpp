@@ -103,20 +103,23 @@ std::vector<uint8> PngWriter::Encode(const uint8* rgba, uint32 width, uint32 hei
 }
 
 std::vector<uint8> PngWriter::EncodeColorMapped(const uint8* pixels, uint32 width,
-	uint32 height)
+	uint32 height, uint32 scale)
 {
 	const color_map* map = system_colors();
 	std::vector<uint8> rgba;
-	rgba.reserve((size_t)width * height * 4);
-	for (size_t i = 0; i < (size_t)width * height; i++) {
-		if (pixels[i] == B_TRANSPARENT_MAGIC_CMAP8) {
-			rgba.insert(rgba.end(), {0, 0, 0, 0});
-			continue;
+	rgba.reserve((size_t)width * height * scale * scale * 4);
+	for (size_t y = 0; y < (size_t)height * scale; y++) {
+		for (size_t x = 0; x < (size_t)width * scale; x++) {
+			uint8 index = pixels[(y / scale) * width + x / scale];
+			if (index == B_TRANSPARENT_MAGIC_CMAP8) {
+				rgba.insert(rgba.end(), {0, 0, 0, 0});
+				continue;
+			}
+			const rgb_color& color = map->color_list[index];
+			rgba.insert(rgba.end(), {color.red, color.green, color.blue, 255});
 		}
-		const rgb_color& color = map->color_list[pixels[i]];
-		rgba.insert(rgba.end(), {color.red, color.green, color.blue, 255});
 	}
-	return Encode(rgba.data(), width, height);
+	return Encode(rgba.data(), width * scale, height * scale);
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // vellumark-rescomp: writes the resource container from a definition file, appends a
-// container to a linked executable, or exports an icon's pixel text as PNG.
+// container to a linked executable, or exports an icon's pixel text as PNG, scaled by a
+// whole factor.
 
 #include "ExecutableImage.h"
 #include "FileBytes.h"
@@ -59,11 +60,14 @@ int Append(const std::string& executablePath, const std::string& containerPath)
 }
 
 int ExportPng(const std::string& iconPath, const std::string& sizeText,
-	const std::string& outputPath)
+	const std::string& outputPath, const std::string& scaleText)
 {
 	int size = atoi(sizeText.c_str());
 	if (size < 1 || size > 256)
 		return Fail("an icon's size is 1 to 256 pixels");
+	int scale = atoi(scaleText.c_str());
+	if (scale < 1 || size * scale > 1024)
+		return Fail("a scale is a whole factor of 1 or more, to at most 1024 pixels");
 	std::vector<uint8> text, pixels;
 	std::string error;
 	if (!ReadFileBytes(iconPath, &text, &error))
@@ -71,7 +75,7 @@ int ExportPng(const std::string& iconPath, const std::string& sizeText,
 	if (IconText::Parse(std::string(text.begin(), text.end()), size, size, &pixels, &error)
 		!= B_OK)
 		return Fail(iconPath + ": " + error);
-	if (!WriteFileBytes(outputPath, PngWriter::EncodeColorMapped(pixels.data(), size, size),
+	if (!WriteFileBytes(outputPath, PngWriter::EncodeColorMapped(pixels.data(), size, size, scale),
 			&error))
 		return Fail(error);
 	return 0;
@@ -86,12 +90,12 @@ int main(int argc, char** argv)
 		return Compile(argv[1], argv[2]);
 	if (argc == 4 && mode == "--append")
 		return Append(argv[2], argv[3]);
-	if (argc == 5 && mode == "--png")
-		return ExportPng(argv[2], argv[3], argv[4]);
+	if ((argc == 5 || argc == 6) && mode == "--png")
+		return ExportPng(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : "1");
 	fprintf(stderr,
 		"usage: %s DEFINITIONS CONTAINER\n"
 		"       %s --append EXECUTABLE CONTAINER\n"
-		"       %s --png ICON-TEXT SIZE PNG\n",
+		"       %s --png ICON-TEXT SIZE PNG [SCALE]\n",
 		kName, kName, kName);
 	return 2;
 }

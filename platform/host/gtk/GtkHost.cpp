@@ -234,7 +234,7 @@ GtkHostWindow* GtkHost::WindowFor(host_window_id id)
 	return found != fWindows.end() ? found->second.get() : NULL;
 }
 
-Host& TheHost()
+GtkHost& GtkHost::Instance()
 {
 	static GtkHost host;
 	return host;

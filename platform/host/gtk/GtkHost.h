@@ -19,6 +19,8 @@ class GtkHostWindow;
 // or must be finished when they return (creating and closing a window).
 class GtkHost : public Host {
 public:
+	static GtkHost& Instance();
+
 	GtkHost();
 	~GtkHost() override;
 

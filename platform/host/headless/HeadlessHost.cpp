@@ -15,11 +15,6 @@
 
 namespace platform {
 
-Host& TheHost()
-{
-	return HeadlessHost::Instance();
-}
-
 // Never destroyed: windows may still close while static destruction runs.
 HeadlessHost& HeadlessHost::Instance()
 {

@@ -3,6 +3,10 @@
 #include "tools/IconText.h"
 #include "tools/PngWriter.h"
 
+#include <GraphicsDefs.h>
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
 #include <cstring>
 
 using platform::IconText;
@@ -91,4 +95,46 @@ TEST(PngWriter, ColorMappedImageIsStoredAsRgbaRowsWithTransparency)
 	size_t idatSize = Big32(png, idat);
 	EXPECT_EQ(Big32(png, idat + 8 + idatSize), PngWriter::Crc32(&png[idat + 4], 4 + idatSize));
 	EXPECT_EQ(memcmp(&png[png.size() - 8], "IEND", 4), 0);
+}
+
+TEST(DesktopIcons, EachSizeIsTheArtworkScaledByAWholeFactorWithoutSmoothing)
+{
+	const struct {
+		int size;
+		int source;
+	} icons[] = {{16, 16}, {32, 32}, {48, 16}, {64, 32}, {128, 32}, {256, 32}};
+	const color_map* map = system_colors();
+	for (size_t i = 0; i < std::size(icons); i++) {
+		int size = icons[i].size;
+		int source = icons[i].source;
+		std::vector<uint8> art;
+		std::string error;
+		ASSERT_EQ(IconText::Parse(tool_test::SourceText("resources/icon-"
+			+ std::to_string(source) + ".txt"), source, source, &art, &error), B_OK) << error;
+		std::string path = VELLUMARK_BINARY_DIR "/icons/" + std::to_string(size) + "x"
+			+ std::to_string(size) + "/vellumark.png";
+		GError* loadError = NULL;
+		GdkPixbuf* image = gdk_pixbuf_new_from_file(path.c_str(), &loadError);
+		ASSERT_NE(image, nullptr) << "row " << i << ": " << (loadError ? loadError->message : "");
+		ASSERT_EQ(gdk_pixbuf_get_width(image), size) << "row " << i;
+		ASSERT_EQ(gdk_pixbuf_get_height(image), size) << "row " << i;
+		ASSERT_TRUE(gdk_pixbuf_get_has_alpha(image)) << "row " << i;
+		const guchar* rows = gdk_pixbuf_get_pixels(image);
+		int stride = gdk_pixbuf_get_rowstride(image);
+		int scale = size / source;
+		int wrong = 0;
+		for (int y = 0; y < size; y++) {
+			for (int x = 0; x < size; x++) {
+				const guchar* got = rows + y * stride + x * 4;
+				uint8 index = art[(y / scale) * source + x / scale];
+				rgb_color colour = map->color_list[index];
+				bool same = index == B_TRANSPARENT_MAGIC_CMAP8 ? got[3] == 0
+					: got[0] == colour.red && got[1] == colour.green
+						&& got[2] == colour.blue && got[3] == 255;
+				wrong += same ? 0 : 1;
+			}
+		}
+		EXPECT_EQ(wrong, 0) << "row " << i << ": pixels unlike the artwork scaled " << scale;
+		g_object_unref(image);
+	}
 }
