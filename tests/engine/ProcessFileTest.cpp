@@ -6,9 +6,11 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -66,8 +68,9 @@ Bytes TrackerIcon(const std::string& path, icon_size size)
 // The attribute's value as stored: the type code, most significant byte first, then data.
 Bytes Stored(const char* type, const Bytes& data)
 {
-	Bytes value(type, type + 4);
-	value.insert(value.end(), data.begin(), data.end());
+	Bytes value(4 + data.size());
+	memcpy(value.data(), type, 4);
+	std::copy(data.begin(), data.end(), value.begin() + 4);
 	return value;
 }
 
@@ -266,6 +269,16 @@ TEST_F(ProcessFileTest, SymbolicLinkSetsItsOwnFoldersIconNeverItsTargets)
 	RunProcessFile(DropMessage(link, 0));
 	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_FALSE(HasXattr(elsewhere, kLargeAttr));
+}
+
+TEST_F(ProcessFileTest, ClearIconOfALinkToAFolderSucceedsAndLeavesTheFolder)
+{
+	std::string link = fDir.Join("link");
+	ASSERT_EQ(symlink(fFolder.c_str(), link.c_str()), 0);
+	RunProcessFile(DropMessage(fFile, 0));
+	EXPECT_EQ(RunProcessFile(DropMessage(link, 1)), "");
+	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
+	EXPECT_TRUE(HasXattr(fFolder, kMiniAttr));
 }
 
 TEST_F(ProcessFileTest, WrongSizedIconWrittenByAnotherProgramIsReplaced)
