@@ -82,7 +82,7 @@ private:
 
 	// Returns whether it ended holding the lock (after a quit).
 	bool Loop();
-	void StartThread();
+	thread_id StartThread();
 	void ThreadStarted(thread_id thread);
 	void QuitFromOtherThread();
 	// Unlocks, waits out every other holder of the lock, then deletes the looper.
