@@ -374,6 +374,11 @@ int32 BLooper::CountQueuedMessages() const
 	return fQueue->Count();
 }
 
+void BLooper::CoalesceQueued(uint32 what)
+{
+	fQueue->Coalesce(what);
+}
+
 bool BLooper::IsQuitting() const
 {
 	return fQuitting || fQueue->HasQuit();

@@ -73,6 +73,9 @@ protected:
 		bigtime_t timeout = 0);
 	int32 CountQueuedMessages() const;
 	bool IsQuitting() const;
+	// A message with this code posted right behind another with the same code and target
+	// replaces it, so that of a burst (pointer motion during a drag) only the latest waits.
+	void CoalesceQueued(uint32 what);
 
 private:
 	friend class BPrivate::LooperQueue;
