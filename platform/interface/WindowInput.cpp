@@ -46,8 +46,7 @@ std::unique_ptr<BMessage> DraggedMessage(const BMessage& data)
 	const void* bytes = NULL;
 	ssize_t size = 0;
 	if (data.FindData("uri-list", B_RAW_TYPE, &bytes, &size) == B_OK) {
-		size_t length = std::min((size_t)size, platform::kMaxDragUriListBytes);
-		for (const entry_ref& ref : platform::RefsFromUriList((const char*)bytes, length))
+		for (const entry_ref& ref : platform::RefsFromUriList((const char*)bytes, size))
 			dragged->AddRef("refs", &ref);
 	} else if (data.FindData("text", B_RAW_TYPE, &bytes, &size) == B_OK) {
 		size_t length = std::min((size_t)size, platform::kMaxDragTextPreview);

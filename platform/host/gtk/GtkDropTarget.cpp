@@ -1,9 +1,10 @@
 #include "GtkDropTarget.h"
 
 #include <AppDefs.h>
-#include <Entry.h>
 #include <Message.h>
 #include <TypeConstants.h>
+
+#include <string_view>
 
 #include "host/HostMessages.h"
 
@@ -186,9 +187,15 @@ void GtkDropTarget::PostData(GtkSelectionData* selection)
 {
 	BMessage data(kMsgHostDragData);
 	if (selection != NULL && fIsUriList) {
-		const guchar* bytes = gtk_selection_data_get_data(selection);
+		const char* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(selection));
 		size_t length = gtk_selection_data_get_length(selection);
-		data.AddData("uri-list", B_RAW_TYPE, bytes, MIN(length, kMaxDragUriListBytes));
+		if (length > kMaxDragUriListBytes) {
+			// Whole lines only: a cut path could name another file.
+			std::string_view head(bytes, kMaxDragUriListBytes);
+			size_t end = head.find_last_of("\r\n");
+			length = end == std::string_view::npos ? 0 : end + 1;
+		}
+		data.AddData("uri-list", B_RAW_TYPE, bytes, length);
 	} else if (selection != NULL) {
 		std::string preview = TextPreview(selection);
 		data.AddData("text", B_RAW_TYPE, preview.data(), preview.size());
@@ -196,27 +203,25 @@ void GtkDropTarget::PostData(GtkSelectionData* selection)
 	fPost(&data);
 }
 
-// The first kMaxDragTextPreview bytes of the text, whole UTF-8 characters. A short text
-// is converted to UTF-8 where GTK knows its encoding; a long one is taken as offered,
-// without converting what would be thrown away.
+// At most the first kMaxDragTextPreview bytes of the text. A short text is converted to
+// UTF-8 where GTK knows its encoding; a long one is taken as offered, without converting
+// what would be thrown away, and cut before the character that would not fit whole.
 std::string GtkDropTarget::TextPreview(GtkSelectionData* selection)
 {
 	const char* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(selection));
 	size_t length = gtk_selection_data_get_length(selection);
-	std::string text;
 	gchar* converted = NULL;
 	if (length <= kMaxDragTextPreview)
 		converted = (gchar*)gtk_selection_data_get_text(selection);
-	if (converted != NULL)
-		text = converted;
-	else
-		text.assign(bytes, MIN(length, kMaxDragTextPreview));
+	std::string text = converted != NULL ? std::string(converted)
+		: std::string(bytes, MIN(length, kMaxDragTextPreview + 1));
 	g_free(converted);
-	if (text.size() > kMaxDragTextPreview)
-		text.resize(kMaxDragTextPreview);
-	const gchar* end = NULL;
-	if (!g_utf8_validate(text.data(), text.size(), &end))
-		text.resize(end - text.data());
+	if (text.size() > kMaxDragTextPreview) {
+		size_t cut = kMaxDragTextPreview;
+		while (cut > 0 && (uint8(text[cut]) & 0xC0) == 0x80)
+			cut--;
+		text.resize(cut);
+	}
 	return text;
 }
 
