@@ -177,16 +177,18 @@ thread_id BLooper::Run()
 		return fThread;
 	fRunCalled = true;
 	fOwnThread = true;
-	StartThread();
-	// The lock the looper was created with.
-	if (fLocker.IsLocked())
+	bool locked = fLocker.IsLocked();
+	thread_id thread = StartThread();
+	// The lock the looper was created with. Once it is given up the thread may quit and
+	// delete the looper at any moment, so nothing of it is read after.
+	if (locked)
 		fLocker.Unlock();
-	return fThread;
+	return thread;
 }
 
-void BLooper::StartThread()
+thread_id BLooper::StartThread()
 {
-	LooperThreads::Start([this](thread_id thread) { ThreadStarted(thread); },
+	return LooperThreads::Start([this](thread_id thread) { ThreadStarted(thread); },
 		[this] {
 			Loop();
 			DeleteSafely();
@@ -370,6 +372,11 @@ BMessage* BLooper::TakeQueuedMessage(const std::function<bool(const BMessage&)>&
 int32 BLooper::CountQueuedMessages() const
 {
 	return fQueue->Count();
+}
+
+void BLooper::CoalesceQueued(uint32 what)
+{
+	fQueue->Coalesce(what);
 }
 
 bool BLooper::IsQuitting() const

@@ -24,14 +24,31 @@ LooperQueue::~LooperQueue()
 
 bool LooperQueue::Push(BMessage* message, BHandler* handler)
 {
+	BMessage* replaced = NULL;
 	{
 		std::lock_guard<std::mutex> lock(fMutex);
 		if (fClosed)
 			return false;
-		fItems.push_back(Item{message, handler, false});
+		Item* last = fItems.empty() ? NULL : &fItems.back();
+		if (last != NULL && last->message != NULL && last->handler == handler
+			&& last->message->what == message->what
+			&& std::find(fCoalescing.begin(), fCoalescing.end(), message->what)
+				!= fCoalescing.end()) {
+			replaced = last->message;
+			last->message = message;
+		} else
+			fItems.push_back(Item{message, handler, false});
 		fChanged.notify_all();
 	}
+	delete replaced;
 	return true;
+}
+
+void LooperQueue::Coalesce(uint32 what)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	if (std::find(fCoalescing.begin(), fCoalescing.end(), what) == fCoalescing.end())
+		fCoalescing.push_back(what);
 }
 
 bool LooperQueue::PushFront(BMessage* message, BHandler* handler)

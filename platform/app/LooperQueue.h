@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 class BHandler;
 class BMessage;
@@ -30,6 +31,9 @@ public:
 
 	// Take ownership of message; false (and the message is not taken) once closed.
 	bool Push(BMessage* message, BHandler* handler);
+	// From now on a message with this code that is pushed while the last one queued has the
+	// same code and handler takes that one's place: of a burst, only the latest waits.
+	void Coalesce(uint32 what);
 	bool PushFront(BMessage* message, BHandler* handler);
 	// Queues an order to end the loop behind whatever is queued now.
 	void PushQuit();
@@ -60,6 +64,7 @@ private:
 	mutable std::mutex fMutex;
 	std::condition_variable fChanged;
 	std::deque<Item> fItems;
+	std::vector<uint32> fCoalescing;
 	bool fClosed;
 };
 

@@ -3,6 +3,8 @@
 
 #include <AppDefs.h>
 
+#include <stddef.h>
+
 // What a host posts to a window's looper.
 //
 //   B_MOUSE_DOWN, B_MOUSE_UP, B_MOUSE_MOVED  "where" (BPoint, window coordinates),
@@ -12,10 +14,17 @@
 //                                            "modifiers" (int32), "when" (int64)
 //   B_QUIT_REQUESTED                         the close box
 //   kMsgHostExpose                           "rect" (BRect): repaint from the back buffer
-//   kMsgHostDragMotion                       "where" (BPoint), "drag" (BMessage: the dragged
-//                                            message, B_SIMPLE_DATA, with "refs" for files)
+//   kMsgHostDragData                         once per drag, before its first motion or its
+//                                            drop: what is dragged, raw, as one of
+//                                            "uri-list" (B_RAW_TYPE: the list's bytes, at
+//                                            most kMaxDragUriListBytes), "text" (B_RAW_TYPE:
+//                                            UTF-8, at most kMaxDragTextPreview bytes of it),
+//                                            or "drag" (BMessage: a dragged message made by
+//                                            a test's host); none of them: nothing usable
+//   kMsgHostDragMotion                       "where" (BPoint); a window keeps only the
+//                                            latest of those queued one after the other
 //   kMsgHostDragExit                         the drag left the window
-//   kMsgHostDrop                             "where" (BPoint), "drag" (BMessage)
+//   kMsgHostDrop                             "where" (BPoint): the drag's data is dropped
 //   kMsgHostCall                             "function" (pointer to a void (*)(void*)),
 //                                            "cookie" (pointer): once nothing else is
 //                                            queued, the window draws what is pending,
@@ -23,8 +32,13 @@
 //                                            its thread, locked
 namespace platform {
 
+// What one drag may hand a window. Vellumark never reads dragged text: a preview is plenty.
+const size_t kMaxDragTextPreview = 64 * 1024;
+const size_t kMaxDragUriListBytes = 4 * 1024 * 1024;
+
 enum {
 	kMsgHostExpose = 'pEXP',
+	kMsgHostDragData = 'pDDT',
 	kMsgHostDragMotion = 'pDMV',
 	kMsgHostDragExit = 'pDEX',
 	kMsgHostDrop = 'pDRP',

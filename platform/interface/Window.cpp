@@ -67,6 +67,8 @@ void BWindow::InitWindow(BRect frame, const char* title, window_look look, windo
 	uint32 flags, uint32 workspace)
 {
 	fData.reset(new WindowData(this, frame, title, look, feel, flags, workspace));
+	// A drag's motions come faster than a busy window handles them; only the latest counts.
+	CoalesceQueued(platform::kMsgHostDragMotion);
 	WindowRegistry::Add(this);
 }
 
@@ -161,6 +163,9 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 				Quit();
 				return;
 			}
+			break;
+		case platform::kMsgHostDragData:
+			data.Input().DragData(message);
 			break;
 		case platform::kMsgHostDragMotion:
 			data.Input().DragMotion(message);

@@ -4,12 +4,18 @@
 #include <View.h>
 #include <Window.h>
 
+#include <TypeConstants.h>
+
 #include <string.h>
+
+#include <algorithm>
 
 #include "app/MessageAccess.h"
 #include "host/Host.h"
+#include "host/HostMessages.h"
 #include "interface/ViewAccess.h"
 #include "interface/WindowData.h"
+#include "storage/UriList.h"
 
 namespace BPrivate {
 
@@ -26,6 +32,27 @@ bool IsPointerMessage(const BMessage& message)
 BPoint LocalPoint(const BView* view, BPoint where)
 {
 	return where - ViewAccess::OffsetInWindow(view);
+}
+
+// What the views see of a drag: B_SIMPLE_DATA with one "refs" item per local entry of a URI
+// list, or a preview of dragged text under "text/plain". The list is resolved here, on the
+// window's thread, within the list's bounds of entries and time.
+std::unique_ptr<BMessage> DraggedMessage(const BMessage& data)
+{
+	std::unique_ptr<BMessage> dragged(new BMessage(B_SIMPLE_DATA));
+	if (data.FindMessage("drag", dragged.get()) == B_OK)
+		return dragged;
+	dragged.reset(new BMessage(B_SIMPLE_DATA));
+	const void* bytes = NULL;
+	ssize_t size = 0;
+	if (data.FindData("uri-list", B_RAW_TYPE, &bytes, &size) == B_OK) {
+		for (const entry_ref& ref : platform::RefsFromUriList((const char*)bytes, size))
+			dragged->AddRef("refs", &ref);
+	} else if (data.FindData("text", B_RAW_TYPE, &bytes, &size) == B_OK) {
+		size_t length = std::min((size_t)size, platform::kMaxDragTextPreview);
+		dragged->AddData("text/plain", B_MIME_TYPE, bytes, (ssize_t)length, false);
+	}
+	return dragged;
 }
 
 }  // namespace
@@ -80,16 +107,19 @@ void WindowInput::KeyDown(BMessage* message)
 	focus->KeyDown(bytes, (int32)strlen(bytes));
 }
 
+// The dragged message is made here, once per drag: motions and the drop only point at it.
+void WindowInput::DragData(BMessage* message)
+{
+	fDragMessage = DraggedMessage(*message);
+}
+
 void WindowInput::DragMotion(BMessage* message)
 {
-	std::unique_ptr<BMessage> drag(new BMessage(B_SIMPLE_DATA));
-	if (message->FindMessage("drag", drag.get()) != B_OK)
-		drag.reset(new BMessage(B_SIMPLE_DATA));
 	BPoint where;
 	if (message->FindPoint("where", &where) != B_OK)
 		where = fDragWhere;
-
-	fDragMessage = std::move(drag);
+	if (!fDragMessage)
+		fDragMessage.reset(new BMessage(B_SIMPLE_DATA));
 	fDragWhere = where;
 	fDragViews.MoveTo(fData->FindView(where), where, fDragMessage.get());
 }
@@ -107,23 +137,22 @@ void WindowInput::DragExit()
 void WindowInput::Drop(BMessage* message)
 {
 	fDragViews.Reset();
-	fDragMessage.reset();
+	std::unique_ptr<BMessage> dropped = std::move(fDragMessage);
+	if (!dropped)
+		dropped.reset(new BMessage(B_SIMPLE_DATA));
 
 	BPoint where;
 	if (message->FindPoint("where", &where) != B_OK)
 		where = fDragWhere;
-	BMessage dropped(B_SIMPLE_DATA);
-	if (message->FindMessage("drag", &dropped) != B_OK)
-		dropped = BMessage(B_SIMPLE_DATA);
 	BPoint onScreen = where;
 	fData->Window()->ConvertToScreen(&onScreen);
-	MessageAccess::SetDropped(&dropped, true, onScreen);
+	MessageAccess::SetDropped(dropped.get(), true, onScreen);
 
 	BView* view = fData->FindView(where);
 	if (view != NULL)
-		view->MessageReceived(&dropped);
+		view->MessageReceived(dropped.get());
 	else
-		fData->Window()->MessageReceived(&dropped);
+		fData->Window()->MessageReceived(dropped.get());
 }
 
 // The live state is taken only when no pointer message waits. One may have come while the

@@ -25,6 +25,7 @@ public:
 	void MouseUp(BMessage* message);
 	void MouseMoved(BMessage* message);
 	void KeyDown(BMessage* message);
+	void DragData(BMessage* message);
 	void DragMotion(BMessage* message);
 	void DragExit();
 	void Drop(BMessage* message);

@@ -1,9 +1,11 @@
 #include "IconTheme.h"
 
+#include <fcntl.h>
 #include <glib.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -13,9 +15,14 @@ namespace {
 
 const char kFallbackTheme[] = "hicolor";
 const char* const kExtensions[] = {".png", ".svg", ".xpm"};
-// An index.theme is another program's file: its chain and its lists are bounded.
+// An index.theme is another program's file: what is read of it is bounded, and every size
+// in it is kept in a range where the arithmetic on sizes cannot overflow. Real themes stay
+// far below these (a few dozen kilobytes, a few hundred folders along the whole chain).
 const int kMaxInheritDepth = 16;
-const size_t kMaxSubfolders = 4096;
+const size_t kMaxInherits = 16;       // parents named by one theme
+const size_t kMaxThemes = 32;         // in the whole chain
+const size_t kMaxSubfolders = 2048;   // in the whole chain
+const size_t kMaxIndexSize = 1 << 20;
 const int kMaxIconSize = 4096;
 
 bool
@@ -41,6 +48,31 @@ IsPlainName(const std::string& name)
 		&& name.find('\0') == std::string::npos;
 }
 
+// The whole file, if it is a regular file of at most kMaxIndexSize bytes.
+bool
+ReadSmallFile(const std::string& path, std::string* content)
+{
+	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+	if (fd < 0)
+		return false;
+	struct stat st;
+	bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && size_t(st.st_size) <= kMaxIndexSize;
+	content->clear();
+	char buffer[16384];
+	while (ok) {
+		ssize_t got = read(fd, buffer, sizeof(buffer));
+		if (got <= 0) {
+			ok = got == 0;
+			break;
+		}
+		content->append(buffer, got);
+		// It may have grown since it was measured.
+		ok = content->size() <= kMaxIndexSize;
+	}
+	close(fd);
+	return ok;
+}
+
 int
 ReadInteger(GKeyFile* file, const char* group, const char* key, int fallback)
 {
@@ -53,15 +85,22 @@ ReadInteger(GKeyFile* file, const char* group, const char* key, int fallback)
 	return value;
 }
 
+int
+ReadSize(GKeyFile* file, const char* group, const char* key, int fallback)
+{
+	return std::clamp(ReadInteger(file, group, key, fallback), 0, kMaxIconSize);
+}
+
+// At most limit non-empty items of the list.
 std::vector<std::string>
-ReadList(GKeyFile* file, const char* group, const char* key)
+ReadList(GKeyFile* file, const char* group, const char* key, size_t limit)
 {
 	std::vector<std::string> list;
 	gsize count = 0;
 	gchar** values = g_key_file_get_string_list(file, group, key, &count, NULL);
 	if (values == NULL)
 		return list;
-	for (gsize i = 0; i < count; i++) {
+	for (gsize i = 0; i < count && list.size() < limit; i++) {
 		if (values[i][0] != '\0')
 			list.push_back(values[i]);
 	}
@@ -91,7 +130,7 @@ IconTheme::Chain() const
 void
 IconTheme::AddTheme(const std::string& name, int depth)
 {
-	if (depth > kMaxInheritDepth || !IsPlainName(name))
+	if (depth > kMaxInheritDepth || fChain.size() >= kMaxThemes || !IsPlainName(name))
 		return;
 	for (const Theme& theme : fChain) {
 		if (theme.name == name)
@@ -100,6 +139,9 @@ IconTheme::AddTheme(const std::string& name, int depth)
 	Theme theme;
 	theme.name = name;
 	std::vector<std::string> parents;
+	size_t subfolders = 0;
+	for (const Theme& known : fChain)
+		subfolders += known.subfolders.size();
 	bool indexRead = false;
 	for (const std::string& base : fBaseFolders) {
 		std::string root = base + "/" + name;
@@ -107,8 +149,10 @@ IconTheme::AddTheme(const std::string& name, int depth)
 			continue;
 		theme.roots.push_back(root);
 		// The first index.theme found describes the theme; later roots only add files.
-		if (!indexRead)
-			indexRead = ReadIndex(root + "/index.theme", &theme, &parents);
+		if (!indexRead) {
+			indexRead = ReadIndex(root + "/index.theme", kMaxSubfolders - subfolders, &theme,
+				&parents);
+		}
 	}
 	if (!indexRead)
 		return;
@@ -118,21 +162,23 @@ IconTheme::AddTheme(const std::string& name, int depth)
 }
 
 bool
-IconTheme::ReadIndex(const std::string& indexPath, Theme* theme,
+IconTheme::ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* theme,
 	std::vector<std::string>* parents) const
 {
-	if (!IsFile(indexPath))
+	std::string content;
+	if (!ReadSmallFile(indexPath, &content))
 		return false;
 	GKeyFile* file = g_key_file_new();
 	g_key_file_set_list_separator(file, ',');
-	if (!g_key_file_load_from_file(file, indexPath.c_str(), G_KEY_FILE_NONE, NULL)
+	if (!g_key_file_load_from_data(file, content.data(), content.size(), G_KEY_FILE_NONE, NULL)
 		|| !g_key_file_has_group(file, "Icon Theme")) {
 		g_key_file_free(file);
 		return false;
 	}
-	*parents = ReadList(file, "Icon Theme", "Inherits");
-	for (const std::string& path : ReadList(file, "Icon Theme", "Directories")) {
-		if (theme->subfolders.size() >= kMaxSubfolders)
+	*parents = ReadList(file, "Icon Theme", "Inherits", kMaxInherits);
+	for (const std::string& path :
+			ReadList(file, "Icon Theme", "Directories", 4 * kMaxSubfolders)) {
+		if (theme->subfolders.size() >= maxSubfolders)
 			break;
 		const char* group = path.c_str();
 		if (!g_key_file_has_group(file, group) || path.find("..") != std::string::npos)
@@ -149,10 +195,9 @@ IconTheme::ReadIndex(const std::string& indexPath, Theme* theme,
 		g_free(type);
 		subfolder.type = typeName == "Fixed" ? SizeType::kFixed
 			: typeName == "Scalable" ? SizeType::kScalable : SizeType::kThreshold;
-		subfolder.minSize = ReadInteger(file, group, "MinSize", subfolder.size);
-		subfolder.maxSize = ReadInteger(file, group, "MaxSize", subfolder.size);
-		subfolder.threshold = std::clamp(ReadInteger(file, group, "Threshold", 2), 0,
-			kMaxIconSize);
+		subfolder.minSize = ReadSize(file, group, "MinSize", subfolder.size);
+		subfolder.maxSize = ReadSize(file, group, "MaxSize", subfolder.size);
+		subfolder.threshold = ReadSize(file, group, "Threshold", 2);
 		theme->subfolders.push_back(subfolder);
 	}
 	g_key_file_free(file);
@@ -165,6 +210,7 @@ IconTheme::Lookup(const std::vector<std::string>& names, int size, size_t* nameI
 	size_t unused;
 	if (nameIndex == NULL)
 		nameIndex = &unused;
+	size = std::clamp(size, 1, kMaxIconSize);
 	for (const Theme& theme : fChain) {
 		for (size_t i = 0; i < names.size(); i++) {
 			if (!IsPlainName(names[i]))

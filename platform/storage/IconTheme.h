@@ -44,7 +44,7 @@ private:
 	};
 
 	void AddTheme(const std::string& name, int depth);
-	bool ReadIndex(const std::string& indexPath, Theme* theme,
+	bool ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* theme,
 		std::vector<std::string>* parents) const;
 	std::string LookupIn(const Theme& theme, const std::string& name, int size) const;
 	std::string FindIn(const Theme& theme, const Subfolder& subfolder,

@@ -243,7 +243,13 @@ BNode::RemoveAttr(const char* name)
 	status_t status = CheckName(name);
 	if (status != B_OK)
 		return status;
-	return Xattr(fFd, fPath).Remove(kUserPrefix + std::string(name));
+	status = Xattr(fFd, fPath).Remove(kUserPrefix + std::string(name));
+	// Linux keeps user attributes on regular files and folders only; any other node (a
+	// symbolic link) refuses the call, but has no such attribute to remove.
+	struct stat st;
+	if (status != B_OK && fstat(fFd, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+		return B_ENTRY_NOT_FOUND;
+	return status;
 }
 
 status_t

@@ -46,6 +46,18 @@ FitsIcon(const BBitmap* icon, icon_size which)
 		&& icon->BytesPerRow() >= which;
 }
 
+// Whether a failed read of an attribute means the node has no such value: none stored, a
+// file system that keeps none, or a value that is not of the kind asked for. Any other
+// failure (a node the caller may not read, an I/O error, a value that keeps changing) leaves
+// the value unknown, and must not be taken for its absence: an own icon shown as the type's
+// icon would be drawn over and lost.
+bool
+HasNoValue(status_t status)
+{
+	return status == B_ENTRY_NOT_FOUND || status == B_NOT_SUPPORTED || status == B_BAD_DATA
+		|| status == B_BAD_TYPE;
+}
+
 void
 CopyIntoBitmap(const uint8* pixels, BBitmap* icon, int32 size)
 {
@@ -205,14 +217,19 @@ BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 		return B_NO_INIT;
 	if (!IsIconSize(which) || !FitsIcon(icon, which))
 		return B_BAD_VALUE;
-	if (GetIcon(icon, which) == B_OK)
-		return B_OK;
+	status_t status = GetIcon(icon, which);
+	if (status == B_OK || !HasNoValue(status))
+		return status;
 
 	char type[B_MIME_TYPE_LENGTH];
-	if (GetType(type) != B_OK)
+	status = GetType(type);
+	if (status != B_OK) {
+		if (!HasNoValue(status))
+			return status;
 		platform::GetDesktopNodeType(fNode->Descriptor(), type);
+	}
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
-	status_t status = platform::GetTypeIcon(type, which, pixels);
+	status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)
 		return status;
 	CopyIntoBitmap(pixels, icon, which);

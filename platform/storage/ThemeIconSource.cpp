@@ -120,15 +120,23 @@ ThemeIconSource::GetIcon(const char* mimeType, icon_size size, uint8* pixels) co
 	if (mimeType == NULL || pixels == NULL || (size != B_LARGE_ICON && size != B_MINI_ICON))
 		return B_BAD_VALUE;
 	Key key(mimeType, size);
-	std::lock_guard<std::mutex> lock(fLock);
+	std::unique_lock<std::mutex> lock(fLock);
 	auto found = fCache.find(key);
 	if (found == fCache.end()) {
+		// Looked up without the lock: a miss may take thousands of file system calls, and
+		// other threads' icons must not wait for them. Two threads may look up the same
+		// type at once; the first result kept stands.
+		lock.unlock();
 		std::vector<uint8> rendered;
 		if (!Render(mimeType, size, &rendered))
 			rendered.clear();
-		if (fCache.size() >= kMaxCachedIcons)
-			fCache.clear();
-		found = fCache.emplace(key, rendered).first;
+		lock.lock();
+		found = fCache.find(key);
+		if (found == fCache.end()) {
+			if (fCache.size() >= kMaxCachedIcons)
+				fCache.clear();
+			found = fCache.emplace(key, std::move(rendered)).first;
+		}
 	}
 	if (found->second.empty())
 		return B_ENTRY_NOT_FOUND;

@@ -1,5 +1,6 @@
 #include "UriList.h"
 
+#include <OS.h>
 #include <StorageDefs.h>
 
 #include <string.h>
@@ -115,7 +116,8 @@ RefsFromUriList(const char* data, size_t length)
 	std::string_view text(data, cut ? kMaxUriListBytes : length);
 	size_t uris = 0;
 	size_t start = 0;
-	while (start < text.size() && uris < kMaxUriListEntries) {
+	bigtime_t deadline = system_time() + kMaxUriListTime;
+	while (start < text.size() && uris < kMaxUriListEntries && system_time() < deadline) {
 		size_t end = text.find_first_of("\r\n", start);
 		if (end == std::string_view::npos) {
 			if (cut)

@@ -2,6 +2,7 @@
 #define PLATFORM_URI_LIST_H
 
 #include <Entry.h>
+#include <SupportDefs.h>
 
 #include <stddef.h>
 
@@ -9,9 +10,11 @@
 
 namespace platform {
 
-// Limits on what one list may make us do; beyond them the rest is ignored.
-const size_t kMaxUriListBytes = 64 * 1024 * 1024;
-const size_t kMaxUriListEntries = 100000;
+// Limits on what one list may make us do; beyond them the rest is ignored. Each entry costs
+// file system calls, so the time spent is bounded too (in microseconds).
+const size_t kMaxUriListBytes = 4 * 1024 * 1024;
+const size_t kMaxUriListEntries = 4096;
+const bigtime_t kMaxUriListTime = 1000000;
 
 // The local entries named by a text/uri-list (untrusted bytes from another program), in
 // order. Lines end in CRLF or LF; lines starting with '#' are comments. Taken are only

@@ -211,7 +211,9 @@ int RunUnprivileged(const std::function<int()>& fn)
 }
 
 
-long ResidentKiB()
+namespace {
+
+long StatusKiB(const char* format)
 {
 	FILE* status = fopen("/proc/self/status", "r");
 	if (status == NULL)
@@ -219,11 +221,34 @@ long ResidentKiB()
 	char line[256];
 	long kib = -1;
 	while (fgets(line, sizeof(line), status) != NULL) {
-		if (sscanf(line, "VmRSS: %ld kB", &kib) == 1)
+		if (sscanf(line, format, &kib) == 1)
 			break;
 	}
 	fclose(status);
 	return kib;
+}
+
+}  // namespace
+
+long ResidentKiB()
+{
+	return StatusKiB("VmRSS: %ld kB");
+}
+
+long PeakResidentKiB()
+{
+	return StatusKiB("VmHWM: %ld kB");
+}
+
+bool ResetPeakResident()
+{
+	// 5 resets the peak to what is resident now.
+	int fd = open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
+	if (fd < 0)
+		return false;
+	bool reset = write(fd, "5", 1) == 1;
+	close(fd);
+	return reset;
 }
 
 void RecordFigure(const std::string& name, const std::string& value)

@@ -65,6 +65,10 @@ int RunUnprivileged(const std::function<int()>& fn);
 
 // Resident memory of this process, in KiB, from /proc.
 long ResidentKiB();
+// The peak of resident memory since the process started or since the last reset, in KiB;
+// -1 when the system keeps none or cannot reset it.
+long PeakResidentKiB();
+bool ResetPeakResident();
 
 // Appends "name value" as one line to the file named by VELLUMARK_FIGURES, when that is set:
 // the reliability report collects what the load and fault tests measured this way.

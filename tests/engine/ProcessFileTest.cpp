@@ -6,6 +6,7 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -270,6 +271,16 @@ TEST_F(ProcessFileTest, SymbolicLinkSetsItsOwnFoldersIconNeverItsTargets)
 	EXPECT_FALSE(HasXattr(elsewhere, kLargeAttr));
 }
 
+TEST_F(ProcessFileTest, ClearIconOfALinkToAFolderSucceedsAndLeavesTheFolder)
+{
+	std::string link = fDir.Join("link");
+	ASSERT_EQ(symlink(fFolder.c_str(), link.c_str()), 0);
+	RunProcessFile(DropMessage(fFile, 0));
+	EXPECT_EQ(RunProcessFile(DropMessage(link, 1)), "");
+	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
+	EXPECT_TRUE(HasXattr(fFolder, kMiniAttr));
+}
+
 TEST_F(ProcessFileTest, WrongSizedIconWrittenByAnotherProgramIsReplaced)
 {
 	Bytes shortValue = Stored("ICON", Bytes(100, 7));
@@ -294,24 +305,39 @@ TEST(ProcessFileFailures, ClearIconOnAFolderThatRefusesAttributesPrintsBothClear
 	EXPECT_EQ(out, "Merdoiement au clear du large icon.\nMerdoiement au clear du mini icon.\n");
 }
 
-TEST(ProcessFileFailures, PermissionErrorsPrintTheFailureLinesAndStoreNothing)
+// As nobody, on a folder that root owns. One it may only search refuses the stores; one it
+// may write but not read hides its own icons, and an icon that cannot be read is never
+// taken for none and drawn over: the drop stops before writing anything.
+TEST(ProcessFileFailures, PermissionErrorsStoreNothing)
 {
 	if (geteuid() != 0)
 		GTEST_SKIP() << "needs root to own a folder that the unprivileged child cannot change";
-	TempDir dir;
-	SKIP_WITHOUT_XATTRS(dir.Path());
-	std::string folder = dir.Make("locked", true);
-	std::string file = dir.Make("locked/file");
-	chmod(folder.c_str(), 0755);
-	chmod(file.c_str(), 0644);
-
-	int status = testing_support::RunUnprivileged([&] {
-		StdoutCapture capture;
-		BMessage set = DropMessage(file, 0);
-		ProcessFile(&set);
-		std::string out = capture.Finish();
-		return out == "Set large icon failed.\nSet mini icon failed.\n" ? 0 : 1;
-	});
-	EXPECT_EQ(status, 0);
-	EXPECT_FALSE(HasXattr(folder, kLargeAttr));
+	static const struct {
+		mode_t mode;
+		bool ownIcons;
+		const char* printed;
+	} kCases[] = {
+		{0755, false, "Set large icon failed.\nSet mini icon failed.\n"},
+		{0733, true, ""},
+	};
+	const Bytes large = Stored("ICON", Bytes(1024, 0x40));
+	const Bytes mini = Stored("MICN", Bytes(256, 0x41));
+	for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); i++) {
+		TempDir dir;
+		SKIP_WITHOUT_XATTRS(dir.Path());
+		std::string folder = dir.Make("locked", true);
+		std::string file = dir.Make("locked/file");
+		chmod(file.c_str(), 0644);
+		if (kCases[i].ownIcons) {
+			ASSERT_TRUE(SetXattr(folder, kLargeAttr, large));
+			ASSERT_TRUE(SetXattr(folder, kMiniAttr, mini));
+		}
+		chmod(folder.c_str(), kCases[i].mode);
+		int status = testing_support::RunUnprivileged([&] {
+			return RunProcessFile(DropMessage(file, 0)) == kCases[i].printed ? 0 : 1;
+		});
+		EXPECT_EQ(status, 0) << "case " << i;
+		EXPECT_EQ(Attr(folder, kLargeAttr), kCases[i].ownIcons ? large : Bytes()) << "case " << i;
+		EXPECT_EQ(Attr(folder, kMiniAttr), kCases[i].ownIcons ? mini : Bytes()) << "case " << i;
+	}
 }

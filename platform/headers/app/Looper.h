@@ -73,6 +73,9 @@ protected:
 		bigtime_t timeout = 0);
 	int32 CountQueuedMessages() const;
 	bool IsQuitting() const;
+	// A message with this code posted right behind another with the same code and target
+	// replaces it, so that of a burst (pointer motion during a drag) only the latest waits.
+	void CoalesceQueued(uint32 what);
 
 private:
 	friend class BPrivate::LooperQueue;
@@ -82,7 +85,7 @@ private:
 
 	// Returns whether it ended holding the lock (after a quit).
 	bool Loop();
-	void StartThread();
+	thread_id StartThread();
 	void ThreadStarted(thread_id thread);
 	void QuitFromOtherThread();
 	// Unlocks, waits out every other holder of the lock, then deletes the looper.

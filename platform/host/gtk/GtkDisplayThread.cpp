@@ -7,8 +7,6 @@ namespace platform {
 GtkDisplayThread::GtkDisplayThread()
 	:
 	fLoop(NULL),
-	fDrainSource(NULL),
-	fAccepting(false),
 	fStartDone(false),
 	fStartResult(false)
 {
@@ -46,7 +44,8 @@ void GtkDisplayThread::Main(std::function<void()> prepare, std::function<void()>
 	}
 	{
 		std::lock_guard<std::mutex> lock(fLock);
-		fAccepting = opened;
+		if (opened)
+			fCalls.Open();
 		fStartResult = opened;
 		fStartDone = true;
 	}
@@ -55,12 +54,7 @@ void GtkDisplayThread::Main(std::function<void()> prepare, std::function<void()>
 		return;
 
 	g_main_loop_run(fLoop);
-	RunQueuedCalls();
-	if (fDrainSource != NULL) {
-		g_source_destroy(fDrainSource);
-		g_source_unref(fDrainSource);
-		fDrainSource = NULL;
-	}
+	fCalls.Close();
 	g_main_loop_unref(fLoop);
 	fLoop = NULL;
 }
@@ -73,10 +67,7 @@ void GtkDisplayThread::Stop(std::function<void()> teardown)
 		return;  // cannot join itself; the owner stops it from another thread
 	Post([this, teardown = std::move(teardown)] {
 		teardown();
-		{
-			std::lock_guard<std::mutex> lock(fLock);
-			fAccepting = false;
-		}
+		fCalls.StopAccepting();
 		g_main_loop_quit(fLoop);
 	});
 	fThread.join();
@@ -85,18 +76,7 @@ void GtkDisplayThread::Stop(std::function<void()> teardown)
 
 bool GtkDisplayThread::Post(std::function<void()> call)
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	if (!fAccepting)
-		return false;
-	fQueue.push_back(std::move(call));
-	if (fDrainSource == NULL) {
-		// Attaching wakes the display thread's context from any thread.
-		fDrainSource = g_idle_source_new();
-		g_source_set_priority(fDrainSource, G_PRIORITY_DEFAULT);
-		g_source_set_callback(fDrainSource, &GtkDisplayThread::DrainQueue, this, NULL);
-		g_source_attach(fDrainSource, NULL);
-	}
-	return true;
+	return fCalls.Post(std::move(call));
 }
 
 bool GtkDisplayThread::Call(const std::function<void()>& call)
@@ -124,28 +104,6 @@ bool GtkDisplayThread::Call(const std::function<void()>& call)
 bool GtkDisplayThread::IsDisplayThread() const
 {
 	return std::this_thread::get_id() == fThreadId;
-}
-
-int GtkDisplayThread::DrainQueue(void* self)
-{
-	// Returning G_SOURCE_REMOVE detaches the source; RunQueuedCalls drops our reference.
-	static_cast<GtkDisplayThread*>(self)->RunQueuedCalls();
-	return G_SOURCE_REMOVE;
-}
-
-void GtkDisplayThread::RunQueuedCalls()
-{
-	std::deque<std::function<void()>> calls;
-	{
-		std::lock_guard<std::mutex> lock(fLock);
-		calls.swap(fQueue);
-		if (fDrainSource != NULL) {
-			g_source_unref(fDrainSource);
-			fDrainSource = NULL;
-		}
-	}
-	for (std::function<void()>& call : calls)
-		call();
 }
 
 }  // namespace platform

@@ -2,13 +2,13 @@
 #define PLATFORM_GTK_DISPLAY_THREAD_H
 
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
 
+#include "MainContextCalls.h"
+
 typedef struct _GMainLoop GMainLoop;
-typedef struct _GSource GSource;
 
 namespace platform {
 
@@ -37,8 +37,6 @@ public:
 
 private:
 	void Main(std::function<void()> prepare, std::function<void()> setup);
-	static int DrainQueue(void* self);
-	void RunQueuedCalls();
 
 	std::thread fThread;
 	std::thread::id fThreadId;
@@ -46,9 +44,7 @@ private:
 
 	std::mutex fLock;
 	std::condition_variable fStarted;
-	std::deque<std::function<void()>> fQueue;
-	GSource* fDrainSource;  // the pending wake-up, while calls wait in the queue
-	bool fAccepting;
+	MainContextCalls fCalls;
 	bool fStartDone;
 	bool fStartResult;
 };

@@ -1,12 +1,12 @@
 #include "GtkDropTarget.h"
 
 #include <AppDefs.h>
-#include <Entry.h>
 #include <Message.h>
 #include <TypeConstants.h>
 
+#include <string_view>
+
 #include "host/HostMessages.h"
-#include "storage/UriList.h"
 
 namespace platform {
 
@@ -21,8 +21,6 @@ const GtkTargetEntry kTargets[] = {
 	{(gchar*)"UTF8_STRING", 0, kTextInfo},
 	{(gchar*)"text/plain", 0, kTextInfo},
 };
-
-const char* kTextField = "text/plain";
 
 }  // namespace
 
@@ -55,18 +53,6 @@ GtkDropTarget::~GtkDropTarget()
 	if (fContext != NULL && fDropPending)
 		gtk_drag_finish(fContext, FALSE, FALSE, fDropTime);
 	ForgetDrag();
-}
-
-std::unique_ptr<BMessage> GtkDropTarget::MakeDragMessage(bool isUriList,
-	const std::string& data)
-{
-	std::unique_ptr<BMessage> message(new BMessage(B_SIMPLE_DATA));
-	if (isUriList) {
-		for (const entry_ref& ref : RefsFromUriList(data.data(), data.size()))
-			message->AddRef("refs", &ref);
-	} else
-		message->AddData(kTextField, B_MIME_TYPE, data.data(), data.size(), false);
-	return message;
 }
 
 gboolean GtkDropTarget::OnMotion(GtkWidget*, GdkDragContext* context, gint x, gint y,
@@ -123,7 +109,7 @@ gboolean GtkDropTarget::OnDrop(GtkWidget*, GdkDragContext* context, gint x, gint
 		return TRUE;
 	}
 	if (target->fState == kDataReceived) {
-		target->PostDrop(target->fDataValid);
+		target->PostDrop();
 		gtk_drag_finish(context, target->fDataValid, FALSE, time);
 		target->ForgetDrag();
 		return TRUE;
@@ -143,24 +129,11 @@ void GtkDropTarget::OnDataReceived(GtkWidget*, GdkDragContext* context, gint, gi
 	const guchar* bytes = gtk_selection_data_get_data(selection);
 	gint length = gtk_selection_data_get_length(selection);
 	target->fDataValid = bytes != NULL && length >= 0;
-	target->fData.clear();
-	if (target->fIsUriList) {
-		if (target->fDataValid)
-			target->fData.assign(reinterpret_cast<const char*>(bytes), length);
-	} else if (target->fDataValid) {
-		// Converted to UTF-8 where GTK knows the offered encoding, else kept as offered.
-		gchar* text = (gchar*)gtk_selection_data_get_text(selection);
-		if (text != NULL)
-			target->fData = text;
-		else
-			target->fData.assign(reinterpret_cast<const char*>(bytes), length);
-		g_free(text);
-	}
 	target->fState = kDataReceived;
-	target->fMotionMessage = MakeDragMessage(target->fIsUriList, target->fData);
+	target->PostData(target->fDataValid ? selection : NULL);
 
 	if (target->fDropPending) {
-		target->PostDrop(target->fDataValid);
+		target->PostDrop();
 		gtk_drag_finish(context, target->fDataValid, FALSE, time);
 		target->ForgetDrag();
 	} else
@@ -191,8 +164,6 @@ void GtkDropTarget::ForgetDrag()
 	fState = kNoTarget;
 	fIsUriList = false;
 	fDataValid = false;
-	fData.clear();
-	fMotionMessage.reset();
 	fDropPending = false;
 }
 
@@ -211,22 +182,60 @@ void GtkDropTarget::CancelPendingLeave()
 	fLeaveSource = 0;
 }
 
+// Handed on raw and bounded, once per drag; the window makes the dragged message from it.
+void GtkDropTarget::PostData(GtkSelectionData* selection)
+{
+	BMessage data(kMsgHostDragData);
+	if (selection != NULL && fIsUriList) {
+		const char* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(selection));
+		size_t length = gtk_selection_data_get_length(selection);
+		if (length > kMaxDragUriListBytes) {
+			// Whole lines only: a cut path could name another file.
+			std::string_view head(bytes, kMaxDragUriListBytes);
+			size_t end = head.find_last_of("\r\n");
+			length = end == std::string_view::npos ? 0 : end + 1;
+		}
+		data.AddData("uri-list", B_RAW_TYPE, bytes, length);
+	} else if (selection != NULL) {
+		std::string preview = TextPreview(selection);
+		data.AddData("text", B_RAW_TYPE, preview.data(), preview.size());
+	}
+	fPost(&data);
+}
+
+// At most the first kMaxDragTextPreview bytes of the text. A short text is converted to
+// UTF-8 where GTK knows its encoding; a long one is taken as offered, without converting
+// what would be thrown away, and cut before the character that would not fit whole.
+std::string GtkDropTarget::TextPreview(GtkSelectionData* selection)
+{
+	const char* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(selection));
+	size_t length = gtk_selection_data_get_length(selection);
+	gchar* converted = NULL;
+	if (length <= kMaxDragTextPreview)
+		converted = (gchar*)gtk_selection_data_get_text(selection);
+	std::string text = converted != NULL ? std::string(converted)
+		: std::string(bytes, MIN(length, kMaxDragTextPreview + 1));
+	g_free(converted);
+	if (text.size() > kMaxDragTextPreview) {
+		size_t cut = kMaxDragTextPreview;
+		while (cut > 0 && (uint8(text[cut]) & 0xC0) == 0x80)
+			cut--;
+		text.resize(cut);
+	}
+	return text;
+}
+
 void GtkDropTarget::PostMotion()
 {
 	BMessage motion(kMsgHostDragMotion);
 	motion.AddPoint("where", fWhere);
-	motion.AddMessage("drag", fMotionMessage.get());
 	fPost(&motion);
 }
 
-void GtkDropTarget::PostDrop(bool dataValid)
+void GtkDropTarget::PostDrop()
 {
-	// Resolved anew: what vanished since the drag began is no ref any more.
-	std::unique_ptr<BMessage> dragged = MakeDragMessage(fIsUriList,
-		dataValid ? fData : std::string());
 	BMessage drop(kMsgHostDrop);
 	drop.AddPoint("where", fWhere);
-	drop.AddMessage("drag", dragged.get());
 	fPost(&drop);
 }
 

@@ -14,9 +14,9 @@ class BMessage;
 namespace platform {
 
 // Makes a widget accept drags of files (text/uri-list) and of text, and turns the drag into
-// the host's drag messages. The offered data is fetched once per drag, on its first motion;
-// the refs are resolved again at the drop, so entries that vanished in between are left out.
-// Display thread only.
+// the host's drag messages. The offered data is fetched once per drag, on its first motion,
+// and handed on raw and bounded (a URI list's bytes, a preview of text) in one message;
+// motions and the drop carry only the position. Display thread only.
 class GtkDropTarget {
 public:
 	// post receives kMsgHostDragMotion, kMsgHostDragExit and kMsgHostDrop.
@@ -24,9 +24,7 @@ public:
 	~GtkDropTarget();
 
 private:
-	// The dragged message from the offered bytes: B_SIMPLE_DATA with one "refs" item per
-	// local existing entry of a URI list, or the text as "text/plain".
-	static std::unique_ptr<BMessage> MakeDragMessage(bool isUriList, const std::string& data);
+	static std::string TextPreview(GtkSelectionData* selection);
 
 	enum DataState { kNoTarget, kDataRequested, kDataReceived };
 
@@ -43,8 +41,9 @@ private:
 	void ForgetDrag();
 	void AcceptDrag(GdkDragContext* context, guint time);
 	void CancelPendingLeave();
+	void PostData(GtkSelectionData* selection);
 	void PostMotion();
-	void PostDrop(bool dataValid);
+	void PostDrop();
 
 	GtkWidget* fWidget;
 	std::function<void(BMessage*)> fPost;
@@ -53,8 +52,6 @@ private:
 	DataState fState;
 	bool fIsUriList;
 	bool fDataValid;
-	std::string fData;
-	std::unique_ptr<BMessage> fMotionMessage;
 	BPoint fWhere;
 	bool fDropPending;
 	guint fDropTime;

@@ -8,6 +8,7 @@
 
 #include <string.h>
 
+#include "host/HostMessages.h"
 #include "storage/UriList.h"
 
 namespace platform {
@@ -55,7 +56,14 @@ BMessage HeadlessHost::TextDragMessage(const char* text)
 {
 	BMessage message(B_SIMPLE_DATA);
 	const char* data = text != NULL ? text : "";
-	message.AddData("text/plain", B_MIME_TYPE, data, (ssize_t)strlen(data), false);
+	size_t length = strnlen(data, kMaxDragTextPreview + 1);
+	if (length > kMaxDragTextPreview) {
+		// Cut before the character that would not fit whole.
+		length = kMaxDragTextPreview;
+		while (length > 0 && (uint8(data[length]) & 0xC0) == 0x80)
+			length--;
+	}
+	message.AddData("text/plain", B_MIME_TYPE, data, (ssize_t)length, false);
 	return message;
 }
 

@@ -304,26 +304,45 @@ status_t HeadlessHost::InjectExpose(host_window_id id)
 	return Post(id, &message);
 }
 
+// As a desktop drag's: the data goes to the window once per drag, then only positions.
 status_t HeadlessHost::InjectDragMotion(host_window_id id, BPoint where, const BMessage& drag)
 {
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+	status_t status = PostDragData(window, drag);
+	if (status != B_OK)
+		return status;
 	BMessage message(kMsgHostDragMotion);
 	message.AddPoint("where", where);
-	message.AddMessage("drag", &drag);
-	return Post(id, &message);
+	return window->target->PostMessage(&message);
 }
 
 status_t HeadlessHost::InjectDragExit(host_window_id id)
 {
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+	window->dragging = false;
 	BMessage message(kMsgHostDragExit);
-	return Post(id, &message);
+	return window->target->PostMessage(&message);
 }
 
 status_t HeadlessHost::InjectDrop(host_window_id id, BPoint where, const BMessage& drag)
 {
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+	status_t status = PostDragData(window, drag);
+	window->dragging = false;
+	if (status != B_OK)
+		return status;
 	BMessage message(kMsgHostDrop);
 	message.AddPoint("where", where);
-	message.AddMessage("drag", &drag);
-	return Post(id, &message);
+	return window->target->PostMessage(&message);
 }
 
 bool HeadlessHost::WaitForIdle(host_window_id id, bigtime_t timeout)
@@ -420,6 +439,18 @@ status_t HeadlessHost::Post(host_window_id id, BMessage* message)
 	if (window == NULL)
 		return B_BAD_VALUE;
 	return window->target->PostMessage(message);
+}
+
+// Under the host's lock: the drag's data, unless this drag has handed it on already.
+status_t HeadlessHost::PostDragData(Window* window, const BMessage& drag)
+{
+	if (window->dragging)
+		return B_OK;
+	BMessage data(kMsgHostDragData);
+	data.AddMessage("drag", &drag);
+	status_t status = window->target->PostMessage(&data);
+	window->dragging = status == B_OK;
+	return status;
 }
 
 void HeadlessHost::PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons)

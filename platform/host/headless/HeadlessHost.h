@@ -84,12 +84,17 @@ public:
 	status_t InjectKey(host_window_id id, const char* bytes);  // B_KEY_DOWN
 	status_t InjectClose(host_window_id id);  // the close box: B_QUIT_REQUESTED
 	status_t InjectExpose(host_window_id id);
+	// A drag hands the window its dragged message once, at its first motion (or at its
+	// drop, if no motion came first); later motions of that drag carry only the position,
+	// and a window keeps only the latest of the motions queued one after the other. The drag
+	// ends at its exit or its drop.
 	status_t InjectDragMotion(host_window_id id, BPoint where, const BMessage& drag);
 	status_t InjectDragExit(host_window_id id);
 	status_t InjectDrop(host_window_id id, BPoint where, const BMessage& drag);
 
 	// Dragged messages as a desktop drag makes them: B_SIMPLE_DATA with one "refs" entry
-	// per local, existing file of the URI list; or the text under "text/plain".
+	// per local, existing file of the URI list; or a preview of the text (its first
+	// kMaxDragTextPreview bytes, whole characters) under "text/plain".
 	static BMessage DragMessageFromUriList(const std::string& uriList);
 	static BMessage DragMessageFromPaths(const std::vector<std::string>& paths);
 	static BMessage TextDragMessage(const char* text);
@@ -111,6 +116,7 @@ private:
 		std::vector<uint32> screen;
 		BPoint pointer = BPoint(-1, -1);
 		uint32 buttons = 0;
+		bool dragging = false;  // the window has this drag's data
 	};
 	struct Call {
 		std::function<void()> function;
@@ -123,6 +129,7 @@ private:
 	const Window* FindLocked(host_window_id id) const;
 	status_t Post(host_window_id id, BMessage* message);
 	void PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons);
+	status_t PostDragData(Window* window, const BMessage& drag);
 	bool WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
 		const std::function<bool()>& ready);
 	static void CallOnWindowThread(void* cookie);

@@ -118,6 +118,21 @@ TEST(BLooper, QuitOnItsOwnThreadDeletesTheLooperAfterTheHookReturns)
 	EXPECT_EQ(record.Whats(), std::vector<uint32>{'quit'});  // 'late' went with it
 }
 
+// Once Run gives up the creator's lock, a looper told to quit before may be deleted at any
+// moment: Run must read nothing of it after that (ThreadSanitizer sees the race).
+TEST(BLooper, RunOfALooperThatQuitsAtOnceReturnsItsThread)
+{
+	Watchdog watchdog;
+	for (int i = 0; i < 20; i++) {
+		BLooper* looper = new BLooper("brief");
+		looper->PostMessage(B_QUIT_REQUESTED);
+		thread_id thread = looper->Run();
+		// Its thread deletes it meanwhile, while this thread takes no lock it shares.
+		snooze(5000);
+		EXPECT_GE(thread, 0) << "try " << i;
+	}
+}
+
 TEST(BLooper, BQuitRequestedQuitsOnlyWhenQuitRequestedAgrees)
 {
 	class Refusing : public RecordingLooper {

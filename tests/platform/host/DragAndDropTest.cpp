@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "../interface/WindowTestSupport.h"
 #include "TestSupport.h"
+#include "host/HostMessages.h"
 
 using namespace window_test;
 
@@ -60,9 +64,11 @@ protected:
 TEST_F(DragFixture, DragOverViewsGivesMouseMovedWithTheDragMessage)
 {
 	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({fDir.Make("file")});
-	Host().InjectDragMotion(Id(), BPoint(5, 5), drag);
-	Host().InjectDragMotion(Id(), BPoint(6, 5), drag);
-	Host().InjectDragMotion(Id(), BPoint(35, 5), drag);
+	// Each handled before the next comes: motions queued one after the other coalesce.
+	for (BPoint where : {BPoint(5, 5), BPoint(6, 5), BPoint(35, 5)}) {
+		Host().InjectDragMotion(Id(), where, drag);
+		fShown->Idle();
+	}
 	Host().InjectDragExit(Id());
 	fShown->Idle();
 
@@ -93,4 +99,42 @@ TEST_F(DragFixture, DropReachesTheViewUnderThePointerMarkedAsDropped)
 	entry_ref ref;
 	ASSERT_EQ(fRight->fLast.FindRef("refs", &ref), B_OK);
 	EXPECT_STREQ(ref.name, "dropped");
+}
+
+// Dragged text costs the window a bounded preview, made once per drag; the motions that come
+// while the window is busy wait as one and carry no copy of the data.
+TEST_F(DragFixture, LargeTextDragCostsABoundedPreviewAndItsMotionsCoalesce)
+{
+	const std::string text(32 << 20, 'a');
+	if (!testing_support::ResetPeakResident())
+		GTEST_SKIP() << "the peak of resident memory cannot be reset here";
+	long before = testing_support::ResidentKiB();
+	std::atomic<bool> busy(false), release(false);
+	std::thread blocker([&] {
+		Host().RunOnWindowThread(Id(), [&] {
+			busy = true;
+			testing_support::WaitUntil([&] { return release.load(); });
+		});
+	});
+	ASSERT_TRUE(testing_support::WaitUntil([&] { return busy.load(); }));
+	for (int x = 5; x < 9; x++) {
+		Host().InjectDragMotion(Id(), BPoint(x, 5),
+			platform::HeadlessHost::TextDragMessage(text.c_str()));
+	}
+	Host().InjectDrop(Id(), BPoint(8, 5), platform::HeadlessHost::TextDragMessage(text.c_str()));
+	release = true;
+	blocker.join();
+	fShown->Idle();
+	long growth = testing_support::PeakResidentKiB() - before;
+	testing_support::RecordFigure("drag.text_32mib.peak_growth_kib", growth);
+
+	EXPECT_LT(growth, 48 * 1024) << "KiB";
+	const std::vector<std::string> expected = {"left.MouseMoved entered drag",
+		"back.MouseMoved entered drag", "left.MessageReceived dropped",
+		"back.MessageReceived dropped"};
+	EXPECT_EQ(fLog.Hooks(), expected);
+	const void* data = NULL;
+	ssize_t size = 0;
+	ASSERT_EQ(fLeft->fLast.FindData("text/plain", B_MIME_TYPE, &data, &size), B_OK);
+	EXPECT_EQ(size_t(size), platform::kMaxDragTextPreview);
 }

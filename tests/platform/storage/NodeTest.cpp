@@ -134,6 +134,7 @@ TEST(BNode, NodeOfALinkIsTheLinkAndItsTargetIsUntouched)
 	EXPECT_TRUE(S_ISLNK(st.st_mode));
 	// Linux keeps no user attributes on links.
 	EXPECT_EQ(node.WriteAttr("a", B_RAW_TYPE, 0, "x", 1), B_PERMISSION_DENIED);
+	EXPECT_EQ(node.RemoveAttr("a"), B_ENTRY_NOT_FOUND);
 	EXPECT_FALSE(HasXattr(dir.Join("target"), "user.a"));
 }
 

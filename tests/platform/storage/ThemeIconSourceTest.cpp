@@ -221,6 +221,54 @@ TEST(IconTheme, ChainsTheThemeItsParentsAndHicolorOnce)
 	EXPECT_EQ(theme.Lookup({"../Testparent/32x32/mimetypes/application-x-executable"}, 32), "");
 }
 
+// A theme "T" made in a fresh base folder from one index.theme and empty icon files, then
+// asked for "probe" at 32 pixels: whatever the index asks, the reader stays in its bounds.
+TEST(IconTheme, KeepsAHostileIndexWithinBounds)
+{
+	auto folders = [](int count) {
+		std::string list = "Directories=", groups;
+		for (int i = 0; i < count; i++) {
+			list += (i > 0 ? ",d" : "d") + std::to_string(i);
+			groups += "[d" + std::to_string(i) + "]\nSize=32\nType=Fixed\n";
+		}
+		return list + "\n" + groups;
+	};
+	std::string wideInherits = "Inherits=";
+	for (int i = 0; i < 20; i++)
+		wideInherits += "missing" + std::to_string(i) + ",";
+	const struct {
+		const char* what;
+		std::string index;  // after the [Icon Theme] line
+		std::vector<std::string> files;
+		std::string expected;  // below the base folder; empty: not found
+	} kRows[] = {
+		// Sizes near the ends of int, whose distances would overflow and win.
+		{"sizes", "Directories=48,wild\n[48]\nSize=48\nType=Fixed\n"
+			"[wild]\nSize=32\nType=Scalable\nMinSize=-2147483648\nMaxSize=-2147483648\n",
+			{"T/48/probe.png", "T/wild/probe.png"}, "T/48/probe.png"},
+		{"inherits", wideInherits + "P\n", {"P/32/probe.png"}, ""},
+		{"directories", folders(2100), {"T/d2099/probe.png"}, ""},
+		{"file size", folders(1) + std::string(1 << 20, '#'), {"T/d0/probe.png"}, ""},
+		{"within bounds", folders(1), {"T/d0/probe.png"}, "T/d0/probe.png"},
+	};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+		TempDir dir;
+		std::filesystem::create_directories(dir.Join("T"));
+		WriteFile(dir.Join("T/index.theme"), "[Icon Theme]\n" + kRows[i].index);
+		std::filesystem::create_directories(dir.Join("P/32"));
+		WriteFile(dir.Join("P/index.theme"),
+			"[Icon Theme]\nDirectories=32\n[32]\nSize=32\nType=Fixed\n");
+		for (const std::string& file : kRows[i].files) {
+			std::filesystem::create_directories(
+				std::filesystem::path(dir.Join(file)).parent_path());
+			WriteFile(dir.Join(file), "");
+		}
+		std::string found = IconTheme({dir.Path()}, "T").Lookup({"probe"}, 32);
+		EXPECT_EQ(found, kRows[i].expected.empty() ? "" : dir.Join(kRows[i].expected))
+			<< "row " << i << " (" << kRows[i].what << ")";
+	}
+}
+
 TEST(ThemeIconSource, EnvironmentNamesTheUsersThemeAndFolders)
 {
 	setenv("VELLUMARK_ICON_THEME_PATH", "/a:/b/c", 1);
