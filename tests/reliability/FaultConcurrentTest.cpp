@@ -130,7 +130,13 @@ protected:
 		Driver two(fSets, fItems[1], fDir.Join("second.out"));
 		EXPECT_TRUE(one.Started() && two.Started());
 		auto deadline = std::chrono::steady_clock::now() + kWatchdog;
-		while (!(one.Ended() & two.Ended()) && std::chrono::steady_clock::now() < deadline) {
+		// Both are asked each time, so that each is reaped as soon as it ends.
+		auto bothEnded = [&] {
+			bool first = one.Ended();
+			bool second = two.Ended();
+			return first && second;
+		};
+		while (!bothEnded() && std::chrono::steady_clock::now() < deadline) {
 			Sample();
 			std::this_thread::sleep_for(std::chrono::microseconds(500));
 		}
