@@ -5,22 +5,11 @@
 
 #include "CFileDropBox.h"
 #include "ControlHarness.h"
-#include "ExpectedLook.h"
 #include "TestSupport.h"
-#include "interface/Painter.h"
 
 using namespace control_test;
 
 namespace {
-
-ExpectedLook BoxLook(Look look)
-{
-	font_height height;
-	platform::Painter::GetFontHeight(&height);
-	float width = platform::Painter::StringWidth("Set icon", 8);
-	BPoint at = CFlatButton::LabelPosition(BRect(0, 0, 80, 20), 0, width, height.ascent);
-	return ExpectedLook(81, 21, look, at, width, height.ascent, height.descent);
-}
 
 class CFileDropBoxTest : public ::testing::Test {
 protected:
@@ -34,7 +23,7 @@ protected:
 	void ExpectBoxLook(Look look)
 	{
 		fHarness.Idle();
-		EXPECT_EQ(BoxLook(look).Compare(fHarness.ControlPixels()), "");
+		EXPECT_EQ(LookProblems(fHarness.ControlPixels(), look), "");
 	}
 
 	BMessage FileDrag() const { return platform::HeadlessHost::DragMessageFromPaths({fFile}); }

@@ -74,6 +74,25 @@ private:
 	platform::host_window_id fId;
 };
 
+// The four looks of a flat button (and of a drop box, which draws as one).
+enum Look {
+	kFlatEnabled,
+	kFlatDisabled,
+	kRaised,
+	kPressed
+};
+
+uint32 Packed(rgb_color color);
+
+// Checks the drawing rules of a look on a control's pixels: the colours of its corners,
+// edges, frames and face, at points the label never reaches. Empty when they hold; else
+// the points that break them.
+std::string LookProblems(const std::vector<uint32>& pixels, Look look);
+
+// The smallest rectangle holding the label's dark pixels (inside the frames), and the
+// darkest of them; an invalid rectangle when there are none.
+BRect LabelInk(const std::vector<uint32>& pixels, uint32* darkest = NULL);
+
 }  // namespace control_test
 
 #endif
