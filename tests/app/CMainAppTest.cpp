@@ -111,9 +111,9 @@ TEST(CMainApp, RefsAtLaunchSetTheFirstFilesFolderIconThenQuit)
 	std::string second = dir.Make("two/b.txt");
 	AppRunner app({"vellumark", "--refs", first, second});
 	EXPECT_TRUE(app.Finished());
-	EXPECT_TRUE(HasXattr(dir.Join("one"), "user.BEOS:L:STD_ICON"));
+	EXPECT_TRUE(HasXattr(dir.Join("one"), testing_support::kLargeIconAttr));
 	EXPECT_TRUE(HasXattr(dir.Join("one"), "user.BEOS:M:STD_ICON"));
-	EXPECT_FALSE(HasXattr(dir.Join("two"), "user.BEOS:L:STD_ICON"));
+	EXPECT_FALSE(HasXattr(dir.Join("two"), testing_support::kLargeIconAttr));
 }
 
 TEST(CMainApp, CommandLineFilesAreIgnored)
@@ -124,7 +124,7 @@ TEST(CMainApp, CommandLineFilesAreIgnored)
 	AppRunner app({"vellumark", file});
 	ASSERT_GE(app.MainWindow(), 0);
 	EXPECT_FALSE(app.Finished(300)) << "the application keeps running";
-	EXPECT_FALSE(HasXattr(dir.Join("one"), "user.BEOS:L:STD_ICON"));
+	EXPECT_FALSE(HasXattr(dir.Join("one"), testing_support::kLargeIconAttr));
 }
 
 TEST(CMainApp, LaunchSwitchWithoutExistingFilesKeepsRunning)

@@ -47,7 +47,7 @@ protected:
 
 	bool HasIcons() const
 	{
-		return HasXattr(fFolder, "user.BEOS:L:STD_ICON")
+		return HasXattr(fFolder, testing_support::kLargeIconAttr)
 			|| HasXattr(fFolder, "user.BEOS:M:STD_ICON");
 	}
 
@@ -63,7 +63,7 @@ protected:
 TEST_F(CMainViewTest, DropOnSetIconGivesTheFolderItsIcons)
 {
 	Drop(kSetBox, fFile);
-	EXPECT_TRUE(HasXattr(fFolder, "user.BEOS:L:STD_ICON"));
+	EXPECT_TRUE(HasXattr(fFolder, testing_support::kLargeIconAttr));
 	EXPECT_TRUE(HasXattr(fFolder, "user.BEOS:M:STD_ICON"));
 }
 
@@ -103,7 +103,7 @@ TEST_F(CMainViewTest, DropsInARowAreEachProcessedInOrder)
 {
 	std::vector<uint8_t> once;
 	Drop(kSetBox, fFile);
-	ASSERT_TRUE(GetXattr(fFolder, "user.BEOS:L:STD_ICON", &once));
+	ASSERT_TRUE(GetXattr(fFolder, testing_support::kLargeIconAttr, &once));
 	Drop(kClearBox, fFolder);
 
 	// Queued before the window handles the first: set, set another, clear, set.
@@ -119,6 +119,6 @@ TEST_F(CMainViewTest, DropsInARowAreEachProcessedInOrder)
 	ASSERT_TRUE(fApp.Host().WaitForIdle(fWindow));
 
 	std::vector<uint8_t> after;
-	ASSERT_TRUE(GetXattr(fFolder, "user.BEOS:L:STD_ICON", &after));
+	ASSERT_TRUE(GetXattr(fFolder, testing_support::kLargeIconAttr, &after));
 	EXPECT_EQ(after, once) << "the last drop started again from the folder's type icon";
 }

@@ -21,7 +21,7 @@ using testing_support::TempDir;
 
 namespace {
 
-const char* kLarge = "user.BEOS:L:STD_ICON";
+const char* const kLarge = testing_support::kLargeIconAttr;
 const char* kMini = "user.BEOS:M:STD_ICON";
 
 std::string Program()
