@@ -109,11 +109,6 @@ status_t BApplication::InitCheck() const
 	return fInitStatus;
 }
 
-const char* BApplication::Signature() const
-{
-	return fSignature.c_str();
-}
-
 thread_id BApplication::Run()
 {
 	if (fInitStatus != B_OK)

@@ -17,7 +17,6 @@ public:
 	virtual ~BApplication();
 
 	status_t InitCheck() const;
-	const char* Signature() const;
 
 	virtual thread_id Run();
 	virtual void Quit();
