@@ -2,7 +2,8 @@
 
 #include <Message.h>
 
-#include <string.h>
+#include <sstream>
+#include <string>
 
 #include "CFlatButton.h"
 #include "ControlHarness.h"
@@ -31,6 +32,35 @@ void ExpectLook(const ControlHarness& harness, Look look)
 		EXPECT_GE(darkest & 0xFF, 140u) << "a disabled label is dim, not black";
 	else
 		EXPECT_LT(darkest & 0xFF, 80u) << "the label is drawn in ink";
+}
+
+// Plays a pointer script (see CFlatButtonPointer below).
+void Play(const ControlHarness& harness, const std::string& script)
+{
+	platform::HeadlessHost& host = harness.Host();
+	std::istringstream steps(script);
+	std::string step;
+	while (std::getline(steps, step, ';')) {
+		std::istringstream words(step);
+		std::string verb, place;
+		words >> verb >> place;
+		BPoint at = place == "in" ? harness.Inside() : place == "out" ? harness.Outside()
+			: BPoint(-40, 300);
+		if (verb == "move")
+			host.InjectMouseMove(harness.Id(), at);
+		else if (verb == "down")
+			host.InjectMouseDown(harness.Id(), at);
+		else if (verb == "up")
+			host.InjectMouseUp(harness.Id(), at);
+		else if (verb == "click")
+			host.InjectClick(harness.Id(), at);
+		else if (verb == "click2")
+			host.InjectClick(harness.Id(), at, B_SECONDARY_MOUSE_BUTTON);
+		else if (verb.rfind("buttons", 0) == 0)
+			host.InjectPointer(harness.Id(), at, uint32(std::stoi(verb.substr(7))));
+		else if (verb == "text")
+			host.InjectDragMotion(harness.Id(), at, platform::HeadlessHost::TextDragMessage("t"));
+	}
 }
 
 }  // namespace
@@ -62,20 +92,43 @@ TEST(CFlatButtonLabel, MovesUpLeftWhenRaisedAndDownRightWhenPressed)
 	harness.Idle();
 }
 
-TEST(CFlatButtonLook, StartsFlatWithFaceFramesAndInkLabel)
+// Pointer scripts, played on a fresh button: each step is a verb and a place (in: over the
+// button, out: elsewhere in the window, off: beyond the window). "buttons N" reports the
+// pointer in place with those buttons down; "text" drags some text over.
+TEST(CFlatButtonPointer, EachScriptEndsInItsLookWithItsInvocations)
 {
-	ControlHarness harness(NewButton());
-	ExpectLook(harness, kFlatEnabled);
-}
-
-TEST(CFlatButtonLook, DisabledIsFlatOnTheBaseColourWithADimLabel)
-{
-	ControlHarness harness(NewButton());
-	harness.OnWindowThread([&] {
-		static_cast<BControl*>(harness.Control())->SetEnabled(false);
-		harness.Control()->Draw(harness.Control()->Bounds());
-	});
-	ExpectLook(harness, kFlatDisabled);
+	static const struct {
+		const char* script;
+		bool disabled;
+		Look look;
+		int32 invocations;
+	} kScripts[] = {
+		{"", false, kFlatEnabled, 0},
+		{"", true, kFlatDisabled, 0},
+		{"move in", false, kRaised, 0},
+		{"move in; move out", false, kFlatEnabled, 0},
+		{"text in", false, kFlatEnabled, 0},
+		{"click in", false, kRaised, 1},
+		{"down in; move out; move in; up in", false, kRaised, 1},
+		{"down in; move off; up off", false, kFlatEnabled, 0},
+		{"click2 in", false, kRaised, 1},
+		{"buttons1 in; buttons3 in; buttons2 in; buttons2 out; buttons0 out", false,
+			kFlatEnabled, 0},
+		{"move in; click in", true, kFlatDisabled, 0},
+	};
+	for (size_t row = 0; row < sizeof(kScripts) / sizeof(kScripts[0]); row++) {
+		ControlHarness harness(NewButton());
+		if (kScripts[row].disabled) {
+			harness.OnWindowThread([&] {
+				static_cast<BControl*>(harness.Control())->SetEnabled(false);
+				harness.Control()->Draw(harness.Control()->Bounds());
+			});
+		}
+		Play(harness, kScripts[row].script);
+		SCOPED_TRACE(testing::Message() << "row " << row << ": " << kScripts[row].script);
+		ExpectLook(harness, kScripts[row].look);
+		EXPECT_EQ(harness.windowLog.Count(kCommand), kScripts[row].invocations);
+	}
 }
 
 TEST(CFlatButtonLook, LabelWiderThanTheButtonIsClippedToIt)
@@ -93,31 +146,6 @@ TEST(CFlatButtonLook, LabelWiderThanTheButtonIsClippedToIt)
 	EXPECT_EQ(LookProblems(harness.ControlPixels(), kFlatEnabled), "");
 }
 
-TEST(CFlatButtonHover, EnteringRaisesAndLeavingFlattens)
-{
-	ControlHarness harness(NewButton());
-	harness.Host().InjectMouseMove(harness.Id(), harness.Inside());
-	ExpectLook(harness, kRaised);
-	harness.Host().InjectMouseMove(harness.Id(), harness.Outside());
-	ExpectLook(harness, kFlatEnabled);
-}
-
-TEST(CFlatButtonHover, DraggingSomethingOverTheButtonDoesNotRaiseIt)
-{
-	ControlHarness harness(NewButton());
-	BMessage drag = platform::HeadlessHost::TextDragMessage("some text");
-	harness.Host().InjectDragMotion(harness.Id(), harness.Inside(), drag);
-	ExpectLook(harness, kFlatEnabled);
-}
-
-TEST(CFlatButtonPress, ClickReleasedBeforeTheFirstPollInvokesOnceAndShowsRaised)
-{
-	ControlHarness harness(NewButton());
-	harness.Host().InjectClick(harness.Id(), harness.Inside());
-	ExpectLook(harness, kRaised);
-	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
-}
-
 TEST(CFlatButtonPress, HeldButtonShowsPressed)
 {
 	ControlHarness harness(NewButton());
@@ -128,49 +156,6 @@ TEST(CFlatButtonPress, HeldButtonShowsPressed)
 	harness.Host().InjectMouseUp(harness.Id(), harness.Inside());
 	harness.Idle();
 	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
-}
-
-TEST(CFlatButtonPress, DraggingOutAndBackInThenReleasingInsideInvokesOnce)
-{
-	ControlHarness harness(NewButton());
-	harness.Host().InjectMouseDown(harness.Id(), harness.Inside());
-	harness.Host().InjectMouseMove(harness.Id(), harness.Outside());
-	harness.Host().InjectMouseMove(harness.Id(), harness.Inside());
-	harness.Host().InjectMouseUp(harness.Id(), harness.Inside());
-	harness.Idle();
-	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
-}
-
-TEST(CFlatButtonPress, ReleasingOutsideSendsNothingAndLeavesItFlat)
-{
-	ControlHarness harness(NewButton());
-	harness.Host().InjectMouseDown(harness.Id(), harness.Inside());
-	harness.Host().InjectMouseMove(harness.Id(), BPoint(-40, 300));  // off the window
-	harness.Host().InjectMouseUp(harness.Id(), BPoint(-40, 300));
-	ExpectLook(harness, kFlatEnabled);
-	EXPECT_EQ(harness.windowLog.Count(kCommand), 0);
-}
-
-TEST(CFlatButtonPress, SecondaryButtonPressesLikeThePrimary)
-{
-	ControlHarness harness(NewButton());
-	harness.Host().InjectClick(harness.Id(), harness.Inside(), B_SECONDARY_MOUSE_BUTTON);
-	harness.Idle();
-	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
-}
-
-TEST(CFlatButtonPress, TrackingLastsUntilEveryButtonIsUp)
-{
-	ControlHarness harness(NewButton());
-	platform::HeadlessHost& host = harness.Host();
-	host.InjectPointer(harness.Id(), harness.Inside(), B_PRIMARY_MOUSE_BUTTON);
-	host.InjectPointer(harness.Id(), harness.Inside(),
-		B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
-	host.InjectPointer(harness.Id(), harness.Inside(), B_SECONDARY_MOUSE_BUTTON);
-	host.InjectPointer(harness.Id(), harness.Outside(), B_SECONDARY_MOUSE_BUTTON);
-	host.InjectPointer(harness.Id(), harness.Outside(), 0);
-	harness.Idle();
-	EXPECT_EQ(harness.windowLog.Count(kCommand), 0) << "released outside, after both buttons";
 }
 
 TEST(CFlatButtonStayPressed, StaysPressedAfterAClickWhateverThePointerDoes)
@@ -190,19 +175,6 @@ TEST(CFlatButtonStayPressed, StaysPressedAfterAClickWhateverThePointerDoes)
 	host.InjectMouseMove(harness.Id(), harness.Inside());
 	ExpectLook(harness, kRaised);
 	EXPECT_EQ(harness.windowLog.Count(kCommand), 1);
-}
-
-TEST(CFlatButtonDisabled, IgnoresPressesAndHovering)
-{
-	ControlHarness harness(NewButton());
-	harness.OnWindowThread([&] {
-		static_cast<BControl*>(harness.Control())->SetEnabled(false);
-		harness.Control()->Draw(harness.Control()->Bounds());
-	});
-	harness.Host().InjectMouseMove(harness.Id(), harness.Inside());
-	harness.Host().InjectClick(harness.Id(), harness.Inside());
-	ExpectLook(harness, kFlatDisabled);
-	EXPECT_EQ(harness.windowLog.Count(kCommand), 0);
 }
 
 TEST(CFlatButtonDraw, AnyUpdateRectanglePaintsTheSamePixels)
