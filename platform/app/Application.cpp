@@ -233,12 +233,3 @@ void BApplication::DispatchArgv(BMessage* message)
 	ArgvReceived(count, argv.data());
 }
 
-int32 BApplication::CountWindows() const
-{
-	return WindowRegistry::Count();
-}
-
-BWindow* BApplication::WindowAt(int32 index) const
-{
-	return static_cast<BWindow*>(WindowRegistry::At(index));
-}

@@ -7,6 +7,7 @@
 
 #include "AppRunner.h"
 #include "TestSupport.h"
+#include "app/WindowRegistry.h"
 
 using app_test::AppRunner;
 using testing_support::HasXattr;
@@ -21,10 +22,8 @@ const BPoint kQuit(50, 50);
 BAlert* FindAlert()
 {
 	BAlert* found = NULL;
-	if (be_app == NULL)
-		return NULL;
-	for (int32 i = 0; i < be_app->CountWindows(); i++)
-		if (BAlert* alert = dynamic_cast<BAlert*>(be_app->WindowAt(i)))
+	for (BLooper* window : BPrivate::WindowRegistry::List())
+		if (BAlert* alert = dynamic_cast<BAlert*>(window))
 			found = alert;
 	return found;
 }
