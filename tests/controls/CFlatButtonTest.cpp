@@ -2,7 +2,6 @@
 
 #include <Message.h>
 
-#include <sstream>
 #include <string>
 
 #include "CFlatButton.h"
@@ -34,35 +33,6 @@ void ExpectLook(const ControlHarness& harness, Look look)
 		EXPECT_LT(darkest & 0xFF, 80u) << "the label is drawn in ink";
 }
 
-// Plays a pointer script (see CFlatButtonPointer below).
-void Play(const ControlHarness& harness, const std::string& script)
-{
-	platform::HeadlessHost& host = harness.Host();
-	std::istringstream steps(script);
-	std::string step;
-	while (std::getline(steps, step, ';')) {
-		std::istringstream words(step);
-		std::string verb, place;
-		words >> verb >> place;
-		BPoint at = place == "in" ? harness.Inside() : place == "out" ? harness.Outside()
-			: BPoint(-40, 300);
-		if (verb == "move")
-			host.InjectMouseMove(harness.Id(), at);
-		else if (verb == "down")
-			host.InjectMouseDown(harness.Id(), at);
-		else if (verb == "up")
-			host.InjectMouseUp(harness.Id(), at);
-		else if (verb == "click")
-			host.InjectClick(harness.Id(), at);
-		else if (verb == "click2")
-			host.InjectClick(harness.Id(), at, B_SECONDARY_MOUSE_BUTTON);
-		else if (verb.rfind("buttons", 0) == 0)
-			host.InjectPointer(harness.Id(), at, uint32(std::stoi(verb.substr(7))));
-		else if (verb == "text")
-			host.InjectDragMotion(harness.Id(), at, platform::HeadlessHost::TextDragMessage("t"));
-	}
-}
-
 }  // namespace
 
 TEST(CFlatButtonLabel, PositionFollowsTheAlignmentAndAnUnknownOneIsCentred)
@@ -92,9 +62,7 @@ TEST(CFlatButtonLabel, MovesUpLeftWhenRaisedAndDownRightWhenPressed)
 	harness.Idle();
 }
 
-// Pointer scripts, played on a fresh button: each step is a verb and a place (in: over the
-// button, out: elsewhere in the window, off: beyond the window). "buttons N" reports the
-// pointer in place with those buttons down; "text" drags some text over.
+// Pointer scripts (see ControlHarness::Play), played on a fresh button.
 TEST(CFlatButtonPointer, EachScriptEndsInItsLookWithItsInvocations)
 {
 	static const struct {
@@ -124,7 +92,7 @@ TEST(CFlatButtonPointer, EachScriptEndsInItsLookWithItsInvocations)
 				harness.Control()->Draw(harness.Control()->Bounds());
 			});
 		}
-		Play(harness, kScripts[row].script);
+		harness.Play(kScripts[row].script);
 		SCOPED_TRACE(testing::Message() << "row " << row << ": " << kScripts[row].script);
 		ExpectLook(harness, kScripts[row].look);
 		EXPECT_EQ(harness.windowLog.Count(kCommand), kScripts[row].invocations);

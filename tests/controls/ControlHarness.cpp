@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <sstream>
 #include <atomic>
 
 namespace control_test {
@@ -99,6 +100,39 @@ std::vector<uint32> ControlHarness::ControlPixels() const
 		for (int32 x = int32(kControlFrame.left); x <= int32(kControlFrame.right); x++)
 			pixels.push_back(screen.empty() ? 0 : screen[y * width + x]);
 	return pixels;
+}
+
+void ControlHarness::Play(const std::string& script, const BMessage& fileDrag) const
+{
+	platform::HeadlessHost& host = Host();
+	std::istringstream steps(script);
+	std::string step;
+	while (std::getline(steps, step, ';')) {
+		std::istringstream words(step);
+		std::string verb, place;
+		words >> verb >> place;
+		BPoint at = place == "in" ? Inside() : place == "out" ? Outside() : BPoint(-40, 300);
+		if (verb == "move")
+			host.InjectMouseMove(fId, at);
+		else if (verb == "down")
+			host.InjectMouseDown(fId, at);
+		else if (verb == "up")
+			host.InjectMouseUp(fId, at);
+		else if (verb == "click")
+			host.InjectClick(fId, at);
+		else if (verb == "click2")
+			host.InjectClick(fId, at, B_SECONDARY_MOUSE_BUTTON);
+		else if (verb.rfind("buttons", 0) == 0)
+			host.InjectPointer(fId, at, uint32(std::stoi(verb.substr(7))));
+		else if (verb == "text")
+			host.InjectDragMotion(fId, at, platform::HeadlessHost::TextDragMessage("t"));
+		else if (verb == "drag")
+			host.InjectDragMotion(fId, at, fileDrag);
+		else if (verb == "exit")
+			host.InjectDragExit(fId);
+		else
+			ADD_FAILURE() << "unknown step " << step;
+	}
 }
 
 uint32 Packed(rgb_color c)

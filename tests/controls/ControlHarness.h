@@ -63,6 +63,11 @@ public:
 	// The control's pixels, read from the screen copy.
 	std::vector<uint32> ControlPixels() const;
 	BPoint Inside() const { return BPoint(50, 20); }
+	// Plays a pointer script: steps "verb place" separated by ';', place being in (over the
+	// control), out (elsewhere in the window) or off (beyond the window). Verbs: move, down,
+	// up, click, click2 (secondary button), buttonsN (the pointer with buttons N down),
+	// text (a text drag moving there), drag (a drag of fileDrag), exit (the drag leaves).
+	void Play(const std::string& script, const BMessage& fileDrag = BMessage()) const;
 	BPoint Outside() const { return BPoint(150, 50); }
 
 	MessageLog windowLog;
