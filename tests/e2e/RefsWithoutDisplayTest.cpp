@@ -22,7 +22,7 @@ using testing_support::TempDir;
 namespace {
 
 const char* const kLarge = testing_support::kLargeIconAttr;
-const char* kMini = "user.BEOS:M:STD_ICON";
+const char* const kMini = testing_support::kMiniIconAttr;
 
 std::string Program()
 {
