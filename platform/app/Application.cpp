@@ -109,11 +109,6 @@ status_t BApplication::InitCheck() const
 	return fInitStatus;
 }
 
-const char* BApplication::Signature() const
-{
-	return fSignature.c_str();
-}
-
 thread_id BApplication::Run()
 {
 	if (fInitStatus != B_OK)
@@ -238,12 +233,3 @@ void BApplication::DispatchArgv(BMessage* message)
 	ArgvReceived(count, argv.data());
 }
 
-int32 BApplication::CountWindows() const
-{
-	return WindowRegistry::Count();
-}
-
-BWindow* BApplication::WindowAt(int32 index) const
-{
-	return static_cast<BWindow*>(WindowRegistry::At(index));
-}

@@ -38,12 +38,6 @@ BLooper* BHandler::Looper() const
 	return fLooper;
 }
 
-void BHandler::SetName(const char* name)
-{
-	fHasName = name != NULL;
-	fName = name != NULL ? name : "";
-}
-
 const char* BHandler::Name() const
 {
 	return fHasName ? fName.c_str() : NULL;
@@ -54,26 +48,3 @@ void BHandler::SetNextHandler(BHandler* handler)
 	fNextHandler = handler;
 }
 
-BHandler* BHandler::NextHandler() const
-{
-	return fNextHandler;
-}
-
-bool BHandler::LockLooper()
-{
-	BLooper* looper = fLooper;
-	if (looper == NULL || !looper->Lock())
-		return false;
-	// The handler may have moved to another looper while this thread waited.
-	if (fLooper != looper) {
-		looper->Unlock();
-		return false;
-	}
-	return true;
-}
-
-void BHandler::UnlockLooper()
-{
-	if (fLooper != NULL)
-		fLooper->Unlock();
-}

@@ -26,22 +26,9 @@ BInvoker::~BInvoker()
 	delete fMessage;
 }
 
-status_t BInvoker::SetMessage(BMessage* message)
-{
-	if (message != fMessage)
-		delete fMessage;
-	fMessage = message;
-	return B_OK;
-}
-
 BMessage* BInvoker::Message() const
 {
 	return fMessage;
-}
-
-uint32 BInvoker::Command() const
-{
-	return fMessage != NULL ? fMessage->what : 0;
 }
 
 status_t BInvoker::SetTarget(const BHandler* handler, const BLooper* looper)
@@ -53,13 +40,6 @@ status_t BInvoker::SetTarget(const BHandler* handler, const BLooper* looper)
 	fHandler = const_cast<BHandler*>(handler);
 	fLooper = const_cast<BLooper*>(looper);
 	return B_OK;
-}
-
-bool BInvoker::IsTargetLocal() const
-{
-	BLooper* looper = NULL;
-	Target(&looper);
-	return looper != NULL;
 }
 
 BHandler* BInvoker::Target(BLooper** looper) const

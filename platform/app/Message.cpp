@@ -144,52 +144,9 @@ status_t BMessage::GetInfo(type_code type, int32 index, char** nameFound, type_c
 	return matched == 0 ? B_BAD_TYPE : B_BAD_INDEX;
 }
 
-int32 BMessage::CountNames(type_code type) const
-{
-	int32 count = 0;
-	for (const MessageField& field : fData->fields) {
-		if (type == B_ANY_TYPE || field.type == type)
-			count++;
-	}
-	return count;
-}
-
 bool BMessage::IsEmpty() const
 {
 	return fData->fields.empty();
-}
-
-void BMessage::MakeEmpty()
-{
-	fData->fields.clear();
-}
-
-status_t BMessage::RemoveName(const char* name)
-{
-	if (name == NULL)
-		return B_BAD_VALUE;
-	for (auto it = fData->fields.begin(); it != fData->fields.end(); ++it) {
-		if (it->name == name) {
-			fData->fields.erase(it);
-			return B_OK;
-		}
-	}
-	return B_NAME_NOT_FOUND;
-}
-
-status_t BMessage::RemoveData(const char* name, int32 index)
-{
-	if (name == NULL)
-		return B_BAD_VALUE;
-	MessageField* field = fData->FindField(name);
-	if (field == NULL)
-		return B_NAME_NOT_FOUND;
-	if (index < 0 || index >= (int32)field->items.size())
-		return B_BAD_INDEX;
-	field->items.erase(field->items.begin() + index);
-	if (field->items.empty())
-		return RemoveName(name);
-	return B_OK;
 }
 
 // count is how many items the caller expects to add under this name; the items themselves
@@ -211,22 +168,6 @@ status_t BMessage::AddData(const char* name, type_code type, const void* data, s
 	return AddItem(fData->fields, name, type, isFixedSize, std::move(item));
 }
 
-status_t BMessage::AddBool(const char* name, bool value)
-{
-	uint8 byte = value ? 1 : 0;
-	return AddData(name, B_BOOL_TYPE, &byte, 1);
-}
-
-status_t BMessage::AddInt8(const char* name, int8 value)
-{
-	return AddData(name, B_INT8_TYPE, &value, sizeof(value));
-}
-
-status_t BMessage::AddInt16(const char* name, int16 value)
-{
-	return AddData(name, B_INT16_TYPE, &value, sizeof(value));
-}
-
 status_t BMessage::AddInt32(const char* name, int32 value)
 {
 	return AddData(name, B_INT32_TYPE, &value, sizeof(value));
@@ -235,16 +176,6 @@ status_t BMessage::AddInt32(const char* name, int32 value)
 status_t BMessage::AddInt64(const char* name, int64 value)
 {
 	return AddData(name, B_INT64_TYPE, &value, sizeof(value));
-}
-
-status_t BMessage::AddFloat(const char* name, float value)
-{
-	return AddData(name, B_FLOAT_TYPE, &value, sizeof(value));
-}
-
-status_t BMessage::AddDouble(const char* name, double value)
-{
-	return AddData(name, B_DOUBLE_TYPE, &value, sizeof(value));
 }
 
 status_t BMessage::AddString(const char* name, const char* string)
@@ -343,42 +274,6 @@ status_t FindFixed(const BMessage& message, const char* name, type_code type, in
 
 }  // namespace
 
-status_t BMessage::FindBool(const char* name, bool* value) const
-{
-	return FindBool(name, 0, value);
-}
-
-status_t BMessage::FindBool(const char* name, int32 index, bool* value) const
-{
-	if (value == NULL)
-		return B_BAD_VALUE;
-	uint8 byte;
-	status_t status = FindFixed(*this, name, B_BOOL_TYPE, index, &byte, 1);
-	if (status == B_OK)
-		*value = byte != 0;
-	return status;
-}
-
-status_t BMessage::FindInt8(const char* name, int8* value) const
-{
-	return FindInt8(name, 0, value);
-}
-
-status_t BMessage::FindInt8(const char* name, int32 index, int8* value) const
-{
-	return FindFixed(*this, name, B_INT8_TYPE, index, value, sizeof(*value));
-}
-
-status_t BMessage::FindInt16(const char* name, int16* value) const
-{
-	return FindInt16(name, 0, value);
-}
-
-status_t BMessage::FindInt16(const char* name, int32 index, int16* value) const
-{
-	return FindFixed(*this, name, B_INT16_TYPE, index, value, sizeof(*value));
-}
-
 status_t BMessage::FindInt32(const char* name, int32* value) const
 {
 	return FindInt32(name, 0, value);
@@ -387,36 +282,6 @@ status_t BMessage::FindInt32(const char* name, int32* value) const
 status_t BMessage::FindInt32(const char* name, int32 index, int32* value) const
 {
 	return FindFixed(*this, name, B_INT32_TYPE, index, value, sizeof(*value));
-}
-
-status_t BMessage::FindInt64(const char* name, int64* value) const
-{
-	return FindInt64(name, 0, value);
-}
-
-status_t BMessage::FindInt64(const char* name, int32 index, int64* value) const
-{
-	return FindFixed(*this, name, B_INT64_TYPE, index, value, sizeof(*value));
-}
-
-status_t BMessage::FindFloat(const char* name, float* value) const
-{
-	return FindFloat(name, 0, value);
-}
-
-status_t BMessage::FindFloat(const char* name, int32 index, float* value) const
-{
-	return FindFixed(*this, name, B_FLOAT_TYPE, index, value, sizeof(*value));
-}
-
-status_t BMessage::FindDouble(const char* name, double* value) const
-{
-	return FindDouble(name, 0, value);
-}
-
-status_t BMessage::FindDouble(const char* name, int32 index, double* value) const
-{
-	return FindFixed(*this, name, B_DOUBLE_TYPE, index, value, sizeof(*value));
 }
 
 status_t BMessage::FindString(const char* name, const char** string) const
@@ -452,22 +317,6 @@ status_t BMessage::FindPoint(const char* name, int32 index, BPoint* point) const
 	status_t status = FindFixed(*this, name, B_POINT_TYPE, index, values, sizeof(values));
 	if (status == B_OK)
 		point->Set(values[0], values[1]);
-	return status;
-}
-
-status_t BMessage::FindRect(const char* name, BRect* rect) const
-{
-	return FindRect(name, 0, rect);
-}
-
-status_t BMessage::FindRect(const char* name, int32 index, BRect* rect) const
-{
-	if (rect == NULL)
-		return B_BAD_VALUE;
-	float values[4];
-	status_t status = FindFixed(*this, name, B_RECT_TYPE, index, values, sizeof(values));
-	if (status == B_OK)
-		rect->Set(values[0], values[1], values[2], values[3]);
 	return status;
 }
 
@@ -517,75 +366,16 @@ status_t BMessage::FindPointer(const char* name, int32 index, void** pointer) co
 	return FindFixed(*this, name, B_POINTER_TYPE, index, pointer, sizeof(*pointer));
 }
 
-bool BMessage::HasData(const char* name, type_code type, int32 index) const
-{
-	const void* data;
-	return FindData(name, type, index, &data, NULL) == B_OK;
-}
-
-bool BMessage::HasBool(const char* name, int32 index) const
-{
-	return HasData(name, B_BOOL_TYPE, index);
-}
-
-bool BMessage::HasInt8(const char* name, int32 index) const
-{
-	return HasData(name, B_INT8_TYPE, index);
-}
-
-bool BMessage::HasInt16(const char* name, int32 index) const
-{
-	return HasData(name, B_INT16_TYPE, index);
-}
-
 bool BMessage::HasInt32(const char* name, int32 index) const
 {
-	return HasData(name, B_INT32_TYPE, index);
-}
-
-bool BMessage::HasInt64(const char* name, int32 index) const
-{
-	return HasData(name, B_INT64_TYPE, index);
-}
-
-bool BMessage::HasFloat(const char* name, int32 index) const
-{
-	return HasData(name, B_FLOAT_TYPE, index);
-}
-
-bool BMessage::HasDouble(const char* name, int32 index) const
-{
-	return HasData(name, B_DOUBLE_TYPE, index);
-}
-
-bool BMessage::HasString(const char* name, int32 index) const
-{
-	return HasData(name, B_STRING_TYPE, index);
-}
-
-bool BMessage::HasPoint(const char* name, int32 index) const
-{
-	return HasData(name, B_POINT_TYPE, index);
-}
-
-bool BMessage::HasRect(const char* name, int32 index) const
-{
-	return HasData(name, B_RECT_TYPE, index);
+	const void* data;
+	return FindData(name, B_INT32_TYPE, index, &data, NULL) == B_OK;
 }
 
 bool BMessage::HasRef(const char* name, int32 index) const
 {
-	return HasData(name, B_REF_TYPE, index);
-}
-
-bool BMessage::HasMessage(const char* name, int32 index) const
-{
-	return HasData(name, B_MESSAGE_TYPE, index);
-}
-
-bool BMessage::HasPointer(const char* name, int32 index) const
-{
-	return HasData(name, B_POINTER_TYPE, index);
+	const void* data;
+	return FindData(name, B_REF_TYPE, index, &data, NULL) == B_OK;
 }
 
 bool BMessage::WasDropped() const

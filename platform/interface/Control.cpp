@@ -10,7 +10,6 @@ BControl::BControl(BRect frame, const char* name, const char* label, BMessage* m
 	BInvoker(message, NULL, NULL),
 	fLabel(label != NULL ? label : ""),
 	fHasLabel(label != NULL),
-	fValue(B_CONTROL_OFF),
 	fEnabled(true)
 {
 }
@@ -43,29 +42,9 @@ void BControl::KeyDown(const char* bytes, int32 numBytes)
 	BView::KeyDown(bytes, numBytes);
 }
 
-void BControl::SetLabel(const char* label)
-{
-	fLabel = label != NULL ? label : "";
-	fHasLabel = label != NULL;
-	Invalidate();
-}
-
 const char* BControl::Label() const
 {
 	return fHasLabel ? fLabel.c_str() : NULL;
-}
-
-void BControl::SetValue(int32 value)
-{
-	if (value == fValue)
-		return;
-	fValue = value;
-	Invalidate();
-}
-
-int32 BControl::Value() const
-{
-	return fValue;
 }
 
 void BControl::SetEnabled(bool enabled)

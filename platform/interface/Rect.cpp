@@ -83,15 +83,6 @@ BRect::Contains(BRect rect) const
 		&& rect.bottom <= bottom;
 }
 
-bool
-BRect::Intersects(BRect rect) const
-{
-	if (!IsValid() || !rect.IsValid())
-		return false;
-	return !(rect.left > right || rect.right < left || rect.top > bottom
-		|| rect.bottom < top);
-}
-
 BRect
 BRect::operator&(BRect other) const
 {

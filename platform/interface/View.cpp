@@ -77,11 +77,10 @@ BRect LineBounds(BPoint a, BPoint b)
 
 }  // namespace
 
-BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
+BView::BView(BRect frame, const char* name, uint32 /*resizingMode*/, uint32 flags)
 	:
 	BHandler(name),
 	fFrame(frame),
-	fResizingMode(resizingMode),
 	fFlags(flags),
 	fParent(NULL),
 	fWindow(NULL),
@@ -191,15 +190,6 @@ bool BView::RemoveChild(BView* view)
 	return true;
 }
 
-bool BView::RemoveSelf()
-{
-	if (fParent != NULL)
-		return fParent->RemoveChild(this);
-	if (fWindow != NULL)
-		return fWindow->RemoveChild(this);
-	return false;
-}
-
 int32 BView::CountChildren() const
 {
 	return (int32)fChildren.size();
@@ -271,11 +261,6 @@ BRect BView::Frame() const
 	return fFrame;
 }
 
-uint32 BView::ResizingMode() const
-{
-	return fResizingMode;
-}
-
 uint32 BView::Flags() const
 {
 	return fFlags;
@@ -297,18 +282,6 @@ void BView::ConvertFromScreen(BPoint* point) const
 	if (fWindow != NULL)
 		fWindow->ConvertFromScreen(point);
 	*point -= ViewAccess::OffsetInWindow(this);
-}
-
-void BView::ConvertToParent(BPoint* point) const
-{
-	if (point != NULL)
-		*point += fFrame.LeftTop();
-}
-
-void BView::ConvertFromParent(BPoint* point) const
-{
-	if (point != NULL)
-		*point -= fFrame.LeftTop();
 }
 
 void BView::SetViewColor(rgb_color color)
@@ -334,41 +307,6 @@ void BView::SetHighColor(rgb_color color)
 void BView::SetHighColor(uchar r, uchar g, uchar b, uchar a)
 {
 	SetHighColor(rgb_color{r, g, b, a});
-}
-
-rgb_color BView::HighColor() const
-{
-	return fHighColor;
-}
-
-void BView::SetLowColor(rgb_color color)
-{
-	fLowColor = color;
-}
-
-void BView::SetLowColor(uchar r, uchar g, uchar b, uchar a)
-{
-	SetLowColor(rgb_color{r, g, b, a});
-}
-
-rgb_color BView::LowColor() const
-{
-	return fLowColor;
-}
-
-void BView::MovePenTo(BPoint point)
-{
-	fPen = point;
-}
-
-void BView::MovePenTo(float x, float y)
-{
-	fPen.Set(x, y);
-}
-
-BPoint BView::PenLocation() const
-{
-	return fPen;
 }
 
 // A mixed pattern repeats every 8 pixels of the view, high colour where a bit is set.

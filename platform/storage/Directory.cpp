@@ -82,18 +82,6 @@ BDirectory::SetTo(const char* path)
 	return SetTo(&ref);
 }
 
-status_t
-BDirectory::GetEntry(BEntry* entry) const
-{
-	if (entry == NULL)
-		return B_BAD_VALUE;
-	if (InitCheck() != B_OK) {
-		entry->Unset();
-		return B_NO_INIT;
-	}
-	return entry->SetTo(fPath.c_str());
-}
-
 bool
 BDirectory::Contains(const char* path, int32) const
 {

@@ -1,7 +1,6 @@
 #include <Entry.h>
 
 #include <Directory.h>
-#include <Path.h>
 
 #include <errno.h>
 #include <limits.h>
@@ -365,16 +364,6 @@ BEntry::GetRef(entry_ref* ref) const
 }
 
 status_t
-BEntry::GetPath(BPath* path) const
-{
-	if (fStatus != B_OK)
-		return B_NO_INIT;
-	if (path == NULL)
-		return B_BAD_VALUE;
-	return path->SetTo(&fRef);
-}
-
-status_t
 BEntry::GetParent(BEntry* parent) const
 {
 	if (fStatus != B_OK)
@@ -416,17 +405,6 @@ BEntry::GetParent(BDirectory* dir) const
 	return dir->SetTo(&parent);
 }
 
-status_t
-BEntry::GetName(char* buffer) const
-{
-	if (fStatus != B_OK)
-		return B_NO_INIT;
-	if (buffer == NULL)
-		return B_BAD_VALUE;
-	strcpy(buffer, fRef.name);
-	return B_OK;
-}
-
 const char*
 BEntry::Name() const
 {
@@ -445,13 +423,6 @@ BEntry::IsDirectory() const
 {
 	struct stat st;
 	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISDIR(st.st_mode);
-}
-
-bool
-BEntry::IsSymLink() const
-{
-	struct stat st;
-	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISLNK(st.st_mode);
 }
 
 BEntry&

@@ -7,6 +7,7 @@
 
 #include "AppRunner.h"
 #include "TestSupport.h"
+#include "app/WindowRegistry.h"
 
 using app_test::AppRunner;
 using testing_support::HasXattr;
@@ -21,10 +22,8 @@ const BPoint kQuit(50, 50);
 BAlert* FindAlert()
 {
 	BAlert* found = NULL;
-	if (be_app == NULL)
-		return NULL;
-	for (int32 i = 0; i < be_app->CountWindows(); i++)
-		if (BAlert* alert = dynamic_cast<BAlert*>(be_app->WindowAt(i)))
+	for (BLooper* window : BPrivate::WindowRegistry::List())
+		if (BAlert* alert = dynamic_cast<BAlert*>(window))
 			found = alert;
 	return found;
 }
@@ -111,9 +110,9 @@ TEST(CMainApp, RefsAtLaunchSetTheFirstFilesFolderIconThenQuit)
 	std::string second = dir.Make("two/b.txt");
 	AppRunner app({"vellumark", "--refs", first, second});
 	EXPECT_TRUE(app.Finished());
-	EXPECT_TRUE(HasXattr(dir.Join("one"), "user.BEOS:L:STD_ICON"));
+	EXPECT_TRUE(HasXattr(dir.Join("one"), testing_support::kLargeIconAttr));
 	EXPECT_TRUE(HasXattr(dir.Join("one"), "user.BEOS:M:STD_ICON"));
-	EXPECT_FALSE(HasXattr(dir.Join("two"), "user.BEOS:L:STD_ICON"));
+	EXPECT_FALSE(HasXattr(dir.Join("two"), testing_support::kLargeIconAttr));
 }
 
 TEST(CMainApp, CommandLineFilesAreIgnored)
@@ -124,7 +123,7 @@ TEST(CMainApp, CommandLineFilesAreIgnored)
 	AppRunner app({"vellumark", file});
 	ASSERT_GE(app.MainWindow(), 0);
 	EXPECT_FALSE(app.Finished(300)) << "the application keeps running";
-	EXPECT_FALSE(HasXattr(dir.Join("one"), "user.BEOS:L:STD_ICON"));
+	EXPECT_FALSE(HasXattr(dir.Join("one"), testing_support::kLargeIconAttr));
 }
 
 TEST(CMainApp, LaunchSwitchWithoutExistingFilesKeepsRunning)

@@ -13,6 +13,7 @@
 #include "AppRunner.h"
 #include "IconCompositing.h"
 #include "TestSupport.h"
+#include "app/WindowRegistry.h"
 
 using app_test::AppRunner;
 using testing_support::GetXattr;
@@ -47,7 +48,7 @@ protected:
 
 	bool HasIcons() const
 	{
-		return HasXattr(fFolder, "user.BEOS:L:STD_ICON")
+		return HasXattr(fFolder, testing_support::kLargeIconAttr)
 			|| HasXattr(fFolder, "user.BEOS:M:STD_ICON");
 	}
 
@@ -63,7 +64,7 @@ protected:
 TEST_F(CMainViewTest, DropOnSetIconGivesTheFolderItsIcons)
 {
 	Drop(kSetBox, fFile);
-	EXPECT_TRUE(HasXattr(fFolder, "user.BEOS:L:STD_ICON"));
+	EXPECT_TRUE(HasXattr(fFolder, testing_support::kLargeIconAttr));
 	EXPECT_TRUE(HasXattr(fFolder, "user.BEOS:M:STD_ICON"));
 }
 
@@ -89,7 +90,7 @@ TEST_F(CMainViewTest, MessageThatWasNotDroppedChangesNothing)
 	ASSERT_EQ(get_ref_for_path(fFile.c_str(), &ref), B_OK);
 	message.AddRef("refs", &ref);
 	message.AddInt32("FileDropID", 0);
-	BWindow* window = be_app->WindowAt(0);
+	BWindow* window = dynamic_cast<BWindow*>(BPrivate::WindowRegistry::At(0));
 	ASSERT_NE(window, nullptr);
 	ASSERT_TRUE(window->Lock());
 	BView* view = window->ChildAt(0);
@@ -103,7 +104,7 @@ TEST_F(CMainViewTest, DropsInARowAreEachProcessedInOrder)
 {
 	std::vector<uint8_t> once;
 	Drop(kSetBox, fFile);
-	ASSERT_TRUE(GetXattr(fFolder, "user.BEOS:L:STD_ICON", &once));
+	ASSERT_TRUE(GetXattr(fFolder, testing_support::kLargeIconAttr, &once));
 	Drop(kClearBox, fFolder);
 
 	// Queued before the window handles the first: set, set another, clear, set.
@@ -119,6 +120,6 @@ TEST_F(CMainViewTest, DropsInARowAreEachProcessedInOrder)
 	ASSERT_TRUE(fApp.Host().WaitForIdle(fWindow));
 
 	std::vector<uint8_t> after;
-	ASSERT_TRUE(GetXattr(fFolder, "user.BEOS:L:STD_ICON", &after));
+	ASSERT_TRUE(GetXattr(fFolder, testing_support::kLargeIconAttr, &after));
 	EXPECT_EQ(after, once) << "the last drop started again from the folder's type icon";
 }

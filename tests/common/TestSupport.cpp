@@ -1,22 +1,89 @@
 #include "TestSupport.h"
 
+#include <Bitmap.h>
+#include <Node.h>
+#include <NodeInfo.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 namespace testing_support {
+
+const char kLargeIconAttr[] = "user.BEOS:L:STD_ICON";
+const char kMiniIconAttr[] = "user.BEOS:M:STD_ICON";
+
+Bytes Stored(const char* type, const Bytes& data)
+{
+	Bytes value(4 + data.size());
+	memcpy(value.data(), type, 4);
+	std::copy(data.begin(), data.end(), value.begin() + 4);
+	return value;
+}
+
+Bytes TrackerIcon(const std::string& path, int size)
+{
+	BNode node(path.c_str());
+	BNodeInfo info(&node);
+	BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
+	if (info.GetTrackerIcon(&icon, icon_size(size)) != B_OK)
+		return Bytes();
+	const uint8* bits = static_cast<const uint8*>(icon.Bits());
+	Bytes pixels;
+	for (int y = 0; y < size; y++)
+		pixels.insert(pixels.end(), bits + y * icon.BytesPerRow(),
+			bits + y * icon.BytesPerRow() + size);
+	return pixels;
+}
+
+struct Watchdog::State {
+	std::mutex mutex;
+	std::condition_variable done;
+	bool finished = false;
+	std::thread thread;
+};
+
+Watchdog::Watchdog(unsigned seconds)
+	:
+	fState(new State)
+{
+	State* state = fState;
+	state->thread = std::thread([state, seconds] {
+		std::unique_lock<std::mutex> lock(state->mutex);
+		if (!state->done.wait_for(lock, std::chrono::seconds(seconds),
+				[state] { return state->finished; })) {
+			fprintf(stderr, "watchdog: the test hung\n");
+			abort();
+		}
+	});
+}
+
+Watchdog::~Watchdog()
+{
+	{
+		std::lock_guard<std::mutex> lock(fState->mutex);
+		fState->finished = true;
+	}
+	fState->done.notify_all();
+	fState->thread.join();
+	delete fState;
+}
 
 namespace {
 

@@ -10,6 +10,30 @@
 
 namespace testing_support {
 
+typedef std::vector<uint8_t> Bytes;
+
+// A folder's own icons, as extended attributes.
+extern const char kLargeIconAttr[];  // "user.BEOS:L:STD_ICON"
+extern const char kMiniIconAttr[];   // "user.BEOS:M:STD_ICON"
+
+// An attribute value as stored: the type code's four bytes, then the data.
+Bytes Stored(const char* type, const Bytes& data);
+
+// The icon the file manager shows for the node at size 16 or 32, as 8-bit pixels; empty when
+// it has none.
+Bytes TrackerIcon(const std::string& path, int size);
+
+// Ends the process with a message instead of letting a deadlocked test hang.
+class Watchdog {
+public:
+	explicit Watchdog(unsigned seconds = 30);
+	~Watchdog();
+
+private:
+	struct State;
+	State* fState;
+};
+
 // A fresh folder under the build's scratch area (on the same file system as the build,
 // which stores extended attributes), removed with its contents on destruction.
 class TempDir {

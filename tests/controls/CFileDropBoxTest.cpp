@@ -5,22 +5,11 @@
 
 #include "CFileDropBox.h"
 #include "ControlHarness.h"
-#include "ExpectedLook.h"
 #include "TestSupport.h"
-#include "interface/Painter.h"
 
 using namespace control_test;
 
 namespace {
-
-ExpectedLook BoxLook(Look look)
-{
-	font_height height;
-	platform::Painter::GetFontHeight(&height);
-	float width = platform::Painter::StringWidth("Set icon", 8);
-	BPoint at = CFlatButton::LabelPosition(BRect(0, 0, 80, 20), 0, width, height.ascent);
-	return ExpectedLook(81, 21, look, at, width, height.ascent, height.descent);
-}
 
 class CFileDropBoxTest : public ::testing::Test {
 protected:
@@ -34,7 +23,7 @@ protected:
 	void ExpectBoxLook(Look look)
 	{
 		fHarness.Idle();
-		EXPECT_EQ(BoxLook(look).Compare(fHarness.ControlPixels()), "");
+		EXPECT_EQ(LookProblems(fHarness.ControlPixels(), look), "");
 	}
 
 	BMessage FileDrag() const { return platform::HeadlessHost::DragMessageFromPaths({fFile}); }
@@ -46,28 +35,36 @@ protected:
 
 }  // namespace
 
-TEST_F(CFileDropBoxTest, DragWithRefsPressesOnEnteringAndFlattensOnLeaving)
+// A drag with refs presses the box (also a disabled one) while over it; nothing else does.
+TEST(CFileDropBox, OnlyADragWithRefsOverTheBoxPressesIt)
 {
-	BMessage drag = FileDrag();
+	static const struct {
+		const char* script;
+		bool disabled;
+		Look look;
+	} kScripts[] = {
+		{"drag in", false, kPressed},
+		{"drag in; drag out", false, kFlatEnabled},
+		{"drag in; exit in", false, kFlatEnabled},
+		{"text in", false, kFlatEnabled},
+		{"move in; click in", false, kFlatEnabled},
+		{"drag in", true, kPressed},
+	};
+	testing_support::TempDir dir;
+	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({dir.Make("dropped.txt")});
 	ASSERT_TRUE(drag.HasRef("refs"));
-	fHarness.Host().InjectDragMotion(fHarness.Id(), fHarness.Inside(), drag);
-	ExpectBoxLook(kPressed);
-	fHarness.Host().InjectDragMotion(fHarness.Id(), fHarness.Outside(), drag);
-	ExpectBoxLook(kFlatEnabled);
-}
-
-TEST_F(CFileDropBoxTest, DragLeavingTheWindowFlattensTheBox)
-{
-	fHarness.Host().InjectDragMotion(fHarness.Id(), fHarness.Inside(), FileDrag());
-	fHarness.Host().InjectDragExit(fHarness.Id());
-	ExpectBoxLook(kFlatEnabled);
-}
-
-TEST_F(CFileDropBoxTest, TextDragLeavesTheBoxFlat)
-{
-	fHarness.Host().InjectDragMotion(fHarness.Id(), fHarness.Inside(),
-		platform::HeadlessHost::TextDragMessage("hello"));
-	ExpectBoxLook(kFlatEnabled);
+	for (size_t row = 0; row < sizeof(kScripts) / sizeof(kScripts[0]); row++) {
+		ControlHarness harness(new CFileDropBox(kControlFrame, "SetBox", "Set icon", 0));
+		if (kScripts[row].disabled)
+			harness.OnWindowThread(
+				[&] { static_cast<BControl*>(harness.Control())->SetEnabled(false); });
+		harness.Play(kScripts[row].script, drag);
+		harness.Idle();
+		EXPECT_EQ(LookProblems(harness.ControlPixels(), kScripts[row].look), "")
+			<< "row " << row << ": " << kScripts[row].script;
+		EXPECT_TRUE(harness.windowLog.Messages().empty()) << "row " << row;
+		EXPECT_TRUE(harness.parentLog.Messages().empty()) << "row " << row;
+	}
 }
 
 TEST_F(CFileDropBoxTest, DropFlattensTheBoxAndTagsTheMessageForTheParent)
@@ -117,21 +114,4 @@ TEST_F(CFileDropBoxTest, DroppedTextIsTaggedAndPassedOnToo)
 	ASSERT_EQ(received.size(), 1u);
 	EXPECT_TRUE(received[0].HasInt32("FileDropID"));
 	EXPECT_FALSE(received[0].HasRef("refs"));
-}
-
-TEST_F(CFileDropBoxTest, ClicksAndPlainMovesChangeNothingAndSendNothing)
-{
-	fHarness.Host().InjectMouseMove(fHarness.Id(), fHarness.Inside());
-	fHarness.Host().InjectClick(fHarness.Id(), fHarness.Inside());
-	ExpectBoxLook(kFlatEnabled);
-	EXPECT_TRUE(fHarness.windowLog.Messages().empty());
-	EXPECT_TRUE(fHarness.parentLog.Messages().empty());
-}
-
-TEST_F(CFileDropBoxTest, DisabledBoxStillPressesUnderADragWithRefs)
-{
-	fHarness.OnWindowThread(
-		[&] { static_cast<BControl*>(fHarness.Control())->SetEnabled(false); });
-	fHarness.Host().InjectDragMotion(fHarness.Id(), fHarness.Inside(), FileDrag());
-	ExpectBoxLook(kPressed);
 }

@@ -63,6 +63,11 @@ public:
 	// The control's pixels, read from the screen copy.
 	std::vector<uint32> ControlPixels() const;
 	BPoint Inside() const { return BPoint(50, 20); }
+	// Plays a pointer script: steps "verb place" separated by ';', place being in (over the
+	// control), out (elsewhere in the window) or off (beyond the window). Verbs: move, down,
+	// up, click, click2 (secondary button), buttonsN (the pointer with buttons N down),
+	// text (a text drag moving there), drag (a drag of fileDrag), exit (the drag leaves).
+	void Play(const std::string& script, const BMessage& fileDrag = BMessage()) const;
 	BPoint Outside() const { return BPoint(150, 50); }
 
 	MessageLog windowLog;
@@ -73,6 +78,25 @@ private:
 	BView* fControl;
 	platform::host_window_id fId;
 };
+
+// The four looks of a flat button (and of a drop box, which draws as one).
+enum Look {
+	kFlatEnabled,
+	kFlatDisabled,
+	kRaised,
+	kPressed
+};
+
+uint32 Packed(rgb_color color);
+
+// Checks the drawing rules of a look on a control's pixels: the colours of its corners,
+// edges, frames and face, at points the label never reaches. Empty when they hold; else
+// the points that break them.
+std::string LookProblems(const std::vector<uint32>& pixels, Look look);
+
+// The smallest rectangle holding the label's dark pixels (inside the frames), and the
+// darkest of them; an invalid rectangle when there are none.
+BRect LabelInk(const std::vector<uint32>& pixels, uint32* darkest = NULL);
 
 }  // namespace control_test
 

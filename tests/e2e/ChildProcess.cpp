@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "TestSupport.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -28,14 +30,6 @@ std::string MakeTempFile(const char* tag)
 	if (fd >= 0)
 		close(fd);
 	return name.data();
-}
-
-std::string ReadFile(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	std::stringstream text;
-	text << file.rdbuf();
-	return text.str();
 }
 
 std::vector<std::string> MergedEnvironment(const std::vector<std::string>& changes)
@@ -149,12 +143,12 @@ void ChildProcess::Kill()
 
 std::string ChildProcess::Stdout() const
 {
-	return ReadFile(fStdoutFile);
+	return testing_support::ReadFile(fStdoutFile);
 }
 
 std::string ChildProcess::Stderr() const
 {
-	return ReadFile(fStderrFile);
+	return testing_support::ReadFile(fStderrFile);
 }
 
 int RunTool(const std::vector<std::string>& argv, const std::string& display,

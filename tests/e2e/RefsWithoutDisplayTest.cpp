@@ -21,8 +21,8 @@ using testing_support::TempDir;
 
 namespace {
 
-const char* kLarge = "user.BEOS:L:STD_ICON";
-const char* kMini = "user.BEOS:M:STD_ICON";
+const char* const kLarge = testing_support::kLargeIconAttr;
+const char* const kMini = testing_support::kMiniIconAttr;
 
 std::string Program()
 {

@@ -30,13 +30,6 @@ Xattrs WithoutIcons(Xattrs all)
 	return all;
 }
 
-Bytes Attr(const std::string& path, const char* name)
-{
-	Bytes value;
-	GetXattr(path, name, &value);
-	return value;
-}
-
 class FullAttributeSpace : public ::testing::Test {
 protected:
 	void SetUp() override
@@ -72,7 +65,9 @@ protected:
 	void SetFirstIcon()
 	{
 		ASSERT_EQ(fWindow.DropPath(kSetBox, fFirst), "");
-		ASSERT_EQ(Attr(fFolder, kLargeAttr).size(), 4u + 32 * 32);
+		Bytes large;
+		ASSERT_TRUE(GetXattr(fFolder, kLargeAttr, &large));
+		ASSERT_EQ(large.size(), 4u + 32 * 32);
 		ASSERT_FALSE(FolderImage(fFolder).empty());
 	}
 
@@ -83,32 +78,22 @@ protected:
 
 }  // namespace
 
-TEST_F(FullAttributeSpace, SetIconPrintsBothStoreFailuresAndChangesNoAttribute)
+TEST_F(FullAttributeSpace, WithoutOwnIconsSetIconIsRefusedWithItsLinesAndNothingChanges)
 {
 	Xattrs before = Fill("fault.xattr_full");
 	std::string printed = fWindow.DropPath(kSetBox, fFirst);
 	EXPECT_EQ(printed, kSetLines);
 	EXPECT_TRUE(AllXattrs(fFolder) == before) << "an attribute changed";
-	RecordFigure("fault.xattr_full.set.outcome", printed == kSetLines ? "refused" : "stored");
-}
-
-TEST_F(FullAttributeSpace, RefusedSetIconPublishesNoImageForTheFileManagers)
-{
-	Fill();
-	fWindow.DropPath(kSetBox, fFirst);
-	EXPECT_EQ(FolderImage(fFolder), "");
+	EXPECT_EQ(FolderImage(fFolder), "") << "an image published for a refused Set icon";
 	EXPECT_EQ(FileContent(fFolder + "/.directory"), "");
-}
+	RecordFigure("fault.xattr_full.set.outcome", printed == kSetLines ? "refused" : "stored");
 
-TEST_F(FullAttributeSpace, ClearIconWithoutOwnIconsPrintsNothingAndChangesNoAttribute)
-{
-	Xattrs before = Fill();
-	EXPECT_EQ(fWindow.DropPath(kClearBox, fFirst), "");
+	EXPECT_EQ(fWindow.DropPath(kClearBox, fFirst), "") << "Clear icon with nothing to remove";
 	EXPECT_TRUE(AllXattrs(fFolder) == before) << "an attribute changed";
 	RecordFigure("fault.xattr_full.clear.outcome", "nothing_to_remove");
 }
 
-TEST_F(FullAttributeSpace, SetIconOverOwnIconsStoresWholeIconsAndKeepsEveryOtherAttribute)
+TEST_F(FullAttributeSpace, WithOwnIconsSetIconStoresWholeIconsAndClearRemovesOnlyThem)
 {
 	SetFirstIcon();
 	Xattrs before = Fill("fault.xattr_full_own_icons");
@@ -126,22 +111,11 @@ TEST_F(FullAttributeSpace, SetIconOverOwnIconsStoresWholeIconsAndKeepsEveryOther
 	EXPECT_EQ(printed, std::string(largeNew ? "" : "Set large icon failed.\n")
 		+ (miniNew ? "" : "Set mini icon failed.\n"));
 	EXPECT_TRUE(WithoutIcons(after) == WithoutIcons(before)) << "another attribute changed";
+	EXPECT_EQ(FolderImage(fFolder), ImageForStoredIcon(after[kLargeAttr]))
+		<< "the image for the file managers is not the stored icon";
 	RecordFigure("fault.xattr_full_own_icons.set.outcome",
 		largeNew && miniNew ? "replaced" : !largeNew && !miniNew ? "refused" : "one_replaced");
-}
 
-TEST_F(FullAttributeSpace, ImageForTheFileManagersShowsTheStoredIconAfterASetIcon)
-{
-	SetFirstIcon();
-	Fill();
-	fWindow.DropPath(kSetBox, fSecond);
-	EXPECT_EQ(FolderImage(fFolder), ImageForStoredIcon(Attr(fFolder, kLargeAttr)));
-}
-
-TEST_F(FullAttributeSpace, ClearIconRemovesTheOwnIconsAndNoOtherAttribute)
-{
-	SetFirstIcon();
-	Xattrs before = Fill();
 	EXPECT_EQ(fWindow.DropPath(kClearBox, fFirst), "");
 	EXPECT_TRUE(AllXattrs(fFolder) == WithoutIcons(before)) << "not exactly the icons went";
 	EXPECT_EQ(FolderImage(fFolder), "");

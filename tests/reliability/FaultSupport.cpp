@@ -20,8 +20,6 @@
 
 namespace fault_test {
 
-const char kLargeAttr[] = "user.BEOS:L:STD_ICON";
-const char kMiniAttr[] = "user.BEOS:M:STD_ICON";
 const BPoint kSetBox(140, 35);
 const BPoint kClearBox(230, 35);
 
@@ -59,14 +57,6 @@ Xattrs AllXattrs(const std::string& path, bool followLink)
 	return all;
 }
 
-Bytes Stored(const char* type, const Bytes& data)
-{
-	Bytes value(4 + data.size());
-	memcpy(value.data(), type, 4);
-	std::copy(data.begin(), data.end(), value.begin() + 4);
-	return value;
-}
-
 Bytes PlainLargeIcon(uint8_t colour)
 {
 	return Stored("ICON", Bytes(32 * 32, colour));
@@ -93,21 +83,6 @@ int FillAttributeSpace(const std::string& path)
 	return count;
 }
 
-Bytes TrackerIcon(const std::string& path, int size)
-{
-	BNode node(path.c_str());
-	BNodeInfo info(&node);
-	BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
-	if (info.GetTrackerIcon(&icon, icon_size(size)) != B_OK)
-		return Bytes();
-	const uint8* bits = static_cast<const uint8*>(icon.Bits());
-	Bytes pixels;
-	for (int y = 0; y < size; y++)
-		pixels.insert(pixels.end(), bits + y * icon.BytesPerRow(),
-			bits + y * icon.BytesPerRow() + size);
-	return pixels;
-}
-
 void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
 	Bytes* large, Bytes* mini)
 {
@@ -115,14 +90,6 @@ void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes&
 	*mini = folderMini;
 	ComposeLargeIcon(itemIcon.data(), large->data(), B_TRANSPARENT_8_BIT);
 	ComposeMiniIcon(itemIcon.data(), mini->data(), B_TRANSPARENT_8_BIT);
-}
-
-std::string FileContent(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	std::stringstream content;
-	content << in.rdbuf();
-	return content.str();
 }
 
 std::string FolderImage(const std::string& folder)

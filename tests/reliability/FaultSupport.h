@@ -10,16 +10,19 @@
 #include <vector>
 
 #include "AppRunner.h"
+#include "TestSupport.h"
 
 // What the fault tests share: counts taken from the environment, every attribute of a node,
 // icons written as raw attributes, a full attribute space, and drops through the real window.
 namespace fault_test {
 
-typedef std::vector<uint8_t> Bytes;
+using testing_support::Bytes;
+using testing_support::Stored;
+using testing_support::TrackerIcon;
 typedef std::map<std::string, Bytes> Xattrs;
 
-extern const char kLargeAttr[];
-extern const char kMiniAttr[];
+const char* const kLargeAttr = testing_support::kLargeIconAttr;
+const char* const kMiniAttr = testing_support::kMiniIconAttr;
 extern const BPoint kSetBox;
 extern const BPoint kClearBox;
 
@@ -30,8 +33,6 @@ int CountFromEnvironment(const char* variable, int fallback);
 // as for /proc/self/fd/N); empty where the file system keeps none.
 Xattrs AllXattrs(const std::string& path, bool followLink = false);
 
-// An attribute value as stored: the type code's four bytes, then the data.
-Bytes Stored(const char* type, const Bytes& data);
 // Own icons of one opaque colour, as another program may have written them.
 Bytes PlainLargeIcon(uint8_t colour);
 Bytes PlainMiniIcon(uint8_t colour);
@@ -40,14 +41,15 @@ Bytes PlainMiniIcon(uint8_t colour);
 // the file system refuses even that; the number of values written.
 int FillAttributeSpace(const std::string& path);
 
-// The icon the file manager shows for the node, as 8-bit pixels.
-Bytes TrackerIcon(const std::string& path, int size);
 // The two icons a Set icon of item (whose mini icon is itemIcon) makes over folder icons.
 void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
 	Bytes* large, Bytes* mini);
 
 // The whole file; empty when there is none.
-std::string FileContent(const std::string& path);
+inline std::string FileContent(const std::string& path)
+{
+	return testing_support::ReadFile(path);
+}
 // The folder's hidden icon image for the file managers; empty when it has none.
 std::string FolderImage(const std::string& folder);
 // The image the folder gets for a stored large icon value ("ICON" and 1024 pixels).

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 // A long row of drops over real folders, and what each folder must hold after it.
 //
 // Units of two folders, F and its subfolder G, each holding three files whose own mini
@@ -19,7 +21,7 @@
 // the units, a lost drop shows, and so does each swap of two drops that do not commute.
 namespace load_test {
 
-typedef std::vector<uint8_t> Bytes;
+using testing_support::Bytes;
 
 class LoadScenario {
 public:

@@ -17,7 +17,6 @@ public:
 	virtual ~BApplication();
 
 	status_t InitCheck() const;
-	const char* Signature() const;
 
 	virtual thread_id Run();
 	virtual void Quit();
@@ -29,8 +28,6 @@ public:
 	virtual void MessageReceived(BMessage* message);
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
-	int32 CountWindows() const;
-	BWindow* WindowAt(int32 index) const;
 
 private:
 	void InitApplication(const char* signature, status_t* error);

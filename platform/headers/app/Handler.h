@@ -18,13 +18,9 @@ public:
 	virtual void MessageReceived(BMessage* message);
 
 	BLooper* Looper() const;
-	void SetName(const char* name);
 	const char* Name() const;  // NULL when the handler has no name
 	virtual void SetNextHandler(BHandler* handler);
-	BHandler* NextHandler() const;
 
-	bool LockLooper();
-	void UnlockLooper();
 
 private:
 	friend class BLooper;

@@ -14,12 +14,9 @@ public:
 	BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper = NULL);
 	virtual ~BInvoker();
 
-	virtual status_t SetMessage(BMessage* message);
 	BMessage* Message() const;
-	uint32 Command() const;
 
 	virtual status_t SetTarget(const BHandler* handler, const BLooper* looper = NULL);
-	bool IsTargetLocal() const;
 	BHandler* Target(BLooper** looper = NULL) const;
 
 	// Sends a copy of message, or of the invoker's own message when message is NULL.

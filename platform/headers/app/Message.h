@@ -31,22 +31,13 @@ public:
 	status_t GetInfo(const char* name, type_code* typeFound, int32* countFound = NULL) const;
 	status_t GetInfo(type_code type, int32 index, char** nameFound, type_code* typeFound,
 		int32* countFound = NULL) const;
-	int32 CountNames(type_code type) const;
 	bool IsEmpty() const;
-	void MakeEmpty();
-	status_t RemoveName(const char* name);
-	status_t RemoveData(const char* name, int32 index = 0);
 
 	// Adding. Each call appends a new item to the field, creating the field on first use.
 	status_t AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
 		bool isFixedSize = true, int32 count = 1);
-	status_t AddBool(const char* name, bool value);
-	status_t AddInt8(const char* name, int8 value);
-	status_t AddInt16(const char* name, int16 value);
 	status_t AddInt32(const char* name, int32 value);
 	status_t AddInt64(const char* name, int64 value);
-	status_t AddFloat(const char* name, float value);
-	status_t AddDouble(const char* name, double value);
 	status_t AddString(const char* name, const char* string);
 	status_t AddPoint(const char* name, BPoint point);
 	status_t AddRect(const char* name, BRect rect);
@@ -59,26 +50,12 @@ public:
 		ssize_t* numBytes) const;
 	status_t FindData(const char* name, type_code type, const void** data,
 		ssize_t* numBytes) const;
-	status_t FindBool(const char* name, bool* value) const;
-	status_t FindBool(const char* name, int32 index, bool* value) const;
-	status_t FindInt8(const char* name, int8* value) const;
-	status_t FindInt8(const char* name, int32 index, int8* value) const;
-	status_t FindInt16(const char* name, int16* value) const;
-	status_t FindInt16(const char* name, int32 index, int16* value) const;
 	status_t FindInt32(const char* name, int32* value) const;
 	status_t FindInt32(const char* name, int32 index, int32* value) const;
-	status_t FindInt64(const char* name, int64* value) const;
-	status_t FindInt64(const char* name, int32 index, int64* value) const;
-	status_t FindFloat(const char* name, float* value) const;
-	status_t FindFloat(const char* name, int32 index, float* value) const;
-	status_t FindDouble(const char* name, double* value) const;
-	status_t FindDouble(const char* name, int32 index, double* value) const;
 	status_t FindString(const char* name, const char** string) const;
 	status_t FindString(const char* name, int32 index, const char** string) const;
 	status_t FindPoint(const char* name, BPoint* point) const;
 	status_t FindPoint(const char* name, int32 index, BPoint* point) const;
-	status_t FindRect(const char* name, BRect* rect) const;
-	status_t FindRect(const char* name, int32 index, BRect* rect) const;
 	status_t FindRef(const char* name, entry_ref* ref) const;
 	status_t FindRef(const char* name, int32 index, entry_ref* ref) const;
 	status_t FindMessage(const char* name, BMessage* message) const;
@@ -86,20 +63,8 @@ public:
 	status_t FindPointer(const char* name, void** pointer) const;
 	status_t FindPointer(const char* name, int32 index, void** pointer) const;
 
-	bool HasData(const char* name, type_code type, int32 index = 0) const;
-	bool HasBool(const char* name, int32 index = 0) const;
-	bool HasInt8(const char* name, int32 index = 0) const;
-	bool HasInt16(const char* name, int32 index = 0) const;
 	bool HasInt32(const char* name, int32 index = 0) const;
-	bool HasInt64(const char* name, int32 index = 0) const;
-	bool HasFloat(const char* name, int32 index = 0) const;
-	bool HasDouble(const char* name, int32 index = 0) const;
-	bool HasString(const char* name, int32 index = 0) const;
-	bool HasPoint(const char* name, int32 index = 0) const;
-	bool HasRect(const char* name, int32 index = 0) const;
 	bool HasRef(const char* name, int32 index = 0) const;
-	bool HasMessage(const char* name, int32 index = 0) const;
-	bool HasPointer(const char* name, int32 index = 0) const;
 
 	// Drag and drop: set by the platform when it delivers a drop.
 	bool WasDropped() const;

@@ -24,10 +24,7 @@ public:
 	virtual void MouseDown(BPoint where);
 	virtual void KeyDown(const char* bytes, int32 numBytes);
 
-	virtual void SetLabel(const char* label);
 	const char* Label() const;
-	virtual void SetValue(int32 value);
-	int32 Value() const;
 	virtual void SetEnabled(bool enabled);
 	bool IsEnabled() const;
 
@@ -36,7 +33,6 @@ public:
 private:
 	std::string fLabel;
 	bool fHasLabel;
-	int32 fValue;
 	bool fEnabled;
 };
 

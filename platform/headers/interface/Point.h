@@ -14,7 +14,6 @@ public:
 	constexpr BPoint(float x, float y) : x(x), y(y) {}
 
 	void Set(float x, float y) { this->x = x; this->y = y; }
-	void ConstrainTo(BRect rect);
 
 	BPoint operator+(const BPoint& p) const { return BPoint(x + p.x, y + p.y); }
 	BPoint operator-(const BPoint& p) const { return BPoint(x - p.x, y - p.y); }

@@ -20,9 +20,6 @@ public:
 	void Set(float l, float t, float r, float b) { left = l; top = t; right = r; bottom = b; }
 
 	BPoint LeftTop() const { return BPoint(left, top); }
-	BPoint RightBottom() const { return BPoint(right, bottom); }
-	BPoint LeftBottom() const { return BPoint(left, bottom); }
-	BPoint RightTop() const { return BPoint(right, top); }
 
 	float Width() const { return right - left; }
 	float Height() const { return bottom - top; }
@@ -45,7 +42,6 @@ public:
 
 	bool Contains(BPoint point) const;
 	bool Contains(BRect rect) const;
-	bool Intersects(BRect rect) const;
 
 	BRect operator&(BRect other) const;  // intersection
 	BRect operator|(BRect other) const;  // union

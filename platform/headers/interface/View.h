@@ -58,7 +58,6 @@ public:
 	// The tree. A view owns its children: deleting it deletes them.
 	void AddChild(BView* view, BView* before = NULL);
 	bool RemoveChild(BView* view);
-	bool RemoveSelf();
 	int32 CountChildren() const;
 	BView* ChildAt(int32 index) const;
 	BView* Parent() const;
@@ -67,30 +66,20 @@ public:
 
 	BRect Bounds() const;
 	BRect Frame() const;
-	uint32 ResizingMode() const;
 	uint32 Flags() const;
 	void ConvertToScreen(BPoint* point) const;
 	void ConvertFromScreen(BPoint* point) const;
-	void ConvertToParent(BPoint* point) const;
-	void ConvertFromParent(BPoint* point) const;
 
-	// Colours. The view colour fills the view before Draw; high and low colours are the
-	// pens. Defaults: view colour white, high colour black, low colour white.
+	// Colours. The view colour fills the view before Draw; the high colour draws (a pattern
+	// mixes it with the low colour, white). Defaults: view colour white, high colour black.
 	void SetViewColor(rgb_color color);
 	void SetViewColor(uchar r, uchar g, uchar b, uchar a = 255);
 	rgb_color ViewColor() const;
 	void SetHighColor(rgb_color color);
 	void SetHighColor(uchar r, uchar g, uchar b, uchar a = 255);
-	rgb_color HighColor() const;
-	void SetLowColor(rgb_color color);
-	void SetLowColor(uchar r, uchar g, uchar b, uchar a = 255);
-	rgb_color LowColor() const;
 
-	// Drawing, clipped to the view and its parents. The pen starts at (0, 0); the line calls
-	// leave it at their end point.
-	void MovePenTo(BPoint point);
-	void MovePenTo(float x, float y);
-	BPoint PenLocation() const;
+	// Drawing, clipped to the view and its parents. The pen starts at (0, 0); the line and
+	// text calls leave it at their end point, where the one-point forms start.
 	void FillRect(BRect rect, pattern p = B_SOLID_HIGH);
 	void StrokeRect(BRect rect, pattern p = B_SOLID_HIGH);
 	void StrokeLine(BPoint toPoint, pattern p = B_SOLID_HIGH);
@@ -123,7 +112,6 @@ private:
 	void CallAttachedRecursive();
 
 	BRect fFrame;
-	uint32 fResizingMode;
 	uint32 fFlags;
 	BView* fParent;
 	BWindow* fWindow;

@@ -18,7 +18,6 @@ public:
 	status_t SetTo(const BEntry* entry);
 	status_t SetTo(const char* path);
 
-	status_t GetEntry(BEntry* entry) const;
 	bool Contains(const char* path, int32 nodeFlags = 0) const;
 
 private:

@@ -6,7 +6,6 @@
 #include <string>
 
 class BDirectory;
-class BPath;
 
 // A reference to an entry: (device, directory inode, name). This platform also keeps the
 // directory's path so the entry can be reopened; every open checks that the path still names
@@ -53,16 +52,13 @@ public:
 	void Unset();
 
 	status_t GetRef(entry_ref* ref) const;
-	status_t GetPath(BPath* path) const;
 	// The entry's folder; parent may be this entry itself.
 	status_t GetParent(BEntry* parent) const;
 	status_t GetParent(BDirectory* dir) const;
-	status_t GetName(char* buffer) const;
 	const char* Name() const;
 
 	bool IsFile() const;
 	bool IsDirectory() const;
-	bool IsSymLink() const;
 
 	BEntry& operator=(const BEntry& other);
 	bool operator==(const BEntry& other) const;

@@ -157,7 +157,7 @@ TEST_F(BApplicationTest, BQuitRequestedAsksEveryWindowWithItLockedAndQuitsThem)
 		EXPECT_TRUE(log.askedLocked);
 		EXPECT_TRUE(log.deleted);
 	}
-	EXPECT_EQ(app->CountWindows(), 0);
+	EXPECT_EQ(BPrivate::WindowRegistry::Count(), 0);
 	delete app;
 }
 

@@ -15,23 +15,11 @@
 #include <mutex>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace looper_test {
 
-// Ends the test process if a test deadlocks, instead of letting it hang.
-class Watchdog {
-public:
-	explicit Watchdog(unsigned seconds = 20)
-	{
-		signal(SIGALRM, [](int) {
-			const char text[] = "watchdog: the test deadlocked\n";
-			ssize_t ignored = write(2, text, sizeof(text) - 1);
-			(void)ignored;
-			_exit(3);
-		});
-		alarm(seconds);
-	}
-	~Watchdog() { alarm(0); }
-};
+using testing_support::Watchdog;
 
 // What a hook saw when it ran.
 struct Delivery {

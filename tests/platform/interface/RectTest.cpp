@@ -27,14 +27,6 @@ TEST(BRect, ContainsIncludesAllFourEdges)
 	EXPECT_FALSE(rect.Contains(BRect(10, 20, 31, 40)));
 }
 
-TEST(BRect, RectanglesSharingOnlyAnEdgeIntersect)
-{
-	BRect rect(0, 0, 10, 10);
-	EXPECT_TRUE(rect.Intersects(BRect(10, 10, 20, 20)));
-	EXPECT_FALSE(rect.Intersects(BRect(11, 0, 20, 10)));
-	EXPECT_FALSE(rect.Intersects(BRect()));
-}
-
 TEST(BRect, IntersectionAndUnionTakeTheInnerAndOuterEdges)
 {
 	BRect a(0, 0, 10, 10);
@@ -52,11 +44,4 @@ TEST(BRect, InsetMovesEveryEdgeInwardAndOffsetKeepsTheSize)
 	EXPECT_EQ(rect.OffsetByCopy(5, -5), BRect(5, -5, 15, 15));
 	EXPECT_EQ(rect.OffsetToCopy(100, 100), BRect(100, 100, 110, 120));
 	EXPECT_EQ(rect.OffsetToCopy(B_ORIGIN), rect);
-}
-
-TEST(BPoint, ConstrainToClampsIntoTheRectangle)
-{
-	BPoint point(-5, 50);
-	point.ConstrainTo(BRect(0, 0, 10, 10));
-	EXPECT_EQ(point, BPoint(0, 10));
 }

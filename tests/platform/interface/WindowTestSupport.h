@@ -21,25 +21,11 @@
 
 #include "host/headless/HeadlessHost.h"
 
+#include "TestSupport.h"
+
 namespace window_test {
 
-// Ends the process with a message instead of letting a deadlocked test hang.
-class Watchdog {
-public:
-	Watchdog()
-		: fDoneSeen(fDone.get_future()), fThread(std::async(std::launch::async, [this] {
-			if (fDoneSeen.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-				fprintf(stderr, "watchdog: the test hung\n");
-				abort();
-			}
-		})) {}
-	~Watchdog() { fDone.set_value(); }
-
-private:
-	std::promise<void> fDone;
-	std::future<void> fDoneSeen;
-	std::future<void> fThread;
-};
+using testing_support::Watchdog;
 
 struct HookRecord {
 	std::string hook;
