@@ -5,7 +5,7 @@
 
 #include <string.h>
 
-#include "FolderIconMirrors.h"
+#include "desktop/NodeIconNotices.h"
 #include "NodeType.h"
 #include "TypeIconSource.h"
 
@@ -165,14 +165,13 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 		return B_NO_INIT;
 	if (!IsIconSize(which))
 		return B_BAD_VALUE;
-	platform::FolderIconMirrors mirrors(fNode->Descriptor());
 	if (icon == NULL) {
 		// Asked for no own icon: one that is not there is already gone.
 		status_t status = fNode->RemoveAttr(IconAttr(which));
 		if (status == B_ENTRY_NOT_FOUND)
 			status = B_OK;
-		if (status == B_OK && which == B_LARGE_ICON)
-			mirrors.Withdraw();
+		if (status == B_OK)
+			platform::NodeIconNotices::OwnIconRemoved(fNode->Descriptor(), which);
 		return status;
 	}
 	if (!FitsIcon(icon, which))
@@ -180,21 +179,17 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	const int32 size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	CopyFromBitmap(icon, pixels, which);
-	// The copies for the file managers are redone only for an icon that changed.
-	bool changed = true;
-	if (which == B_LARGE_ICON) {
-		uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
-		ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous,
-			sizeof(previous));
-		changed = length != size || memcmp(previous, pixels, size) != 0;
-	}
+	// The desktop redoes its view of the icon only when the icon changed.
+	uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
+	ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous,
+		sizeof(previous));
+	bool changed = length != size || memcmp(previous, pixels, size) != 0;
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
 	if (written < 0)
 		return status_t(written);
 	if (written != size)
 		return B_IO_ERROR;
-	if (which == B_LARGE_ICON)
-		mirrors.Publish(pixels, changed);
+	platform::NodeIconNotices::OwnIconStored(fNode->Descriptor(), which, pixels, changed);
 	return B_OK;
 }
 
@@ -205,16 +200,20 @@ BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 		return B_NO_INIT;
 	if (!IsIconSize(which) || !FitsIcon(icon, which))
 		return B_BAD_VALUE;
-	if (GetIcon(icon, which) == B_OK)
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
+	if (GetIcon(icon, which) == B_OK) {
+		CopyFromBitmap(icon, pixels, which);
+		platform::NodeIconNotices::IconShown(fNode->Descriptor(), which, pixels, NULL);
 		return B_OK;
+	}
 
 	char type[B_MIME_TYPE_LENGTH];
 	if (GetType(type) != B_OK)
 		platform::GetDesktopNodeType(fNode->Descriptor(), type);
-	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	status_t status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)
 		return status;
 	CopyIntoBitmap(pixels, icon, which);
+	platform::NodeIconNotices::IconShown(fNode->Descriptor(), which, pixels, type);
 	return B_OK;
 }

@@ -48,9 +48,11 @@ void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes&
 
 // The whole file; empty when there is none.
 std::string FileContent(const std::string& path);
-// The folder's hidden icon image for the file managers; empty when it has none.
+// The names of the folder's icon images for the file managers (comma-separated); empty
+// when it has none.
 std::string FolderImage(const std::string& folder);
-// The image the folder gets for a stored large icon value ("ICON" and 1024 pixels).
+// The name of the image the folder gets for a stored large icon value ("ICON" and 1024
+// pixels).
 std::string ImageForStoredIcon(const Bytes& storedLarge);
 
 // Vellumark's main window on the headless host, with its drops.

@@ -7,7 +7,8 @@
 
 #include <string>
 
-#include "storage/DotDirectory.h"
+#include "desktop/DotDirectory.h"
+#include "desktop/ImageNames.h"
 
 using platform::DotDirectory;
 
@@ -40,7 +41,7 @@ std::string
 SetIcon(const std::string& text)
 {
 	DotDirectory entry(text);
-	entry.SetIcon(kIcon, false);
+	entry.SetIcon(kIcon, false, platform::IsFolderIconDirectoryValue);
 	return entry.Text();
 }
 
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
 	// Taking back an icon from any file: what it calls empty is empty.
 	DotDirectory withdrawn(text);
-	if (withdrawn.WithdrawIcon(kIcon) && !IsBlank(withdrawn.Text()))
+	if (withdrawn.WithdrawIcon(platform::IsFolderIconDirectoryValue) && !IsBlank(withdrawn.Text()))
 		Fail("a file with text left called empty");
 
 	std::string set = SetIcon(text);
@@ -69,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		|| text.find(kIcon) != std::string::npos)
 		return 0;
 	DotDirectory back(set);
-	if (back.WithdrawIcon(kIcon))
+	if (back.WithdrawIcon(platform::IsFolderIconDirectoryValue))
 		Fail("a file of another program to be removed");
 	std::string restored = back.Text();
 	if (restored == text)

@@ -4,6 +4,7 @@
 #include <SupportDefs.h>
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -19,8 +20,8 @@ public:
 	status_t Read(const char* name, size_t maxSize, std::string* content) const;
 	bool Exists(const char* name) const;
 
-	// Replaces (or makes) the file with content at once, through a fresh file renamed over
-	// it: a reader sees the old file or the new one.
+	// Replaces (or makes) the file with content at once, through a fresh file written to
+	// the disk and then renamed over it: a reader sees the old file or the new one, whole.
 	status_t Replace(const char* name, const std::string& content) const;
 
 	// Rewrites an existing regular file where it is (its owner, mode and links stay), or
@@ -28,6 +29,10 @@ public:
 	status_t Rewrite(const char* name, const std::string& content, bool exclusive) const;
 
 	status_t Remove(const char* name) const;
+
+	// The names in the folder that match, at most maxNames of them.
+	std::vector<std::string> Names(bool (*matches)(const std::string& name),
+		size_t maxNames) const;
 
 private:
 	static bool IsPlainName(const char* name);

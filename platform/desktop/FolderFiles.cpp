@@ -1,5 +1,6 @@
 #include "FolderFiles.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -11,7 +12,7 @@
 
 #include <StorageDefs.h>
 
-#include "StorageErrors.h"
+#include "storage/StorageErrors.h"
 
 namespace platform {
 
@@ -137,6 +138,8 @@ FolderFiles::Replace(const char* name, const std::string& content) const
 	if (fd < 0)
 		return OpenError();
 	status_t status = WriteAll(fd, content);
+	if (status == B_OK && fsync(fd) != 0)
+		status = StatusForErrno(errno);
 	if (close(fd) != 0 && status == B_OK)
 		status = StatusForErrno(errno);
 	if (status == B_OK && renameat(fFolder, temporary, fFolder, name) != 0)
@@ -181,6 +184,27 @@ FolderFiles::Remove(const char* name) const
 	if (!IsOwnFile(st))
 		return B_NOT_ALLOWED;
 	return unlinkat(fFolder, name, 0) == 0 ? B_OK : StatusForErrno(errno);
+}
+
+std::vector<std::string>
+FolderFiles::Names(bool (*matches)(const std::string& name), size_t maxNames) const
+{
+	std::vector<std::string> names;
+	int fd = openat(fFolder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	DIR* folder = fd >= 0 ? fdopendir(fd) : NULL;
+	if (folder == NULL) {
+		if (fd >= 0)
+			close(fd);
+		return names;
+	}
+	while (struct dirent* entry = readdir(folder)) {
+		if (names.size() >= maxNames)
+			break;
+		if (matches(entry->d_name))
+			names.push_back(entry->d_name);
+	}
+	closedir(folder);
+	return names;
 }
 
 }  // namespace platform

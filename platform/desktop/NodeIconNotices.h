@@ -1,0 +1,34 @@
+#ifndef PLATFORM_DESKTOP_NODE_ICON_NOTICES_H
+#define PLATFORM_DESKTOP_NODE_ICON_NOTICES_H
+
+#include <Mime.h>
+#include <SupportDefs.h>
+
+namespace platform {
+
+// The one way the storage kit reaches the desktop: what BNodeInfo did with a node's icons.
+// The desktop keeps its own view of a folder's icon for the Linux file managers (see
+// FolderIconView) and needs nothing else from the kit. Every call is best-effort: it never
+// fails the kit call that makes it.
+class NodeIconNotices {
+public:
+	// GetTrackerIcon showed pixels (which * which indices) for the node: its own icon when
+	// type is NULL, else the icon of that type. Remembered per thread, briefly, so that a
+	// store that follows can be traced back to what it was drawn from.
+	static void IconShown(int nodeFd, icon_size which, const uint8* pixels, const char* type);
+
+	// The node's own icon of that size was stored; changed is false when the same pixels
+	// were stored over themselves.
+	static void OwnIconStored(int nodeFd, icon_size which, const uint8* pixels, bool changed);
+
+	// The node's own icon of that size is gone.
+	static void OwnIconRemoved(int nodeFd, icon_size which);
+
+	// On by default; off leaves the node's surroundings alone (for measuring).
+	static void SetEnabled(bool enabled);
+	static bool IsEnabled();
+};
+
+}  // namespace platform
+
+#endif
