@@ -7,6 +7,7 @@
 #include <NodeInfo.h>
 
 #include <fcntl.h>
+#include <gio/gio.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -434,6 +435,44 @@ TEST_F(FolderIconViewTest, SecondDropBuildsOnThePreviousImageOnlyWhenItShowsTheS
 	}
 }
 
+// Pieces the theme cannot draw at full size are the stored pieces scaled: a theme without a
+// folder icon (the built-in one was used), an item type whose theme icon does not render.
+TEST_F(FolderIconViewTest, PiecesTheThemeCannotDrawLargeAreTheStoredPiecesScaled)
+{
+	static const platform::ThemeIconSource withoutFolder(
+		{std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme"}, "Testparent");
+	static const struct {
+		const platform::TypeIconSource* theme;  // NULL: the test theme of SetUp
+		const char* itemType;
+		bool themeFolder;
+	} kRows[] = {
+		{NULL, "application/x-vellumark-badsvg", true},
+		{&withoutFolder, "text/plain", false},
+	};
+	for (size_t row = 0; row < std::size(kRows); row++) {
+		if (kRows[row].theme != NULL)
+			platform::SetTypeIconSource(kRows[row].theme);
+		fFolder = fDir.Make("folder" + std::to_string(row), true);
+		std::string item = fDir.Make("folder" + std::to_string(row) + "/item");
+		BNode node(item.c_str());
+		ASSERT_EQ(BNodeInfo(&node).SetType(kRows[row].itemType), B_OK);
+		BNode folderNode(fFolder.c_str());
+		BBitmap folderIcon(BRect(0, 0, 31, 31), B_CMAP8), itemIcon(BRect(0, 0, 15, 15), B_CMAP8);
+		ASSERT_EQ(BNodeInfo(&folderNode).GetTrackerIcon(&folderIcon, B_LARGE_ICON), B_OK);
+		ASSERT_EQ(BNodeInfo(&node).GetTrackerIcon(&itemIcon, B_MINI_ICON), B_OK);
+		Drop(item, kSetIconOperation);
+		RgbaImage expected = RgbaImage::FromIndices(
+			static_cast<const uint8*>(folderIcon.Bits()), 32, kSize / 32);
+		if (kRows[row].themeFolder) {
+			ASSERT_EQ(RgbaImage::FromFile(ThemeFile("scalable/places/folder.svg"), kSize,
+				&expected), B_OK);
+		}
+		expected.DrawOver(RgbaImage::FromIndices(static_cast<const uint8*>(itemIcon.Bits()), 16,
+			kSize / 32), kSize / 4, kSize / 2);
+		EXPECT_EQ(Difference(Image(StoredLarge(fFolder)), expected), "") << "row " << row;
+	}
+}
+
 // Runs only with a session bus and GVfs's metadata daemon, as under
 // `dbus-run-session -- test_desktop` (the FolderIconMetadata test of CTest does so).
 TEST_F(FolderIconViewTest, MetadataFollowsTheImageAndIsUnsetOnlyWhenOurs)
@@ -457,4 +496,45 @@ TEST_F(FolderIconViewTest, MetadataFollowsTheImageAndIsUnsetOnlyWhenOurs)
 	ASSERT_EQ(otherMetadata.Get("custom-icon", &value), B_OK);
 	EXPECT_EQ(value, "file:///elsewhere.png");
 	EXPECT_EQ(otherMetadata.Get("thunar-custom-icon-name", &value), B_ENTRY_NOT_FOUND);
+}
+
+// KDE's file managers hear of each change from KIO's signal; runs only with a session bus
+// (the FolderIconMetadata test of CTest gives it one).
+TEST_F(FolderIconViewTest, KDirNotifyTellsOfEachSetAndClearOfTheFolder)
+{
+	gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, NULL, NULL);
+	GDBusConnection* listener = address == NULL ? NULL : g_dbus_connection_new_for_address_sync(
+		address, GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+			| G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION), NULL, NULL, NULL);
+	g_free(address);
+	if (getenv("DBUS_SESSION_BUS_ADDRESS") == NULL || listener == NULL)
+		GTEST_SKIP() << "no session bus";
+	struct Heard {
+		std::string folder;
+		int count = 0;
+	} heard;
+	heard.folder = "file://" + std::filesystem::canonical(fFolder).string();
+	guint subscription = g_dbus_connection_signal_subscribe(listener, NULL,
+		"org.kde.KDirNotify", "FilesChanged", "/", NULL, G_DBUS_SIGNAL_FLAGS_NONE,
+		[](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+			GVariant* parameters, gpointer data) {
+			Heard* heard = static_cast<Heard*>(data);
+			const gchar** uris = NULL;
+			g_variant_get(parameters, "(^a&s)", &uris);
+			for (const gchar** uri = uris; uri != NULL && *uri != NULL; uri++)
+				heard->count += heard->folder == *uri;
+			g_free(uris);
+		}, &heard, NULL);
+	const Bytes icons[] = {Pattern(), Pattern(1)};
+	for (const Bytes& icon : icons)
+		ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
+	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
+	EXPECT_TRUE(testing_support::WaitUntil([&] {
+		while (g_main_context_iteration(NULL, FALSE)) {
+		}
+		return heard.count >= 3;
+	}));
+	EXPECT_EQ(heard.count, 3);
+	g_dbus_connection_signal_unsubscribe(listener, subscription);
+	g_object_unref(listener);
 }
