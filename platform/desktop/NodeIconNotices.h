@@ -17,11 +17,13 @@ public:
 	// store that follows can be traced back to what it was drawn from.
 	static void IconShown(int nodeFd, icon_size which, const uint8* pixels, const char* type);
 
-	// The node's own icon of that size was stored; changed is false when the same pixels
-	// were stored over themselves.
+	// The node's own icon of that size is being stored; changed is false when the same
+	// pixels are stored over themselves. Called just before the attribute is written: the
+	// file managers look again when it changes, and then find the new view. When the write
+	// fails, the kit tells again what the node holds.
 	static void OwnIconStored(int nodeFd, icon_size which, const uint8* pixels, bool changed);
 
-	// The node's own icon of that size is gone.
+	// The node's own icon of that size is being removed (called before, as above).
 	static void OwnIconRemoved(int nodeFd, icon_size which);
 
 	// On by default; off leaves the node's surroundings alone (for measuring).

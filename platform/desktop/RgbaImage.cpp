@@ -60,6 +60,10 @@ RgbaImage::FromIndices(const uint8* pixels, int size, int scale)
 status_t
 RgbaImage::FromPng(const std::string& png, int size, RgbaImage* image)
 {
+	// The size its header states, checked before anything is decoded: a file may claim any.
+	if (png.size() < 24 || png.compare(12, 4, "IHDR") != 0
+		|| png.compare(16, 8, BigEndian(size) + BigEndian(size)) != 0)
+		return B_BAD_DATA;
 	GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", NULL);
 	if (loader == NULL)
 		return B_ERROR;

@@ -62,6 +62,20 @@ CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
 		memcpy(pixels + y * size, bits + y * icon->BytesPerRow(), size);
 }
 
+// After a failed change, the desktop's view goes back to what the node holds.
+void
+ShowStoredIcon(BNode* node, icon_size which)
+{
+	const ssize_t size = which * which;
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON + 1];
+	ssize_t length = node->ReadAttr(IconAttr(which), IconType(which), 0, pixels,
+		sizeof(pixels));
+	if (length == size)
+		platform::NodeIconNotices::OwnIconStored(node->Descriptor(), which, pixels, true);
+	else
+		platform::NodeIconNotices::OwnIconRemoved(node->Descriptor(), which);
+}
+
 }  // namespace
 
 BNodeInfo::BNodeInfo()
@@ -165,13 +179,16 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 		return B_NO_INIT;
 	if (!IsIconSize(which))
 		return B_BAD_VALUE;
+	// The desktop's view of the icon changes first: the file managers look again when the
+	// attribute changes, and must find the new view then (see NodeIconNotices).
 	if (icon == NULL) {
+		platform::NodeIconNotices::OwnIconRemoved(fNode->Descriptor(), which);
 		// Asked for no own icon: one that is not there is already gone.
 		status_t status = fNode->RemoveAttr(IconAttr(which));
 		if (status == B_ENTRY_NOT_FOUND)
-			status = B_OK;
-		if (status == B_OK)
-			platform::NodeIconNotices::OwnIconRemoved(fNode->Descriptor(), which);
+			return B_OK;
+		if (status != B_OK)
+			ShowStoredIcon(fNode, which);
 		return status;
 	}
 	if (!FitsIcon(icon, which))
@@ -184,12 +201,14 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous,
 		sizeof(previous));
 	bool changed = length != size || memcmp(previous, pixels, size) != 0;
+	platform::NodeIconNotices::OwnIconStored(fNode->Descriptor(), which, pixels, changed);
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
+	if (written != size && changed)
+		ShowStoredIcon(fNode, which);
 	if (written < 0)
 		return status_t(written);
 	if (written != size)
 		return B_IO_ERROR;
-	platform::NodeIconNotices::OwnIconStored(fNode->Descriptor(), which, pixels, changed);
 	return B_OK;
 }
 

@@ -349,9 +349,16 @@ TEST_F(FolderIconViewTest, FailedViewFailsNothingAndIsToldAtMostOnce)
 	ASSERT_EQ(mkdir(In(ImageName(icon)).c_str(), 0755), 0);
 	std::string other = fDir.Make("other", true);
 	ASSERT_EQ(mkdir((other + "/" + ImageName(icon)).c_str(), 0755), 0);
+	// And a folder that is gone by the time its view is made.
+	std::string gone = fDir.Make("gone", true);
+	BNode goneNode(gone.c_str());
+	ASSERT_EQ(rmdir(gone.c_str()), 0);
+	BBitmap goneIcon(BRect(0, 0, 31, 31), B_CMAP8);
 	StderrCapture capture;
 	EXPECT_EQ(SetIcon(fFolder, &icon), B_OK);
 	EXPECT_EQ(SetIcon(other, &icon), B_OK);
+	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(&goneIcon, B_LARGE_ICON), B_OK);
+	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(NULL, B_LARGE_ICON), B_OK);
 	std::string told = capture.Finish();
 	EXPECT_TRUE(HasXattr(fFolder, kLarge));
 	EXPECT_LE(std::count(told.begin(), told.end(), '\n'), 1) << told;
