@@ -1,6 +1,7 @@
 // A real GNOME Files window open on a folder's parent shows each new folder icon without a
-// refresh: the program is handed a file at launch (a Set icon) again and again, on one
-// private session bus that GNOME Files, GVfs's metadata daemon and the program share.
+// refresh: the program is handed a file at launch (a Set icon) again and again, then the
+// folder is dropped on Clear icon (through the real window, on the headless host), all on
+// one private session bus that GNOME Files, GVfs's metadata daemon and the program share.
 
 #include <unistd.h>
 
@@ -99,6 +100,19 @@ protected:
 		fProgramOutput = program.Stdout() + program.Stderr();
 	}
 
+	void ClearIcon()
+	{
+#ifdef FAULT_DROP_DRIVER
+		ChildProcess driver;
+		ASSERT_TRUE(driver.Start({FAULT_DROP_DRIVER, "clear", "1", fFolder}, fEnvironment));
+		int status = -1;
+		ASSERT_TRUE(driver.WaitForExit(milliseconds(20000), &status));
+		EXPECT_EQ(status, 0) << driver.Stdout() << driver.Stderr();
+#else
+		GTEST_SKIP() << "the drop driver is not built";
+#endif
+	}
+
 	int Count(Rgb colour)
 	{
 		ScreenShot shot = fScreen->Grab(fWindow.x, fWindow.y, fWindow.width, fWindow.height);
@@ -122,7 +136,7 @@ protected:
 	TopWindow fWindow;
 };
 
-TEST_F(FolderIconLive, GnomeFilesShowsASecondSetIconWithoutARestart)
+TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 {
 	// The first icon is there before the window opens: once it shows, the folder is listed
 	// and watched.
@@ -138,6 +152,10 @@ TEST_F(FolderIconLive, GnomeFilesShowsASecondSetIconWithoutARestart)
 	SetIconFrom("third", kRedIndex);
 	EXPECT_TRUE(Shows(kRed, kGreen)) << "red pixels: " << Count(kRed) << ", green: "
 		<< Count(kGreen);
+	ClearIcon();
+	EXPECT_FALSE(testing_support::HasXattr(fFolder, "user.BEOS:L:STD_ICON"));
+	EXPECT_TRUE(WaitUntil([&] { return Count(kRed) == 0 && Count(kGreen) == 0; },
+		milliseconds(6000))) << "red pixels: " << Count(kRed);
 	EXPECT_TRUE(fFileManager->IsRunning());
 }
 
