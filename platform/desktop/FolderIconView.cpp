@@ -103,21 +103,21 @@ FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* t
 	// Each pointer names the image: without a whole image of ours there is nothing to show.
 	status_t status = PublishImage(name, largeIcon, trace);
 	if (status != B_OK) {
-		ReportFailure("the hidden icon image", status);
+		ReportFailure("its image for the file managers could not be written", status);
 		return;
 	}
 	status = PublishDotDirectory(name);
 	if (status != B_OK)
-		ReportFailure(kDotDirectory, status);
+		ReportFailure("its .directory entry could not be written", status);
 	std::string folder = FolderPath();
 	if (FileMetadata::IsAvailable()) {
 		status = folder.empty() ? B_ENTRY_NOT_FOUND : PublishMetadata(folder, name);
 		if (status != B_OK)
-			ReportFailure("the file manager metadata", status);
+			ReportFailure("the file managers' metadata could not be written", status);
 	}
 	status = RemoveImages(name);
 	if (status != B_OK)
-		ReportFailure("an earlier icon image", status);
+		ReportFailure("an earlier image of it could not be removed", status);
 	DesktopNotifier::FolderIconChanged(folder);
 }
 
@@ -129,16 +129,16 @@ FolderIconView::Withdraw()
 	// The pointers first: none may outlive the image it names.
 	status_t status = WithdrawDotDirectory();
 	if (status != B_OK)
-		ReportFailure(kDotDirectory, status);
+		ReportFailure("its .directory entry could not be taken back", status);
 	std::string folder = FolderPath();
 	if (FileMetadata::IsAvailable() && !folder.empty()) {
 		status = WithdrawMetadata(folder);
 		if (status != B_OK)
-			ReportFailure("the file manager metadata", status);
+			ReportFailure("the file managers' metadata could not be taken back", status);
 	}
 	status = RemoveImages(std::string());
 	if (status != B_OK)
-		ReportFailure("the hidden icon image", status);
+		ReportFailure("its image for the file managers could not be removed", status);
 	DesktopNotifier::FolderIconChanged(folder);
 }
 
@@ -304,9 +304,8 @@ FolderIconView::ReportFailure(const char* what, status_t status)
 {
 	if (sFailureReported.exchange(true))
 		return;
-	fprintf(stderr, "vellumark: the folder icon is stored, but %s for the file managers could "
-		"not be written (%s); further such failures are not reported\n", what,
-		Reason(status));
+	fprintf(stderr, "vellumark: the folder's own icon is up to date, but %s (%s); further "
+		"such failures are not reported\n", what, Reason(status));
 }
 
 }  // namespace platform

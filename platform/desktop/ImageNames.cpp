@@ -59,7 +59,8 @@ IsFolderIconImageName(const std::string& name)
 	if (name == kLegacyFolderIconImage)
 		return true;
 	const size_t prefix = strlen(kPrefix);
-	if (name.size() != prefix + kShortHash + strlen(kSuffix) || name.compare(0, prefix, kPrefix) != 0
+	if (name.size() != prefix + kShortHash + strlen(kSuffix)
+		|| name.compare(0, prefix, kPrefix) != 0
 		|| name.compare(prefix + kShortHash, std::string::npos, kSuffix) != 0)
 		return false;
 	for (size_t i = prefix; i < prefix + kShortHash; i++) {

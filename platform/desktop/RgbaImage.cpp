@@ -51,8 +51,9 @@ RgbaImage::FromIndices(const uint8* pixels, int size, int scale)
 {
 	RgbaImage image(size * scale);
 	for (int y = 0; y < image.fSize; y++) {
+		const uint8* row = pixels + (y / scale) * size;
 		for (int x = 0; x < image.fSize; x++)
-			image.fPixels[y * image.fSize + x] = ARGBForIndex(pixels[(y / scale) * size + x / scale]);
+			image.fPixels[y * image.fSize + x] = ARGBForIndex(row[x / scale]);
 	}
 	return image;
 }
