@@ -94,7 +94,7 @@ status_t ExecutableImage::ElfImageEnd(const uint8* bytes, size_t size, size_t* e
 	}
 
 	for (uint64 i = 0; i < phnum; i++) {
-		uint64 offset, fileSize;
+		uint64 offset = 0, fileSize = 0;
 		uint64 at = phoff + i * phentsize;
 		elf.Get(at + layout.pOffset, layout.word, &offset);
 		elf.Get(at + layout.pFileSize, layout.word, &fileSize);
@@ -103,7 +103,7 @@ status_t ExecutableImage::ElfImageEnd(const uint8* bytes, size_t size, size_t* e
 		imageEnd = std::max(imageEnd, offset + fileSize);
 	}
 	for (uint64 i = 0; i < shnum; i++) {
-		uint64 type, offset, sectionSize;
+		uint64 type = 0, offset = 0, sectionSize = 0;
 		uint64 at = shoff + i * shentsize;
 		elf.Get(at + layout.sType, 4, &type);
 		elf.Get(at + layout.sOffset, layout.word, &offset);

@@ -33,18 +33,32 @@ bool SetXattr(const std::string& path, const std::string& name,
 	const std::vector<uint8_t>& value);
 bool HasXattr(const std::string& path, const std::string& name);
 
-// Collects what the calling process writes to standard output while it lives.
-class StdoutCapture {
+// Collects what the calling process writes to one of its standard streams while it lives.
+class OutputCapture {
 public:
-	StdoutCapture();
-	~StdoutCapture();
+	explicit OutputCapture(int fd);
+	~OutputCapture();
 	std::string Finish();  // stops capturing and returns the text
 
 private:
+	int fFd;
 	int fSaved;
 	std::string fFile;
 	bool fDone;
 };
+
+class StdoutCapture : public OutputCapture {
+public:
+	StdoutCapture() : OutputCapture(1) {}
+};
+
+class StderrCapture : public OutputCapture {
+public:
+	StderrCapture() : OutputCapture(2) {}
+};
+
+// The whole file; empty when there is none.
+std::string FileContent(const std::string& path);
 
 // Waits until pred() holds, polling; false on timeout.
 bool WaitUntil(const std::function<bool()>& pred,

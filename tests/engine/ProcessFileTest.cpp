@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -66,8 +67,9 @@ Bytes TrackerIcon(const std::string& path, icon_size size)
 // The attribute's value as stored: the type code, most significant byte first, then data.
 Bytes Stored(const char* type, const Bytes& data)
 {
-	Bytes value(type, type + 4);
-	value.insert(value.end(), data.begin(), data.end());
+	Bytes value(4 + data.size());
+	std::copy(type, type + 4, value.begin());
+	std::copy(data.begin(), data.end(), value.begin() + 4);
 	return value;
 }
 

@@ -117,14 +117,6 @@ void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes&
 	ComposeMiniIcon(itemIcon.data(), mini->data(), B_TRANSPARENT_8_BIT);
 }
 
-std::string FileContent(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	std::stringstream content;
-	content << in.rdbuf();
-	return content.str();
-}
-
 std::string FolderImage(const std::string& folder)
 {
 	std::string names;

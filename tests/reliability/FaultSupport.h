@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AppRunner.h"
+#include "TestSupport.h"
 
 // What the fault tests share: counts taken from the environment, every attribute of a node,
 // icons written as raw attributes, a full attribute space, and drops through the real window.
@@ -46,8 +47,7 @@ Bytes TrackerIcon(const std::string& path, int size);
 void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
 	Bytes* large, Bytes* mini);
 
-// The whole file; empty when there is none.
-std::string FileContent(const std::string& path);
+using testing_support::FileContent;
 // The names of the folder's icon images for the file managers (comma-separated); empty
 // when it has none.
 std::string FolderImage(const std::string& folder);

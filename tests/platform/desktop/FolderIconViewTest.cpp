@@ -31,7 +31,9 @@
 using platform::FileMetadata;
 using platform::FolderIconImageName;
 using platform::RgbaImage;
+using testing_support::FileContent;
 using testing_support::HasXattr;
+using testing_support::StderrCapture;
 using testing_support::TempDir;
 
 namespace {
@@ -41,15 +43,6 @@ typedef std::vector<uint8_t> Bytes;
 const char* kLarge = "user.BEOS:L:STD_ICON";
 const char kLegacy[] = ".vellumark-icon.png";
 const int kSize = platform::FolderIconDrawing::kSize;
-
-std::string
-ReadFile(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	std::stringstream content;
-	content << in.rdbuf();
-	return content.str();
-}
 
 void
 WriteFile(const std::string& path, const std::string& content)
@@ -154,36 +147,6 @@ Difference(const RgbaImage& actual, const RgbaImage& expected, int fromRow = 0,
 	return count == 0 ? "" : std::to_string(count) + " pixels differ, " + first.str();
 }
 
-// What standard error receives while the object lives.
-class StderrCapture {
-public:
-	StderrCapture()
-	{
-		fflush(stderr);
-		fSaved = dup(2);
-		fFile = tmpfile();
-		dup2(fileno(fFile), 2);
-	}
-	std::string Finish()
-	{
-		fflush(stderr);
-		dup2(fSaved, 2);
-		close(fSaved);
-		std::string text;
-		rewind(fFile);
-		char buffer[512];
-		size_t got;
-		while ((got = fread(buffer, 1, sizeof(buffer), fFile)) > 0)
-			text.append(buffer, got);
-		fclose(fFile);
-		return text;
-	}
-
-private:
-	int fSaved;
-	FILE* fFile;
-};
-
 class FolderIconViewTest : public ::testing::Test {
 protected:
 	void SetUp() override
@@ -201,7 +164,7 @@ protected:
 	RgbaImage Image(const Bytes& icon) const
 	{
 		RgbaImage image;
-		EXPECT_EQ(RgbaImage::FromPng(ReadFile(In(ImageName(icon))), kSize, &image), B_OK);
+		EXPECT_EQ(RgbaImage::FromPng(FileContent(In(ImageName(icon))), kSize, &image), B_OK);
 		return image;
 	}
 
@@ -210,7 +173,7 @@ protected:
 	{
 		std::string name = ImageName(icon);
 		EXPECT_TRUE(std::filesystem::is_regular_file(In(name))) << "step " << step;
-		EXPECT_NE(ReadFile(In(".directory")).find("Icon=./" + name + "\n"), std::string::npos)
+		EXPECT_NE(FileContent(In(".directory")).find("Icon=./" + name + "\n"), std::string::npos)
 			<< "step " << step;
 		if (!FileMetadata::IsAvailable())
 			return;
@@ -233,7 +196,7 @@ TEST_F(FolderIconViewTest, IconOfUnknownOriginIsShownScaledWithoutSmoothingUnder
 {
 	Bytes icon = Pattern();
 	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	std::string png = ReadFile(In(ImageName(icon)));
+	std::string png = FileContent(In(ImageName(icon)));
 	EXPECT_TRUE(platform::CarriesFolderIconSoftware(png));
 	EXPECT_EQ(platform::RecordedLargeIconHash(png), platform::LargeIconHash(icon.data()));
 	EXPECT_EQ(Difference(Image(icon), RgbaImage::FromIndices(icon.data(), 32, kSize / 32)), "");
@@ -279,7 +242,7 @@ TEST_F(FolderIconViewTest, ClearRemovesEveryImageOfOursAndNothingElse)
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
 	EXPECT_EQ(Names(fFolder), (std::vector<std::string>{".vellumark-icon-1111111111111111.png",
 		".vellumark-icon-ABCDEF0123456789.png", "picture.png"}));
-	EXPECT_EQ(ReadFile(In(".vellumark-icon-1111111111111111.png")), foreign);
+	EXPECT_EQ(FileContent(In(".vellumark-icon-1111111111111111.png")), foreign);
 }
 
 TEST_F(FolderIconViewTest, FolderWithTheFixedNameOfEarlierVersionsMovesToTheNewNaming)
@@ -293,7 +256,7 @@ TEST_F(FolderIconViewTest, FolderWithTheFixedNameOfEarlierVersionsMovesToTheNewN
 	Bytes icon = Pattern();
 	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
 	ExpectPointersAtTheImageOf(icon, 0);
-	EXPECT_EQ(ReadFile(In(".directory")), "[Desktop Entry]\nIcon=./" + ImageName(icon)
+	EXPECT_EQ(FileContent(In(".directory")), "[Desktop Entry]\nIcon=./" + ImageName(icon)
 		+ "\nX-Vellumark-Created=file\n");
 	EXPECT_EQ(Names(fFolder), (std::vector<std::string>{".directory", ImageName(icon)}));
 }
@@ -305,11 +268,11 @@ TEST_F(FolderIconViewTest, ExistingDotDirectoryIsEditedInPlaceAndRestored)
 	ino_t inode = Inode(In(".directory"));
 	Bytes icon = Pattern();
 	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	EXPECT_EQ(ReadFile(In(".directory")), "[Dolphin]\nViewMode=1\n[Desktop Entry]\n"
+	EXPECT_EQ(FileContent(In(".directory")), "[Dolphin]\nViewMode=1\n[Desktop Entry]\n"
 		"Icon=./" + ImageName(icon) + "\nX-Vellumark-Replaced-Icon=Icon=folder-red\n");
 	EXPECT_EQ(Inode(In(".directory")), inode);
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(ReadFile(In(".directory")), original);
+	EXPECT_EQ(FileContent(In(".directory")), original);
 }
 
 TEST_F(FolderIconViewTest, LinksInTheFolderAreNeverFollowed)
@@ -321,7 +284,7 @@ TEST_F(FolderIconViewTest, LinksInTheFolderAreNeverFollowed)
 	ASSERT_EQ(symlink(outside.c_str(), In(ImageName(icon)).c_str()), 0);
 	EXPECT_EQ(SetIcon(fFolder, &icon), B_OK);
 	EXPECT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(ReadFile(outside), "[Desktop Entry]\nIcon=mine\n");
+	EXPECT_EQ(FileContent(outside), "[Desktop Entry]\nIcon=mine\n");
 	EXPECT_TRUE(std::filesystem::is_symlink(In(".directory")));
 	EXPECT_TRUE(std::filesystem::is_symlink(In(ImageName(icon))));
 }
@@ -340,7 +303,7 @@ TEST_F(FolderIconViewTest, AnotherProgramsFileOfTheNameIsLeftAloneAndNothingPoin
 	ExpectPointersAtTheImageOf(first, 0);
 	EXPECT_EQ(SetIcon(fFolder, NULL), B_OK);
 	EXPECT_EQ(Names(fFolder), std::vector<std::string>{ImageName(second)});
-	EXPECT_EQ(ReadFile(In(ImageName(second))), "\x89PNG\r\n\x1a\nsomeone else's");
+	EXPECT_EQ(FileContent(In(ImageName(second))), "\x89PNG\r\n\x1a\nsomeone else's");
 }
 
 TEST_F(FolderIconViewTest, FailedViewFailsNothingAndIsToldAtMostOnce)
