@@ -4,6 +4,7 @@
 #include <SupportDefs.h>
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -13,11 +14,9 @@ namespace platform {
 // absurd dimensions or that does not decode fails, and pixels are left as they were.
 status_t LoadIconImage(const std::string& path, int size, uint8* pixels);
 
-// A size * size colour-mapped icon as an indexed PNG whose palette is the colour map, with
-// index 255 transparent, each pixel a scale * scale block (no smoothing), carrying the text
-// software in its Software text chunk.
-status_t EncodeIconPng(const uint8* pixels, int size, int scale, const char* software,
-	std::string* png);
+// The same image at full colour: size * size pixels, 0xAARRGGBB with straight alpha, rows
+// packed, transparent around the image.
+status_t RenderIconImage(const std::string& path, int size, std::vector<uint32>* argb);
 
 }  // namespace platform
 

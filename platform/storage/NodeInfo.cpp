@@ -5,7 +5,7 @@
 
 #include <string.h>
 
-#include "FolderIconMirrors.h"
+#include "desktop/NodeIconNotices.h"
 #include "NodeType.h"
 #include "TypeIconSource.h"
 
@@ -72,6 +72,20 @@ CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
 	const uint8* bits = static_cast<const uint8*>(icon->Bits());
 	for (int32 y = 0; y < size; y++)
 		memcpy(pixels + y * size, bits + y * icon->BytesPerRow(), size);
+}
+
+// After a failed change, the desktop's view goes back to what the node holds.
+void
+ShowStoredIcon(BNode* node, icon_size which)
+{
+	const ssize_t size = which * which;
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON + 1];
+	ssize_t length = node->ReadAttr(IconAttr(which), IconType(which), 0, pixels,
+		sizeof(pixels));
+	if (length == size)
+		platform::NodeIconNotices::OwnIconStored(node->Descriptor(), which, pixels, true);
+	else
+		platform::NodeIconNotices::OwnIconRemoved(node->Descriptor(), which);
 }
 
 }  // namespace
@@ -177,14 +191,17 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 		return B_NO_INIT;
 	if (!IsIconSize(which))
 		return B_BAD_VALUE;
-	platform::FolderIconMirrors mirrors(fNode->Descriptor());
+	// The desktop's view of the icon changes first: the file managers look again when the
+	// attribute changes, and must find the new view then (see NodeIconNotices).
 	if (icon == NULL) {
+		platform::NodeIconNotices::OwnIconRemoved(fNode->Descriptor(), which);
 		// Asked for no own icon: one that is not there is already gone.
 		status_t status = fNode->RemoveAttr(IconAttr(which));
 		if (status == B_ENTRY_NOT_FOUND)
 			status = B_OK;
-		if (status == B_OK && which == B_LARGE_ICON)
-			mirrors.Withdraw();
+		if (status != B_OK)
+			ShowStoredIcon(fNode, which);
+		platform::NodeIconNotices::OwnIconSettled(status == B_OK);
 		return status;
 	}
 	if (!FitsIcon(icon, which))
@@ -192,21 +209,20 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	const int32 size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	CopyFromBitmap(icon, pixels, which);
-	// The copies for the file managers are redone only for an icon that changed.
-	bool changed = true;
-	if (which == B_LARGE_ICON) {
-		uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
-		ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous,
-			sizeof(previous));
-		changed = length != size || memcmp(previous, pixels, size) != 0;
-	}
+	// The desktop redoes its view of the icon only when the icon changed.
+	uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
+	ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous,
+		sizeof(previous));
+	bool changed = length != size || memcmp(previous, pixels, size) != 0;
+	platform::NodeIconNotices::OwnIconStored(fNode->Descriptor(), which, pixels, changed);
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
+	if (written != size && changed)
+		ShowStoredIcon(fNode, which);
+	platform::NodeIconNotices::OwnIconSettled(written == size);
 	if (written < 0)
 		return status_t(written);
 	if (written != size)
 		return B_IO_ERROR;
-	if (which == B_LARGE_ICON)
-		mirrors.Publish(pixels, changed);
 	return B_OK;
 }
 
@@ -217,8 +233,14 @@ BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 		return B_NO_INIT;
 	if (!IsIconSize(which) || !FitsIcon(icon, which))
 		return B_BAD_VALUE;
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	status_t status = GetIcon(icon, which);
-	if (status == B_OK || !HasNoValue(status))
+	if (status == B_OK) {
+		CopyFromBitmap(icon, pixels, which);
+		platform::NodeIconNotices::IconShown(fNode->Descriptor(), which, pixels, NULL);
+		return B_OK;
+	}
+	if (!HasNoValue(status))
 		return status;
 
 	char type[B_MIME_TYPE_LENGTH];
@@ -228,10 +250,10 @@ BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 			return status;
 		platform::GetDesktopNodeType(fNode->Descriptor(), type);
 	}
-	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)
 		return status;
 	CopyIntoBitmap(pixels, icon, which);
+	platform::NodeIconNotices::IconShown(fNode->Descriptor(), which, pixels, type);
 	return B_OK;
 }

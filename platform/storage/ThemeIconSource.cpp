@@ -144,6 +144,12 @@ ThemeIconSource::GetIcon(const char* mimeType, icon_size size, uint8* pixels) co
 	return B_OK;
 }
 
+std::string
+ThemeIconSource::GetIconFile(const char* mimeType, int size) const
+{
+	return fTheme.Lookup(IconNamesForType(mimeType), size);
+}
+
 size_t
 ThemeIconSource::CachedIcons() const
 {

@@ -23,6 +23,7 @@ public:
 	ThemeIconSource(const std::vector<std::string>& baseFolders, const std::string& themeName);
 
 	status_t GetIcon(const char* mimeType, icon_size size, uint8* pixels) const override;
+	std::string GetIconFile(const char* mimeType, int size) const override;
 
 	// The icon names the shared MIME database gives a type, the platform's own types read as
 	// their desktop counterparts; symbolic (single-colour) names are left out.

@@ -58,4 +58,13 @@ GetTypeIcon(const char* mimeType, icon_size size, uint8* pixels)
 	return B_OK;
 }
 
+std::string
+GetTypeIconFile(const char* mimeType, int size)
+{
+	const TypeIconSource* source = InstalledSource();
+	if (source == NULL || mimeType == NULL || size <= 0)
+		return std::string();
+	return source->GetIconFile(mimeType, size);
+}
+
 }  // namespace platform

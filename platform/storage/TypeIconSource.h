@@ -4,6 +4,8 @@
 #include <Mime.h>
 #include <SupportDefs.h>
 
+#include <string>
+
 namespace platform {
 
 // The types the file manager gives a node that carries none of its own.
@@ -21,6 +23,10 @@ public:
 	// Writes size * size colour-mapped pixels, rows packed, for the type: B_OK, or a
 	// failure when the source has no icon for it (pixels are then left undefined).
 	virtual status_t GetIcon(const char* mimeType, icon_size size, uint8* pixels) const = 0;
+
+	// The image file that GetIcon would draw the type's icon from at size pixels, for
+	// drawing it larger elsewhere; empty when there is none (the built-in icon is used).
+	virtual std::string GetIconFile(const char*, int) const { return std::string(); }
 };
 
 // Installs the source asked before the built-in icons; NULL leaves only the built-in ones.
@@ -34,6 +40,9 @@ const TypeIconSource* DefaultTypeIconSource();
 // The icon of a type: the installed source's, else the built-in one (a document for a type
 // it does not know). Fails only for a size other than B_LARGE_ICON and B_MINI_ICON.
 status_t GetTypeIcon(const char* mimeType, icon_size size, uint8* pixels);
+
+// The file the installed source draws the type's icon from at size pixels, or empty.
+std::string GetTypeIconFile(const char* mimeType, int size);
 
 }  // namespace platform
 

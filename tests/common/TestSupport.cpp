@@ -190,38 +190,37 @@ bool HasXattr(const std::string& path, const std::string& name)
 	return lgetxattr(path.c_str(), name.c_str(), NULL, 0) >= 0;
 }
 
-StdoutCapture::StdoutCapture()
+OutputCapture::OutputCapture(int fd)
 	:
+	fFd(fd),
 	fSaved(-1),
 	fDone(false)
 {
-	fflush(stdout);
-	char name[] = "/tmp/vellumark-stdout-XXXXXX";
-	int fd = mkstemp(name);
+	fflush(NULL);
+	char name[] = "/tmp/vellumark-output-XXXXXX";
+	int file = mkstemp(name);
 	fFile = name;
-	fSaved = dup(STDOUT_FILENO);
-	dup2(fd, STDOUT_FILENO);
-	close(fd);
+	fSaved = dup(fFd);
+	dup2(file, fFd);
+	close(file);
 }
 
-StdoutCapture::~StdoutCapture()
+OutputCapture::~OutputCapture()
 {
 	Finish();
 }
 
-std::string StdoutCapture::Finish()
+std::string OutputCapture::Finish()
 {
 	if (fDone)
 		return std::string();
 	fDone = true;
-	fflush(stdout);
-	dup2(fSaved, STDOUT_FILENO);
+	fflush(NULL);
+	dup2(fSaved, fFd);
 	close(fSaved);
-	std::ifstream in(fFile);
-	std::stringstream text;
-	text << in.rdbuf();
+	std::string text = ReadFile(fFile);
 	unlink(fFile.c_str());
-	return text.str();
+	return text;
 }
 
 bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout)

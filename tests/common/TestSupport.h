@@ -61,17 +61,28 @@ bool HasXattr(const std::string& path, const std::string& name);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 
-// Collects what the calling process writes to standard output while it lives.
-class StdoutCapture {
+// Collects what the calling process writes to one of its standard streams while it lives.
+class OutputCapture {
 public:
-	StdoutCapture();
-	~StdoutCapture();
+	explicit OutputCapture(int fd);
+	~OutputCapture();
 	std::string Finish();  // stops capturing and returns the text
 
 private:
+	int fFd;
 	int fSaved;
 	std::string fFile;
 	bool fDone;
+};
+
+class StdoutCapture : public OutputCapture {
+public:
+	StdoutCapture() : OutputCapture(1) {}
+};
+
+class StderrCapture : public OutputCapture {
+public:
+	StderrCapture() : OutputCapture(2) {}
 };
 
 // Waits until pred() holds, polling; false on timeout.

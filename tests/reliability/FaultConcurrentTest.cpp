@@ -76,8 +76,8 @@ public:
 	}
 
 	int Status() const { return fStatus; }
-	std::string Printed() const { return FileContent(fOutput); }
-	std::string Reported() const { return FileContent(fOutput + ".err"); }
+	std::string Printed() const { return ReadFile(fOutput); }
+	std::string Reported() const { return ReadFile(fOutput + ".err"); }
 
 private:
 	pid_t fPid = -1;

@@ -85,7 +85,7 @@ TEST_F(FullAttributeSpace, WithoutOwnIconsSetIconIsRefusedWithItsLinesAndNothing
 	EXPECT_EQ(printed, kSetLines);
 	EXPECT_TRUE(AllXattrs(fFolder) == before) << "an attribute changed";
 	EXPECT_EQ(FolderImage(fFolder), "") << "an image published for a refused Set icon";
-	EXPECT_EQ(FileContent(fFolder + "/.directory"), "");
+	EXPECT_EQ(ReadFile(fFolder + "/.directory"), "");
 	RecordFigure("fault.xattr_full.set.outcome", printed == kSetLines ? "refused" : "stored");
 
 	EXPECT_EQ(fWindow.DropPath(kClearBox, fFirst), "") << "Clear icon with nothing to remove";

@@ -70,7 +70,7 @@ protected:
 	{
 		EXPECT_TRUE(AllXattrs(fFolder) == fBefore) << "an attribute changed";
 		EXPECT_EQ(FolderImage(fFolder), "");
-		EXPECT_EQ(FileContent(fFolder + "/.directory"), "");
+		EXPECT_EQ(ReadFile(fFolder + "/.directory"), "");
 	}
 
 	TempDir fDir;

@@ -10,13 +10,13 @@
 #include <sys/xattr.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "IconCompositing.h"
 #include "TestSupport.h"
-#include "storage/FolderIconMirrors.h"
-#include "storage/IconImages.h"
+#include "desktop/ImageNames.h"
 
 namespace fault_test {
 
@@ -94,17 +94,20 @@ void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes&
 
 std::string FolderImage(const std::string& folder)
 {
-	return FileContent(folder + "/" + platform::kFolderIconImageName);
+	std::string names;
+	for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+		std::string name = entry.path().filename();
+		if (platform::IsFolderIconImageName(name))
+			names += (names.empty() ? "" : ",") + name;
+	}
+	return names;
 }
 
 std::string ImageForStoredIcon(const Bytes& storedLarge)
 {
-	std::string png;
-	if (storedLarge.size() != 4 + 32 * 32
-		|| platform::EncodeIconPng(storedLarge.data() + 4, 32, 8,
-			platform::kFolderIconImageSoftware, &png) != B_OK)
+	if (storedLarge.size() != 4 + 32 * 32)
 		return std::string();
-	return png;
+	return platform::FolderIconImageName(storedLarge.data() + 4);
 }
 
 FaultWindow::FaultWindow()

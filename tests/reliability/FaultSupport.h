@@ -45,14 +45,12 @@ int FillAttributeSpace(const std::string& path);
 void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
 	Bytes* large, Bytes* mini);
 
-// The whole file; empty when there is none.
-inline std::string FileContent(const std::string& path)
-{
-	return testing_support::ReadFile(path);
-}
-// The folder's hidden icon image for the file managers; empty when it has none.
+using testing_support::ReadFile;
+// The names of the folder's icon images for the file managers (comma-separated); empty
+// when it has none.
 std::string FolderImage(const std::string& folder);
-// The image the folder gets for a stored large icon value ("ICON" and 1024 pixels).
+// The name of the image the folder gets for a stored large icon value ("ICON" and 1024
+// pixels).
 std::string ImageForStoredIcon(const Bytes& storedLarge);
 
 // Vellumark's main window on the headless host, with its drops.

@@ -7,7 +7,8 @@
 
 #include <string>
 
-#include "storage/DotDirectory.h"
+#include "desktop/DotDirectory.h"
+#include "desktop/ImageNames.h"
 
 using platform::DotDirectory;
 
@@ -40,7 +41,7 @@ std::string
 SetIcon(const std::string& text)
 {
 	DotDirectory entry(text);
-	entry.SetIcon(kIcon, false);
+	entry.SetIcon(kIcon, false, platform::IsFolderIconDirectoryValue);
 	return entry.Text();
 }
 
@@ -56,20 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
 	// Taking back an icon from any file: what it calls empty is empty.
 	DotDirectory withdrawn(text);
-	if (withdrawn.WithdrawIcon(kIcon) && !IsBlank(withdrawn.Text()))
+	if (withdrawn.WithdrawIcon(platform::IsFolderIconDirectoryValue) && !IsBlank(withdrawn.Text()))
 		Fail("a file with text left called empty");
 
 	std::string set = SetIcon(text);
 	if (SetIcon(set) != set)
 		Fail("setting the same icon again changed the file");
 
-	// A file without the platform's keys and icon comes back as it was; a last line without
-	// its end keeps the one the new group needed.
+	// A file without the platform's keys and icons (whatever image they name) comes back as
+	// it was; a last line without its end keeps the one the new group needed.
 	if (text.find("X-Vellumark") != std::string::npos
-		|| text.find(kIcon) != std::string::npos)
+		|| text.find("./.vellumark-icon") != std::string::npos)
 		return 0;
 	DotDirectory back(set);
-	if (back.WithdrawIcon(kIcon))
+	if (back.WithdrawIcon(platform::IsFolderIconDirectoryValue))
 		Fail("a file of another program to be removed");
 	std::string restored = back.Text();
 	if (restored == text)

@@ -103,7 +103,7 @@ DotDirectory::Text() const
 }
 
 void
-DotDirectory::SetIcon(const std::string& value, bool created)
+DotDirectory::SetIcon(const std::string& value, bool created, OwnValue own)
 {
 	ptrdiff_t found = FindGroup();
 	size_t header = found;
@@ -118,8 +118,13 @@ DotDirectory::SetIcon(const std::string& value, bool created)
 		Insert(header + 1, iconLine);
 		return;
 	}
-	if (ValueOf(fLines[icon].content) == value)
+	std::string current = ValueOf(fLines[icon].content);
+	if (current == value)
 		return;
+	if (own != NULL && own(current)) {
+		Replace(icon, iconLine);
+		return;
+	}
 	std::string replaced = std::string(kReplacedKey) + "=" + fLines[icon].content;
 	Replace(icon, iconLine);
 	ptrdiff_t kept = FindKey(header, kReplacedKey);
@@ -130,7 +135,7 @@ DotDirectory::SetIcon(const std::string& value, bool created)
 }
 
 bool
-DotDirectory::WithdrawIcon(const std::string& value)
+DotDirectory::WithdrawIcon(OwnValue own)
 {
 	ptrdiff_t found = FindGroup();
 	if (found < 0)
@@ -138,7 +143,7 @@ DotDirectory::WithdrawIcon(const std::string& value)
 	size_t header = found;
 	ptrdiff_t icon = FindKey(header, kIconKey);
 	ptrdiff_t kept = FindKey(header, kReplacedKey);
-	if (icon >= 0 && ValueOf(fLines[icon].content) == value) {
+	if (icon >= 0 && own != NULL && own(ValueOf(fLines[icon].content))) {
 		if (kept >= 0) {
 			const std::string content = fLines[kept].content;
 			Replace(icon, content.substr(content.find('=') + 1));

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -46,6 +47,10 @@ public:
 	// Takes away the temporary files that a process of ours left behind when it died
 	// before renaming them into place.
 	void RemoveStaleTemporaries() const;
+
+	// The names in the folder that match, at most maxNames of them.
+	std::vector<std::string> Names(bool (*matches)(const std::string& name),
+		size_t maxNames) const;
 
 private:
 	struct Snapshot;

@@ -13,7 +13,7 @@
 #include <chrono>
 #include <thread>
 
-#include "StorageErrors.h"
+#include "storage/StorageErrors.h"
 
 namespace platform {
 

@@ -1,9 +1,9 @@
 #include "FileMetadata.h"
 
 #include <gio/gio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
+
+#include "DesktopNotifier.h"
 
 namespace platform {
 
@@ -15,19 +15,6 @@ std::string
 Attribute(const char* key)
 {
 	return std::string("metadata::") + key;
-}
-
-bool
-HasSessionBus()
-{
-	const char* address = getenv("DBUS_SESSION_BUS_ADDRESS");
-	if (address != NULL && address[0] != '\0')
-		return true;
-	const char* runtime = getenv("XDG_RUNTIME_DIR");
-	if (runtime == NULL || runtime[0] == '\0')
-		return false;
-	struct stat st;
-	return stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
 bool
@@ -61,7 +48,7 @@ bool
 FileMetadata::IsAvailable()
 {
 	// The process keeps one bus and one VFS: the answer holds for its life.
-	static const bool available = HasSessionBus() && OffersMetadata();
+	static const bool available = DesktopNotifier::HasSessionBus() && OffersMetadata();
 	return available;
 }
 

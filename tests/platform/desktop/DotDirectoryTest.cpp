@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "storage/DotDirectory.h"
+#include "desktop/DotDirectory.h"
+#include "desktop/ImageNames.h"
 
 using platform::DotDirectory;
 
@@ -14,7 +15,7 @@ std::string
 Set(const std::string& text, bool created = false)
 {
 	DotDirectory entry(text);
-	entry.SetIcon(kOurs, created);
+	entry.SetIcon(kOurs, created, platform::IsFolderIconDirectoryValue);
 	return entry.Text();
 }
 
@@ -22,7 +23,7 @@ std::string
 Withdraw(const std::string& text, bool* remove = NULL)
 {
 	DotDirectory entry(text);
-	bool gone = entry.WithdrawIcon(kOurs);
+	bool gone = entry.WithdrawIcon(platform::IsFolderIconDirectoryValue);
 	if (remove != NULL)
 		*remove = gone;
 	return entry.Text();
@@ -116,4 +117,13 @@ TEST(DotDirectory, TextWithNulBytesIsNotEditable)
 	EXPECT_TRUE(DotDirectory::IsEditable("\xef\xbb\xbf[Desktop Entry]\n"));
 	EXPECT_EQ(Set("\xef\xbb\xbf[Desktop Entry]\n"),
 		"\xef\xbb\xbf[Desktop Entry]\nIcon=./.vellumark-icon.png\n");
+}
+
+TEST(DotDirectory, AnEarlierImageOfOursIsReplacedOutrightAndOnlyOurNamesAreWithdrawn)
+{
+	const std::string older = "[Desktop Entry]\nIcon=./.vellumark-icon-0123456789abcdef.png\n";
+	EXPECT_EQ(Set(older), "[Desktop Entry]\nIcon=./.vellumark-icon.png\n");
+	EXPECT_EQ(Withdraw(older), "[Desktop Entry]\n");
+	const std::string lookalike = "[Desktop Entry]\nIcon=./.vellumark-icon-0123456789ABCDEF.png\n";
+	EXPECT_EQ(Withdraw(lookalike), lookalike);
 }

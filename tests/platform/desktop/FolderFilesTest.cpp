@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "storage/FolderFiles.h"
+#include "desktop/FolderFiles.h"
 
 using platform::FolderFiles;
 using testing_support::ReadFile;

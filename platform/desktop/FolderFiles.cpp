@@ -14,8 +14,8 @@
 
 #include <StorageDefs.h>
 
-#include "EditLock.h"
-#include "StorageErrors.h"
+#include "desktop/EditLock.h"
+#include "storage/StorageErrors.h"
 
 namespace platform {
 
@@ -406,6 +406,27 @@ FolderFiles::RemoveStaleTemporaries() const
 			unlinkat(fFolder, entry->d_name, 0);
 	}
 	closedir(folder);
+}
+
+std::vector<std::string>
+FolderFiles::Names(bool (*matches)(const std::string& name), size_t maxNames) const
+{
+	std::vector<std::string> names;
+	int fd = openat(fFolder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	DIR* folder = fd >= 0 ? fdopendir(fd) : NULL;
+	if (folder == NULL) {
+		if (fd >= 0)
+			close(fd);
+		return names;
+	}
+	while (struct dirent* entry = readdir(folder)) {
+		if (names.size() >= maxNames)
+			break;
+		if (matches(entry->d_name))
+			names.push_back(entry->d_name);
+	}
+	closedir(folder);
+	return names;
 }
 
 }  // namespace platform

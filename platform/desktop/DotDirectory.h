@@ -18,15 +18,18 @@ public:
 	// Text that is not a desktop entry to edit: it holds NUL bytes (UTF-16, binary data).
 	static bool IsEditable(const std::string& text);
 
-	// Makes value the folder's icon. Another program's Icon line is kept aside in the
-	// file, to come back on withdrawal; a group the platform adds is marked as its own,
-	// and created says that the file itself is new.
-	void SetIcon(const std::string& value, bool created);
+	// Which Icon values are the platform's own (an image of ours, whatever its name).
+	typedef bool (*OwnValue)(const std::string& value);
 
-	// Takes back an Icon that is value (bringing back the line kept aside), the platform's
-	// own keys and a group it added that is empty now; an Icon that is not value stays.
-	// True when the file was made by the platform and nothing else is left: then it goes.
-	bool WithdrawIcon(const std::string& value);
+	// Makes value the folder's icon. Another program's Icon line is kept aside in the
+	// file, to come back on withdrawal, while an own one is simply replaced; a group the
+	// platform adds is marked as its own, and created says that the file itself is new.
+	void SetIcon(const std::string& value, bool created, OwnValue own);
+
+	// Takes back an own Icon (bringing back the line kept aside), the platform's own keys
+	// and a group it added that is empty now; another Icon stays. True when the file was
+	// made by the platform and nothing else is left: then it goes.
+	bool WithdrawIcon(OwnValue own);
 
 	std::string Text() const;
 

@@ -1,0 +1,318 @@
+#include "FolderIconView.h"
+
+#include <Mime.h>
+#include <SupportDefs.h>
+
+#include <glib.h>
+#include <limits.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+
+#include "DesktopNotifier.h"
+#include "DotDirectory.h"
+#include "FileMetadata.h"
+#include "FolderFiles.h"
+#include "FolderIconDrawing.h"
+#include "ImageNames.h"
+
+namespace platform {
+
+namespace {
+
+const char kDotDirectory[] = ".directory";
+const char kCustomIconKey[] = "custom-icon";
+const char kThunarIconKey[] = "thunar-custom-icon-name";
+const size_t kMaxImageSize = 8 * 1024 * 1024;
+const size_t kMaxDotDirectorySize = 64 * 1024;
+// A folder holds one image of ours; many more are leftovers of interrupted runs.
+const size_t kMaxImagesSeen = 4096;
+
+std::atomic<bool> sFailureReported(false);
+// The first failure of the view being changed on this thread, until its attribute is written.
+thread_local const char* sPendingWhat = NULL;
+thread_local status_t sPendingStatus = B_OK;
+
+std::string
+ProcPath(int fd)
+{
+	char path[40];
+	snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
+	return path;
+}
+
+bool
+SameNode(const struct stat& a, const struct stat& b)
+{
+	return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::string
+Uri(const std::string& path)
+{
+	gchar* uri = g_filename_to_uri(path.c_str(), NULL, NULL);
+	std::string result = uri != NULL ? uri : "";
+	g_free(uri);
+	return result;
+}
+
+// A path that names an image of ours in the folder.
+bool
+IsOwnImagePath(const std::string& folder, const std::string& path)
+{
+	return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0
+		&& path[folder.size()] == '/'
+		&& IsFolderIconImageName(path.substr(folder.size() + 1));
+}
+
+const char*
+Reason(status_t status)
+{
+	switch (status) {
+		case B_PERMISSION_DENIED:
+			return "permission denied";
+		case B_NOT_ALLOWED:
+			return "a file of that name is not ours to change";
+		case B_BAD_DATA:
+			return "the existing file is not a text of ours to edit";
+		case B_READ_ONLY_DEVICE:
+			return "read-only file system";
+		case B_DEVICE_FULL:
+			return "no space left";
+		default:
+			return "error";
+	}
+}
+
+}  // namespace
+
+FolderIconView::FolderIconView(int nodeFd)
+	:
+	fFd(nodeFd)
+{
+}
+
+void
+FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* trace)
+{
+	if (largeIcon == NULL || !IsFolder())
+		return;
+	std::string name = FolderIconImageName(largeIcon);
+	if (!changed && FolderFiles(fFd).Exists(name.c_str()))
+		return;
+	FolderFiles(fFd).RemoveStaleTemporaries();
+	// Each pointer names the image: without a whole image of ours there is nothing to show.
+	status_t status = PublishImage(name, largeIcon, trace);
+	if (status != B_OK) {
+		ReportFailure("its image for the file managers could not be written", status);
+		return;
+	}
+	status = PublishDotDirectory(name);
+	if (status != B_OK)
+		ReportFailure("its .directory entry could not be written", status);
+	std::string folder = FolderPath();
+	if (FileMetadata::IsAvailable()) {
+		status = folder.empty() ? B_ENTRY_NOT_FOUND : PublishMetadata(folder, name);
+		if (status != B_OK)
+			ReportFailure("the file managers' metadata could not be written", status);
+	}
+	status = RemoveImages(name);
+	if (status != B_OK)
+		ReportFailure("an earlier image of it could not be removed", status);
+	DesktopNotifier::FolderIconChanged(folder);
+}
+
+void
+FolderIconView::Withdraw()
+{
+	if (!IsFolder())
+		return;
+	FolderFiles(fFd).RemoveStaleTemporaries();
+	// The pointers first: none may outlive the image it names.
+	status_t status = WithdrawDotDirectory();
+	if (status != B_OK)
+		ReportFailure("its .directory entry could not be taken back", status);
+	std::string folder = FolderPath();
+	if (FileMetadata::IsAvailable() && !folder.empty()) {
+		status = WithdrawMetadata(folder);
+		if (status != B_OK)
+			ReportFailure("the file managers' metadata could not be taken back", status);
+	}
+	status = RemoveImages(std::string());
+	if (status != B_OK)
+		ReportFailure("its image for the file managers could not be removed", status);
+	DesktopNotifier::FolderIconChanged(folder);
+}
+
+bool
+FolderIconView::IsFolder() const
+{
+	struct stat st;
+	return fFd >= 0 && fstat(fFd, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Where the folder is now (the kernel follows renames), checked to still be that folder.
+std::string
+FolderIconView::FolderPath() const
+{
+	char path[PATH_MAX];
+	ssize_t length = readlink(ProcPath(fFd).c_str(), path, sizeof(path) - 1);
+	if (length <= 0 || path[0] != '/')
+		return std::string();
+	path[length] = '\0';
+	struct stat byDescriptor, byPath;
+	if (fstat(fFd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
+		|| !SameNode(byDescriptor, byPath))
+		return std::string();
+	return path;
+}
+
+status_t
+FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const
+{
+	status_t status = FolderFiles(fFd).Read(name.c_str(), kMaxImageSize, png);
+	if (status == B_BAD_DATA)
+		return B_NOT_ALLOWED;  // far larger than any image of ours
+	if (status == B_OK && !CarriesFolderIconSoftware(*png))
+		return B_NOT_ALLOWED;
+	return status;
+}
+
+status_t
+FolderIconView::PublishImage(const std::string& name, const uint8* largeIcon,
+	const IconTrace* trace)
+{
+	// Named after what it shows: an image of ours of that name is the one to show.
+	std::string png;
+	status_t status = ReadOwnImage(name, &png);
+	if (status == B_OK && RecordedLargeIconHash(png) == LargeIconHash(largeIcon))
+		return B_OK;
+	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+		return status;  // another program's file, or an unreadable one: left as it is
+
+	// The image of the icon this one was drawn over, when we made it and it shows exactly
+	// that icon, is the base: the drawing goes on from there at full resolution.
+	RgbaImage previous;
+	bool hasPrevious = false;
+	if (trace != NULL && trace->folderType.empty()) {
+		const uint8* before = trace->previousLarge.data();
+		hasPrevious = ReadOwnImage(FolderIconImageName(before), &png) == B_OK
+			&& RecordedLargeIconHash(png) == LargeIconHash(before)
+			&& RgbaImage::FromPng(png, FolderIconDrawing::kSize, &previous) == B_OK;
+	}
+	RgbaImage image = FolderIconDrawing::Draw(largeIcon, trace, hasPrevious ? &previous : NULL);
+	status = image.EncodePng({{"Software", kFolderIconSoftware},
+		{kFolderIconHashKeyword, LargeIconHash(largeIcon)}}, &png);
+	if (status != B_OK)
+		return status;
+	return FolderFiles(fFd).Replace(name.c_str(), png);
+}
+
+// Removes every image of ours but keep: by name and by the text inside, so that another
+// program's file of such a name stays.
+status_t
+FolderIconView::RemoveImages(const std::string& keep)
+{
+	FolderFiles files(fFd);
+	status_t result = B_OK;
+	for (const std::string& name : files.Names(IsFolderIconImageName, kMaxImagesSeen)) {
+		std::string png;
+		if (name == keep || ReadOwnImage(name, &png) != B_OK)
+			continue;
+		status_t status = files.Remove(name.c_str());
+		if (status != B_OK && status != B_ENTRY_NOT_FOUND && result == B_OK)
+			result = status;
+	}
+	return result;
+}
+
+status_t
+FolderIconView::PublishDotDirectory(const std::string& name)
+{
+	bool editable = true;
+	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
+		[&](const std::string& text, bool exists, std::string* edited) {
+			editable = DotDirectory::IsEditable(text);
+			if (!editable)
+				return FolderFiles::kKeep;
+			DotDirectory entry(text);
+			entry.SetIcon(FolderIconDirectoryValue(name), !exists, IsFolderIconDirectoryValue);
+			*edited = entry.Text();
+			return *edited == text && exists ? FolderFiles::kKeep : FolderFiles::kWrite;
+		});
+	return status == B_OK && !editable ? B_BAD_DATA : status;
+}
+
+status_t
+FolderIconView::WithdrawDotDirectory()
+{
+	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
+		[](const std::string& text, bool, std::string* edited) {
+			if (!DotDirectory::IsEditable(text))
+				return FolderFiles::kKeep;  // nothing of ours can be in it
+			DotDirectory entry(text);
+			if (entry.WithdrawIcon(IsFolderIconDirectoryValue))
+				return FolderFiles::kRemove;
+			*edited = entry.Text();
+			return *edited == text ? FolderFiles::kKeep : FolderFiles::kWrite;
+		});
+	return status == B_NOT_ALLOWED || status == B_BAD_DATA ? B_OK : status;
+}
+
+status_t
+FolderIconView::PublishMetadata(const std::string& folder, const std::string& name)
+{
+	FileMetadata metadata(folder);
+	std::string path = folder + "/" + name;
+	std::string uri = Uri(path);
+	if (uri.empty())
+		return B_BAD_VALUE;
+	status_t status = metadata.Set(kCustomIconKey, uri);
+	status_t thunar = metadata.Set(kThunarIconKey, path);
+	return status != B_OK ? status : thunar;
+}
+
+status_t
+FolderIconView::WithdrawMetadata(const std::string& folder)
+{
+	FileMetadata metadata(folder);
+	status_t status = B_OK;
+	std::string value;
+	if (metadata.Get(kCustomIconKey, &value) == B_OK) {
+		gchar* path = g_filename_from_uri(value.c_str(), NULL, NULL);
+		if (path != NULL && IsOwnImagePath(folder, path))
+			status = metadata.Unset(kCustomIconKey);
+		g_free(path);
+	}
+	if (metadata.Get(kThunarIconKey, &value) == B_OK && IsOwnImagePath(folder, value)) {
+		status_t thunar = metadata.Unset(kThunarIconKey);
+		if (status == B_OK)
+			status = thunar;
+	}
+	return status;
+}
+
+void
+FolderIconView::ReportFailure(const char* what, status_t status)
+{
+	if (sPendingWhat == NULL) {
+		sPendingWhat = what;
+		sPendingStatus = status;
+	}
+}
+
+void
+FolderIconView::SettleFailures(bool attributeWritten)
+{
+	const char* what = sPendingWhat;
+	sPendingWhat = NULL;
+	if (what == NULL || !attributeWritten || sFailureReported.exchange(true))
+		return;
+	fprintf(stderr, "vellumark: the folder's own icon is up to date, but %s (%s); further "
+		"such failures are not reported\n", what, Reason(sPendingStatus));
+}
+
+}  // namespace platform
