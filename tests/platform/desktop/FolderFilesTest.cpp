@@ -25,6 +25,18 @@ namespace {
 
 const size_t kMaxSize = 64 * 1024;
 
+// The id of a process that has ended: a child, reaped.
+pid_t
+DeadProcess()
+{
+	pid_t child = fork();
+	if (child == 0)
+		_exit(0);
+	if (child > 0)
+		waitpid(child, NULL, 0);
+	return child;
+}
+
 class FolderFilesTest : public testing::Test {
 protected:
 	FolderFilesTest()
@@ -169,11 +181,8 @@ TEST_F(FolderFilesTest, EditsRacingARenamingWriterUndoNoneOfItsUpdates)
 
 TEST_F(FolderFilesTest, EditWaitsForALiveLockAndTakesOverAStaleOne)
 {
-	pid_t dead = fork();
-	if (dead == 0)
-		_exit(0);
+	pid_t dead = DeadProcess();
 	ASSERT_GT(dead, 0);
-	waitpid(dead, NULL, 0);
 	char host[256] = {};
 	gethostname(host, sizeof(host) - 1);
 	const struct {
@@ -202,11 +211,8 @@ TEST_F(FolderFilesTest, EditWaitsForALiveLockAndTakesOverAStaleOne)
 
 TEST_F(FolderFilesTest, OnlyTemporariesOfDeadProcessesAreCleanedUp)
 {
-	pid_t child = fork();
-	if (child == 0)
-		_exit(0);
+	pid_t child = DeadProcess();
 	ASSERT_GT(child, 0);
-	waitpid(child, NULL, 0);
 	const std::string dead = ".vellumark-tmp-" + std::to_string(child) + "-0-.directory";
 	const std::string live = ".vellumark-tmp-" + std::to_string(getpid()) + "-0-.directory";
 	const std::set<std::string> kept = {live, ".vellumark-tmp-x-0-a", ".vellumark-tmpfile", "a"};
