@@ -25,7 +25,8 @@ FindText(const std::string& png, const char* keyword, std::string* text)
 		return false;
 	std::string needle = std::string("tEXt") + keyword + '\0';
 	size_t found = png.find(needle);
-	if (found < 4 + 8)
+	// The chunk's length stands before its type, after the signature.
+	if (found == std::string::npos || found < 8 + 4)
 		return false;
 	const unsigned char* length = reinterpret_cast<const unsigned char*>(&png[found - 4]);
 	size_t size = (size_t(length[0]) << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
