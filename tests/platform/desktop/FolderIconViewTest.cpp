@@ -8,13 +8,11 @@
 
 #include <fcntl.h>
 #include <gio/gio.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,24 +29,12 @@
 using platform::FileMetadata;
 using platform::FolderIconImageName;
 using platform::RgbaImage;
-using testing_support::ReadFile;
-using testing_support::HasXattr;
-using testing_support::StderrCapture;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 
-typedef std::vector<uint8_t> Bytes;
-
-const char* kLarge = "user.BEOS:L:STD_ICON";
 const char kLegacy[] = ".vellumark-icon.png";
 const int kSize = platform::FolderIconDrawing::kSize;
-
-void
-WriteFile(const std::string& path, const std::string& content)
-{
-	std::ofstream(path, std::ios::binary) << content;
-}
 
 std::vector<std::string>
 Names(const std::string& folder)
@@ -214,7 +200,7 @@ TEST_F(FolderIconViewTest, EachNewIconGetsANewImageAndThePreviousOneGoes)
 	}
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
 	EXPECT_EQ(Names(fFolder), std::vector<std::string>{});
-	EXPECT_FALSE(HasXattr(fFolder, kLarge));
+	EXPECT_FALSE(HasXattr(fFolder, kLargeIconAttr));
 }
 
 TEST_F(FolderIconViewTest, ClearRemovesEveryImageOfOursAndNothingElse)
@@ -300,7 +286,7 @@ TEST_F(FolderIconViewTest, AnotherProgramsFileOfTheNameIsLeftAloneAndNothingPoin
 	StderrCapture capture;
 	EXPECT_EQ(SetIcon(fFolder, &second), B_OK);
 	capture.Finish();
-	EXPECT_TRUE(HasXattr(fFolder, kLarge));
+	EXPECT_TRUE(HasXattr(fFolder, kLargeIconAttr));
 	ExpectPointersAtTheImageOf(first, 0);
 	EXPECT_EQ(SetIcon(fFolder, NULL), B_OK);
 	EXPECT_EQ(Names(fFolder), std::vector<std::string>{ImageName(second)});
@@ -324,7 +310,7 @@ TEST_F(FolderIconViewTest, FailedViewFailsNothingAndIsToldAtMostOnce)
 	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(&goneIcon, B_LARGE_ICON), B_OK);
 	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(NULL, B_LARGE_ICON), B_OK);
 	std::string told = capture.Finish();
-	EXPECT_TRUE(HasXattr(fFolder, kLarge));
+	EXPECT_TRUE(HasXattr(fFolder, kLargeIconAttr));
 	EXPECT_LE(std::count(told.begin(), told.end(), '\n'), 1) << told;
 }
 
