@@ -49,7 +49,7 @@ protected:
 	bool HasIcons() const
 	{
 		return HasXattr(fFolder, testing_support::kLargeIconAttr)
-			|| HasXattr(fFolder, "user.BEOS:M:STD_ICON");
+			|| HasXattr(fFolder, testing_support::kMiniIconAttr);
 	}
 
 	TempDir fDir;
@@ -61,25 +61,15 @@ protected:
 
 }  // namespace
 
-TEST_F(CMainViewTest, DropOnSetIconGivesTheFolderItsIcons)
-{
-	Drop(kSetBox, fFile);
-	EXPECT_TRUE(HasXattr(fFolder, testing_support::kLargeIconAttr));
-	EXPECT_TRUE(HasXattr(fFolder, "user.BEOS:M:STD_ICON"));
-}
-
-TEST_F(CMainViewTest, DropOnClearIconRemovesThem)
-{
-	Drop(kSetBox, fFile);
-	ASSERT_TRUE(HasIcons());
-	Drop(kClearBox, fFolder);
-	EXPECT_FALSE(HasIcons());
-}
-
-TEST_F(CMainViewTest, DropsOnTheBackgroundOrAButtonChangeNothing)
+TEST_F(CMainViewTest, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 {
 	Drop(kBackground, fFile);
 	Drop(kAboutButton, fFile);
+	EXPECT_FALSE(HasIcons());
+	Drop(kSetBox, fFile);
+	EXPECT_TRUE(HasXattr(fFolder, testing_support::kLargeIconAttr));
+	EXPECT_TRUE(HasXattr(fFolder, testing_support::kMiniIconAttr));
+	Drop(kClearBox, fFolder);
 	EXPECT_FALSE(HasIcons());
 }
 

@@ -13,15 +13,17 @@
 namespace e2e {
 
 using std::chrono::milliseconds;
+using testing_support::Bytes;
 using testing_support::HasXattr;
 using testing_support::SetXattr;
+using testing_support::Stored;
 using testing_support::TempDir;
 using testing_support::WaitUntil;
 
 namespace {
 
-const char* kLargeIcon = "user.BEOS:L:STD_ICON";
-const char* kMiniIcon = "user.BEOS:M:STD_ICON";
+const char* const kLargeIcon = testing_support::kLargeIconAttr;
+const char* const kMiniIcon = testing_support::kMiniIconAttr;
 
 const Rgb kBase = {217, 217, 217};
 const Rgb kInk = {0, 0, 0};
@@ -31,13 +33,6 @@ const Rgb kHighlight = {255, 255, 255};
 const int kSetIconX = 140;
 const int kClearIconX = 230;
 const int kBoxY = 35;
-
-std::vector<uint8_t> IconValue(const char* type, size_t size)
-{
-	std::vector<uint8_t> value(type, type + 4);
-	value.resize(4 + size, 0x3F);
-	return value;
-}
 
 }  // namespace
 
@@ -178,8 +173,8 @@ TEST_F(FileManagerDrag, FolderOnClearIconLosesItsOwnIcons)
 	int x = 0, y = 0;
 	ASSERT_TRUE(ShowNewEntry([&] {
 		mkdir(album.c_str(), 0755);
-		SetXattr(album, kLargeIcon, IconValue("ICON", 1024));
-		SetXattr(album, kMiniIcon, IconValue("MICN", 256));
+		SetXattr(album, kLargeIcon, Stored("ICON", Bytes(1024, 0x3F)));
+		SetXattr(album, kMiniIcon, Stored("MICN", Bytes(256, 0x3F)));
 	}, &x, &y)) << "the file manager did not show the new folder";
 
 	DragFromTo(x, y, kClearIconX, kBoxY);

@@ -40,35 +40,31 @@ protected:
 	}
 };
 
-TEST_F(MainWindowOnX, MapsAtItsFrameWithA281By71ContentArea)
+TEST_F(MainWindowOnX, MapsAtItsFrameInTheViewColourAndHoverRaisesAButton)
 {
 	EXPECT_EQ(100, fMainWindow.x);
 	EXPECT_EQ(100, fMainWindow.y);
 	EXPECT_EQ(281, fMainWindow.width);
 	EXPECT_EQ(71, fMainWindow.height);
+	for (const auto& [x, y] : {std::pair{5, 5}, std::pair{95, 35}, std::pair{280, 70}})
+		EXPECT_TRUE(WindowShows(x, y, kViewColour)) << WindowPixel(x, y);
+
+	MoveTo(kAboutX, kAboutY);
+	EXPECT_TRUE(WindowShows(10, kAboutY, kHighlight)) << WindowPixel(10, kAboutY);
+	EXPECT_TRUE(WindowShows(88, kAboutY, kInk)) << WindowPixel(88, kAboutY);
+	EXPECT_TRUE(WindowShows(90, kAboutY, kBase)) << WindowPixel(90, kAboutY);
 }
 
-TEST_F(MainWindowOnX, ShowsTheViewColourAroundTheControls)
-{
-	EXPECT_TRUE(WindowShows(5, 5, kViewColour)) << WindowPixel(5, 5);
-	EXPECT_TRUE(WindowShows(95, 35, kViewColour)) << WindowPixel(95, 35);
-	EXPECT_TRUE(WindowShows(280, 70, kViewColour)) << WindowPixel(280, 70);
-}
-
-TEST_F(MainWindowOnX, AboutBoxOpensFromItsButtonAndClosesWithEnter)
+TEST_F(MainWindowOnX, AboutBoxClosesWithEnterAndTheCloseBoxQuitsWithStatusZero)
 {
 	ClickAt(kAboutX, kAboutY);
 	ASSERT_TRUE(WaitUntil([this] { return OtherProgramWindows().size() == 1; },
 		milliseconds(5000))) << "no about box";
-
 	PressKey("Return");
 	EXPECT_TRUE(WaitUntil([this] { return OtherProgramWindows().empty(); },
 		milliseconds(5000))) << "the about box stayed open";
 	EXPECT_TRUE(fProgram->IsRunning());
-}
 
-TEST_F(MainWindowOnX, CloseBoxQuitsTheProgramWithStatusZero)
-{
 	fScreen->SendCloseRequest(fMainWindow.id);
 	int status = -1;
 	ASSERT_TRUE(fProgram->WaitForExit(milliseconds(10000), &status)) << "still running";
@@ -85,14 +81,6 @@ TEST_F(MainWindowOnX, LosingTheDisplayEndsTheProgramWithOneLineAndAFailureStatus
 	std::vector<std::string> lines = Lines(fProgram->Stderr());
 	ASSERT_EQ(1u, lines.size()) << fProgram->Stderr();
 	EXPECT_NE(std::string::npos, lines[0].find("display")) << lines[0];
-}
-
-TEST_F(MainWindowOnX, HoverRaisesAButton)
-{
-	MoveTo(kAboutX, kAboutY);
-	EXPECT_TRUE(WindowShows(10, kAboutY, kHighlight)) << WindowPixel(10, kAboutY);
-	EXPECT_TRUE(WindowShows(88, kAboutY, kInk)) << WindowPixel(88, kAboutY);
-	EXPECT_TRUE(WindowShows(90, kAboutY, kBase)) << WindowPixel(90, kAboutY);
 }
 
 TEST_F(MainWindowOnX, PressSinksAButtonAndReleaseOutsideSendsNothing)

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <Bitmap.h>
 #include <Entry.h>
 #include <Message.h>
-#include <Node.h>
-#include <NodeInfo.h>
 
 #include <string.h>
 #include <sys/stat.h>
@@ -96,41 +93,17 @@ protected:
 
 }  // namespace
 
-TEST_F(ProcessFileTest, SetIconWithAFileStoresTheComposedIconsOnItsFolder)
+// Each drop draws over what the folder shows, so the overlays pile up.
+TEST_F(ProcessFileTest, SetIconWithAFileOrAFolderDrawsItOverTheFolderThatHoldsIt)
 {
-	ExpectSetIconStores(fFile, fFolder);
-	EXPECT_FALSE(HasXattr(fFile, kLargeAttr));
-	EXPECT_FALSE(HasXattr(fFile, kMiniAttr));
-}
-
-TEST_F(ProcessFileTest, SetIconWithAFolderDrawsItOverTheFolderThatHoldsIt)
-{
-	ExpectSetIconStores(fSubfolder, fFolder);
-	EXPECT_FALSE(HasXattr(fSubfolder, kLargeAttr));
-}
-
-TEST_F(ProcessFileTest, StoredIconsReadBackThroughNodeInfo)
-{
-	Bytes large, mini;
-	ExpectedIcons(fFile, fFolder, &large, &mini);
-	RunProcessFile(DropMessage(fFile, 0));
-
-	BNode node(fFolder.c_str());
-	BNodeInfo info(&node);
-	BBitmap icon(BRect(0, 0, 31, 31), B_CMAP8);
-	ASSERT_EQ(info.GetIcon(&icon, B_LARGE_ICON), B_OK);
-	EXPECT_EQ(Bytes((uint8*)icon.Bits(), (uint8*)icon.Bits() + 1024), large);
-	BBitmap miniIcon(BRect(0, 0, 15, 15), B_CMAP8);
-	ASSERT_EQ(info.GetIcon(&miniIcon, B_MINI_ICON), B_OK);
-	EXPECT_EQ(Bytes((uint8*)miniIcon.Bits(), (uint8*)miniIcon.Bits() + 256), mini);
-}
-
-TEST_F(ProcessFileTest, OverlaysPileUpOverTwoDrops)
-{
-	std::string other = fDir.Make("folder/tool");
-	chmod(other.c_str(), 0755);  // an executable: another type icon
-	RunProcessFile(DropMessage(fFile, 0));
-	ExpectSetIconStores(other, fFolder);
+	std::string tool = fDir.Make("folder/tool");
+	chmod(tool.c_str(), 0755);  // an executable: another type icon
+	for (const std::string& item : {fFile, fSubfolder, tool}) {
+		SCOPED_TRACE(item);
+		ExpectSetIconStores(item, fFolder);
+		EXPECT_FALSE(HasXattr(item, kLargeAttr));
+		EXPECT_FALSE(HasXattr(item, kMiniAttr));
+	}
 }
 
 // The first ref and the first FileDropID decide: 0 (or none, or one of another type) sets
@@ -180,8 +153,9 @@ TEST_F(ProcessFileTest, TheFirstRefAndTheFirstFileDropIdDecide)
 	}
 }
 
-TEST_F(ProcessFileTest, ClearIconWithAFolderOrAFileRemovesTheFoldersIconsSilently)
+TEST_F(ProcessFileTest, ClearIconWithAFolderOrAFileRemovesOnlyTheFoldersIconsSilently)
 {
+	ASSERT_TRUE(SetXattr(fFolder, "user.comment", {'h', 'i'}));
 	for (const std::string& dropped : {fFolder, fFile}) {
 		EXPECT_EQ(RunProcessFile(DropMessage(dropped, 1)), "") << "without icons: " << dropped;
 		RunProcessFile(DropMessage(fFile, 0));
@@ -190,13 +164,6 @@ TEST_F(ProcessFileTest, ClearIconWithAFolderOrAFileRemovesTheFoldersIconsSilentl
 		EXPECT_FALSE(HasXattr(fFolder, kLargeAttr)) << dropped;
 		EXPECT_FALSE(HasXattr(fFolder, kMiniAttr)) << dropped;
 	}
-}
-
-TEST_F(ProcessFileTest, ClearIconKeepsOtherAttributes)
-{
-	ASSERT_TRUE(SetXattr(fFolder, "user.comment", {'h', 'i'}));
-	RunProcessFile(DropMessage(fFile, 0));
-	RunProcessFile(DropMessage(fFolder, 1));
 	EXPECT_EQ(Attr(fFolder, "user.comment"), (Bytes{'h', 'i'}));
 }
 
@@ -221,7 +188,9 @@ TEST_F(ProcessFileTest, ReplacedEntryWithTheSameNameIsNotTheDroppedOne)
 	EXPECT_FALSE(HasXattr(fDir.Join("moved"), kLargeAttr));
 }
 
-TEST_F(ProcessFileTest, SymbolicLinkSetsItsOwnFoldersIconNeverItsTargets)
+// A link sets its own folder's icon, never its target's, and a link to a folder clears
+// nothing of that folder.
+TEST_F(ProcessFileTest, ALinkIsTheLinkNeverItsTarget)
 {
 	std::string elsewhere = fDir.Make("elsewhere", true);
 	std::string target = fDir.Make("elsewhere/target.txt");
@@ -230,14 +199,10 @@ TEST_F(ProcessFileTest, SymbolicLinkSetsItsOwnFoldersIconNeverItsTargets)
 	RunProcessFile(DropMessage(link, 0));
 	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_FALSE(HasXattr(elsewhere, kLargeAttr));
-}
 
-TEST_F(ProcessFileTest, ClearIconOfALinkToAFolderSucceedsAndLeavesTheFolder)
-{
-	std::string link = fDir.Join("link");
-	ASSERT_EQ(symlink(fFolder.c_str(), link.c_str()), 0);
-	RunProcessFile(DropMessage(fFile, 0));
-	EXPECT_EQ(RunProcessFile(DropMessage(link, 1)), "");
+	std::string folderLink = fDir.Join("link");
+	ASSERT_EQ(symlink(fFolder.c_str(), folderLink.c_str()), 0);
+	EXPECT_EQ(RunProcessFile(DropMessage(folderLink, 1)), "");
 	EXPECT_TRUE(HasXattr(fFolder, kLargeAttr));
 	EXPECT_TRUE(HasXattr(fFolder, kMiniAttr));
 }

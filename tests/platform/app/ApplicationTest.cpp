@@ -121,27 +121,28 @@ TEST_F(BApplicationTest, RunLoopsOnTheCallingThreadUntilTheApplicationQuits)
 	delete app;
 }
 
-TEST_F(BApplicationTest, PlainArgumentsArriveAsArgvFirstOfAll)
-{
-	LaunchArguments::Set({"/usr/bin/apptest", "some file", "-x"});
-	TestApp* app = new TestApp;
-	app->PostMessage('erly');
-	app->Run();
-	EXPECT_EQ(app->fHooks, (std::vector<std::string>{"argv /usr/bin/apptest some file -x",
-		"ready", "message"}));
-	delete app;
-}
-
-TEST_F(BApplicationTest, TheRefsSwitchHandsTheFilesThatExistOverAsOneRefsMessage)
+// Plain arguments arrive as argv first of all; the refs switch hands the files that exist
+// over as one refs message.
+TEST_F(BApplicationTest, TheCommandLineArrivesBeforeEverythingElse)
 {
 	testing_support::TempDir dir;
-	std::string first = dir.Make("first");
-	std::string second = dir.Make("second");
-	LaunchArguments::Set({"apptest", "--refs", first, dir.Join("missing"), second});
-	TestApp* app = new TestApp;
-	app->Run();
-	EXPECT_EQ(app->fHooks, (std::vector<std::string>{"refs first second", "ready"}));
-	delete app;
+	const struct {
+		std::vector<std::string> commandLine;
+		std::vector<std::string> hooks;  // with a message posted before Run
+	} kRows[] = {
+		{{"/usr/bin/apptest", "some file", "-x"},
+			{"argv /usr/bin/apptest some file -x", "ready", "message"}},
+		{{"apptest", "--refs", dir.Make("first"), dir.Join("missing"), dir.Make("second")},
+			{"refs first second", "ready", "message"}},
+	};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+		LaunchArguments::Set(kRows[i].commandLine);
+		TestApp* app = new TestApp;
+		app->PostMessage('erly');
+		app->Run();
+		EXPECT_EQ(app->fHooks, kRows[i].hooks) << "row " << i;
+		delete app;
+	}
 }
 
 TEST_F(BApplicationTest, BQuitRequestedAsksEveryWindowWithItLockedAndQuitsThem)

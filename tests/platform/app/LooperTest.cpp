@@ -22,29 +22,26 @@ void QuitLooper(BLooper* looper)
 
 }  // namespace
 
-TEST(BLooper, IsLockedByItsCreatorUntilRun)
+TEST(BLooper, IsLockedByItsCreatorUntilRunThenRunsHooksInPostingOrderOnItsThreadLocked)
 {
 	Watchdog watchdog;
 	Record record;
 	RecordingLooper* looper = new RecordingLooper(&record);
 	EXPECT_EQ(looper->LockingThread(), find_thread(NULL));
-	looper->Run();
-	EXPECT_FALSE(looper->IsLocked());
-	QuitLooper(looper);
-}
-
-TEST(BLooper, HooksRunOnTheThreadRunReturnedWithTheLooperLocked)
-{
-	Watchdog watchdog;
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
+	std::vector<uint32> posted;
+	for (uint32 i = 0; i < 50; i++) {
+		posted.push_back('m000' + i);
+		looper->PostMessage('m000' + i);
+	}
 	thread_id thread = looper->Run();
-	looper->PostMessage('ping');
-	std::vector<looper_test::Delivery> seen = record.Wait(1);
-
+	EXPECT_FALSE(looper->IsLocked());
 	EXPECT_NE(thread, find_thread(NULL));
-	EXPECT_EQ(seen[0].thread, thread);
-	EXPECT_TRUE(seen[0].locked);
+	std::vector<looper_test::Delivery> seen = record.Wait(posted.size());
+	EXPECT_EQ(record.Whats(), posted);
+	for (size_t i = 0; i < seen.size(); i++) {
+		EXPECT_EQ(seen[i].thread, thread) << "message " << i;
+		EXPECT_TRUE(seen[i].locked) << "message " << i;
+	}
 	QuitLooper(looper);
 }
 
@@ -63,21 +60,6 @@ TEST(BLooper, PostMessageReturnsAtOnceWhileTheLooperIsBusy)
 	EXPECT_EQ(looper->PostMessage('next'), B_OK);
 	release = true;
 	EXPECT_EQ(record.Whats(2), (std::vector<uint32>{'busy', 'next'}));
-	QuitLooper(looper);
-}
-
-TEST(BLooper, MessagesArriveInTheOrderTheyWerePosted)
-{
-	Watchdog watchdog;
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
-	std::vector<uint32> posted;
-	for (uint32 i = 0; i < 50; i++) {
-		posted.push_back('m000' + i);
-		looper->PostMessage('m000' + i);
-	}
-	looper->Run();
-	EXPECT_EQ(record.Whats(posted.size()), posted);
 	QuitLooper(looper);
 }
 

@@ -8,13 +8,11 @@
 
 #include <fcntl.h>
 #include <gio/gio.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,24 +29,12 @@
 using platform::FileMetadata;
 using platform::FolderIconImageName;
 using platform::RgbaImage;
-using testing_support::ReadFile;
-using testing_support::HasXattr;
-using testing_support::StderrCapture;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 
-typedef std::vector<uint8_t> Bytes;
-
-const char* kLarge = "user.BEOS:L:STD_ICON";
 const char kLegacy[] = ".vellumark-icon.png";
 const int kSize = platform::FolderIconDrawing::kSize;
-
-void
-WriteFile(const std::string& path, const std::string& content)
-{
-	std::ofstream(path, std::ios::binary) << content;
-}
 
 std::vector<std::string>
 Names(const std::string& folder)
@@ -214,7 +200,7 @@ TEST_F(FolderIconViewTest, EachNewIconGetsANewImageAndThePreviousOneGoes)
 	}
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
 	EXPECT_EQ(Names(fFolder), std::vector<std::string>{});
-	EXPECT_FALSE(HasXattr(fFolder, kLarge));
+	EXPECT_FALSE(HasXattr(fFolder, kLargeIconAttr));
 }
 
 TEST_F(FolderIconViewTest, ClearRemovesEveryImageOfOursAndNothingElse)
@@ -300,7 +286,7 @@ TEST_F(FolderIconViewTest, AnotherProgramsFileOfTheNameIsLeftAloneAndNothingPoin
 	StderrCapture capture;
 	EXPECT_EQ(SetIcon(fFolder, &second), B_OK);
 	capture.Finish();
-	EXPECT_TRUE(HasXattr(fFolder, kLarge));
+	EXPECT_TRUE(HasXattr(fFolder, kLargeIconAttr));
 	ExpectPointersAtTheImageOf(first, 0);
 	EXPECT_EQ(SetIcon(fFolder, NULL), B_OK);
 	EXPECT_EQ(Names(fFolder), std::vector<std::string>{ImageName(second)});
@@ -324,7 +310,7 @@ TEST_F(FolderIconViewTest, FailedViewFailsNothingAndIsToldAtMostOnce)
 	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(&goneIcon, B_LARGE_ICON), B_OK);
 	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(NULL, B_LARGE_ICON), B_OK);
 	std::string told = capture.Finish();
-	EXPECT_TRUE(HasXattr(fFolder, kLarge));
+	EXPECT_TRUE(HasXattr(fFolder, kLargeIconAttr));
 	EXPECT_LE(std::count(told.begin(), told.end(), '\n'), 1) << told;
 }
 
@@ -340,40 +326,17 @@ TEST_F(FolderIconViewTest, IconStoredOverItselfRewritesNothingButAMissingImageCo
 	EXPECT_TRUE(std::filesystem::exists(In(ImageName(icon))));
 }
 
-TEST_F(FolderIconViewTest, FilesAndMiniIconsGetNoView)
+TEST_F(FolderIconViewTest, FilesMiniIconsAndASwitchedOffViewGetNoView)
 {
 	std::string file = fDir.Make("folder/file");
 	Bytes icon = Pattern();
 	ASSERT_EQ(SetIcon(file, &icon), B_OK);
 	Bytes mini(256, 3);
 	ASSERT_EQ(SetIcon(fFolder, &mini, B_MINI_ICON), B_OK);
-	EXPECT_EQ(Names(fFolder), std::vector<std::string>{"file"});
-}
-
-TEST_F(FolderIconViewTest, SwitchedOffViewWritesNothing)
-{
 	platform::NodeIconNotices::SetEnabled(false);
-	Bytes icon = Pattern();
 	EXPECT_EQ(SetIcon(fFolder, &icon), B_OK);
 	platform::NodeIconNotices::SetEnabled(true);
-	EXPECT_EQ(Names(fFolder), std::vector<std::string>{});
-}
-
-// The first drop on a folder without an own icon: the theme's folder at full size, the
-// item's theme icon at half size over the middle of the lower half.
-TEST_F(FolderIconViewTest, DroppedItemIsDrawnFromTheThemeOverTheThemesFolder)
-{
-	std::string item = fDir.Make("folder/notes.txt");
-	Drop(item, kSetIconOperation);
-	RgbaImage expected, overlay;
-	ASSERT_EQ(RgbaImage::FromFile(ThemeFile("scalable/places/folder.svg"), kSize, &expected),
-		B_OK);
-	RgbaImage image = Image(StoredLarge(fFolder));
-	EXPECT_EQ(Difference(image, expected, 0, kSize / 2), "") << "upper half";
-	ASSERT_EQ(RgbaImage::FromFile(ThemeFile("32x32/mimetypes/text-plain.png"), kSize / 2,
-		&overlay), B_OK);
-	expected.DrawOver(overlay, kSize / 4, kSize / 2);
-	EXPECT_EQ(Difference(image, expected), "");
+	EXPECT_EQ(Names(fFolder), std::vector<std::string>{"file"});
 }
 
 // A second drop builds on the image of the first only while that image shows the icon the
@@ -406,9 +369,11 @@ TEST_F(FolderIconViewTest, SecondDropBuildsOnThePreviousImageOnlyWhenItShowsTheS
 	}
 }
 
-// Pieces the theme cannot draw at full size are the stored pieces scaled: a theme without a
-// folder icon (the built-in one was used), an item type whose theme icon does not render.
-TEST_F(FolderIconViewTest, PiecesTheThemeCannotDrawLargeAreTheStoredPiecesScaled)
+// The first drop on a folder without an own icon: the theme's folder at full size, the
+// item's theme icon at half size over the middle of the lower half. Pieces the theme cannot
+// draw at full size are the stored pieces scaled: a theme without a folder icon (the
+// built-in one was used), an item type whose theme icon does not render.
+TEST_F(FolderIconViewTest, FirstDropDrawsTheItemOverTheFolderFromTheThemeElseScaled)
 {
 	static const platform::ThemeIconSource withoutFolder(
 		{std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme"}, "Testparent");
@@ -416,9 +381,11 @@ TEST_F(FolderIconViewTest, PiecesTheThemeCannotDrawLargeAreTheStoredPiecesScaled
 		const platform::TypeIconSource* theme;  // NULL: the test theme of SetUp
 		const char* itemType;
 		bool themeFolder;
+		const char* themeItem;  // NULL: the item's mini icon scaled
 	} kRows[] = {
-		{NULL, "application/x-vellumark-badsvg", true},
-		{&withoutFolder, "text/plain", false},
+		{NULL, "text/plain", true, "32x32/mimetypes/text-plain.png"},
+		{NULL, "application/x-vellumark-badsvg", true, NULL},
+		{&withoutFolder, "text/plain", false, NULL},
 	};
 	for (size_t row = 0; row < std::size(kRows); row++) {
 		if (kRows[row].theme != NULL)
@@ -438,8 +405,13 @@ TEST_F(FolderIconViewTest, PiecesTheThemeCannotDrawLargeAreTheStoredPiecesScaled
 			ASSERT_EQ(RgbaImage::FromFile(ThemeFile("scalable/places/folder.svg"), kSize,
 				&expected), B_OK);
 		}
-		expected.DrawOver(RgbaImage::FromIndices(static_cast<const uint8*>(itemIcon.Bits()), 16,
-			kSize / 32), kSize / 4, kSize / 2);
+		RgbaImage overlay = RgbaImage::FromIndices(static_cast<const uint8*>(itemIcon.Bits()),
+			16, kSize / 32);
+		if (kRows[row].themeItem != NULL) {
+			ASSERT_EQ(RgbaImage::FromFile(ThemeFile(kRows[row].themeItem), kSize / 2, &overlay),
+				B_OK);
+		}
+		expected.DrawOver(overlay, kSize / 4, kSize / 2);
 		EXPECT_EQ(Difference(Image(StoredLarge(fFolder)), expected), "") << "row " << row;
 	}
 }

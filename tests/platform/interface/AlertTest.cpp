@@ -97,50 +97,48 @@ bool IsDark(uint32 pixel)
 
 }  // namespace
 
-TEST(BAlert, GoBlocksUntilEnterAndReturnsTheEnterButtonsIndex)
+TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 {
 	Watchdog watchdog;
-	std::atomic<bool> deleted(false);
-	GoingAlert going([&](const char* title) {
-		BAlert* alert = new TrackedAlert(title, "Sure?", "No", "Yes", &deleted);
-		alert->SetShortcut(1, B_ENTER);
-		return alert;
-	});
-	EXPECT_TRUE(going.Waiting());
-
-	Host().InjectKey(going.Id(), "x");
-	EXPECT_TRUE(going.Waiting()) << "a key that is no shortcut does nothing";
-	Host().InjectKey(going.Id(), "\n");
-	EXPECT_EQ(going.Result(), 1);
-	EXPECT_TRUE(deleted) << "the alert is gone when Go() returns";
-	EXPECT_FALSE(Host().IsOpen(going.Id()));
-}
-
-TEST(BAlert, ClickOnAButtonAnswersItsIndex)
-{
-	Watchdog watchdog;
-	AlertLayout layout = AlertLayout::Compute("Pick", {"One", "Two"}, B_WIDTH_AS_USUAL,
-		B_INFO_ALERT);
-	GoingAlert going([](const char* title) { return new BAlert(title, "Pick", "One", "Two"); });
-	BRect first = layout.buttons[0];
-	Host().InjectClick(going.Id(), BPoint(first.left + 3, first.top + 3));
-	EXPECT_EQ(going.Result(), 0);
-}
-
-TEST(BAlert, CloseBoxAnswersWithTheEscapeButtonElseTheLast)
-{
-	Watchdog watchdog;
-	GoingAlert plain([](const char* title) { return new BAlert(title, "Text", "A", "B"); });
-	Host().InjectClose(plain.Id());
-	EXPECT_EQ(plain.Result(), 1);
-
-	GoingAlert escaping([](const char* title) {
-		BAlert* alert = new BAlert(title, "Text", "Cancel", "OK");
-		alert->SetShortcut(0, B_ESCAPE);
-		return alert;
-	});
-	Host().InjectClose(escaping.Id());
-	EXPECT_EQ(escaping.Result(), 0);
+	enum Answer { kEnter, kClickFirst, kClose };
+	const struct {
+		const char* buttons[2];
+		int32 shortcutButton;  // -1: none
+		char shortcut;
+		Answer answer;
+		int32 expected;
+	} kRows[] = {
+		{{"No", "Yes"}, 1, B_ENTER, kEnter, 1},
+		{{"One", "Two"}, -1, 0, kClickFirst, 0},
+		// The close box answers with the Escape button, else the last.
+		{{"A", "B"}, -1, 0, kClose, 1},
+		{{"Cancel", "OK"}, 0, B_ESCAPE, kClose, 0},
+	};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+		const auto& row = kRows[i];
+		std::atomic<bool> deleted(false);
+		GoingAlert going([&](const char* title) {
+			BAlert* alert = new TrackedAlert(title, "Text", row.buttons[0], row.buttons[1],
+				&deleted);
+			if (row.shortcutButton >= 0)
+				alert->SetShortcut(row.shortcutButton, row.shortcut);
+			return alert;
+		});
+		Host().InjectKey(going.Id(), "x");
+		EXPECT_TRUE(going.Waiting()) << "row " << i << ": a key that is no shortcut does nothing";
+		if (row.answer == kEnter)
+			Host().InjectKey(going.Id(), "\n");
+		else if (row.answer == kClose)
+			Host().InjectClose(going.Id());
+		else {
+			BRect first = AlertLayout::Compute("Text", {row.buttons[0], row.buttons[1]},
+				B_WIDTH_AS_USUAL, B_INFO_ALERT).buttons[0];
+			Host().InjectClick(going.Id(), BPoint(first.left + 3, first.top + 3));
+		}
+		EXPECT_EQ(going.Result(), row.expected) << "row " << i;
+		EXPECT_TRUE(deleted) << "row " << i << ": the alert is gone when Go() returns";
+		EXPECT_FALSE(Host().IsOpen(going.Id())) << "row " << i;
+	}
 }
 
 TEST(BAlert, GoOnALooperThreadGivesWayToAQuitRequestAndPassesItOn)

@@ -6,27 +6,28 @@
 
 #include <vector>
 
-TEST(BBitmap, IconBitmapsHaveOneUnpaddedBytePerPixel)
-{
-	BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
-	BBitmap mini(BRect(0, 0, 15, 15), B_COLOR_8_BIT, false, false);
-	ASSERT_EQ(large.InitCheck(), B_OK);
-	ASSERT_EQ(mini.InitCheck(), B_OK);
-	EXPECT_EQ(large.BytesPerRow(), 32);
-	EXPECT_EQ(large.BitsLength(), 1024);
-	EXPECT_EQ(mini.BitsLength(), 256);
-	EXPECT_EQ(mini.Bounds(), BRect(0, 0, 15, 15));
-	EXPECT_EQ(mini.ColorSpace(), B_CMAP8);
-}
-
+// Rows are padded to four bytes, so the icons have one unpadded byte per pixel.
 TEST(BBitmap, RowsArePaddedToFourBytes)
 {
-	BBitmap odd(BRect(0, 0, 4, 2), B_CMAP8);
-	EXPECT_EQ(odd.BytesPerRow(), 8);
-	EXPECT_EQ(odd.BitsLength(), 24);
-	BBitmap rgb(BRect(0, 0, 4, 2), B_RGB32);
-	EXPECT_EQ(rgb.BytesPerRow(), 20);
-	EXPECT_EQ(rgb.BitsLength(), 60);
+	const struct {
+		BRect bounds;
+		color_space space;
+		int32 bytesPerRow;
+		int32 bitsLength;
+	} kRows[] = {
+		{BRect(0, 0, 31, 31), B_CMAP8, 32, 1024},
+		{BRect(0, 0, 15, 15), B_COLOR_8_BIT, 16, 256},
+		{BRect(0, 0, 4, 2), B_CMAP8, 8, 24},
+		{BRect(0, 0, 4, 2), B_RGB32, 20, 60},
+	};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+		BBitmap bitmap(kRows[i].bounds, kRows[i].space, false, false);
+		ASSERT_EQ(bitmap.InitCheck(), B_OK) << "row " << i;
+		EXPECT_EQ(bitmap.Bounds(), kRows[i].bounds) << "row " << i;
+		EXPECT_EQ(bitmap.BytesPerRow(), kRows[i].bytesPerRow) << "row " << i;
+		EXPECT_EQ(bitmap.BitsLength(), kRows[i].bitsLength) << "row " << i;
+	}
+	EXPECT_EQ(BBitmap(BRect(0, 0, 15, 15), B_COLOR_8_BIT).ColorSpace(), B_CMAP8);
 }
 
 TEST(BBitmap, InvalidBoundsOrUnsupportedSpaceFailInitCheck)

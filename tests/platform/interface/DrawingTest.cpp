@@ -75,49 +75,38 @@ private:
 
 }  // namespace
 
-TEST(BViewDrawing, FillRectCoversItsRightAndBottomEdges)
+TEST(BViewDrawing, EachShapePaintsExactlyItsPixelsClippedToTheViewAndEveryParent)
 {
 	Watchdog watchdog;
-	DrawingWindow drawing([](BView* view) { view->FillRect(BRect(1, 1, 3, 2)); });
-	Expected expected;
-	expected.Fill(BRect(3, 3, 5, 4), kBlack);
-	EXPECT_EQ(drawing.Shown().Pixels(), expected.Pixels());
-}
-
-TEST(BViewDrawing, StrokeRectPaintsOnlyTheRectanglesOwnEdges)
-{
-	Watchdog watchdog;
-	DrawingWindow drawing([](BView* view) { view->StrokeRect(view->Bounds()); });
-	Expected expected;
-	expected.Fill(kChildFrame, kBlack);
-	expected.Fill(kChildFrame.InsetByCopy(1, 1), kWhite);
-	EXPECT_EQ(drawing.Shown().Pixels(), expected.Pixels());
-}
-
-TEST(BViewDrawing, StrokeLineIncludesBothEndsAndGoesOnFromThePen)
-{
-	Watchdog watchdog;
-	DrawingWindow drawing([&](BView* view) {
-		view->SetHighColor(kRed);
-		view->StrokeLine(BPoint(0, 0), BPoint(4, 0));
-		view->StrokeLine(BPoint(4, 3));
-	});
-	Expected expected;
-	expected.Fill(BRect(2, 2, 6, 2), kRed);
-	expected.Fill(BRect(6, 2, 6, 5), kRed);
-	EXPECT_EQ(drawing.Shown().Pixels(), expected.Pixels());
-}
-
-TEST(BViewDrawing, DrawingIsClippedToTheViewAndEveryParent)
-{
-	Watchdog watchdog;
-	// The grandchild reaches past its parent's right and bottom edges.
-	BView* grandchild = new PaintingView(BRect(5, 3, 12, 10), kRed,
-		[](BView* view) { view->FillRect(BRect(-100, -100, 100, 100)); });
-	DrawingWindow drawing([](BView*) {}, grandchild);
-	Expected expected;
-	expected.Fill(BRect(7, 5, 9, 7), kBlack);
-	EXPECT_EQ(drawing.Shown().Pixels(), expected.Pixels());
+	typedef std::vector<std::pair<BRect, rgb_color>> Fills;  // over the grey and white
+	const struct {
+		Painting paint;
+		bool grandchild;  // a red one reaching past its parent's right and bottom edges
+		Fills expected;
+	} kRows[] = {
+		// FillRect covers its right and bottom edges.
+		{[](BView* view) { view->FillRect(BRect(1, 1, 3, 2)); }, false,
+			{{BRect(3, 3, 5, 4), kBlack}}},
+		// StrokeRect paints only the rectangle's own edges.
+		{[](BView* view) { view->StrokeRect(view->Bounds()); }, false,
+			{{kChildFrame, kBlack}, {kChildFrame.InsetByCopy(1, 1), kWhite}}},
+		// StrokeLine includes both ends and goes on from the pen.
+		{[](BView* view) {
+			view->SetHighColor(kRed);
+			view->StrokeLine(BPoint(0, 0), BPoint(4, 0));
+			view->StrokeLine(BPoint(4, 3));
+		}, false, {{BRect(2, 2, 6, 2), kRed}, {BRect(6, 2, 6, 5), kRed}}},
+		{[](BView*) {}, true, {{BRect(7, 5, 9, 7), kBlack}}},
+	};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+		BView* grandchild = !kRows[i].grandchild ? NULL : new PaintingView(BRect(5, 3, 12, 10),
+			kRed, [](BView* view) { view->FillRect(BRect(-100, -100, 100, 100)); });
+		DrawingWindow drawing(kRows[i].paint, grandchild);
+		Expected expected;
+		for (const auto& fill : kRows[i].expected)
+			expected.Fill(fill.first, fill.second);
+		EXPECT_EQ(drawing.Shown().Pixels(), expected.Pixels()) << "row " << i;
+	}
 }
 
 namespace {

@@ -33,12 +33,16 @@ private:
 
 }  // namespace
 
+// And quitting the window deletes its views and their children.
 TEST(BWindow, HooksRunOnTheWindowThreadWithTheWindowLocked)
 {
 	Watchdog watchdog;
-	HookLog log;
+	HookLog log, childLog;
+	std::atomic<bool> viewDeleted(false), childDeleted(false);
 	LoggingWindow* window = new LoggingWindow(&log);
-	window->AddChild(new RecordingView(BRect(0, 0, 39, 29), "view", &log));
+	RecordingView* view = new RecordingView(BRect(0, 0, 39, 29), "view", &log, &viewDeleted);
+	view->AddChild(new RecordingView(BRect(30, 20, 35, 25), "child", &childLog, &childDeleted));
+	window->AddChild(view);
 	log.Clear();  // AttachedToWindow ran in AddChild, on this thread
 	ShownWindow shown(window);
 	thread_id windowThread = window->Thread();
@@ -56,22 +60,7 @@ TEST(BWindow, HooksRunOnTheWindowThreadWithTheWindowLocked)
 		EXPECT_TRUE(record.locked) << record.hook;
 	}
 	EXPECT_NE(windowThread, find_thread(NULL));
-}
-
-TEST(BWindow, QuittingWindowDeletesItsViewsAndTheirChildren)
-{
-	Watchdog watchdog;
-	HookLog log;
-	std::atomic<bool> topDeleted(false);
-	std::atomic<bool> childDeleted(false);
-	BWindow* window = NewWindow(kFrame);
-	RecordingView* top = new RecordingView(BRect(0, 0, 39, 29), "top", &log, &topDeleted);
-	top->AddChild(new RecordingView(BRect(1, 1, 5, 5), "child", &log, &childDeleted));
-	window->AddChild(top);
-	ShownWindow shown(window);
-
-	shown.Host().InjectClose(shown.Id());
-	EXPECT_TRUE(testing_support::WaitUntil([&] { return topDeleted && childDeleted; }));
+	EXPECT_TRUE(testing_support::WaitUntil([&] { return viewDeleted && childDeleted; }));
 }
 
 TEST(BWindow, WindowThatRefusesToQuitStaysOpen)

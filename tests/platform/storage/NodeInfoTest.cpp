@@ -5,7 +5,6 @@
 #include <NodeInfo.h>
 #include <TypeConstants.h>
 
-#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,17 +18,10 @@
 
 using platform::BuiltinIcon;
 using platform::BuiltinIconBits;
-using testing_support::GetXattr;
-using testing_support::HasXattr;
-using testing_support::SetXattr;
-using testing_support::TempDir;
 
 namespace {
 
-typedef std::vector<uint8_t> Bytes;
-
-const char* kLarge = "user.BEOS:L:STD_ICON";
-const char* kMini = "user.BEOS:M:STD_ICON";
+using namespace testing_support;
 
 Bytes
 Pixels(const BBitmap& bitmap)
@@ -62,67 +54,42 @@ public:
 	~BuiltinIconsOnly() { platform::SetTypeIconSource(platform::DefaultTypeIconSource()); }
 };
 
-// The icon the file manager shows for path at that size.
-Bytes
-TrackerIcon(const std::string& path, icon_size size)
-{
-	BNode node(path.c_str());
-	BNodeInfo info(&node);
-	BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
-	EXPECT_EQ(info.GetTrackerIcon(&icon, size), B_OK) << path;
-	return Pixels(icon);
-}
-
 }  // namespace
 
 TEST(BNodeInfo, SetIconStoresTheRawFormatThatGetIconReadsBack)
 {
 	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
-	BNode node(dir.Path().c_str());
-	BNodeInfo info(&node);
-	BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
-	large.SetBits(Pattern(1024).data(), 1024, 0, B_CMAP8);
-	ASSERT_EQ(info.SetIcon(&large, B_LARGE_ICON), B_OK);
+	const struct {
+		icon_size size;
+		const char* attribute;
+		const char* type;
+	} kRows[] = {{B_LARGE_ICON, kLargeIconAttr, "ICON"}, {B_MINI_ICON, kMiniIconAttr, "MICN"}};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+		int32 size = kRows[i].size;
+		BNode node(dir.Path().c_str());
+		BNodeInfo info(&node);
+		BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
+		icon.SetBits(Pattern(size * size).data(), size * size, 0, B_CMAP8);
+		ASSERT_EQ(info.SetIcon(&icon, kRows[i].size), B_OK) << "row " << i;
+		Bytes raw;
+		ASSERT_TRUE(GetXattr(dir.Path(), kRows[i].attribute, &raw)) << "row " << i;
+		EXPECT_EQ(raw, Stored(kRows[i].type, Pattern(size * size))) << "row " << i;
 
-	Bytes raw;
-	ASSERT_TRUE(GetXattr(dir.Path(), kLarge, &raw));
-	Bytes expected = {'I', 'C', 'O', 'N'};
-	Bytes pattern = Pattern(1024);
-	expected.insert(expected.end(), pattern.begin(), pattern.end());
-	EXPECT_EQ(raw, expected);
-
-	BBitmap back(BRect(0, 0, 31, 31), B_CMAP8);
-	ASSERT_EQ(info.GetIcon(&back, B_LARGE_ICON), B_OK);
-	EXPECT_EQ(Pixels(back), pattern);
-}
-
-TEST(BNodeInfo, MiniIconIsStoredAsMICN)
-{
-	TempDir dir;
-	SKIP_WITHOUT_XATTRS(dir.Path());
-	BNode node(dir.Path().c_str());
-	BNodeInfo info(&node);
-	BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
-	ASSERT_EQ(info.SetIcon(&mini, B_MINI_ICON), B_OK);
-	Bytes raw;
-	ASSERT_TRUE(GetXattr(dir.Path(), kMini, &raw));
-	ASSERT_EQ(raw.size(), 260u);
-	EXPECT_EQ(std::string(raw.begin(), raw.begin() + 4), "MICN");
+		BBitmap back(BRect(0, 0, size - 1, size - 1), B_CMAP8);
+		ASSERT_EQ(info.GetIcon(&back, kRows[i].size), B_OK) << "row " << i;
+		EXPECT_EQ(Pixels(back), Pattern(size * size)) << "row " << i;
+	}
 }
 
 TEST(BNodeInfo, ValuesThatAreNotIconsFailGetIconAndTrackerIconFallsBack)
 {
 	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
-	Bytes tooShort = {'I', 'C', 'O', 'N', 1, 2, 3};
-	Bytes tooLong = {'I', 'C', 'O', 'N'};
-	tooLong.resize(4 + 1025, 9);
-	Bytes wrongType = {'M', 'I', 'C', 'N'};
-	wrongType.resize(4 + 1024, 9);
 	BuiltinIconsOnly builtin;
-	for (const Bytes& value : {tooShort, tooLong, wrongType, Bytes({'I', 'C'})}) {
-		ASSERT_TRUE(SetXattr(dir.Path(), kLarge, value));
+	for (const Bytes& value : {Stored("ICON", {1, 2, 3}), Stored("ICON", Bytes(1025, 9)),
+			Stored("MICN", Bytes(1024, 9)), Bytes({'I', 'C'})}) {
+		ASSERT_TRUE(SetXattr(dir.Path(), kLargeIconAttr, value));
 		BNode node(dir.Path().c_str());
 		BNodeInfo info(&node);
 		BBitmap icon(BRect(0, 0, 31, 31), B_CMAP8);
@@ -138,11 +105,11 @@ TEST(BNodeInfo, SetIconNullRemovesAndRemovingAMissingIconSucceeds)
 {
 	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
-	ASSERT_TRUE(SetXattr(dir.Path(), kMini, Bytes(260, 'M')));
+	ASSERT_TRUE(SetXattr(dir.Path(), kMiniIconAttr, Bytes(260, 'M')));
 	BNode node(dir.Path().c_str());
 	BNodeInfo info(&node);
 	EXPECT_EQ(info.SetIcon(NULL, B_MINI_ICON), B_OK);
-	EXPECT_FALSE(HasXattr(dir.Path(), kMini));
+	EXPECT_FALSE(HasXattr(dir.Path(), kMiniIconAttr));
 	EXPECT_EQ(info.SetIcon(NULL, B_MINI_ICON), B_OK);
 	EXPECT_EQ(info.SetIcon(NULL, B_LARGE_ICON), B_OK);
 }
@@ -169,7 +136,7 @@ TEST(BNodeInfo, BitmapOfTheWrongSizeOrSpaceIsBadValue)
 	EXPECT_EQ(info.GetIcon(&rgb, B_LARGE_ICON), B_BAD_VALUE);
 	EXPECT_EQ(info.GetTrackerIcon(&mini, B_LARGE_ICON), B_BAD_VALUE);
 	EXPECT_EQ(info.GetTrackerIcon(&mini, icon_size(24)), B_BAD_VALUE);
-	EXPECT_FALSE(HasXattr(dir.Path(), kLarge));
+	EXPECT_FALSE(HasXattr(dir.Path(), kLargeIconAttr));
 }
 
 TEST(BNodeInfo, TrackerIconOfANodeWithoutOwnIconFollowsItsKind)
@@ -179,9 +146,7 @@ TEST(BNodeInfo, TrackerIconOfANodeWithoutOwnIconFollowsItsKind)
 	// An ELF executable's header: the desktop tells its type by these bytes.
 	std::string tool = dir.Make("tool");
 	const char elf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0";
-	FILE* out = fopen(tool.c_str(), "wb");
-	fwrite(elf, 1, sizeof(elf), out);
-	fclose(out);
+	WriteFile(tool, std::string(elf, sizeof(elf)));
 	chmod(tool.c_str(), 0755);
 	symlink("file", dir.Join("link").c_str());
 	BuiltinIconsOnly builtin;
@@ -219,12 +184,9 @@ TEST(BNodeInfo, TypeIsStoredWithItsNulAndReadBackBounded)
 	ASSERT_EQ(info.SetType("text/plain"), B_OK);
 	Bytes raw;
 	ASSERT_TRUE(GetXattr(dir.Path(), "user.BEOS:TYPE", &raw));
-	EXPECT_EQ(raw, Bytes({'M', 'I', 'M', 'S', 't', 'e', 'x', 't', '/', 'p', 'l', 'a', 'i',
-		'n', 0}));
+	EXPECT_EQ(raw, Stored("MIMS", Bytes({'t', 'e', 'x', 't', '/', 'p', 'l', 'a', 'i', 'n', 0})));
 
-	Bytes unterminated = {'M', 'I', 'M', 'S'};
-	unterminated.resize(4 + 1000, 'a');
-	ASSERT_TRUE(SetXattr(dir.Path(), "user.BEOS:TYPE", unterminated));
+	ASSERT_TRUE(SetXattr(dir.Path(), "user.BEOS:TYPE", Stored("MIMS", Bytes(1000, 'a'))));
 	char type[B_MIME_TYPE_LENGTH + 8];
 	memset(type, 0x55, sizeof(type));
 	ASSERT_EQ(info.GetType(type), B_OK);

@@ -4,7 +4,6 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
-#include <stdio.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -21,11 +20,9 @@
 using platform::BuiltinIcon;
 using platform::IconTheme;
 using platform::ThemeIconSource;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
-
-typedef std::vector<uint8_t> Bytes;
 
 const uint8 kBlack = 0;
 const uint8 kWhite = 31;
@@ -96,47 +93,27 @@ public:
 	~InstalledSource() { platform::SetTypeIconSource(platform::DefaultTypeIconSource()); }
 };
 
-Bytes
-TrackerIcon(const std::string& path, icon_size size)
-{
-	BNode node(path.c_str());
-	BNodeInfo info(&node);
-	BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
-	EXPECT_EQ(info.GetTrackerIcon(&icon, size), B_OK) << path;
-	const uint8* bits = static_cast<const uint8*>(icon.Bits());
-	return Bytes(bits, bits + size * size);
-}
-
-void
-WriteFile(const std::string& path, const std::string& content)
-{
-	FILE* file = fopen(path.c_str(), "wb");
-	ASSERT_NE(file, nullptr) << path;
-	fwrite(content.data(), 1, content.size(), file);
-	fclose(file);
-}
-
 }  // namespace
 
-TEST(ThemeIconSource, ReducesATextIconToExactIndicesWithAlphaUnderOneHalfTransparent)
+TEST(ThemeIconSource, FindsEachTypesIconInTheThemeItsParentsOrHicolorAtTheNearestSize)
 {
-	EXPECT_EQ(Icon(TestTheme(), "text/plain", B_MINI_ICON), Bands(16));
-	EXPECT_EQ(Icon(TestTheme(), "text/plain", B_LARGE_ICON), Bands(32));
-}
-
-TEST(ThemeIconSource, FindsAnIconOfHicolorAndScalesItToTheSize)
-{
-	EXPECT_EQ(Icon(TestTheme(), "application/pdf", B_LARGE_ICON), Bytes(1024, kRed));
-	EXPECT_EQ(Icon(TestTheme(), "application/pdf", B_MINI_ICON), Bytes(256, kRed))
-		<< "the folder for twice the pixels is not taken for the mini icon";
-}
-
-TEST(ThemeIconSource, FindsAnIconOfAParentThemeAtTheNearestSize)
-{
-	EXPECT_EQ(Icon(TestTheme(), platform::kExecutableMimeType, B_LARGE_ICON),
-		Bytes(1024, kGreen));
-	EXPECT_EQ(Icon(TestTheme(), platform::kExecutableMimeType, B_MINI_ICON),
-		Bytes(256, kGreen));
+	const struct {
+		const char* type;
+		icon_size size;
+		Bytes expected;
+	} kRows[] = {
+		// Alpha under one half is transparent; the rest maps to exact indices.
+		{"text/plain", B_MINI_ICON, Bands(16)},
+		{"text/plain", B_LARGE_ICON, Bands(32)},
+		{"application/pdf", B_LARGE_ICON, Bytes(1024, kRed)},  // hicolor, scaled
+		// The folder for twice the pixels is not taken for the mini icon.
+		{"application/pdf", B_MINI_ICON, Bytes(256, kRed)},
+		{platform::kExecutableMimeType, B_LARGE_ICON, Bytes(1024, kGreen)},  // parent theme
+		{platform::kExecutableMimeType, B_MINI_ICON, Bytes(256, kGreen)},
+	};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++)
+		EXPECT_EQ(Icon(TestTheme(), kRows[i].type, kRows[i].size), kRows[i].expected)
+			<< "row " << i;
 }
 
 TEST(ThemeIconSource, RendersAScalableFolderIconForThePlatformFolderType)
@@ -146,21 +123,16 @@ TEST(ThemeIconSource, RendersAScalableFolderIconForThePlatformFolderType)
 	EXPECT_EQ(Icon(TestTheme(), platform::kFolderMimeType, B_LARGE_ICON), Bytes(1024, kBlue));
 }
 
-TEST(ThemeIconSource, HasNoIconForATypeTheThemeLacks)
+TEST(ThemeIconSource, HasNoIconForAMissingHostileCorruptOrUnrenderableType)
 {
-	Icon(TestTheme(), "application/x-vellumark-unknown", B_LARGE_ICON, B_ENTRY_NOT_FOUND);
-	Icon(TestTheme(), "", B_MINI_ICON, B_ENTRY_NOT_FOUND);
-	Icon(TestTheme(), std::string(300, 'a').c_str(), B_MINI_ICON, B_ENTRY_NOT_FOUND);
-	// Another program's type attribute: no way out of the theme, whatever its bytes.
-	Icon(TestTheme(), "../Testparent/32x32/mimetypes/application-x-\xff", B_LARGE_ICON,
-		B_ENTRY_NOT_FOUND);
-}
-
-TEST(ThemeIconSource, CorruptHugeAndUnrenderableImagesAreNoIcons)
-{
-	for (const char* type : {"application/x-vellumark-corrupt", "application/x-vellumark-huge",
-			"application/x-vellumark-badsvg"})
-		Icon(TestTheme(), type, B_MINI_ICON, B_ENTRY_NOT_FOUND);
+	for (const std::string& type : {std::string("application/x-vellumark-unknown"),
+			std::string(), std::string(300, 'a'),
+			// Another program's type attribute: no way out of the theme, whatever its bytes.
+			std::string("../Testparent/32x32/mimetypes/application-x-\xff"),
+			std::string("application/x-vellumark-corrupt"),
+			std::string("application/x-vellumark-huge"),
+			std::string("application/x-vellumark-badsvg")})
+		Icon(TestTheme(), type.c_str(), B_LARGE_ICON, B_ENTRY_NOT_FOUND);
 }
 
 TEST(ThemeIconSource, KeepsEachLookupForTheLifeOfTheSource)
@@ -279,29 +251,28 @@ TEST(ThemeIconSource, EnvironmentNamesTheUsersThemeAndFolders)
 	unsetenv("VELLUMARK_ICON_THEME");
 }
 
-TEST(TrackerIcon, ComesFromTheThemeForTheDesktopTypeOfANode)
+TEST(TrackerIcon, ComesFromTheThemeForTheDesktopTypeOfANodeAndALinkIsALink)
 {
 	TempDir dir;
-	std::string text = dir.Make("notes.txt");
-	std::string pdf = dir.Join("paper");  // no extension: told by its first bytes
-	WriteFile(pdf, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
-	std::string unknown = dir.Join("data.vellumark-unknown");
-	WriteFile(unknown, std::string("\x01\x02\x03\x00\xff", 5));
+	WriteFile(dir.Join("paper"), "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");  // told by its first bytes
+	WriteFile(dir.Join("data.vellumark-unknown"), std::string("\x01\x02\x03\x00\xff", 5));
+	ASSERT_EQ(symlink(dir.Make("notes.txt").c_str(), dir.Join("link.txt").c_str()), 0);
 	InstalledSource installed(&TestTheme());
-	EXPECT_EQ(TrackerIcon(text, B_MINI_ICON), Bands(16));
-	EXPECT_EQ(TrackerIcon(pdf, B_LARGE_ICON), Bytes(1024, kRed));
-	EXPECT_EQ(TrackerIcon(unknown, B_MINI_ICON), Builtin(BuiltinIcon::kDocument, B_MINI_ICON));
-	if (HasSvgLoader()) {
-		EXPECT_EQ(TrackerIcon(dir.Path(), B_LARGE_ICON), Bytes(1024, kBlue));
+	const struct {
+		const char* name;
+		icon_size size;
+		Bytes expected;
+	} kRows[] = {
+		{"notes.txt", B_MINI_ICON, Bands(16)},
+		{"paper", B_LARGE_ICON, Bytes(1024, kRed)},
+		{"data.vellumark-unknown", B_MINI_ICON, Builtin(BuiltinIcon::kDocument, B_MINI_ICON)},
+		{"link.txt", B_MINI_ICON, Builtin(BuiltinIcon::kLink, B_MINI_ICON)},  // never its target
+		{".", B_LARGE_ICON, Bytes(1024, kBlue)},
+	};
+	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+		if (kRows[i].name == std::string(".") && !HasSvgLoader())
+			continue;
+		EXPECT_EQ(TrackerIcon(dir.Join(kRows[i].name), kRows[i].size), kRows[i].expected)
+			<< "row " << i;
 	}
-}
-
-TEST(TrackerIcon, LinkIsALinkNeverItsTarget)
-{
-	TempDir dir;
-	std::string text = dir.Make("notes.txt");
-	ASSERT_EQ(symlink(text.c_str(), dir.Join("link.txt").c_str()), 0);
-	InstalledSource installed(&TestTheme());
-	EXPECT_EQ(TrackerIcon(dir.Join("link.txt"), B_MINI_ICON),
-		Builtin(BuiltinIcon::kLink, B_MINI_ICON));
 }
