@@ -15,8 +15,7 @@ const char* kAuthorEmail = "vellumark@example.org";
 
 }  // namespace
 
-CMainApp::CMainApp(const char* signature)
-	:
+CMainApp::CMainApp(const char* signature) :
 	BApplication(signature),
 	fMainWindow(NULL)
 {

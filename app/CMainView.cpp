@@ -14,8 +14,7 @@ const uint32 kButtonResizingMode = 1;
 
 }  // namespace
 
-CMainView::CMainView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
-	:
+CMainView::CMainView(BRect frame, const char* name, uint32 resizingMode, uint32 flags) :
 	BView(frame, name, resizingMode, flags),
 	fSetBox(NULL),
 	fClearBox(NULL),
@@ -33,10 +32,9 @@ CMainView::CMainView(BRect frame, const char* name, uint32 resizingMode, uint32 
 	AddChild(fAboutButton, NULL);
 	AddChild(fQuitButton, NULL);
 
-	fSetBox = new CFileDropBox(BRect(100, 10, 180, 60), "SetBox", "Set icon",
-		kSetIconOperation);
-	fClearBox = new CFileDropBox(BRect(190, 10, 270, 60), "ClrBox", "Clear icon",
-		kClearIconOperation);
+	fSetBox = new CFileDropBox(BRect(100, 10, 180, 60), "SetBox", "Set icon", kSetIconOperation);
+	fClearBox =
+		new CFileDropBox(BRect(190, 10, 270, 60), "ClrBox", "Clear icon", kClearIconOperation);
 	AddChild(fSetBox, NULL);
 	AddChild(fClearBox, NULL);
 }

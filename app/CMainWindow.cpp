@@ -12,10 +12,9 @@ const BRect kWindowFrame(100, 100, 380, 170);
 
 }  // namespace
 
-CMainWindow::CMainWindow()
-	:
-	BWindow(kWindowFrame, "Vellumark", B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
-		B_NOT_RESIZABLE, B_CURRENT_WORKSPACE),
+CMainWindow::CMainWindow() :
+	BWindow(kWindowFrame, "Vellumark", B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE,
+		B_CURRENT_WORKSPACE),
 	fMainView(NULL)
 {
 	fMainView = new CMainView(Bounds(), "", B_FOLLOW_NONE, B_WILL_DRAW);

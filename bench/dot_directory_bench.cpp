@@ -18,8 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Our group, then blank lines up to 64 KiB: every line of it is looked at on withdrawal.
-void
-Plant(const std::string& folder)
+void Plant(const std::string& folder)
 {
 	std::string text = "[Desktop Entry]\nIcon=./.vellumark-icon.png\nX-Vellumark-Created=group\n";
 	text.resize(64 * 1024 - 1, '\n');
@@ -28,8 +27,7 @@ Plant(const std::string& folder)
 
 }  // namespace
 
-int
-main()
+int main()
 {
 	const std::string folder = std::string(VELLUMARK_BINARY_DIR) + "/bench-dot-directory";
 	std::filesystem::create_directories(folder);
@@ -48,7 +46,8 @@ main()
 	}
 	std::sort(samples.begin(), samples.end());
 	printf("Clear icon with a planted 64 KiB .directory: median %.2f ms, worst %.2f ms "
-		"(goal: under 50 ms)\n", samples[samples.size() / 2], samples.back());
+		   "(goal: under 50 ms)\n",
+		samples[samples.size() / 2], samples.back());
 	std::filesystem::remove_all(folder);
 	return 0;
 }

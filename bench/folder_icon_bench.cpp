@@ -28,8 +28,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string
-Folder()
+std::string Folder()
 {
 	static const std::string folder = std::string(VELLUMARK_BINARY_DIR) + "/bench-icons";
 	std::filesystem::create_directories(folder);
@@ -37,8 +36,7 @@ Folder()
 }
 
 // Stores the large icon; changed gives it other pixels each time.
-void
-SetIcon(bool changed)
+void SetIcon(bool changed)
 {
 	static uint8 shade = 0;
 	BBitmap icon(BRect(0, 0, 31, 31), B_CMAP8);
@@ -52,8 +50,7 @@ SetIcon(bool changed)
 // A Set icon drop of one of two files of different types in turn: after the first two,
 // each drop composes an icon the folder does not have, so each publishes a new image drawn
 // over the previous one.
-void
-DropNext()
+void DropNext()
 {
 	static int turn = 0;
 	static const char* names[] = {"notes.txt", "script.sh"};
@@ -67,8 +64,7 @@ DropNext()
 	ProcessFile(&message);
 }
 
-double
-MedianMicroseconds(bool view, const std::function<void()>& step, int iterations)
+double MedianMicroseconds(bool view, const std::function<void()>& step, int iterations)
 {
 	platform::NodeIconNotices::SetEnabled(view);
 	step();
@@ -87,8 +83,7 @@ MedianMicroseconds(bool view, const std::function<void()>& step, int iterations)
 }
 
 // Whether storing the icon over itself left every file of the folder as it was.
-bool
-SameIconRewritesNothing()
+bool SameIconRewritesNothing()
 {
 	SetIcon(false);
 	auto snapshot = []() {
@@ -107,8 +102,7 @@ SameIconRewritesNothing()
 	return snapshot() == before;
 }
 
-void
-BM_SetIconDropPublishingANewImage(benchmark::State& state)
+void BM_SetIconDropPublishingANewImage(benchmark::State& state)
 {
 	for (auto _ : state)
 		DropNext();
@@ -117,13 +111,12 @@ BENCHMARK(BM_SetIconDropPublishingANewImage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int
-main(int argc, char** argv)
+int main(int argc, char** argv)
 {
 	// First, while nothing is loaded yet: the MIME database, the theme's index, one icon.
 	Clock::time_point start = Clock::now();
-	platform::ThemeIconSource source(platform::ThemeIconSource::UserBaseFolders(),
-		platform::ThemeIconSource::UserThemeName());
+	platform::ThemeIconSource source(
+		platform::ThemeIconSource::UserBaseFolders(), platform::ThemeIconSource::UserThemeName());
 	uint8 pixels[1024];
 	status_t found = source.GetIcon("application/pdf", B_LARGE_ICON, pixels);
 	std::chrono::duration<double, std::milli> cold = Clock::now() - start;
@@ -143,13 +136,14 @@ main(int argc, char** argv)
 	printf("Cold type icon look-up (%s): %.2f ms (goal: under 30 ms)\n",
 		found == B_OK ? "found" : "not in the theme", cold.count());
 	printf("Warm Set icon, same icon: %.2f us with the desktop view, %.2f us without, ratio "
-		"%.2fx (goal: at most 5x); files rewritten: %s (goal: none)\n", warmWith, warmWithout,
-		warmWith / warmWithout, untouched ? "none" : "SOME");
+		   "%.2fx (goal: at most 5x); files rewritten: %s (goal: none)\n",
+		warmWith, warmWithout, warmWith / warmWithout, untouched ? "none" : "SOME");
 	printf("Set icon of an icon of unknown origin, new image (scaled): %.2f ms with the view, "
-		"%.3f ms without\n", changedWith / 1000, changedWithout / 1000);
+		   "%.3f ms without\n",
+		changedWith / 1000, changedWithout / 1000);
 	printf("Warm Set icon drop publishing a new %d-pixel image drawn from the theme: %.2f ms "
-		"with the view, %.3f ms without (goal: at most 20 ms)\n", 512, dropWith / 1000,
-		dropWithout / 1000);
+		   "with the view, %.3f ms without (goal: at most 20 ms)\n",
+		512, dropWith / 1000, dropWithout / 1000);
 	std::filesystem::remove_all(Folder());
 	benchmark::Shutdown();
 	return 0;

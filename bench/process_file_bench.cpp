@@ -88,7 +88,7 @@ void BM_RawXattrFloor(benchmark::State& state)
 }
 BENCHMARK(BM_RawXattrFloor);
 
-template <typename F>
+template<typename F>
 double MedianMicroseconds(F body, int rounds, int iterations)
 {
 	std::vector<double> samples;
@@ -119,7 +119,8 @@ int main(int argc, char** argv)
 		floor += MedianMicroseconds(RawFloorOnce, 5, 400);
 	}
 	printf("Set icon on a warm folder: %.2f us; raw xattr floor: %.2f us; ratio %.2fx "
-		   "(goal: at most 2x)\n", setIcon / 5, floor / 5, setIcon / floor);
+		   "(goal: at most 2x)\n",
+		setIcon / 5, floor / 5, setIcon / floor);
 	benchmark::Shutdown();
 	return 0;
 }

@@ -42,8 +42,7 @@ void RefsWithoutDisplay(benchmark::State& state)
 		pid_t pid;
 		int status = -1;
 		if (posix_spawn(&pid, program.c_str(), NULL, NULL, argv, envp.data()) != 0
-			|| waitpid(pid, &status, 0) != pid || !WIFEXITED(status)
-			|| WEXITSTATUS(status) != 0) {
+			|| waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
 			state.SkipWithError("vellumark --refs did not exit with status 0");
 			break;
 		}

@@ -2,8 +2,7 @@
 
 #include <Message.h>
 
-CFileDropBox::CFileDropBox(BRect frame, const char* name, const char* label, int32 dropID)
-	:
+CFileDropBox::CFileDropBox(BRect frame, const char* name, const char* label, int32 dropID) :
 	CFlatButton(frame, name, label, NULL, false, kAlignCenter, 1, B_WILL_DRAW),
 	fDropID(dropID)
 {

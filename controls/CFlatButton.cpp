@@ -16,8 +16,7 @@ const bigtime_t kPollInterval = 30000;
 }  // namespace
 
 CFlatButton::CFlatButton(BRect frame, const char* name, const char* label, BMessage* message,
-	bool stayPressed, int32 alignment, uint32 resizingMode, uint32 flags)
-	:
+	bool stayPressed, int32 alignment, uint32 resizingMode, uint32 flags) :
 	BControl(frame, name, label, message, resizingMode, flags),
 	fState(kFlat),
 	fAlignment(alignment),
@@ -29,8 +28,7 @@ CFlatButton::~CFlatButton()
 {
 }
 
-BPoint CFlatButton::LabelPosition(BRect bounds, int32 alignment, float labelWidth,
-	float ascent)
+BPoint CFlatButton::LabelPosition(BRect bounds, int32 alignment, float labelWidth, float ascent)
 {
 	float x;
 	switch (alignment) {

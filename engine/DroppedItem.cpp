@@ -11,8 +11,7 @@
 
 #include "IconCompositing.h"
 
-DroppedItem::DroppedItem(BMessage* message)
-	:
+DroppedItem::DroppedItem(BMessage* message) :
 	fOK(false),
 	fItemMiniIcon(NULL),
 	fFolderLargeIcon(NULL),
@@ -50,8 +49,7 @@ bool DroppedItem::LoadFolderIcons()
 	// An entry that is no longer there is no file of that folder: a folder dropped on Clear
 	// icon and deleted or renamed before the drop would otherwise clear the one that held it.
 	BEntry entry;
-	if (entry.SetTo(&fRef, false) != B_OK || !entry.Exists()
-		|| entry.GetParent(&entry) != B_OK
+	if (entry.SetTo(&fRef, false) != B_OK || !entry.Exists() || entry.GetParent(&entry) != B_OK
 		|| fNode.SetTo(&entry) != B_OK || fNodeInfo.SetTo(&fNode) != B_OK)
 		return false;
 

@@ -6,7 +6,7 @@ const int32 kItemSize = 16;
 const int32 kLargeRowBytes = 32;
 const int32 kMiniRowBytes = 16;
 const int32 kLargeOrigin = 16 * kLargeRowBytes + 8;  // row 16, column 8
-const int32 kMiniOrigin = 8 * kMiniRowBytes + 4;      // row 8, column 4
+const int32 kMiniOrigin = 8 * kMiniRowBytes + 4;  // row 8, column 4
 const int32 kSampleSize = 8;
 
 }  // namespace

@@ -69,8 +69,8 @@ public:
 			dup2(devNull, 2);
 			for (int fd = 4; fd < 1024; fd++)
 				close(fd);
-			execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24",
-				"-nolisten", "tcp", "-noreset", (char*)NULL);
+			execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten",
+				"tcp", "-noreset", (char*)NULL);
 			_exit(127);
 		}
 		close(fds[1]);
@@ -165,8 +165,7 @@ Window FindWindow(Display* display, int* x, int* y)
 
 bool ShowsViewColour(Display* display, int x, int y)
 {
-	XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes,
-		ZPixmap);
+	XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
 	if (image == NULL)
 		return false;
 	bool drawn = (XGetPixel(image, 0, 0) & 0xFFFFFF) == kViewColour;
@@ -179,8 +178,8 @@ bool WaitForFirstFrame(Display* display, Clock::time_point start, double* ms)
 {
 	while (Clock::now() - start < std::chrono::seconds(20)) {
 		int x = 0, y = 0;
-		if (FindWindow(display, &x, &y) != 0 && ShowsViewColour(display, x + kProbeX,
-				y + kProbeY)) {
+		if (FindWindow(display, &x, &y) != 0
+			&& ShowsViewColour(display, x + kProbeX, y + kProbeY)) {
 			*ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 			return true;
 		}
@@ -298,9 +297,10 @@ int main(int argc, char** argv)
 			bool last = run == runs - 1;
 			if (!Measure(display, programs[which], server.Name(), idleSeconds, &sample,
 					last ? &idle[which] : NULL)) {
-				fprintf(stderr, "startup_bench: %s showed no frame in the view colour %06lX "
-					"at (%d, %d) within 20 s\n", programs[which].c_str(), kViewColour,
-					kProbeX, kProbeY);
+				fprintf(stderr,
+					"startup_bench: %s showed no frame in the view colour %06lX "
+					"at (%d, %d) within 20 s\n",
+					programs[which].c_str(), kViewColour, kProbeX, kProbeY);
 				return 1;
 			}
 			if (run >= 0)
@@ -320,10 +320,10 @@ int main(int argc, char** argv)
 	double time[2] = {Median(times[0]), Median(times[1])};
 	double peak[2] = {Median(peaks[0]) / 1024.0, Median(peaks[1]) / 1024.0};
 	printf("Start-up on Xvfb, median of %d runs (goal: within 1.3x of the floor)\n", runs);
-	printf("  exec to first frame   vellumark %7.1f ms   floor %7.1f ms   ratio %.2f\n",
-		time[0], time[1], time[0] / time[1]);
-	printf("  peak resident memory  vellumark %7.1f MiB  floor %7.1f MiB  ratio %.2f\n",
-		peak[0], peak[1], peak[0] / peak[1]);
+	printf("  exec to first frame   vellumark %7.1f ms   floor %7.1f ms   ratio %.2f\n", time[0],
+		time[1], time[0] / time[1]);
+	printf("  peak resident memory  vellumark %7.1f MiB  floor %7.1f MiB  ratio %.2f\n", peak[0],
+		peak[1], peak[0] / peak[1]);
 	printf("Idle for %.1f s after the first frame (goal: no CPU, no wake-ups)\n", idleSeconds);
 	printf("  vellumark %.3f ms CPU, %ld wake-ups;  floor %.3f ms CPU, %ld wake-ups\n",
 		idle[0].cpuMs, idle[0].wakeups, idle[1].cpuMs, idle[1].wakeups);

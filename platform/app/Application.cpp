@@ -16,9 +16,9 @@
 #include <cstring>
 #include <vector>
 
-using BPrivate::LaunchArguments;
-using BPrivate::LooperThreads;
-using BPrivate::WindowRegistry;
+using platform::LaunchArguments;
+using platform::LooperThreads;
+using platform::WindowRegistry;
 
 BApplication* be_app = NULL;
 
@@ -49,16 +49,14 @@ bool IsApplicationSignature(const char* signature)
 
 }  // namespace
 
-BApplication::BApplication(const char* signature)
-	:
+BApplication::BApplication(const char* signature) :
 	BLooper(signature),
 	fInitStatus(B_NO_INIT)
 {
 	InitApplication(signature, NULL);
 }
 
-BApplication::BApplication(const char* signature, status_t* error)
-	:
+BApplication::BApplication(const char* signature, status_t* error) :
 	BLooper(signature),
 	fInitStatus(B_NO_INIT)
 {
@@ -71,8 +69,10 @@ void BApplication::InitApplication(const char* signature, status_t* error)
 	if (!IsApplicationSignature(signature)) {
 		fInitStatus = B_BAD_VALUE;
 		if (error == NULL) {
-			fprintf(stderr, "%s: bad application signature \"%s\": it must be a MIME type "
-				"\"application/...\"\n", program.c_str(), signature != NULL ? signature : "");
+			fprintf(stderr,
+				"%s: bad application signature \"%s\": it must be a MIME type "
+				"\"application/...\"\n",
+				program.c_str(), signature != NULL ? signature : "");
 			exit(1);
 		}
 		*error = fInitStatus;
@@ -84,8 +84,7 @@ void BApplication::InitApplication(const char* signature, status_t* error)
 	platform::Host& host = platform::TheHost();
 	fInitStatus = host.Init();
 	if (fInitStatus != B_OK && error == NULL) {
-		fprintf(stderr, "%s: cannot open the display: %s\n", program.c_str(),
-			host.LastError());
+		fprintf(stderr, "%s: cannot open the display: %s\n", program.c_str(), host.LastError());
 		exit(1);
 	}
 	if (error != NULL)
@@ -232,4 +231,3 @@ void BApplication::DispatchArgv(BMessage* message)
 	argv.push_back(NULL);
 	ArgvReceived(count, argv.data());
 }
-

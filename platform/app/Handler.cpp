@@ -3,8 +3,7 @@
 #include <Looper.h>
 #include <Message.h>
 
-BHandler::BHandler(const char* name)
-	:
+BHandler::BHandler(const char* name) :
 	fName(name != NULL ? name : ""),
 	fHasName(name != NULL),
 	fLooper(NULL),
@@ -47,4 +46,3 @@ void BHandler::SetNextHandler(BHandler* handler)
 {
 	fNextHandler = handler;
 }
-

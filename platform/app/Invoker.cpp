@@ -4,16 +4,14 @@
 #include <Looper.h>
 #include <Message.h>
 
-BInvoker::BInvoker()
-	:
+BInvoker::BInvoker() :
 	fMessage(NULL),
 	fHandler(NULL),
 	fLooper(NULL)
 {
 }
 
-BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper)
-	:
+BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper) :
 	fMessage(message),
 	fHandler(NULL),
 	fLooper(NULL)

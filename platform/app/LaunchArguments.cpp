@@ -11,7 +11,7 @@
 #include <mutex>
 #include <optional>
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -64,8 +64,8 @@ std::vector<BMessage*> LaunchArguments::Messages(const std::vector<std::string>&
 	std::vector<BMessage*> messages;
 	if (arguments.size() < 2)
 		return messages;
-	BMessage* message = arguments[1] == kRefsSwitch
-		? RefsMessage(arguments) : ArgvMessage(arguments);
+	BMessage* message =
+		arguments[1] == kRefsSwitch ? RefsMessage(arguments) : ArgvMessage(arguments);
 	if (message != NULL)
 		messages.push_back(message);
 	return messages;
@@ -123,4 +123,4 @@ std::string LaunchArguments::ProgramName()
 	return name.empty() ? "application" : name;
 }
 
-}  // namespace BPrivate
+}  // namespace platform

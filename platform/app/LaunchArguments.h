@@ -6,7 +6,7 @@
 
 class BMessage;
 
-namespace BPrivate {
+namespace platform {
 
 // The command line the application was started with, and the launch switch that turns it
 // into the messages the application gets once its loop runs.
@@ -43,6 +43,6 @@ private:
 	static BMessage* ArgvMessage(const std::vector<std::string>& arguments);
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 
-using BPrivate::LooperList;
-using BPrivate::LooperQueue;
-using BPrivate::LooperThreads;
+using platform::LooperList;
+using platform::LooperQueue;
+using platform::LooperThreads;
 
 // Life of a looper. It is created locked by its creator; Run() starts its thread and gives
 // that lock up. Every message is handled on the thread with the looper locked. Quit() on the
@@ -23,8 +23,7 @@ using BPrivate::LooperThreads;
 // on Lock() fails), lets every thread that holds the lock or waits for it finish, and
 // deletes the looper while holding the lock itself, as the destructors may expect.
 
-BLooper::BLooper(const char* name, int32 /*priority*/, int32 /*portCapacity*/)
-	:
+BLooper::BLooper(const char* name, int32 /*priority*/, int32 /*portCapacity*/) :
 	BHandler(name),
 	fQueue(std::make_shared<LooperQueue>()),
 	fPreferred(NULL),
@@ -327,9 +326,8 @@ status_t BLooper::LockWithTimeout(bigtime_t timeout)
 	// deleted until this thread has let go again.
 	if (!LooperList::Pin(this))
 		return B_BAD_VALUE;
-	status_t status = timeout == B_INFINITE_TIMEOUT
-		? (fLocker.Lock() ? B_OK : B_ERROR)
-		: fLocker.LockWithTimeout(timeout);
+	status_t status = timeout == B_INFINITE_TIMEOUT ? (fLocker.Lock() ? B_OK : B_ERROR)
+													: fLocker.LockWithTimeout(timeout);
 	if (status == B_OK && !LooperList::IsAlive(this)) {
 		fLocker.Unlock();
 		status = B_BAD_VALUE;
@@ -363,8 +361,8 @@ BMessage* BLooper::NextQueuedMessage(bigtime_t timeout)
 	return fQueue->TakeFirst([](const BMessage&) { return true; }, timeout);
 }
 
-BMessage* BLooper::TakeQueuedMessage(const std::function<bool(const BMessage&)>& match,
-	bigtime_t timeout)
+BMessage* BLooper::TakeQueuedMessage(
+	const std::function<bool(const BMessage&)>& match, bigtime_t timeout)
 {
 	return fQueue->TakeFirst(match, timeout);
 }

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -122,4 +122,4 @@ void LooperList::Forget(BLooper* looper)
 	table.entries.erase(looper);
 }
 
-}  // namespace BPrivate
+}  // namespace platform

@@ -5,7 +5,7 @@
 
 class BLooper;
 
-namespace BPrivate {
+namespace platform {
 
 // Every looper of the process, and whether it may still be locked. A looper that ends is
 // first marked dead (from then on locking it fails), then forgotten once no thread is in the
@@ -31,6 +31,6 @@ public:
 	static void Forget(BLooper* looper);
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <chrono>
 
-namespace BPrivate {
+namespace platform {
 
-LooperQueue::LooperQueue()
-	:
+LooperQueue::LooperQueue() :
 	fClosed(false)
 {
 }
@@ -77,16 +76,15 @@ void LooperQueue::PushQuit()
 bool LooperQueue::Pop(bigtime_t timeout, Item* item)
 {
 	std::unique_lock<std::mutex> lock(fMutex);
-	if (!WaitFor(lock, timeout, [this] { return !fItems.empty() || fClosed; })
-		|| fItems.empty())
+	if (!WaitFor(lock, timeout, [this] { return !fItems.empty() || fClosed; }) || fItems.empty())
 		return false;
 	*item = fItems.front();
 	fItems.pop_front();
 	return true;
 }
 
-BMessage* LooperQueue::TakeFirst(const std::function<bool(const BMessage&)>& match,
-	bigtime_t timeout)
+BMessage* LooperQueue::TakeFirst(
+	const std::function<bool(const BMessage&)>& match, bigtime_t timeout)
 {
 	std::unique_lock<std::mutex> lock(fMutex);
 	BMessage* found = NULL;
@@ -151,8 +149,8 @@ bool LooperQueue::HasQuitLocked() const
 	return std::any_of(fItems.begin(), fItems.end(), [](const Item& item) { return item.quit; });
 }
 
-bool LooperQueue::WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
-	const std::function<bool()>& ready)
+bool LooperQueue::WaitFor(
+	std::unique_lock<std::mutex>& lock, bigtime_t timeout, const std::function<bool()>& ready)
 {
 	// Beyond a year is for ever; it also keeps the deadline from overflowing.
 	const bigtime_t kForever = 365LL * 24 * 3600 * 1000000;
@@ -166,4 +164,4 @@ bool LooperQueue::WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
 	return fChanged.wait_until(lock, deadline, ready);
 }
 
-}  // namespace BPrivate
+}  // namespace platform

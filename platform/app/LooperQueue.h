@@ -12,7 +12,7 @@
 class BHandler;
 class BMessage;
 
-namespace BPrivate {
+namespace platform {
 
 // A looper's message queue: first in, first out, shared by every thread that posts and the
 // one thread that takes. It owns the messages it holds. A looper's queue can outlive the
@@ -23,7 +23,7 @@ public:
 	struct Item {
 		BMessage* message = NULL;  // NULL for a quit order
 		BHandler* handler = NULL;  // NULL: the looper's preferred handler
-		bool quit = false;         // ends the loop, whatever the looper's hooks say
+		bool quit = false;  // ends the loop, whatever the looper's hooks say
 	};
 
 	LooperQueue();
@@ -57,8 +57,8 @@ private:
 	LooperQueue(const LooperQueue&) = delete;
 	LooperQueue& operator=(const LooperQueue&) = delete;
 
-	bool WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
-		const std::function<bool()>& ready);
+	bool WaitFor(
+		std::unique_lock<std::mutex>& lock, bigtime_t timeout, const std::function<bool()>& ready);
 	bool HasQuitLocked() const;
 
 	mutable std::mutex fMutex;
@@ -68,6 +68,6 @@ private:
 	bool fClosed;
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

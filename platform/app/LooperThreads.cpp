@@ -4,13 +4,13 @@
 
 #include <OS.h>
 
-#include <cstdlib>
 #include <condition_variable>
+#include <cstdlib>
 #include <list>
 #include <mutex>
 #include <thread>
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -53,8 +53,8 @@ void JoinEndedLocked(ThreadTable& table)
 	}
 }
 
-void ThreadMain(ThreadEntry* entry, std::function<void(thread_id)> started,
-	std::function<void()> body)
+void ThreadMain(
+	ThreadEntry* entry, std::function<void(thread_id)> started, std::function<void()> body)
 {
 	ThreadTable& table = Table();
 	thread_id self = find_thread(NULL);
@@ -150,4 +150,4 @@ int32 LooperThreads::Count()
 	return (int32)table.entries.size();
 }
 
-}  // namespace BPrivate
+}  // namespace platform

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-namespace BPrivate {
+namespace platform {
 
 class LooperQueue;
 
@@ -35,6 +35,6 @@ public:
 	static int32 Count();
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

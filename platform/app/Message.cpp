@@ -1,8 +1,8 @@
 #include <Message.h>
 
-#include "MessageAccess.h"
-#include "MessageData.h"
-#include "MessageFormat.h"
+#include "app/MessageAccess.h"
+#include "app/MessageData.h"
+#include "app/MessageFormat.h"
 
 #include <Entry.h>
 
@@ -15,8 +15,7 @@ using platform::MessageItem;
 
 namespace platform {
 
-MessageItem::MessageItem(const MessageItem& other)
-	:
+MessageItem::MessageItem(const MessageItem& other) :
 	bytes(other.bytes),
 	ref(other.ref ? std::make_unique<entry_ref>(*other.ref) : nullptr),
 	message(other.message ? std::make_unique<BMessage>(*other.message) : nullptr)
@@ -76,22 +75,19 @@ const char kEmpty[1] = {0};
 
 }  // namespace
 
-BMessage::BMessage()
-	:
+BMessage::BMessage() :
 	what(0),
 	fData(std::make_unique<Data>())
 {
 }
 
-BMessage::BMessage(uint32 what)
-	:
+BMessage::BMessage(uint32 what) :
 	what(what),
 	fData(std::make_unique<Data>())
 {
 }
 
-BMessage::BMessage(const BMessage& other)
-	:
+BMessage::BMessage(const BMessage& other) :
 	what(other.what),
 	fData(std::make_unique<Data>(*other.fData))
 {
@@ -124,8 +120,8 @@ status_t BMessage::GetInfo(const char* name, type_code* typeFound, int32* countF
 	return B_OK;
 }
 
-status_t BMessage::GetInfo(type_code type, int32 index, char** nameFound, type_code* typeFound,
-	int32* countFound) const
+status_t BMessage::GetInfo(
+	type_code type, int32 index, char** nameFound, type_code* typeFound, int32* countFound) const
 {
 	int32 matched = 0;
 	for (const MessageField& field : fData->fields) {
@@ -151,8 +147,8 @@ bool BMessage::IsEmpty() const
 
 // count is how many items the caller expects to add under this name; the items themselves
 // come one call at a time, so it only matters as a hint.
-status_t BMessage::AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
-	bool isFixedSize, int32)
+status_t BMessage::AddData(
+	const char* name, type_code type, const void* data, ssize_t numBytes, bool isFixedSize, int32)
 {
 	if (name == NULL || numBytes < 0 || (data == NULL && numBytes > 0))
 		return B_BAD_VALUE;
@@ -228,8 +224,8 @@ status_t BMessage::AddPointer(const char* name, const void* pointer)
 	return AddData(name, B_POINTER_TYPE, &pointer, sizeof(pointer));
 }
 
-status_t BMessage::FindData(const char* name, type_code type, int32 index, const void** data,
-	ssize_t* numBytes) const
+status_t BMessage::FindData(
+	const char* name, type_code type, int32 index, const void** data, ssize_t* numBytes) const
 {
 	if (name == NULL || data == NULL)
 		return B_BAD_VALUE;
@@ -247,8 +243,8 @@ status_t BMessage::FindData(const char* name, type_code type, int32 index, const
 	return B_OK;
 }
 
-status_t BMessage::FindData(const char* name, type_code type, const void** data,
-	ssize_t* numBytes) const
+status_t BMessage::FindData(
+	const char* name, type_code type, const void** data, ssize_t* numBytes) const
 {
 	return FindData(name, type, 0, data, numBytes);
 }
@@ -256,8 +252,8 @@ status_t BMessage::FindData(const char* name, type_code type, const void** data,
 namespace {
 
 // Copies an item of a fixed-size type out, only if it has exactly that size.
-status_t FindFixed(const BMessage& message, const char* name, type_code type, int32 index,
-	void* out, size_t size)
+status_t FindFixed(
+	const BMessage& message, const char* name, type_code type, int32 index, void* out, size_t size)
 {
 	if (out == NULL)
 		return B_BAD_VALUE;
@@ -412,8 +408,8 @@ status_t BMessage::Unflatten(const char* flatBuffer)
 	if (memcmp(flatBuffer, "FOB1", 4) != 0)
 		return B_NOT_A_MESSAGE;
 	const uint8* bytes = (const uint8*)flatBuffer;
-	uint32 size = (uint32)bytes[8] << 24 | (uint32)bytes[9] << 16 | (uint32)bytes[10] << 8
-		| bytes[11];
+	uint32 size =
+		(uint32)bytes[8] << 24 | (uint32)bytes[9] << 16 | (uint32)bytes[10] << 8 | bytes[11];
 	return MessageFormat::Unflatten(bytes, size, this);
 }
 
@@ -437,8 +433,8 @@ void PrintItem(const MessageField& field, const MessageItem& item, int indent)
 	const std::vector<uint8>& bytes = item.bytes;
 	switch (field.type) {
 		case B_STRING_TYPE:
-			printf("\"%.*s\"", (int)(bytes.empty() ? 0 : bytes.size() - 1),
-				(const char*)bytes.data());
+			printf(
+				"\"%.*s\"", (int)(bytes.empty() ? 0 : bytes.size() - 1), (const char*)bytes.data());
 			break;
 		case B_INT32_TYPE: {
 			int32 value;
@@ -483,7 +479,7 @@ void BMessage::PrintToStream() const
 	printf("}\n");
 }
 
-namespace BPrivate {
+namespace platform {
 
 void MessageAccess::SetDropped(BMessage* message, bool dropped, BPoint where)
 {
@@ -501,4 +497,4 @@ const std::vector<MessageField>& MessageAccess::Fields(const BMessage* message)
 	return message->fData->fields;
 }
 
-}  // namespace BPrivate
+}  // namespace platform

@@ -9,7 +9,7 @@ namespace platform {
 struct MessageField;
 }
 
-namespace BPrivate {
+namespace platform {
 
 // What the platform may do to a message that the program cannot: mark it as delivered by a
 // drop, so that WasDropped() and DropPoint() report it, and reach its fields directly.
@@ -21,6 +21,6 @@ public:
 	static const std::vector<platform::MessageField>& Fields(const BMessage* message);
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

@@ -1,7 +1,7 @@
-#include "MessageFormat.h"
+#include "app/MessageFormat.h"
 
-#include "MessageAccess.h"
-#include "MessageData.h"
+#include "app/MessageAccess.h"
+#include "app/MessageData.h"
 
 #include <Entry.h>
 
@@ -80,7 +80,11 @@ size_t SwapUnit(type_code type)
 // A cursor over bytes that may not be trusted: every read says whether it fitted.
 class Reader {
 public:
-	Reader(const uint8* start, size_t size) : fPos(start), fEnd(start + size) {}
+	Reader(const uint8* start, size_t size) :
+		fPos(start),
+		fEnd(start + size)
+	{
+	}
 
 	size_t Left() const { return fEnd - fPos; }
 
@@ -155,8 +159,8 @@ uint8* WriteField(const MessageField& field, uint8* out)
 	bool mini = HasMiniSizes(field, dataSize);
 	bool single = field.items.size() == 1;
 
-	*out++ = kFieldValid | (mini ? kFieldMiniSizes : 0)
-		| (field.fixedSize ? kFieldFixedSize : 0) | (single ? kFieldSingleItem : 0);
+	*out++ = kFieldValid | (mini ? kFieldMiniSizes : 0) | (field.fixedSize ? kFieldFixedSize : 0)
+		| (single ? kFieldSingleItem : 0);
 	PutBig32(out, field.type);
 	out += 4;
 	auto putSize = [&](uint32 value) {
@@ -199,8 +203,8 @@ uint32 Checksum(const uint8* header)
 	return GetBig32(header + 8) + GetBig32(header + 12) + header[16];
 }
 
-status_t ReadItems(Reader& data, const MessageField& shape, uint32 count,
-	std::vector<MessageItem>* items)
+status_t ReadItems(
+	Reader& data, const MessageField& shape, uint32 count, std::vector<MessageItem>* items)
 {
 	size_t fixedSize = 0;
 	if (shape.fixedSize) {
@@ -251,11 +255,8 @@ status_t ReadField(Reader& in, uint8 flags, MessageField* field)
 	uint8 nameLength;
 	const uint8* name;
 	const uint8* data;
-	if (!in.Word(&field->type)
-		|| ((flags & kFieldSingleItem) == 0 && !in.Size(mini, &count))
-		|| !in.Size(mini, &dataSize)
-		|| !in.Byte(&nameLength)
-		|| !in.Bytes(nameLength, &name)
+	if (!in.Word(&field->type) || ((flags & kFieldSingleItem) == 0 && !in.Size(mini, &count))
+		|| !in.Size(mini, &dataSize) || !in.Byte(&nameLength) || !in.Bytes(nameLength, &name)
 		|| !in.Bytes(dataSize, &data))
 		return B_BAD_DATA;
 	if (count == 0 || memchr(name, 0, nameLength) != NULL)
@@ -318,8 +319,8 @@ size_t FixedSizeOfType(type_code type)
 	}
 }
 
-status_t MessageFormat::BuildItem(type_code type, const uint8* bytes, size_t size,
-	MessageItem* item)
+status_t MessageFormat::BuildItem(
+	type_code type, const uint8* bytes, size_t size, MessageItem* item)
 {
 	size_t fixedSize = FixedSizeOfType(type);
 	if (fixedSize != 0 && size != fixedSize)
@@ -354,7 +355,7 @@ void MessageFormat::SwapItem(type_code type, uint8* bytes, size_t size)
 ssize_t MessageFormat::FlattenedSize(const BMessage& message)
 {
 	size_t size = kHeaderSize + 1;
-	for (const MessageField& field : BPrivate::MessageAccess::Fields(&message)) {
+	for (const MessageField& field : platform::MessageAccess::Fields(&message)) {
 		// The flat form gives a name one byte of length.
 		if (field.name.size() > 255)
 			return B_NAME_TOO_LONG;
@@ -380,7 +381,7 @@ status_t MessageFormat::Flatten(const BMessage& message, uint8* buffer, size_t s
 	PutBig32(buffer + 4, Checksum(buffer));
 
 	uint8* out = buffer + kHeaderSize;
-	for (const MessageField& field : BPrivate::MessageAccess::Fields(&message))
+	for (const MessageField& field : platform::MessageAccess::Fields(&message))
 		out = WriteField(field, out);
 	*out = 0;
 	return B_OK;
@@ -411,8 +412,8 @@ status_t MessageFormat::Unflatten(const uint8* buffer, size_t size, BMessage* me
 		return status;
 
 	message->what = GetBig32(buffer + 12);
-	BPrivate::MessageAccess::Fields(message) = std::move(fields);
-	BPrivate::MessageAccess::SetDropped(message, false, BPoint());
+	platform::MessageAccess::Fields(message) = std::move(fields);
+	platform::MessageAccess::SetDropped(message, false, BPoint());
 	return B_OK;
 }
 

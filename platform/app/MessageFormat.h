@@ -36,8 +36,7 @@ public:
 
 	// Makes an item of the type from its bytes in this machine's order, checking that they
 	// are a well-formed item of that type (B_BAD_VALUE if not).
-	static status_t BuildItem(type_code type, const uint8* bytes, size_t size,
-		MessageItem* item);
+	static status_t BuildItem(type_code type, const uint8* bytes, size_t size, MessageItem* item);
 
 	// Turns an item between this machine's byte order and the flat form's.
 	static void SwapItem(type_code type, uint8* bytes, size_t size);

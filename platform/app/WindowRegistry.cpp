@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -35,16 +35,15 @@ void WindowRegistry::Remove(BLooper* window)
 {
 	WindowTable& table = Table();
 	std::lock_guard<std::mutex> lock(table.mutex);
-	table.windows.erase(std::remove(table.windows.begin(), table.windows.end(), window),
-		table.windows.end());
+	table.windows.erase(
+		std::remove(table.windows.begin(), table.windows.end(), window), table.windows.end());
 }
 
 bool WindowRegistry::Contains(BLooper* window)
 {
 	WindowTable& table = Table();
 	std::lock_guard<std::mutex> lock(table.mutex);
-	return std::find(table.windows.begin(), table.windows.end(), window)
-		!= table.windows.end();
+	return std::find(table.windows.begin(), table.windows.end(), window) != table.windows.end();
 }
 
 int32 WindowRegistry::Count()
@@ -70,4 +69,4 @@ std::vector<BLooper*> WindowRegistry::List()
 	return table.windows;
 }
 
-}  // namespace BPrivate
+}  // namespace platform

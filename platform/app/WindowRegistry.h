@@ -7,7 +7,7 @@
 
 class BLooper;
 
-namespace BPrivate {
+namespace platform {
 
 // The application's windows, in the order they were made. A window adds itself when it is
 // created and removes itself when it is deleted; the application asks them to quit from
@@ -22,6 +22,6 @@ public:
 	static std::vector<BLooper*> List();
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

@@ -1,4 +1,4 @@
-#include "DesktopNotifier.h"
+#include "desktop/DesktopNotifier.h"
 
 #include <gio/gio.h>
 #include <stdlib.h>
@@ -6,8 +6,7 @@
 
 namespace platform {
 
-bool
-DesktopNotifier::HasSessionBus()
+bool DesktopNotifier::HasSessionBus()
 {
 	const char* address = getenv("DBUS_SESSION_BUS_ADDRESS");
 	if (address != NULL && address[0] != '\0')
@@ -19,8 +18,7 @@ DesktopNotifier::HasSessionBus()
 	return stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
-void
-DesktopNotifier::FolderIconChanged(const std::string& folderPath)
+void DesktopNotifier::FolderIconChanged(const std::string& folderPath)
 {
 	if (folderPath.empty() || !HasSessionBus())
 		return;

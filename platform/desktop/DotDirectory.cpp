@@ -1,4 +1,4 @@
-#include "DotDirectory.h"
+#include "desktop/DotDirectory.h"
 
 namespace platform {
 
@@ -14,8 +14,7 @@ const char kMadeFile[] = "file";
 const char kMadeGroup[] = "group";
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
-std::string
-Trim(const std::string& text)
+std::string Trim(const std::string& text)
 {
 	size_t start = text.find_first_not_of(" \t\r");
 	if (start == std::string::npos)
@@ -24,36 +23,31 @@ Trim(const std::string& text)
 	return text.substr(start, end - start + 1);
 }
 
-std::string
-WithoutMark(const std::string& text)
+std::string WithoutMark(const std::string& text)
 {
 	return text.compare(0, 3, kUtf8Mark) == 0 ? text.substr(3) : text;
 }
 
 // A line whose text ends in a carriage return (a last line can) keeps it only before
 // "\r\n": before "\n" the two would read back as one line end.
-std::string
-EndAfter(const std::string& content, const std::string& end)
+std::string EndAfter(const std::string& content, const std::string& end)
 {
 	return end == "\n" && !content.empty() && content.back() == '\r' ? "\r\n" : end;
 }
 
-bool
-IsHeader(const std::string& content)
+bool IsHeader(const std::string& content)
 {
 	std::string trimmed = Trim(WithoutMark(content));
 	return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
 }
 
-bool
-IsHeaderOf(const std::string& content, const char* group)
+bool IsHeaderOf(const std::string& content, const char* group)
 {
 	return IsHeader(content) && Trim(WithoutMark(content)) == std::string("[") + group + "]";
 }
 
 // The key of a "key = value" line, empty for a comment, a blank or a header.
-std::string
-KeyOf(const std::string& content)
+std::string KeyOf(const std::string& content)
 {
 	std::string trimmed = Trim(content);
 	if (trimmed.empty() || trimmed[0] == '#' || trimmed[0] == '[')
@@ -62,8 +56,7 @@ KeyOf(const std::string& content)
 	return equals == std::string::npos ? std::string() : Trim(trimmed.substr(0, equals));
 }
 
-std::string
-ValueOf(const std::string& content)
+std::string ValueOf(const std::string& content)
 {
 	size_t equals = content.find('=');
 	return equals == std::string::npos ? std::string() : Trim(content.substr(equals + 1));
@@ -87,14 +80,12 @@ DotDirectory::DotDirectory(const std::string& text)
 	}
 }
 
-bool
-DotDirectory::IsEditable(const std::string& text)
+bool DotDirectory::IsEditable(const std::string& text)
 {
 	return text.find('\0') == std::string::npos;
 }
 
-std::string
-DotDirectory::Text() const
+std::string DotDirectory::Text() const
 {
 	std::string text;
 	for (const Line& line : fLines)
@@ -102,8 +93,7 @@ DotDirectory::Text() const
 	return text;
 }
 
-void
-DotDirectory::SetIcon(const std::string& value, bool created, OwnValue own)
+void DotDirectory::SetIcon(const std::string& value, bool created, OwnValue own)
 {
 	ptrdiff_t found = FindGroup();
 	size_t header = found;
@@ -134,8 +124,7 @@ DotDirectory::SetIcon(const std::string& value, bool created, OwnValue own)
 		Insert(icon + 1, replaced);
 }
 
-bool
-DotDirectory::WithdrawIcon(OwnValue own)
+bool DotDirectory::WithdrawIcon(OwnValue own)
 {
 	ptrdiff_t found = FindGroup();
 	if (found < 0)
@@ -176,8 +165,7 @@ DotDirectory::WithdrawIcon(OwnValue own)
 	return true;
 }
 
-ptrdiff_t
-DotDirectory::FindGroup() const
+ptrdiff_t DotDirectory::FindGroup() const
 {
 	for (size_t i = 0; i < fLines.size(); i++) {
 		if (IsHeaderOf(fLines[i].content, kGroup))
@@ -186,8 +174,7 @@ DotDirectory::FindGroup() const
 	return -1;
 }
 
-size_t
-DotDirectory::GroupEnd(size_t header) const
+size_t DotDirectory::GroupEnd(size_t header) const
 {
 	for (size_t i = header + 1; i < fLines.size(); i++) {
 		if (IsHeader(fLines[i].content))
@@ -196,8 +183,7 @@ DotDirectory::GroupEnd(size_t header) const
 	return fLines.size();
 }
 
-ptrdiff_t
-DotDirectory::FindKey(size_t header, const char* key) const
+ptrdiff_t DotDirectory::FindKey(size_t header, const char* key) const
 {
 	size_t end = GroupEnd(header);
 	for (size_t i = header + 1; i < end; i++) {
@@ -208,8 +194,7 @@ DotDirectory::FindKey(size_t header, const char* key) const
 }
 
 // New lines end the way the file's lines already do.
-std::string
-DotDirectory::LineEnd() const
+std::string DotDirectory::LineEnd() const
 {
 	for (const Line& line : fLines) {
 		if (!line.end.empty())
@@ -218,8 +203,7 @@ DotDirectory::LineEnd() const
 	return "\n";
 }
 
-size_t
-DotDirectory::AddGroup()
+size_t DotDirectory::AddGroup()
 {
 	Insert(fLines.size(), std::string("[") + kGroup + "]");
 	return fLines.size() - 1;
@@ -227,8 +211,7 @@ DotDirectory::AddGroup()
 
 // A line put after the file's last one first gives that one the end it lacked, or the two
 // would run together.
-void
-DotDirectory::Insert(size_t index, const std::string& content)
+void DotDirectory::Insert(size_t index, const std::string& content)
 {
 	std::string end = LineEnd();
 	if (index > 0 && fLines[index - 1].end.empty())
@@ -236,15 +219,13 @@ DotDirectory::Insert(size_t index, const std::string& content)
 	fLines.insert(fLines.begin() + index, Line{content, EndAfter(content, end)});
 }
 
-void
-DotDirectory::Replace(size_t index, const std::string& content)
+void DotDirectory::Replace(size_t index, const std::string& content)
 {
 	fLines[index].content = content;
 	fLines[index].end = EndAfter(content, fLines[index].end);
 }
 
-void
-DotDirectory::Erase(ptrdiff_t index)
+void DotDirectory::Erase(ptrdiff_t index)
 {
 	if (index >= 0 && size_t(index) < fLines.size())
 		fLines.erase(fLines.begin() + index);

@@ -36,7 +36,7 @@ public:
 private:
 	struct Line {
 		std::string content;  // without its line end
-		std::string end;      // "\n", "\r\n" or "" for a last line without one
+		std::string end;  // "\n", "\r\n" or "" for a last line without one
 	};
 
 	ptrdiff_t FindGroup() const;

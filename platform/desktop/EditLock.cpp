@@ -1,4 +1,4 @@
-#include "EditLock.h"
+#include "desktop/EditLock.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -25,8 +25,7 @@ const auto kPoll = std::chrono::milliseconds(2);
 const time_t kStaleSeconds = 30;
 const size_t kMaxLockSize = 1024;
 
-std::string
-HostName()
+std::string HostName()
 {
 	char name[256] = {};
 	gethostname(name, sizeof(name) - 1);
@@ -35,8 +34,7 @@ HostName()
 
 }  // namespace
 
-EditLock::EditLock(int folderFd, const std::string& name)
-	:
+EditLock::EditLock(int folderFd, const std::string& name) :
 	fFolder(folderFd),
 	fLockName(name + ".lock"),
 	fNode(0),
@@ -54,8 +52,7 @@ EditLock::~EditLock()
 		unlinkat(fFolder, fLockName.c_str(), 0);
 }
 
-status_t
-EditLock::Acquire()
+status_t EditLock::Acquire()
 {
 	auto deadline = std::chrono::steady_clock::now() + kWait;
 	while (!TryMake()) {
@@ -71,16 +68,15 @@ EditLock::Acquire()
 	return B_OK;
 }
 
-bool
-EditLock::TryMake()
+bool EditLock::TryMake()
 {
-	int fd = openat(fFolder, fLockName.c_str(),
-		O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+	int fd = openat(
+		fFolder, fLockName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
 	if (fd < 0)
 		return false;
 	char content[512];
-	int length = snprintf(content, sizeof(content), "%d\nvellumark\n%s\n", int(getpid()),
-		HostName().c_str());
+	int length = snprintf(
+		content, sizeof(content), "%d\nvellumark\n%s\n", int(getpid()), HostName().c_str());
 	struct stat st;
 	bool written = write(fd, content, length) == length && fstat(fd, &st) == 0;
 	close(fd);
@@ -94,16 +90,15 @@ EditLock::TryMake()
 	return true;
 }
 
-bool
-EditLock::IsStale() const
+bool EditLock::IsStale() const
 {
 	int fd = openat(fFolder, fLockName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 	if (fd < 0)
 		return false;  // gone already: the next try makes it
 	struct stat st;
 	char content[kMaxLockSize + 1] = {};
-	bool read = fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
-		&& ::read(fd, content, kMaxLockSize) >= 0;
+	bool read =
+		fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, content, kMaxLockSize) >= 0;
 	close(fd);
 	if (!read)
 		return false;

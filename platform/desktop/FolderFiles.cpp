@@ -1,11 +1,11 @@
-#include "FolderFiles.h"
+#include "desktop/FolderFiles.h"
 
 #include <dirent.h>
 #include <errno.h>
-#include <signal.h>
-#include <stdlib.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,31 +30,27 @@ const int kMaxEntriesScanned = 4096;
 std::atomic<unsigned> sTemporaryCount(0);
 
 // A file of one link only: a hard link would let a change reach a name outside the folder.
-bool
-IsOwnFile(const struct stat& st)
+bool IsOwnFile(const struct stat& st)
 {
 	return S_ISREG(st.st_mode) && st.st_nlink == 1;
 }
 
-status_t
-OpenError()
+status_t OpenError()
 {
 	return errno == ELOOP ? B_NOT_ALLOWED : StatusForErrno(errno);
 }
 
 }  // namespace
 
-FolderFiles::FolderFiles(int folderFd)
-	:
+FolderFiles::FolderFiles(int folderFd) :
 	fFolder(folderFd)
 {
 }
 
-bool
-FolderFiles::IsPlainName(const char* name)
+bool FolderFiles::IsPlainName(const char* name)
 {
-	return name != NULL && name[0] != '\0' && strchr(name, '/') == NULL
-		&& strcmp(name, ".") != 0 && strcmp(name, "..") != 0;
+	return name != NULL && name[0] != '\0' && strchr(name, '/') == NULL && strcmp(name, ".") != 0
+		&& strcmp(name, "..") != 0;
 }
 
 // The file stays open while its snapshot lives, so that its inode number cannot be given
@@ -75,8 +71,7 @@ struct FolderFiles::Snapshot {
 	}
 };
 
-status_t
-FolderFiles::Read(const char* name, size_t maxSize, std::string* content) const
+status_t FolderFiles::Read(const char* name, size_t maxSize, std::string* content) const
 {
 	Snapshot snapshot;
 	status_t status = ReadSnapshot(name, maxSize, &snapshot);
@@ -84,8 +79,7 @@ FolderFiles::Read(const char* name, size_t maxSize, std::string* content) const
 	return status;
 }
 
-status_t
-FolderFiles::ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) const
+status_t FolderFiles::ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
@@ -134,8 +128,7 @@ FolderFiles::ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) 
 
 // The last look before a rename or removal, one system call long: other programs replace
 // the file with a new node, so the node tells whether the file is still the one read.
-bool
-FolderFiles::SameNodeStill(const char* name, const Snapshot& snapshot) const
+bool FolderFiles::SameNodeStill(const char* name, const Snapshot& snapshot) const
 {
 	struct stat st;
 	if (fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
@@ -146,8 +139,7 @@ FolderFiles::SameNodeStill(const char* name, const Snapshot& snapshot) const
 }
 
 // Checked right before a rename or removal: the file at name is still the one read.
-bool
-FolderFiles::Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const
+bool FolderFiles::Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const
 {
 	Snapshot now;
 	status_t status = ReadSnapshot(name, maxSize, &now);
@@ -156,19 +148,16 @@ FolderFiles::Unchanged(const char* name, size_t maxSize, const Snapshot& snapsho
 	return status == B_OK && now.st.st_dev == snapshot.st.st_dev
 		&& now.st.st_ino == snapshot.st.st_ino && now.st.st_size == snapshot.st.st_size
 		&& now.st.st_mtim.tv_sec == snapshot.st.st_mtim.tv_sec
-		&& now.st.st_mtim.tv_nsec == snapshot.st.st_mtim.tv_nsec
-		&& now.content == snapshot.content;
+		&& now.st.st_mtim.tv_nsec == snapshot.st.st_mtim.tv_nsec && now.content == snapshot.content;
 }
 
-bool
-FolderFiles::Exists(const char* name) const
+bool FolderFiles::Exists(const char* name) const
 {
 	struct stat st;
 	return IsPlainName(name) && fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-status_t
-FolderFiles::WriteAll(int fd, const std::string& content)
+status_t FolderFiles::WriteAll(int fd, const std::string& content)
 {
 	size_t total = 0;
 	while (total < content.size()) {
@@ -184,8 +173,7 @@ FolderFiles::WriteAll(int fd, const std::string& content)
 
 // Written under a name that says whose it is and which process made it, so that one left
 // behind by a crash can be told from any other file and taken away.
-std::string
-FolderFiles::TemporaryName(const char* name)
+std::string FolderFiles::TemporaryName(const char* name)
 {
 	char buffer[B_FILE_NAME_LENGTH];
 	snprintf(buffer, sizeof(buffer), "%s%d-%u-%.180s", kTemporaryPrefix, int(getpid()),
@@ -193,8 +181,7 @@ FolderFiles::TemporaryName(const char* name)
 	return buffer;
 }
 
-status_t
-FolderFiles::WriteTemporary(const char* name, const std::string& content,
+status_t FolderFiles::WriteTemporary(const char* name, const std::string& content,
 	const struct stat* like, std::string* temporary, ino_t* written) const
 {
 	*temporary = TemporaryName(name);
@@ -222,14 +209,12 @@ FolderFiles::WriteTemporary(const char* name, const std::string& content,
 	return status;
 }
 
-void
-FolderFiles::SyncFolder() const
+void FolderFiles::SyncFolder() const
 {
 	fsync(fFolder);
 }
 
-status_t
-FolderFiles::Replace(const char* name, const std::string& content) const
+status_t FolderFiles::Replace(const char* name, const std::string& content) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
@@ -252,8 +237,7 @@ FolderFiles::Replace(const char* name, const std::string& content) const
 	return B_OK;
 }
 
-status_t
-FolderFiles::Edit(const char* name, size_t maxSize, const Editor& editor) const
+status_t FolderFiles::Edit(const char* name, size_t maxSize, const Editor& editor) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
@@ -272,7 +256,7 @@ FolderFiles::Edit(const char* name, size_t maxSize, const Editor& editor) const
 		if (action == kKeep || (action == kRemove && !snapshot.exists))
 			return B_OK;
 		status = action == kRemove ? RemoveIfUnchanged(name, maxSize, snapshot)
-			: ReplaceIfUnchanged(name, maxSize, snapshot, edited);
+								   : ReplaceIfUnchanged(name, maxSize, snapshot, edited);
 		if (status != B_BUSY)
 			return status;
 	}
@@ -280,14 +264,13 @@ FolderFiles::Edit(const char* name, size_t maxSize, const Editor& editor) const
 }
 
 // B_BUSY when another program changed the file since snapshot; then nothing was changed.
-status_t
-FolderFiles::ReplaceIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot,
-	const std::string& content) const
+status_t FolderFiles::ReplaceIfUnchanged(
+	const char* name, size_t maxSize, const Snapshot& snapshot, const std::string& content) const
 {
 	std::string temporary;
 	ino_t written = 0;
-	status_t status = WriteTemporary(name, content, snapshot.exists ? &snapshot.st : NULL,
-		&temporary, &written);
+	status_t status =
+		WriteTemporary(name, content, snapshot.exists ? &snapshot.st : NULL, &temporary, &written);
 	if (status != B_OK)
 		return status;
 	if (!snapshot.exists)
@@ -303,8 +286,7 @@ FolderFiles::ReplaceIfUnchanged(const char* name, size_t maxSize, const Snapshot
 }
 
 // A file that another program makes in between is theirs: never renamed over.
-status_t
-FolderFiles::MakeFrom(const char* temporary, const char* name) const
+status_t FolderFiles::MakeFrom(const char* temporary, const char* name) const
 {
 	int result = renameat2(fFolder, temporary, fFolder, name, RENAME_NOREPLACE);
 	if (result != 0 && (errno == EINVAL || errno == ENOSYS))
@@ -317,9 +299,8 @@ FolderFiles::MakeFrom(const char* temporary, const char* name) const
 // The new file and the old one trade places in one step, so that the old one can still be
 // looked at: when it is not the file that was read, another program replaced it just
 // before, and it goes back. Afterwards temporary holds the file that is out.
-status_t
-FolderFiles::ExchangeFrom(const char* temporary, const char* name, const Snapshot& snapshot,
-	ino_t written) const
+status_t FolderFiles::ExchangeFrom(
+	const char* temporary, const char* name, const Snapshot& snapshot, ino_t written) const
 {
 	if (renameat2(fFolder, temporary, fFolder, name, RENAME_EXCHANGE) != 0) {
 		if (errno == ENOENT)
@@ -342,9 +323,8 @@ FolderFiles::ExchangeFrom(const char* temporary, const char* name, const Snapsho
 
 // The file is first moved aside, in one step, and looked at there: another program's
 // version that came in meanwhile goes back instead of being deleted.
-status_t
-FolderFiles::RemoveIfUnchanged(const char* name, size_t maxSize,
-	const Snapshot& snapshot) const
+status_t FolderFiles::RemoveIfUnchanged(
+	const char* name, size_t maxSize, const Snapshot& snapshot) const
 {
 	if (!Unchanged(name, maxSize, snapshot))
 		return B_BUSY;
@@ -352,8 +332,7 @@ FolderFiles::RemoveIfUnchanged(const char* name, size_t maxSize,
 	if (renameat2(fFolder, name, fFolder, aside.c_str(), RENAME_NOREPLACE) != 0)
 		return errno == ENOENT ? B_OK : StatusForErrno(errno);
 	if (Unchanged(aside.c_str(), maxSize, snapshot)) {
-		status_t status = unlinkat(fFolder, aside.c_str(), 0) == 0 ? B_OK
-			: StatusForErrno(errno);
+		status_t status = unlinkat(fFolder, aside.c_str(), 0) == 0 ? B_OK : StatusForErrno(errno);
 		SyncFolder();
 		return status;
 	}
@@ -362,8 +341,7 @@ FolderFiles::RemoveIfUnchanged(const char* name, size_t maxSize,
 	return B_BUSY;
 }
 
-status_t
-FolderFiles::Remove(const char* name) const
+status_t FolderFiles::Remove(const char* name) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
@@ -375,8 +353,7 @@ FolderFiles::Remove(const char* name) const
 	return unlinkat(fFolder, name, 0) == 0 ? B_OK : StatusForErrno(errno);
 }
 
-void
-FolderFiles::RemoveStaleTemporaries() const
+void FolderFiles::RemoveStaleTemporaries() const
 {
 	int fd = openat(fFolder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 	if (fd < 0)
@@ -408,8 +385,8 @@ FolderFiles::RemoveStaleTemporaries() const
 	closedir(folder);
 }
 
-std::vector<std::string>
-FolderFiles::Names(bool (*matches)(const std::string& name), size_t maxNames) const
+std::vector<std::string> FolderFiles::Names(
+	bool (*matches)(const std::string& name), size_t maxNames) const
 {
 	std::vector<std::string> names;
 	int fd = openat(fFolder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -28,11 +28,15 @@ public:
 	// file or the new one.
 	status_t Replace(const char* name, const std::string& content) const;
 
-	enum EditAction { kKeep, kWrite, kRemove };
+	enum EditAction {
+		kKeep,
+		kWrite,
+		kRemove
+	};
 	// Decides from the file's text (empty when there is none) what becomes of it; a kWrite
 	// puts edited in its place.
-	typedef std::function<EditAction(const std::string& text, bool exists,
-		std::string* edited)> Editor;
+	typedef std::function<EditAction(const std::string& text, bool exists, std::string* edited)>
+		Editor;
 
 	// Edits a file that other programs may edit too: the new text replaces the file (its
 	// mode and owner kept) and a removal takes it away only while it is still the file that
@@ -49,8 +53,7 @@ public:
 	void RemoveStaleTemporaries() const;
 
 	// The names in the folder that match, at most maxNames of them.
-	std::vector<std::string> Names(bool (*matches)(const std::string& name),
-		size_t maxNames) const;
+	std::vector<std::string> Names(bool (*matches)(const std::string& name), size_t maxNames) const;
 
 private:
 	struct Snapshot;
@@ -61,15 +64,14 @@ private:
 	status_t ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) const;
 	bool Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const;
 	bool SameNodeStill(const char* name, const Snapshot& snapshot) const;
-	status_t WriteTemporary(const char* name, const std::string& content,
-		const struct stat* like, std::string* temporary, ino_t* written) const;
+	status_t WriteTemporary(const char* name, const std::string& content, const struct stat* like,
+		std::string* temporary, ino_t* written) const;
 	status_t ReplaceIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot,
 		const std::string& content) const;
 	status_t MakeFrom(const char* temporary, const char* name) const;
-	status_t ExchangeFrom(const char* temporary, const char* name, const Snapshot& snapshot,
-		ino_t written) const;
-	status_t RemoveIfUnchanged(const char* name, size_t maxSize,
-		const Snapshot& snapshot) const;
+	status_t ExchangeFrom(
+		const char* temporary, const char* name, const Snapshot& snapshot, ino_t written) const;
+	status_t RemoveIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const;
 	void SyncFolder() const;
 
 	int fFolder;

@@ -1,4 +1,4 @@
-#include "FolderIconDrawing.h"
+#include "desktop/FolderIconDrawing.h"
 
 #include <Mime.h>
 
@@ -29,8 +29,7 @@ struct CachedImage {
 std::mutex sCacheLock;
 std::list<CachedImage> sCache;  // most recent first
 
-bool
-CachedFile(const std::string& path, int size, RgbaImage* image)
+bool CachedFile(const std::string& path, int size, RgbaImage* image)
 {
 	{
 		std::lock_guard<std::mutex> lock(sCacheLock);
@@ -53,8 +52,7 @@ CachedFile(const std::string& path, int size, RgbaImage* image)
 
 }  // namespace
 
-bool
-FolderIconDrawing::ThemeIcon(const std::string& type, int size, RgbaImage* image)
+bool FolderIconDrawing::ThemeIcon(const std::string& type, int size, RgbaImage* image)
 {
 	if (type.empty())
 		return false;
@@ -62,9 +60,8 @@ FolderIconDrawing::ThemeIcon(const std::string& type, int size, RgbaImage* image
 	return !path.empty() && CachedFile(path, size, image);
 }
 
-RgbaImage
-FolderIconDrawing::Draw(const uint8* stored, const IconTrace* trace,
-	const RgbaImage* previousImage)
+RgbaImage FolderIconDrawing::Draw(
+	const uint8* stored, const IconTrace* trace, const RgbaImage* previousImage)
 {
 	if (trace == NULL)
 		return RgbaImage::FromIndices(stored, B_LARGE_ICON, kLargeScale);

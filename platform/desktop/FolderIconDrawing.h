@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "RecentIcons.h"
-#include "RgbaImage.h"
+#include "desktop/RecentIcons.h"
+#include "desktop/RgbaImage.h"
 
 namespace platform {
 
@@ -21,8 +21,8 @@ public:
 
 	// trace: what stored was drawn from, NULL when unknown; then the image is stored scaled.
 	// previousImage: the image of ours that shows trace->previousLarge, when there is one.
-	static RgbaImage Draw(const uint8* stored, const IconTrace* trace,
-		const RgbaImage* previousImage);
+	static RgbaImage Draw(
+		const uint8* stored, const IconTrace* trace, const RgbaImage* previousImage);
 
 	// The type's icon from the desktop's theme drawn at size, kept for the next drawing.
 	static bool ThemeIcon(const std::string& type, int size, RgbaImage* image);

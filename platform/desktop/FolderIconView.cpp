@@ -1,4 +1,4 @@
-#include "FolderIconView.h"
+#include "desktop/FolderIconView.h"
 
 #include <Mime.h>
 #include <SupportDefs.h>
@@ -12,12 +12,12 @@
 
 #include <atomic>
 
-#include "DesktopNotifier.h"
-#include "DotDirectory.h"
-#include "FileMetadata.h"
-#include "FolderFiles.h"
-#include "FolderIconDrawing.h"
-#include "ImageNames.h"
+#include "desktop/DesktopNotifier.h"
+#include "desktop/DotDirectory.h"
+#include "desktop/FileMetadata.h"
+#include "desktop/FolderFiles.h"
+#include "desktop/FolderIconDrawing.h"
+#include "desktop/ImageNames.h"
 
 namespace platform {
 
@@ -36,22 +36,19 @@ std::atomic<bool> sFailureReported(false);
 thread_local const char* sPendingWhat = NULL;
 thread_local status_t sPendingStatus = B_OK;
 
-std::string
-ProcPath(int fd)
+std::string ProcPath(int fd)
 {
 	char path[40];
 	snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
 	return path;
 }
 
-bool
-SameNode(const struct stat& a, const struct stat& b)
+bool SameNode(const struct stat& a, const struct stat& b)
 {
 	return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-std::string
-Uri(const std::string& path)
+std::string Uri(const std::string& path)
 {
 	gchar* uri = g_filename_to_uri(path.c_str(), NULL, NULL);
 	std::string result = uri != NULL ? uri : "";
@@ -60,16 +57,13 @@ Uri(const std::string& path)
 }
 
 // A path that names an image of ours in the folder.
-bool
-IsOwnImagePath(const std::string& folder, const std::string& path)
+bool IsOwnImagePath(const std::string& folder, const std::string& path)
 {
 	return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0
-		&& path[folder.size()] == '/'
-		&& IsFolderIconImageName(path.substr(folder.size() + 1));
+		&& path[folder.size()] == '/' && IsFolderIconImageName(path.substr(folder.size() + 1));
 }
 
-const char*
-Reason(status_t status)
+const char* Reason(status_t status)
 {
 	switch (status) {
 		case B_PERMISSION_DENIED:
@@ -89,14 +83,12 @@ Reason(status_t status)
 
 }  // namespace
 
-FolderIconView::FolderIconView(int nodeFd)
-	:
+FolderIconView::FolderIconView(int nodeFd) :
 	fFd(nodeFd)
 {
 }
 
-void
-FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* trace)
+void FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* trace)
 {
 	if (largeIcon == NULL || !IsFolder())
 		return;
@@ -125,8 +117,7 @@ FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* t
 	DesktopNotifier::FolderIconChanged(folder);
 }
 
-void
-FolderIconView::Withdraw()
+void FolderIconView::Withdraw()
 {
 	if (!IsFolder())
 		return;
@@ -147,16 +138,14 @@ FolderIconView::Withdraw()
 	DesktopNotifier::FolderIconChanged(folder);
 }
 
-bool
-FolderIconView::IsFolder() const
+bool FolderIconView::IsFolder() const
 {
 	struct stat st;
 	return fFd >= 0 && fstat(fFd, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Where the folder is now (the kernel follows renames), checked to still be that folder.
-std::string
-FolderIconView::FolderPath() const
+std::string FolderIconView::FolderPath() const
 {
 	char path[PATH_MAX];
 	ssize_t length = readlink(ProcPath(fFd).c_str(), path, sizeof(path) - 1);
@@ -170,8 +159,7 @@ FolderIconView::FolderPath() const
 	return path;
 }
 
-status_t
-FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const
+status_t FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const
 {
 	status_t status = FolderFiles(fFd).Read(name.c_str(), kMaxImageSize, png);
 	if (status == B_BAD_DATA)
@@ -181,9 +169,8 @@ FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const
 	return status;
 }
 
-status_t
-FolderIconView::PublishImage(const std::string& name, const uint8* largeIcon,
-	const IconTrace* trace)
+status_t FolderIconView::PublishImage(
+	const std::string& name, const uint8* largeIcon, const IconTrace* trace)
 {
 	// Named after what it shows: an image of ours of that name is the one to show.
 	std::string png;
@@ -204,8 +191,9 @@ FolderIconView::PublishImage(const std::string& name, const uint8* largeIcon,
 			&& RgbaImage::FromPng(png, FolderIconDrawing::kSize, &previous) == B_OK;
 	}
 	RgbaImage image = FolderIconDrawing::Draw(largeIcon, trace, hasPrevious ? &previous : NULL);
-	status = image.EncodePng({{"Software", kFolderIconSoftware},
-		{kFolderIconHashKeyword, LargeIconHash(largeIcon)}}, &png);
+	status = image.EncodePng(
+		{{"Software", kFolderIconSoftware}, {kFolderIconHashKeyword, LargeIconHash(largeIcon)}},
+		&png);
 	if (status != B_OK)
 		return status;
 	return FolderFiles(fFd).Replace(name.c_str(), png);
@@ -213,8 +201,7 @@ FolderIconView::PublishImage(const std::string& name, const uint8* largeIcon,
 
 // Removes every image of ours but keep: by name and by the text inside, so that another
 // program's file of such a name stays.
-status_t
-FolderIconView::RemoveImages(const std::string& keep)
+status_t FolderIconView::RemoveImages(const std::string& keep)
 {
 	FolderFiles files(fFd);
 	status_t result = B_OK;
@@ -229,8 +216,7 @@ FolderIconView::RemoveImages(const std::string& keep)
 	return result;
 }
 
-status_t
-FolderIconView::PublishDotDirectory(const std::string& name)
+status_t FolderIconView::PublishDotDirectory(const std::string& name)
 {
 	bool editable = true;
 	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
@@ -246,8 +232,7 @@ FolderIconView::PublishDotDirectory(const std::string& name)
 	return status == B_OK && !editable ? B_BAD_DATA : status;
 }
 
-status_t
-FolderIconView::WithdrawDotDirectory()
+status_t FolderIconView::WithdrawDotDirectory()
 {
 	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
 		[](const std::string& text, bool, std::string* edited) {
@@ -262,8 +247,7 @@ FolderIconView::WithdrawDotDirectory()
 	return status == B_NOT_ALLOWED || status == B_BAD_DATA ? B_OK : status;
 }
 
-status_t
-FolderIconView::PublishMetadata(const std::string& folder, const std::string& name)
+status_t FolderIconView::PublishMetadata(const std::string& folder, const std::string& name)
 {
 	FileMetadata metadata(folder);
 	std::string path = folder + "/" + name;
@@ -275,8 +259,7 @@ FolderIconView::PublishMetadata(const std::string& folder, const std::string& na
 	return status != B_OK ? status : thunar;
 }
 
-status_t
-FolderIconView::WithdrawMetadata(const std::string& folder)
+status_t FolderIconView::WithdrawMetadata(const std::string& folder)
 {
 	FileMetadata metadata(folder);
 	status_t status = B_OK;
@@ -295,8 +278,7 @@ FolderIconView::WithdrawMetadata(const std::string& folder)
 	return status;
 }
 
-void
-FolderIconView::ReportFailure(const char* what, status_t status)
+void FolderIconView::ReportFailure(const char* what, status_t status)
 {
 	if (sPendingWhat == NULL) {
 		sPendingWhat = what;
@@ -304,15 +286,16 @@ FolderIconView::ReportFailure(const char* what, status_t status)
 	}
 }
 
-void
-FolderIconView::SettleFailures(bool attributeWritten)
+void FolderIconView::SettleFailures(bool attributeWritten)
 {
 	const char* what = sPendingWhat;
 	sPendingWhat = NULL;
 	if (what == NULL || !attributeWritten || sFailureReported.exchange(true))
 		return;
-	fprintf(stderr, "vellumark: the folder's own icon is up to date, but %s (%s); further "
-		"such failures are not reported\n", what, Reason(sPendingStatus));
+	fprintf(stderr,
+		"vellumark: the folder's own icon is up to date, but %s (%s); further "
+		"such failures are not reported\n",
+		what, Reason(sPendingStatus));
 }
 
 }  // namespace platform

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "RecentIcons.h"
+#include "desktop/RecentIcons.h"
 
 namespace platform {
 
@@ -39,8 +39,7 @@ private:
 	bool IsFolder() const;
 	std::string FolderPath() const;
 
-	status_t PublishImage(const std::string& name, const uint8* largeIcon,
-		const IconTrace* trace);
+	status_t PublishImage(const std::string& name, const uint8* largeIcon, const IconTrace* trace);
 	status_t PublishDotDirectory(const std::string& name);
 	status_t PublishMetadata(const std::string& folder, const std::string& name);
 	status_t RemoveImages(const std::string& keep);

@@ -1,4 +1,4 @@
-#include "ImageNames.h"
+#include "desktop/ImageNames.h"
 
 #include <glib.h>
 #include <string.h>
@@ -18,8 +18,7 @@ const size_t kLargeIconBytes = 32 * 32;
 const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 
 // The text of a tEXt chunk with that keyword, as it stands in the file.
-bool
-FindText(const std::string& png, const char* keyword, std::string* text)
+bool FindText(const std::string& png, const char* keyword, std::string* text)
 {
 	if (png.compare(0, 8, std::string(kPngSignature, 8)) != 0)
 		return false;
@@ -39,8 +38,7 @@ FindText(const std::string& png, const char* keyword, std::string* text)
 
 }  // namespace
 
-std::string
-LargeIconHash(const uint8* largeIcon)
+std::string LargeIconHash(const uint8* largeIcon)
 {
 	gchar* hash = g_compute_checksum_for_data(G_CHECKSUM_SHA256, largeIcon, kLargeIconBytes);
 	std::string result = hash;
@@ -48,14 +46,12 @@ LargeIconHash(const uint8* largeIcon)
 	return result;
 }
 
-std::string
-FolderIconImageName(const uint8* largeIcon)
+std::string FolderIconImageName(const uint8* largeIcon)
 {
 	return kPrefix + LargeIconHash(largeIcon).substr(0, kShortHash) + kSuffix;
 }
 
-bool
-IsFolderIconImageName(const std::string& name)
+bool IsFolderIconImageName(const std::string& name)
 {
 	if (name == kLegacyFolderIconImage)
 		return true;
@@ -71,27 +67,23 @@ IsFolderIconImageName(const std::string& name)
 	return true;
 }
 
-std::string
-FolderIconDirectoryValue(const std::string& name)
+std::string FolderIconDirectoryValue(const std::string& name)
 {
 	return "./" + name;
 }
 
-bool
-IsFolderIconDirectoryValue(const std::string& value)
+bool IsFolderIconDirectoryValue(const std::string& value)
 {
 	return value.compare(0, 2, "./") == 0 && IsFolderIconImageName(value.substr(2));
 }
 
-bool
-CarriesFolderIconSoftware(const std::string& png)
+bool CarriesFolderIconSoftware(const std::string& png)
 {
 	std::string text;
 	return FindText(png, "Software", &text) && text == kFolderIconSoftware;
 }
 
-std::string
-RecordedLargeIconHash(const std::string& png)
+std::string RecordedLargeIconHash(const std::string& png)
 {
 	std::string text;
 	return FindText(png, kFolderIconHashKeyword, &text) ? text : std::string();

@@ -1,11 +1,11 @@
-#include "NodeIconNotices.h"
+#include "desktop/NodeIconNotices.h"
 
 #include <sys/stat.h>
 
 #include <atomic>
 
-#include "FolderIconView.h"
-#include "RecentIcons.h"
+#include "desktop/FolderIconView.h"
+#include "desktop/RecentIcons.h"
 
 namespace platform {
 
@@ -13,36 +13,31 @@ namespace {
 
 std::atomic<bool> sEnabled(true);
 
-bool
-Identify(int fd, struct stat* st)
+bool Identify(int fd, struct stat* st)
 {
 	return fd >= 0 && fstat(fd, st) == 0;
 }
 
 }  // namespace
 
-void
-NodeIconNotices::SetEnabled(bool enabled)
+void NodeIconNotices::SetEnabled(bool enabled)
 {
 	sEnabled.store(enabled);
 }
 
-bool
-NodeIconNotices::IsEnabled()
+bool NodeIconNotices::IsEnabled()
 {
 	return sEnabled.load();
 }
 
-void
-NodeIconNotices::IconShown(int nodeFd, icon_size which, const uint8* pixels, const char* type)
+void NodeIconNotices::IconShown(int nodeFd, icon_size which, const uint8* pixels, const char* type)
 {
 	struct stat st;
 	if (sEnabled.load() && Identify(nodeFd, &st))
 		RecentIcons::Remember(st.st_dev, st.st_ino, which, pixels, type);
 }
 
-void
-NodeIconNotices::OwnIconStored(int nodeFd, icon_size which, const uint8* pixels, bool changed)
+void NodeIconNotices::OwnIconStored(int nodeFd, icon_size which, const uint8* pixels, bool changed)
 {
 	// The file managers show a folder's large icon: the mini one has no view of its own.
 	struct stat st;
@@ -54,15 +49,13 @@ NodeIconNotices::OwnIconStored(int nodeFd, icon_size which, const uint8* pixels,
 	FolderIconView(nodeFd).Publish(pixels, changed, traced ? &trace : NULL);
 }
 
-void
-NodeIconNotices::OwnIconRemoved(int nodeFd, icon_size which)
+void NodeIconNotices::OwnIconRemoved(int nodeFd, icon_size which)
 {
 	if (sEnabled.load() && which == B_LARGE_ICON)
 		FolderIconView(nodeFd).Withdraw();
 }
 
-void
-NodeIconNotices::OwnIconSettled(bool written)
+void NodeIconNotices::OwnIconSettled(bool written)
 {
 	FolderIconView::SettleFailures(written);
 }

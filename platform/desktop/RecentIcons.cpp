@@ -1,4 +1,4 @@
-#include "RecentIcons.h"
+#include "desktop/RecentIcons.h"
 
 #include <GraphicsDefs.h>
 
@@ -22,8 +22,7 @@ thread_local Shown tShown[RecentIcons::kRemembered];
 const int kItemLeft = 8;
 const int kItemTop = 16;
 
-bool
-ComposesTo(const uint8* previous, const uint8* item, const uint8* stored)
+bool ComposesTo(const uint8* previous, const uint8* item, const uint8* stored)
 {
 	uint8 composed[B_LARGE_ICON * B_LARGE_ICON];
 	memcpy(composed, previous, sizeof(composed));
@@ -39,9 +38,8 @@ ComposesTo(const uint8* previous, const uint8* item, const uint8* stored)
 
 }  // namespace
 
-void
-RecentIcons::Remember(dev_t device, ino_t node, icon_size which, const uint8* pixels,
-	const char* type)
+void RecentIcons::Remember(
+	dev_t device, ino_t node, icon_size which, const uint8* pixels, const char* type)
 {
 	if (pixels == NULL || (which != B_LARGE_ICON && which != B_MINI_ICON))
 		return;
@@ -60,8 +58,7 @@ RecentIcons::Remember(dev_t device, ino_t node, icon_size which, const uint8* pi
 	last.type = type != NULL ? type : "";
 }
 
-bool
-RecentIcons::Trace(dev_t device, ino_t node, const uint8* stored, IconTrace* trace)
+bool RecentIcons::Trace(dev_t device, ino_t node, const uint8* stored, IconTrace* trace)
 {
 	for (int folder = kRemembered - 1; folder > 0; folder--) {
 		const Shown& large = tShown[folder];

@@ -1,4 +1,4 @@
-#include "RgbaImage.h"
+#include "desktop/RgbaImage.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <zlib.h>
@@ -12,15 +12,13 @@ namespace {
 
 const int kMaxSize = 1024;
 
-std::string
-BigEndian(uint32 value)
+std::string BigEndian(uint32 value)
 {
 	char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
 	return std::string(bytes, 4);
 }
 
-void
-AppendChunk(std::string* png, const char* type, const std::string& data)
+void AppendChunk(std::string* png, const char* type, const std::string& data)
 {
 	std::string body = std::string(type, 4) + data;
 	uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(body.data()), body.size());
@@ -29,15 +27,13 @@ AppendChunk(std::string* png, const char* type, const std::string& data)
 
 }  // namespace
 
-RgbaImage::RgbaImage(int size)
-	:
+RgbaImage::RgbaImage(int size) :
 	fSize(size > 0 && size <= kMaxSize ? size : 0),
 	fPixels(fSize * fSize, 0)
 {
 }
 
-status_t
-RgbaImage::FromFile(const std::string& path, int size, RgbaImage* image)
+status_t RgbaImage::FromFile(const std::string& path, int size, RgbaImage* image)
 {
 	RgbaImage drawn(size);
 	status_t status = RenderIconImage(path, size, &drawn.fPixels);
@@ -46,8 +42,7 @@ RgbaImage::FromFile(const std::string& path, int size, RgbaImage* image)
 	return status;
 }
 
-RgbaImage
-RgbaImage::FromIndices(const uint8* pixels, int size, int scale)
+RgbaImage RgbaImage::FromIndices(const uint8* pixels, int size, int scale)
 {
 	RgbaImage image(size * scale);
 	for (int y = 0; y < image.fSize; y++) {
@@ -58,8 +53,7 @@ RgbaImage::FromIndices(const uint8* pixels, int size, int scale)
 	return image;
 }
 
-status_t
-RgbaImage::FromPng(const std::string& png, int size, RgbaImage* image)
+status_t RgbaImage::FromPng(const std::string& png, int size, RgbaImage* image)
 {
 	// The size its header states, checked before anything is decoded: a file may claim any.
 	if (png.size() < 24 || png.compare(12, 4, "IHDR") != 0
@@ -68,8 +62,8 @@ RgbaImage::FromPng(const std::string& png, int size, RgbaImage* image)
 	GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", NULL);
 	if (loader == NULL)
 		return B_ERROR;
-	bool loaded = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(png.data()),
-		png.size(), NULL);
+	bool loaded = gdk_pixbuf_loader_write(
+		loader, reinterpret_cast<const guchar*>(png.data()), png.size(), NULL);
 	loaded = gdk_pixbuf_loader_close(loader, NULL) && loaded;
 	GdkPixbuf* decoded = loaded ? gdk_pixbuf_loader_get_pixbuf(loader) : NULL;
 	status_t status = B_BAD_DATA;
@@ -82,8 +76,8 @@ RgbaImage::FromPng(const std::string& png, int size, RgbaImage* image)
 		for (int y = 0; y < size; y++) {
 			const guchar* pixel = bits + y * stride;
 			for (int x = 0; x < size; x++, pixel += 4) {
-				result.fPixels[y * size + x] = (uint32(pixel[3]) << 24)
-					| (uint32(pixel[0]) << 16) | (uint32(pixel[1]) << 8) | pixel[2];
+				result.fPixels[y * size + x] = (uint32(pixel[3]) << 24) | (uint32(pixel[0]) << 16)
+					| (uint32(pixel[1]) << 8) | pixel[2];
 			}
 		}
 		*image = std::move(result);
@@ -93,8 +87,7 @@ RgbaImage::FromPng(const std::string& png, int size, RgbaImage* image)
 	return status;
 }
 
-void
-RgbaImage::DrawOver(const RgbaImage& top, int left, int topEdge)
+void RgbaImage::DrawOver(const RgbaImage& top, int left, int topEdge)
 {
 	for (int y = 0; y < top.fSize; y++) {
 		int row = topEdge + y;
@@ -116,7 +109,7 @@ RgbaImage::DrawOver(const RgbaImage& top, int left, int topEdge)
 			// Straight alpha: the colours are weighed by how much each contributes.
 			uint32 targetAlpha = target >> 24;
 			uint32 below = targetAlpha * (255 - sourceAlpha);  // up to 255 * 255
-			uint32 alpha = sourceAlpha * 255 + below;          // the result's alpha * 255
+			uint32 alpha = sourceAlpha * 255 + below;  // the result's alpha * 255
 			uint32 result = ((alpha + 127) / 255) << 24;
 			for (int shift = 0; shift <= 16; shift += 8) {
 				uint32 s = (source >> shift) & 0xff;
@@ -129,9 +122,8 @@ RgbaImage::DrawOver(const RgbaImage& top, int left, int topEdge)
 	}
 }
 
-status_t
-RgbaImage::EncodePng(const std::vector<std::pair<std::string, std::string>>& texts,
-	std::string* png) const
+status_t RgbaImage::EncodePng(
+	const std::vector<std::pair<std::string, std::string>>& texts, std::string* png) const
 {
 	if (png == NULL || fSize <= 0)
 		return B_BAD_VALUE;
@@ -158,7 +150,8 @@ RgbaImage::EncodePng(const std::vector<std::pair<std::string, std::string>>& tex
 	uLongf packedSize = compressBound(rows.size());
 	std::string packed(packedSize, '\0');
 	if (compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
-			reinterpret_cast<const Bytef*>(rows.data()), rows.size(), Z_BEST_SPEED) != Z_OK)
+			reinterpret_cast<const Bytef*>(rows.data()), rows.size(), Z_BEST_SPEED)
+		!= Z_OK)
 		return B_ERROR;
 	packed.resize(packedSize);
 

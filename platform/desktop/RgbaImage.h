@@ -30,8 +30,8 @@ public:
 	void DrawOver(const RgbaImage& top, int x, int y);
 
 	// An 8-bit RGBA PNG, carrying the texts (keyword, text) as tEXt chunks.
-	status_t EncodePng(const std::vector<std::pair<std::string, std::string>>& texts,
-		std::string* png) const;
+	status_t EncodePng(
+		const std::vector<std::pair<std::string, std::string>>& texts, std::string* png) const;
 
 private:
 	int fSize;

@@ -11,11 +11,11 @@ namespace platform {
 typedef int32 host_window_id;
 
 struct HostWindowParams {
-	BRect frame;        // the content area in screen coordinates (edges included)
+	BRect frame;  // the content area in screen coordinates (edges included)
 	const char* title;
-	uint32 look;        // window_look
-	uint32 feel;        // window_feel
-	uint32 flags;       // window flags
+	uint32 look;  // window_look
+	uint32 feel;  // window_feel
+	uint32 flags;  // window flags
 };
 
 // The one narrow interface between the kits and a window system. Every call may come from
@@ -33,15 +33,15 @@ public:
 	// A one-line reason for the last failure of Init, for the user.
 	virtual const char* LastError() const = 0;
 
-	virtual status_t CreateWindow(const HostWindowParams& params, BLooper* target,
-		host_window_id* id) = 0;
+	virtual status_t CreateWindow(
+		const HostWindowParams& params, BLooper* target, host_window_id* id) = 0;
 	virtual void SetTitle(host_window_id id, const char* title) = 0;
 	virtual void ShowWindow(host_window_id id) = 0;
 	virtual void HideWindow(host_window_id id) = 0;
 	// Copies the changed part of the window's back buffer (0xAARRGGBB words, width * height,
 	// rows from the top) to the screen.
-	virtual void PresentPixels(host_window_id id, const uint32* pixels, int32 width,
-		int32 height, BRect dirty) = 0;
+	virtual void PresentPixels(
+		host_window_id id, const uint32* pixels, int32 width, int32 height, BRect dirty) = 0;
 	virtual void CloseWindow(host_window_id id) = 0;
 	// The live pointer state in the window's coordinates, also outside the window while a
 	// button is held. false when the host cannot tell.

@@ -11,8 +11,8 @@
 #include <functional>
 #include <mutex>
 
-using BPrivate::AlertLayout;
-using BPrivate::AlertView;
+using platform::AlertLayout;
+using platform::AlertView;
 
 namespace {
 
@@ -23,8 +23,8 @@ const uint32 kMsgAlertAnswered = 'pALA';
 // place, so that it is seen next to what asked for it.
 const BPoint kAlertScreenPosition(120, 120);
 
-const uint32 kAlertFlags = B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE
-	| B_ASYNCHRONOUS_CONTROLS;
+const uint32 kAlertFlags =
+	B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS;
 
 std::vector<std::string> Labels(const char* button0, const char* button1, const char* button2)
 {
@@ -37,8 +37,8 @@ std::vector<std::string> Labels(const char* button0, const char* button1, const 
 	return labels;
 }
 
-BRect AlertFrame(const char* text, const std::vector<std::string>& labels, button_width width,
-	alert_type type)
+BRect AlertFrame(
+	const char* text, const std::vector<std::string>& labels, button_width width, alert_type type)
 {
 	BRect bounds = AlertLayout::Compute(text != NULL ? text : "", labels, width, type).bounds;
 	return bounds.OffsetToCopy(kAlertScreenPosition);
@@ -49,11 +49,11 @@ BRect AlertFrame(const char* text, const std::vector<std::string>& labels, butto
 // reach a looper's queue; this names the call for another looper.
 class QueueAccess : public BLooper {
 public:
-	static BMessage* Take(BLooper* looper, const std::function<bool(const BMessage&)>& match,
-		bigtime_t timeout)
+	static BMessage* Take(
+		BLooper* looper, const std::function<bool(const BMessage&)>& match, bigtime_t timeout)
 	{
-		BMessage* (BLooper::*take)(const std::function<bool(const BMessage&)>&, bigtime_t)
-			= &QueueAccess::TakeQueuedMessage;
+		BMessage* (BLooper::*take)(const std::function<bool(const BMessage&)>&, bigtime_t) =
+			&QueueAccess::TakeQueuedMessage;
 		return (looper->*take)(match, timeout);
 	}
 };
@@ -83,8 +83,7 @@ struct BAlert::GoState {
 };
 
 BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
-	const char* button2, button_width width, alert_type type)
-	:
+	const char* button2, button_width width, alert_type type) :
 	BWindow(AlertFrame(text, Labels(button0, button1, button2), width, type),
 		title != NULL ? title : "", B_MODAL_WINDOW_LOOK, B_MODAL_APP_WINDOW_FEEL, kAlertFlags),
 	fText(text != NULL ? text : ""),
@@ -159,11 +158,14 @@ int32 BAlert::Go()
 	// handlers.
 	if (caller != NULL) {
 		const BAlert* gone = this;
-		delete QueueAccess::Take(caller, [gone](const BMessage& message) {
-			void* alert = NULL;
-			return message.what == kMsgAlertAnswered
-				&& message.FindPointer("alert", &alert) == B_OK && alert == gone;
-		}, 0);
+		delete QueueAccess::Take(
+			caller,
+			[gone](const BMessage& message) {
+				void* alert = NULL;
+				return message.what == kMsgAlertAnswered
+					&& message.FindPointer("alert", &alert) == B_OK && alert == gone;
+			},
+			0);
 	}
 	return which;
 }
@@ -186,8 +188,7 @@ void BAlert::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	if (message->what == B_KEY_DOWN) {
 		const char* bytes = NULL;
-		if (message->FindString("bytes", &bytes) == B_OK && bytes[0] != '\0'
-			&& bytes[1] == '\0') {
+		if (message->FindString("bytes", &bytes) == B_OK && bytes[0] != '\0' && bytes[1] == '\0') {
 			for (int32 i = 0; i < CountButtons(); i++) {
 				if (fShortcuts[i] != 0 && fShortcuts[i] == bytes[0]) {
 					ButtonPressed(i);
@@ -255,13 +256,16 @@ int32 BAlert::DismissIndex() const
 void BAlert::WaitInQueue(GoState* state)
 {
 	const BAlert* self = this;
-	BMessage* message = QueueAccess::Take(state->caller, [self](const BMessage& candidate) {
-		if (candidate.what == B_QUIT_REQUESTED)
-			return true;
-		void* alert = NULL;
-		return candidate.what == kMsgAlertAnswered
-			&& candidate.FindPointer("alert", &alert) == B_OK && alert == self;
-	}, B_INFINITE_TIMEOUT);
+	BMessage* message = QueueAccess::Take(
+		state->caller,
+		[self](const BMessage& candidate) {
+			if (candidate.what == B_QUIT_REQUESTED)
+				return true;
+			void* alert = NULL;
+			return candidate.what == kMsgAlertAnswered
+				&& candidate.FindPointer("alert", &alert) == B_OK && alert == self;
+		},
+		B_INFINITE_TIMEOUT);
 
 	if (message != NULL && message->what == kMsgAlertAnswered) {
 		delete message;

@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -90,4 +90,4 @@ const uint8* AlertIconBits(alert_type type)
 	return icon.bits;
 }
 
-}  // namespace BPrivate
+}  // namespace platform

@@ -4,7 +4,7 @@
 #include <Alert.h>
 #include <SupportDefs.h>
 
-namespace BPrivate {
+namespace platform {
 
 const int32 kAlertIconSize = 32;
 
@@ -13,6 +13,6 @@ const int32 kAlertIconSize = 32;
 // the info icon is drawn; the other types show it too.
 const uint8* AlertIconBits(alert_type type);
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -42,8 +42,8 @@ float LabelWidth(const std::string& label)
 
 }  // namespace
 
-AlertLayout AlertLayout::Compute(const std::string& text,
-	const std::vector<std::string>& labels, button_width width, alert_type type)
+AlertLayout AlertLayout::Compute(const std::string& text, const std::vector<std::string>& labels,
+	button_width width, alert_type type)
 {
 	AlertLayout layout;
 	font_height height;
@@ -70,9 +70,10 @@ AlertLayout AlertLayout::Compute(const std::string& text,
 		buttonsWidth = layout.buttons.back().right + 1 - layout.buttons.front().left;
 
 	float right = std::max({layout.textLeft + textWidth + kMargin,
-		layout.textLeft + buttonsWidth + kMargin, kMinimumWidth}) - 1;
-	float bottom = (layout.buttons.empty() ? textBottom : layout.buttons.back().bottom + 1)
-		+ kMargin - 1;
+					  layout.textLeft + buttonsWidth + kMargin, kMinimumWidth})
+		- 1;
+	float bottom =
+		(layout.buttons.empty() ? textBottom : layout.buttons.back().bottom + 1) + kMargin - 1;
 	layout.bounds = BRect(0, 0, right, bottom);
 	layout.stripe = BRect(0, 0, kStripeWidth - 1, bottom);
 
@@ -83,8 +84,8 @@ AlertLayout AlertLayout::Compute(const std::string& text,
 	return layout;
 }
 
-void AlertLayout::PlaceButtons(const std::vector<std::string>& labels, button_width width,
-	float top)
+void AlertLayout::PlaceButtons(
+	const std::vector<std::string>& labels, button_width width, float top)
 {
 	float widest = 0;
 	for (const std::string& label : labels)
@@ -112,4 +113,4 @@ int32 AlertLayout::ButtonAt(BPoint point) const
 	return -1;
 }
 
-}  // namespace BPrivate
+}  // namespace platform

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace BPrivate {
+namespace platform {
 
 // Where everything of an alert goes, in the alert's own coordinates, from its text, its
 // button labels and the plain font's measures: the icon in a stripe at the left, the text
@@ -16,8 +16,8 @@ namespace BPrivate {
 struct AlertLayout {
 	BRect bounds;
 	bool hasIcon = false;
-	BRect stripe;    // the darker band behind the icon
-	BPoint iconAt;   // the icon's top left
+	BRect stripe;  // the darker band behind the icon
+	BPoint iconAt;  // the icon's top left
 	float textLeft = 0;
 	float firstBaseline = 0;
 	float lineHeight = 0;
@@ -33,6 +33,6 @@ private:
 	void PlaceButtons(const std::vector<std::string>& labels, button_width width, float top);
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -21,8 +21,7 @@ const rgb_color kDefaultFrame = {0, 0, 0, 255};
 
 }  // namespace
 
-AlertView::AlertView(BAlert* alert, const AlertLayout& layout)
-	:
+AlertView::AlertView(BAlert* alert, const AlertLayout& layout) :
 	BView(layout.bounds, "AlertView", B_FOLLOW_ALL_SIDES, B_WILL_DRAW),
 	fAlert(alert),
 	fLayout(layout),
@@ -107,4 +106,4 @@ void AlertView::MouseUp(BPoint where)
 		fAlert->ButtonPressed(pressed);
 }
 
-}  // namespace BPrivate
+}  // namespace platform

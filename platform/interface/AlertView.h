@@ -8,7 +8,7 @@
 class BAlert;
 class BBitmap;
 
-namespace BPrivate {
+namespace platform {
 
 // The one view of an alert: draws its icon, text and buttons, and turns a click on a
 // button into the alert's answer.
@@ -33,6 +33,6 @@ private:
 	int32 fPressed;  // the button the pointer went down on, or -1
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

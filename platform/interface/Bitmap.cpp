@@ -4,15 +4,14 @@
 
 #include <new>
 
-#include "ColorMapping.h"
+#include "interface/ColorMapping.h"
 
 namespace {
 
 // Large enough for any icon or window; small enough that rows * bytes per row fits int32.
 const int32 kMaxDimension = 16384;
 
-int32
-BytesPerPixel(color_space space)
+int32 BytesPerPixel(color_space space)
 {
 	switch (space) {
 		case B_CMAP8:
@@ -26,14 +25,12 @@ BytesPerPixel(color_space space)
 	}
 }
 
-int32
-PaddedRow(int32 width, int32 bytesPerPixel)
+int32 PaddedRow(int32 width, int32 bytesPerPixel)
 {
 	return (width * bytesPerPixel + 3) & ~3;
 }
 
-uint32
-ReadPixel32(const uint8* p)
+uint32 ReadPixel32(const uint8* p)
 {
 	// B_RGB32 in memory: blue, green, red, alpha.
 	return uint32(p[0]) | (uint32(p[1]) << 8) | (uint32(p[2]) << 16) | (uint32(p[3]) << 24);
@@ -41,8 +38,7 @@ ReadPixel32(const uint8* p)
 
 }  // namespace
 
-BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool, bool)
-	:
+BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool, bool) :
 	fBounds(bounds),
 	fColorSpace(colorSpace),
 	fBytesPerRow(0),
@@ -66,8 +62,7 @@ BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool, bool)
 	fInitStatus = B_OK;
 }
 
-BBitmap::BBitmap(const BBitmap& source)
-	:
+BBitmap::BBitmap(const BBitmap& source) :
 	fBounds(source.fBounds),
 	fColorSpace(source.fColorSpace),
 	fBytesPerRow(0),
@@ -90,52 +85,44 @@ BBitmap::~BBitmap()
 	delete[] fBits;
 }
 
-status_t
-BBitmap::InitCheck() const
+status_t BBitmap::InitCheck() const
 {
 	return fInitStatus;
 }
 
-bool
-BBitmap::IsValid() const
+bool BBitmap::IsValid() const
 {
 	return fInitStatus == B_OK;
 }
 
-void*
-BBitmap::Bits() const
+void* BBitmap::Bits() const
 {
 	return fBits;
 }
 
-int32
-BBitmap::BitsLength() const
+int32 BBitmap::BitsLength() const
 {
 	if (fBits == NULL)
 		return 0;
 	return fBytesPerRow * (fBounds.IntegerHeight() + 1);
 }
 
-int32
-BBitmap::BytesPerRow() const
+int32 BBitmap::BytesPerRow() const
 {
 	return fBytesPerRow;
 }
 
-color_space
-BBitmap::ColorSpace() const
+color_space BBitmap::ColorSpace() const
 {
 	return fColorSpace;
 }
 
-BRect
-BBitmap::Bounds() const
+BRect BBitmap::Bounds() const
 {
 	return fBounds;
 }
 
-void
-BBitmap::SetBits(const void* data, int32 length, int32 offset, color_space colorSpace)
+void BBitmap::SetBits(const void* data, int32 length, int32 offset, color_space colorSpace)
 {
 	if (fBits == NULL || data == NULL || length <= 0 || offset < 0 || offset >= BitsLength())
 		return;

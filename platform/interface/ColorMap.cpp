@@ -19,8 +19,7 @@ namespace {
 const int kCubeStart = 32;
 const int kIconColorsStart = 248;
 
-uint8
-Widen5(int level)
+uint8 Widen5(int level)
 {
 	return uint8((level << 3) | (level >> 2));
 }
@@ -38,35 +37,32 @@ const uint8 kIconColors[7][3] = {
 	{5, 20, 9},  // executable green
 };
 
-rgb_color
-Opaque(uint8 red, uint8 green, uint8 blue)
+rgb_color Opaque(uint8 red, uint8 green, uint8 blue)
 {
 	return rgb_color{red, green, blue, 255};
 }
 
-void
-FillColorList(rgb_color* list)
+void FillColorList(rgb_color* list)
 {
 	for (int i = 0; i < kCubeStart; i++)
 		list[i] = Opaque(Widen5(i), Widen5(i), Widen5(i));
 	for (int r = 0; r < 6; r++) {
 		for (int g = 0; g < 6; g++) {
 			for (int b = 0; b < 6; b++) {
-				list[kCubeStart + 36 * r + 6 * g + b] = Opaque(Widen5(kCubeLevels[r]),
-					Widen5(kCubeLevels[g]), Widen5(kCubeLevels[b]));
+				list[kCubeStart + 36 * r + 6 * g + b] =
+					Opaque(Widen5(kCubeLevels[r]), Widen5(kCubeLevels[g]), Widen5(kCubeLevels[b]));
 			}
 		}
 	}
 	for (int i = 0; i < 7; i++) {
-		list[kIconColorsStart + i] = Opaque(Widen5(kIconColors[i][0]),
-			Widen5(kIconColors[i][1]), Widen5(kIconColors[i][2]));
+		list[kIconColorsStart + i] =
+			Opaque(Widen5(kIconColors[i][0]), Widen5(kIconColors[i][1]), Widen5(kIconColors[i][2]));
 	}
 	list[B_TRANSPARENT_MAGIC_CMAP8] = B_TRANSPARENT_COLOR;
 }
 
 // The nearest opaque entry by squared distance; ties go to the lower index.
-uint8
-NearestIndex(const rgb_color* list, int red, int green, int blue)
+uint8 NearestIndex(const rgb_color* list, int red, int green, int blue)
 {
 	int best = 0;
 	int bestDistance = INT_MAX;
@@ -85,8 +81,7 @@ NearestIndex(const rgb_color* list, int red, int green, int blue)
 	return uint8(best);
 }
 
-void
-FillInversion(color_map* map)
+void FillInversion(color_map* map)
 {
 	for (int rgb15 = 0; rgb15 < (1 << 15); rgb15++) {
 		uint8 index = NearestIndex(map->color_list, Widen5((rgb15 >> 10) & 31),
@@ -96,8 +91,7 @@ FillInversion(color_map* map)
 	}
 }
 
-color_map*
-BuildSystemColors()
+color_map* BuildSystemColors()
 {
 	static color_map map;
 	map.id = 0;
@@ -108,8 +102,7 @@ BuildSystemColors()
 
 }  // namespace
 
-const color_map*
-system_colors()
+const color_map* system_colors()
 {
 	// Built once, on first use; the language makes the first call thread-safe.
 	static const color_map* map = BuildSystemColors();

@@ -1,31 +1,27 @@
-#include "ColorMapping.h"
+#include "interface/ColorMapping.h"
 
 namespace platform {
 
-uint8
-IndexForRGB(uint8 red, uint8 green, uint8 blue)
+uint8 IndexForRGB(uint8 red, uint8 green, uint8 blue)
 {
 	int rgb15 = ((red >> 3) << 10) | ((green >> 3) << 5) | (blue >> 3);
 	return system_colors()->inversion_map[rgb15];
 }
 
-uint8
-IndexForARGB(uint32 argb)
+uint8 IndexForARGB(uint32 argb)
 {
 	if ((argb >> 24) < 128)
 		return B_TRANSPARENT_8_BIT;
 	return IndexForRGB(uint8(argb >> 16), uint8(argb >> 8), uint8(argb));
 }
 
-void
-ReduceARGB(const uint32* source, uint8* destination, size_t count)
+void ReduceARGB(const uint32* source, uint8* destination, size_t count)
 {
 	for (size_t i = 0; i < count; i++)
 		destination[i] = IndexForARGB(source[i]);
 }
 
-uint32
-ARGBForIndex(uint8 index)
+uint32 ARGBForIndex(uint8 index)
 {
 	if (index == B_TRANSPARENT_8_BIT)
 		return 0;

@@ -4,8 +4,7 @@
 #include <Window.h>
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
-	uint32 resizingMode, uint32 flags)
-	:
+	uint32 resizingMode, uint32 flags) :
 	BView(frame, name, resizingMode, flags),
 	BInvoker(message, NULL, NULL),
 	fLabel(label != NULL ? label : ""),

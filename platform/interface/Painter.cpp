@@ -22,8 +22,7 @@ namespace {
 const int64 kCoordinateLimit = int64(1) << 29;
 
 // The pixel a coordinate lands on; false for NaN, which draws nothing.
-bool
-ToPixel(double value, int64* pixel)
+bool ToPixel(double value, int64* pixel)
 {
 	if (std::isnan(value))
 		return false;
@@ -42,8 +41,7 @@ struct Box64 {
 	bool IsEmpty() const { return left > right || top > bottom; }
 };
 
-bool
-ToBox(BRect rect, BPoint origin, Box64* box)
+bool ToBox(BRect rect, BPoint origin, Box64* box)
 {
 	return ToPixel(double(rect.left) + origin.x, &box->left)
 		&& ToPixel(double(rect.top) + origin.y, &box->top)
@@ -51,8 +49,7 @@ ToBox(BRect rect, BPoint origin, Box64* box)
 		&& ToPixel(double(rect.bottom) + origin.y, &box->bottom);
 }
 
-Box64
-Intersect(const Box64& a, const PixelBox& b)
+Box64 Intersect(const Box64& a, const PixelBox& b)
 {
 	return Box64{std::max<int64>(a.left, b.left), std::max<int64>(a.top, b.top),
 		std::min<int64>(a.right, b.right), std::min<int64>(a.bottom, b.bottom)};
@@ -65,19 +62,21 @@ enum {
 	kBelow = 8
 };
 
-int
-Outcode(double x, double y, double limit)
+int Outcode(double x, double y, double limit)
 {
-	return (x < -limit ? kLeftOf : x > limit ? kRightOf : 0)
-		| (y < -limit ? kAbove : y > limit ? kBelow : 0);
+	return (x < -limit         ? kLeftOf
+				   : x > limit ? kRightOf
+							   : 0)
+		| (y < -limit       ? kAbove
+				: y > limit ? kBelow
+							: 0);
 }
 
 // Cuts the segment to the square of side 2 * kCoordinateLimit around the origin, keeping
 // its slope, so that a line reaching far outside still crosses the buffer where it should
 // once its ends are rounded. Infinite ends count as very large ones. false when nothing of
 // it is left or a coordinate is NaN.
-bool
-CutSegment(double* x0, double* y0, double* x1, double* y1)
+bool CutSegment(double* x0, double* y0, double* x1, double* y1)
 {
 	double* values[4] = {x0, y0, x1, y1};
 	for (double* value : values) {
@@ -114,8 +113,7 @@ CutSegment(double* x0, double* y0, double* x1, double* y1)
 }
 
 // Floor of numerator / denominator for a positive denominator.
-int64
-FloorDivide(int64 numerator, int64 denominator)
+int64 FloorDivide(int64 numerator, int64 denominator)
 {
 	int64 quotient = numerator / denominator;
 	if (numerator % denominator != 0 && numerator < 0)
@@ -125,8 +123,7 @@ FloorDivide(int64 numerator, int64 denominator)
 
 }  // namespace
 
-Painter::Painter(uint32* pixels, int32 width, int32 height)
-	:
+Painter::Painter(uint32* pixels, int32 width, int32 height) :
 	fPixels(pixels),
 	fWidth(pixels != NULL ? std::max<int32>(width, 0) : 0),
 	fHeight(pixels != NULL ? std::max<int32>(height, 0) : 0),
@@ -135,14 +132,12 @@ Painter::Painter(uint32* pixels, int32 width, int32 height)
 {
 }
 
-void
-Painter::SetClip(BRect clip)
+void Painter::SetClip(BRect clip)
 {
 	fClip = clip;
 }
 
-void
-Painter::FillRect(BRect rect, rgb_color color)
+void Painter::FillRect(BRect rect, rgb_color color)
 {
 	Box64 box;
 	if (!ToBox(rect, fOrigin, &box))
@@ -150,8 +145,7 @@ Painter::FillRect(BRect rect, rgb_color color)
 	FillBox(box.left, box.top, box.right, box.bottom, PackColor(color));
 }
 
-void
-Painter::StrokeRect(BRect rect, rgb_color color)
+void Painter::StrokeRect(BRect rect, rgb_color color)
 {
 	Box64 box;
 	if (!ToBox(rect, fOrigin, &box) || box.IsEmpty())
@@ -163,8 +157,7 @@ Painter::StrokeRect(BRect rect, rgb_color color)
 	FillBox(box.right, box.top, box.right, box.bottom, pixel);
 }
 
-void
-Painter::StrokeLine(BPoint start, BPoint end, rgb_color color)
+void Painter::StrokeLine(BPoint start, BPoint end, rgb_color color)
 {
 	double startX = double(start.x) + fOrigin.x, startY = double(start.y) + fOrigin.y;
 	double endX = double(end.x) + fOrigin.x, endY = double(end.y) + fOrigin.y;
@@ -212,8 +205,7 @@ Painter::StrokeLine(BPoint start, BPoint end, rgb_color color)
 	}
 }
 
-void
-Painter::DrawString(const char* text, int32 length, BPoint where, rgb_color color)
+void Painter::DrawString(const char* text, int32 length, BPoint where, rgb_color color)
 {
 	int64 x, y;
 	if (text == NULL || !ToPixel(double(where.x) + fOrigin.x, &x)
@@ -222,12 +214,11 @@ Painter::DrawString(const char* text, int32 length, BPoint where, rgb_color colo
 	PixelBox clip = ClipBox();
 	if (clip.IsEmpty())
 		return;
-	PlainFont::Default().Draw(fPixels, fWidth, fHeight, clip, int32(x), int32(y), text, length,
-		color);
+	PlainFont::Default().Draw(
+		fPixels, fWidth, fHeight, clip, int32(x), int32(y), text, length, color);
 }
 
-void
-Painter::DrawBitmap(const BBitmap* bitmap, BPoint where)
+void Painter::DrawBitmap(const BBitmap* bitmap, BPoint where)
 {
 	int64 x0, y0;
 	if (bitmap == NULL || !bitmap->IsValid() || !ToPixel(double(where.x) + fOrigin.x, &x0)
@@ -269,21 +260,18 @@ Painter::DrawBitmap(const BBitmap* bitmap, BPoint where)
 	}
 }
 
-float
-Painter::StringWidth(const char* text, int32 length)
+float Painter::StringWidth(const char* text, int32 length)
 {
 	return PlainFont::Default().StringWidth(text, length);
 }
 
-void
-Painter::GetFontHeight(font_height* height)
+void Painter::GetFontHeight(font_height* height)
 {
 	if (height != NULL)
 		PlainFont::Default().GetHeight(height);
 }
 
-PixelBox
-Painter::ClipBox() const
+PixelBox Painter::ClipBox() const
 {
 	PixelBox box{0, 0, fWidth - 1, fHeight - 1};
 	Box64 clip;
@@ -294,8 +282,7 @@ Painter::ClipBox() const
 	return PixelBox{int32(area.left), int32(area.top), int32(area.right), int32(area.bottom)};
 }
 
-void
-Painter::FillBox(int64 left, int64 top, int64 right, int64 bottom, uint32 pixel)
+void Painter::FillBox(int64 left, int64 top, int64 right, int64 bottom, uint32 pixel)
 {
 	Box64 area = Intersect(Box64{left, top, right, bottom}, ClipBox());
 	if (area.IsEmpty())

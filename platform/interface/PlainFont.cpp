@@ -20,8 +20,7 @@ const size_t kWidthCacheLimit = 512;
 
 // The text as Pango takes it: at most length bytes, cut at a NUL, and valid UTF-8 (bad
 // bytes from a caller become U+FFFD instead of upsetting Pango).
-std::string
-LayoutText(const char* text, int32 length)
+std::string LayoutText(const char* text, int32 length)
 {
 	if (text == NULL)
 		return std::string();
@@ -53,8 +52,7 @@ struct PlainFont::State {
 
 namespace {
 
-cairo_font_options_t*
-FixedFontOptions(cairo_hint_metrics_t metrics)
+cairo_font_options_t* FixedFontOptions(cairo_hint_metrics_t metrics)
 {
 	cairo_font_options_t* options = cairo_font_options_create();
 	cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -64,8 +62,7 @@ FixedFontOptions(cairo_hint_metrics_t metrics)
 	return options;
 }
 
-PangoContext*
-NewContext(PangoFontMap* fontMap, cairo_hint_metrics_t metrics)
+PangoContext* NewContext(PangoFontMap* fontMap, cairo_hint_metrics_t metrics)
 {
 	PangoContext* context = pango_font_map_create_context(fontMap);
 	cairo_font_options_t* options = FixedFontOptions(metrics);
@@ -79,8 +76,7 @@ NewContext(PangoFontMap* fontMap, cairo_hint_metrics_t metrics)
 
 // The pixel size at which the face's design ascent is kWantedAscent, measured once from
 // unhinted metrics so that hinting's rounding does not feed back into the size.
-double
-AbsoluteSizeForAscent(PangoFontMap* fontMap, PangoFontDescription* description)
+double AbsoluteSizeForAscent(PangoFontMap* fontMap, PangoFontDescription* description)
 {
 	PangoContext* context = NewContext(fontMap, CAIRO_HINT_METRICS_OFF);
 	const double probe = 100.0;
@@ -96,16 +92,14 @@ AbsoluteSizeForAscent(PangoFontMap* fontMap, PangoFontDescription* description)
 
 }  // namespace
 
-PlainFont&
-PlainFont::Default()
+PlainFont& PlainFont::Default()
 {
 	// Never destroyed: threads may still draw while static objects are torn down.
 	static PlainFont* font = new PlainFont;
 	return *font;
 }
 
-PlainFont::PlainFont()
-	:
+PlainFont::PlainFont() :
 	fState(new State)
 {
 	fState->fontMap = pango_cairo_font_map_new();
@@ -114,8 +108,8 @@ PlainFont::PlainFont()
 	PangoFontDescription* description = pango_font_description_from_string("Sans");
 	pango_font_description_set_style(description, PANGO_STYLE_NORMAL);
 	pango_font_description_set_weight(description, PANGO_WEIGHT_NORMAL);
-	pango_font_description_set_absolute_size(description,
-		AbsoluteSizeForAscent(fState->fontMap, description));
+	pango_font_description_set_absolute_size(
+		description, AbsoluteSizeForAscent(fState->fontMap, description));
 
 	fState->layout = pango_layout_new(fState->context);
 	pango_layout_set_font_description(fState->layout, description);
@@ -130,8 +124,7 @@ PlainFont::PlainFont()
 	pango_font_description_free(description);
 }
 
-float
-PlainFont::StringWidth(const char* text, int32 length)
+float PlainFont::StringWidth(const char* text, int32 length)
 {
 	std::string string = LayoutText(text, length);
 	if (string.empty())
@@ -151,12 +144,11 @@ PlainFont::StringWidth(const char* text, int32 length)
 	return width;
 }
 
-void
-PlainFont::Draw(uint32* pixels, int32 width, int32 height, const PixelBox& clip, int32 x,
+void PlainFont::Draw(uint32* pixels, int32 width, int32 height, const PixelBox& clip, int32 x,
 	int32 baseline, const char* text, int32 length, rgb_color color)
 {
-	if (pixels == NULL || clip.IsEmpty() || clip.left < 0 || clip.top < 0
-		|| clip.right >= width || clip.bottom >= height)
+	if (pixels == NULL || clip.IsEmpty() || clip.left < 0 || clip.top < 0 || clip.right >= width
+		|| clip.bottom >= height)
 		return;
 	std::string string = LayoutText(text, length);
 	if (string.empty())
@@ -166,11 +158,10 @@ PlainFont::Draw(uint32* pixels, int32 width, int32 height, const PixelBox& clip,
 	PangoLayoutLine* line = fState->SetText(string);
 
 	cairo_surface_t* surface = cairo_image_surface_create_for_data(
-		reinterpret_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32, width, height,
-		width * 4);
+		reinterpret_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32, width, height, width * 4);
 	cairo_t* cr = cairo_create(surface);
-	cairo_rectangle(cr, clip.left, clip.top, clip.right - clip.left + 1.0,
-		clip.bottom - clip.top + 1.0);
+	cairo_rectangle(
+		cr, clip.left, clip.top, clip.right - clip.left + 1.0, clip.bottom - clip.top + 1.0);
 	cairo_clip(cr);
 	cairo_set_source_rgb(cr, color.red / 255.0, color.green / 255.0, color.blue / 255.0);
 	// Pixel (x, baseline) is the square from (x, baseline) to (x + 1, baseline + 1) in

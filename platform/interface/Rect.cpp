@@ -5,20 +5,17 @@
 
 #include <algorithm>
 
-int32
-BRect::IntegerWidth() const
+int32 BRect::IntegerWidth() const
 {
 	return (int32)ceilf(right - left);
 }
 
-int32
-BRect::IntegerHeight() const
+int32 BRect::IntegerHeight() const
 {
 	return (int32)ceilf(bottom - top);
 }
 
-BRect&
-BRect::InsetBy(float dx, float dy)
+BRect& BRect::InsetBy(float dx, float dy)
 {
 	left += dx;
 	right -= dx;
@@ -27,15 +24,13 @@ BRect::InsetBy(float dx, float dy)
 	return *this;
 }
 
-BRect
-BRect::InsetByCopy(float dx, float dy) const
+BRect BRect::InsetByCopy(float dx, float dy) const
 {
 	BRect copy(*this);
 	return copy.InsetBy(dx, dy);
 }
 
-BRect&
-BRect::OffsetBy(float dx, float dy)
+BRect& BRect::OffsetBy(float dx, float dy)
 {
 	left += dx;
 	right += dx;
@@ -44,15 +39,13 @@ BRect::OffsetBy(float dx, float dy)
 	return *this;
 }
 
-BRect
-BRect::OffsetByCopy(float dx, float dy) const
+BRect BRect::OffsetByCopy(float dx, float dy) const
 {
 	BRect copy(*this);
 	return copy.OffsetBy(dx, dy);
 }
 
-BRect&
-BRect::OffsetTo(float x, float y)
+BRect& BRect::OffsetTo(float x, float y)
 {
 	right += x - left;
 	bottom += y - top;
@@ -61,51 +54,42 @@ BRect::OffsetTo(float x, float y)
 	return *this;
 }
 
-BRect
-BRect::OffsetToCopy(float x, float y) const
+BRect BRect::OffsetToCopy(float x, float y) const
 {
 	BRect copy(*this);
 	return copy.OffsetTo(x, y);
 }
 
-bool
-BRect::Contains(BPoint point) const
+bool BRect::Contains(BPoint point) const
 {
 	return point.x >= left && point.x <= right && point.y >= top && point.y <= bottom;
 }
 
-bool
-BRect::Contains(BRect rect) const
+bool BRect::Contains(BRect rect) const
 {
 	if (!IsValid() || !rect.IsValid())
 		return false;
-	return rect.left >= left && rect.right <= right && rect.top >= top
-		&& rect.bottom <= bottom;
+	return rect.left >= left && rect.right <= right && rect.top >= top && rect.bottom <= bottom;
 }
 
-BRect
-BRect::operator&(BRect other) const
+BRect BRect::operator&(BRect other) const
 {
-	return BRect(std::max(left, other.left), std::max(top, other.top),
-		std::min(right, other.right), std::min(bottom, other.bottom));
+	return BRect(std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+		std::min(bottom, other.bottom));
 }
 
-BRect
-BRect::operator|(BRect other) const
+BRect BRect::operator|(BRect other) const
 {
-	return BRect(std::min(left, other.left), std::min(top, other.top),
-		std::max(right, other.right), std::max(bottom, other.bottom));
+	return BRect(std::min(left, other.left), std::min(top, other.top), std::max(right, other.right),
+		std::max(bottom, other.bottom));
 }
 
-bool
-BRect::operator==(BRect other) const
+bool BRect::operator==(BRect other) const
 {
-	return left == other.left && top == other.top && right == other.right
-		&& bottom == other.bottom;
+	return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
 }
 
-void
-BRect::PrintToStream() const
+void BRect::PrintToStream() const
 {
 	printf("BRect(l:%.1f, t:%.1f, r:%.1f, b:%.1f)\n", left, top, right, bottom);
 }

@@ -6,7 +6,7 @@
 
 #include "interface/ViewAccess.h"
 
-namespace BPrivate {
+namespace platform {
 
 void TransitTracker::MoveTo(BView* under, BPoint where, const BMessage* drag)
 {
@@ -52,7 +52,8 @@ void TransitTracker::Forget(const BView* view)
 {
 	fViews.erase(std::remove(fViews.begin(), fViews.end(), view), fViews.end());
 	fPending.erase(std::remove_if(fPending.begin(), fPending.end(),
-		[view](const Delivery& d) { return d.view == view; }), fPending.end());
+					   [view](const Delivery& d) { return d.view == view; }),
+		fPending.end());
 }
 
 bool TransitTracker::IsOver(const BView* view) const
@@ -72,4 +73,4 @@ void TransitTracker::Deliver(BPoint where, const BMessage* drag)
 	}
 }
 
-}  // namespace BPrivate
+}  // namespace platform

@@ -9,7 +9,7 @@
 class BMessage;
 class BView;
 
-namespace BPrivate {
+namespace platform {
 
 // Remembers which views the pointer (or a drag) is over, and tells each view through
 // MouseMoved whether the pointer entered it, moved inside it or left it. A view contains the
@@ -42,6 +42,6 @@ private:
 	std::deque<Delivery> fPending;
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

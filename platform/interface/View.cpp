@@ -14,8 +14,8 @@
 #include "interface/ViewAccess.h"
 #include "interface/WindowData.h"
 
-using BPrivate::ViewAccess;
-using BPrivate::WindowData;
+using platform::ViewAccess;
+using platform::WindowData;
 
 namespace {
 
@@ -35,8 +35,7 @@ bool IsUniform(const pattern& p, uint8 value)
 // and the window told which pixels changed.
 class ViewDrawing {
 public:
-	explicit ViewDrawing(const BView* view)
-		:
+	explicit ViewDrawing(const BView* view) :
 		fData(ViewAccess::DataOf(view))
 	{
 		if (fData == NULL)
@@ -71,14 +70,12 @@ private:
 
 BRect LineBounds(BPoint a, BPoint b)
 {
-	return BRect(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
-		std::max(a.y, b.y));
+	return BRect(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y));
 }
 
 }  // namespace
 
-BView::BView(BRect frame, const char* name, uint32 /*resizingMode*/, uint32 flags)
-	:
+BView::BView(BRect frame, const char* name, uint32 /*resizingMode*/, uint32 flags) :
 	BHandler(name),
 	fFrame(frame),
 	fFlags(flags),
@@ -432,8 +429,7 @@ void BView::Invalidate(BRect rect)
 	if (data == NULL)
 		return;
 	BPoint offset = ViewAccess::OffsetInWindow(this);
-	data->Invalidate(rect.OffsetByCopy(offset.x, offset.y)
-		& ViewAccess::VisibleRectInWindow(this));
+	data->Invalidate(rect.OffsetByCopy(offset.x, offset.y) & ViewAccess::VisibleRectInWindow(this));
 }
 
 void BView::Invalidate()

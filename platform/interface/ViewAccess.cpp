@@ -4,7 +4,7 @@
 
 #include "interface/WindowData.h"
 
-namespace BPrivate {
+namespace platform {
 
 BPoint ViewAccess::OffsetInWindow(const BView* view)
 {
@@ -50,4 +50,4 @@ void ViewAccess::CallDetached(BView* view)
 	view->DetachedFromWindow();
 }
 
-}  // namespace BPrivate
+}  // namespace platform

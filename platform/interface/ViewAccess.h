@@ -7,7 +7,7 @@
 
 class BWindow;
 
-namespace BPrivate {
+namespace platform {
 
 class WindowData;
 
@@ -33,6 +33,6 @@ public:
 	static void SetParent(BView* view, BView* parent) { view->fParent = parent; }
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

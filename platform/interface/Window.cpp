@@ -11,9 +11,9 @@
 
 #include <algorithm>
 
-using BPrivate::ViewAccess;
-using BPrivate::WindowData;
-using BPrivate::WindowRegistry;
+using platform::ViewAccess;
+using platform::WindowData;
+using platform::WindowRegistry;
 
 namespace {
 
@@ -47,17 +47,14 @@ window_feel FeelOfType(window_type type)
 
 }  // namespace
 
-BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel,
-	uint32 flags, uint32 workspace)
-	:
+BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
+	uint32 workspace) :
 	BLooper(title)
 {
 	InitWindow(frame, title, look, feel, flags, workspace);
 }
 
-BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
-	:
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace) :
 	BLooper(title)
 {
 	InitWindow(frame, title, LookOfType(type), FeelOfType(type), flags, workspace);
@@ -91,7 +88,7 @@ void BWindow::Show()
 	if (first) {
 		fData->showCalled = true;
 		fData->CreateHostWindow();
-		PostMessage(BPrivate::kMsgWindowFirstShow);
+		PostMessage(platform::kMsgWindowFirstShow);
 	} else if (fData->HasHostWindow())
 		platform::TheHost().ShowWindow(fData->HostID());
 	if (locked)
@@ -182,10 +179,10 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		case platform::kMsgHostCall:
 			data.RunHostCall(message);
 			break;
-		case BPrivate::kMsgWindowFirstShow:
+		case platform::kMsgWindowFirstShow:
 			data.FirstShow();
 			break;
-		case BPrivate::kMsgWindowUpdate:
+		case platform::kMsgWindowUpdate:
 			data.Update();
 			break;
 		default:

@@ -11,7 +11,7 @@
 #include "interface/Painter.h"
 #include "interface/ViewAccess.h"
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -45,8 +45,7 @@ bool HoldsView(const std::vector<BView*>& views, const BView* wanted)
 }  // namespace
 
 WindowData::WindowData(BWindow* window, BRect frame, const char* title, window_look look,
-	window_feel feel, uint32 flags, uint32 workspaces)
-	:
+	window_feel feel, uint32 flags, uint32 workspaces) :
 	frame(frame),
 	title(title != NULL ? title : ""),
 	look(look),
@@ -162,8 +161,8 @@ void WindowData::PresentAll()
 {
 	fDirty = BRect();
 	if (HasHostWindow() && fWidth > 0 && fHeight > 0) {
-		platform::TheHost().PresentPixels(fHostID, Pixels(), fWidth, fHeight,
-			BRect(0, 0, fWidth - 1, fHeight - 1));
+		platform::TheHost().PresentPixels(
+			fHostID, Pixels(), fWidth, fHeight, BRect(0, 0, fWidth - 1, fHeight - 1));
 	}
 }
 
@@ -263,4 +262,4 @@ BMessage* WindowData::TakeQueuedMessage(bool (*match)(const BMessage&))
 	return fWindow->TakeQueuedMessage(match, 0);
 }
 
-}  // namespace BPrivate
+}  // namespace platform

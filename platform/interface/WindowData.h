@@ -16,20 +16,20 @@ namespace platform {
 class Painter;
 }
 
-namespace BPrivate {
+namespace platform {
 
 // Private commands a window posts to itself.
 enum {
 	kMsgWindowFirstShow = 'pWSH',  // paint everything, present, then show on the screen
-	kMsgWindowUpdate = 'pWUP'      // draw what Invalidate asked for
+	kMsgWindowUpdate = 'pWUP'  // draw what Invalidate asked for
 };
 
 // What a window holds besides its looper: its attributes, its top views, the back buffer
 // the views draw into, and the link to its window on the host.
 class WindowData {
 public:
-	WindowData(BWindow* window, BRect frame, const char* title, window_look look,
-		window_feel feel, uint32 flags, uint32 workspaces);
+	WindowData(BWindow* window, BRect frame, const char* title, window_look look, window_feel feel,
+		uint32 flags, uint32 workspaces);
 	~WindowData();
 
 	BWindow* Window() const { return fWindow; }
@@ -105,6 +105,6 @@ private:
 	bool fHostClosed;
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

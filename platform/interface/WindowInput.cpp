@@ -17,7 +17,7 @@
 #include "interface/WindowData.h"
 #include "storage/UriList.h"
 
-namespace BPrivate {
+namespace platform {
 
 namespace {
 
@@ -57,8 +57,7 @@ std::unique_ptr<BMessage> DraggedMessage(const BMessage& data)
 
 }  // namespace
 
-WindowInput::WindowInput(WindowData* data)
-	:
+WindowInput::WindowInput(WindowData* data) :
 	fData(data),
 	fWhere(-1, -1),
 	fButtons(0),
@@ -199,4 +198,4 @@ void WindowInput::ForgetView(const BView* view)
 	fDragViews.Forget(view);
 }
 
-}  // namespace BPrivate
+}  // namespace platform

@@ -10,7 +10,7 @@
 class BMessage;
 class BView;
 
-namespace BPrivate {
+namespace platform {
 
 class WindowData;
 
@@ -49,6 +49,6 @@ private:
 	BPoint fDragWhere;
 };
 
-}  // namespace BPrivate
+}  // namespace platform
 
 #endif

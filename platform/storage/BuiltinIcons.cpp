@@ -1,11 +1,11 @@
-#include "BuiltinIcons.h"
+#include "storage/BuiltinIcons.h"
 
 #include <GraphicsDefs.h>
 
 #include <string.h>
 #include <strings.h>
 
-#include "TypeIconSource.h"
+#include "storage/TypeIconSource.h"
 
 namespace platform {
 
@@ -19,33 +19,41 @@ namespace {
 //   s  paper shadow (252)                     b  link blue (253)
 //   g  executable green (254)
 
-constexpr uint8
-IndexFor(char c)
+constexpr uint8 IndexFor(char c)
 {
 	switch (c) {
-		case '#': return 0;
-		case 'W': return 31;
-		case 'd': return 12;
-		case 'y': return 248;
-		case 'Y': return 249;
-		case 'o': return 250;
-		case 'w': return 251;
-		case 's': return 252;
-		case 'b': return 253;
-		case 'g': return 254;
-		default: return B_TRANSPARENT_MAGIC_CMAP8;
+		case '#':
+			return 0;
+		case 'W':
+			return 31;
+		case 'd':
+			return 12;
+		case 'y':
+			return 248;
+		case 'Y':
+			return 249;
+		case 'o':
+			return 250;
+		case 'w':
+			return 251;
+		case 's':
+			return 252;
+		case 'b':
+			return 253;
+		case 'g':
+			return 254;
+		default:
+			return B_TRANSPARENT_MAGIC_CMAP8;
 	}
 }
 
-constexpr bool
-IsLegendChar(char c)
+constexpr bool IsLegendChar(char c)
 {
 	return c == '.' || IndexFor(c) != B_TRANSPARENT_MAGIC_CMAP8;
 }
 
 template<int N>
-constexpr bool
-IsSquareArt(const char* const (&rows)[N])
+constexpr bool IsSquareArt(const char* const (&rows)[N])
 {
 	for (int y = 0; y < N; y++) {
 		int x = 0;
@@ -288,8 +296,7 @@ struct IconBits {
 };
 
 template<int N>
-void
-Paint(const char* const (&rows)[N], uint8* pixels)
+void Paint(const char* const (&rows)[N], uint8* pixels)
 {
 	for (int y = 0; y < N; y++) {
 		for (int x = 0; x < N; x++)
@@ -297,8 +304,7 @@ Paint(const char* const (&rows)[N], uint8* pixels)
 	}
 }
 
-const IconBits&
-Icons()
+const IconBits& Icons()
 {
 	static const IconBits* icons = [] {
 		static IconBits bits;
@@ -315,8 +321,7 @@ Icons()
 	return *icons;
 }
 
-bool
-IsOneOf(const char* type, const char* const* types)
+bool IsOneOf(const char* type, const char* const* types)
 {
 	for (; *types != NULL; types++) {
 		if (strcasecmp(type, *types) == 0)
@@ -327,8 +332,7 @@ IsOneOf(const char* type, const char* const* types)
 
 }  // namespace
 
-const uint8*
-BuiltinIconBits(BuiltinIcon icon, icon_size size)
+const uint8* BuiltinIconBits(BuiltinIcon icon, icon_size size)
 {
 	int index = int(icon);
 	if (index < 0 || index >= kIconCount)
@@ -340,14 +344,13 @@ BuiltinIconBits(BuiltinIcon icon, icon_size size)
 	return NULL;
 }
 
-BuiltinIcon
-BuiltinIconForType(const char* mimeType)
+BuiltinIcon BuiltinIconForType(const char* mimeType)
 {
 	static const char* const kFolders[] = {kFolderMimeType, "inode/directory", NULL};
 	static const char* const kLinks[] = {kSymLinkMimeType, "inode/symlink", NULL};
-	static const char* const kExecutables[] = {kExecutableMimeType,
-		"application/x-executable", "application/x-pie-executable",
-		"application/x-sharedlib", "application/x-vnd.Be-executable", NULL};
+	static const char* const kExecutables[] = {kExecutableMimeType, "application/x-executable",
+		"application/x-pie-executable", "application/x-sharedlib",
+		"application/x-vnd.Be-executable", NULL};
 	if (mimeType == NULL)
 		return BuiltinIcon::kDocument;
 	if (IsOneOf(mimeType, kFolders))

@@ -4,7 +4,7 @@
 
 #include <sys/stat.h>
 
-#include "EntryPaths.h"
+#include "storage/EntryPaths.h"
 
 BDirectory::BDirectory()
 {
@@ -30,8 +30,7 @@ BDirectory::~BDirectory()
 }
 
 // A link is followed to its end; the result counts only if that is a folder.
-status_t
-BDirectory::SetTo(const entry_ref* ref)
+status_t BDirectory::SetTo(const entry_ref* ref)
 {
 	fPath.clear();
 	Unset();
@@ -52,8 +51,7 @@ BDirectory::SetTo(const entry_ref* ref)
 	return B_OK;
 }
 
-status_t
-BDirectory::SetTo(const BEntry* entry)
+status_t BDirectory::SetTo(const BEntry* entry)
 {
 	entry_ref ref;
 	if (entry == NULL) {
@@ -69,8 +67,7 @@ BDirectory::SetTo(const BEntry* entry)
 	return SetTo(&ref);
 }
 
-status_t
-BDirectory::SetTo(const char* path)
+status_t BDirectory::SetTo(const char* path)
 {
 	entry_ref ref;
 	status_t status = get_ref_for_path(path, &ref);
@@ -82,8 +79,7 @@ BDirectory::SetTo(const char* path)
 	return SetTo(&ref);
 }
 
-bool
-BDirectory::Contains(const char* path, int32) const
+bool BDirectory::Contains(const char* path, int32) const
 {
 	if (InitCheck() != B_OK || path == NULL)
 		return false;

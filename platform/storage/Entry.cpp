@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "EntryPaths.h"
-#include "StorageErrors.h"
+#include "storage/EntryPaths.h"
+#include "storage/StorageErrors.h"
 
 using platform::OpenRefDirectory;
 using platform::PathOfRef;
@@ -19,16 +19,14 @@ using platform::StatRef;
 
 // #pragma mark - entry_ref
 
-entry_ref::entry_ref()
-	:
+entry_ref::entry_ref() :
 	device(-1),
 	directory(-1),
 	name(NULL)
 {
 }
 
-entry_ref::entry_ref(dev_t device, ino_t directory, const char* name)
-	:
+entry_ref::entry_ref(dev_t device, ino_t directory, const char* name) :
 	device(device),
 	directory(directory),
 	name(NULL)
@@ -36,8 +34,7 @@ entry_ref::entry_ref(dev_t device, ino_t directory, const char* name)
 	set_name(name);
 }
 
-entry_ref::entry_ref(const entry_ref& other)
-	:
+entry_ref::entry_ref(const entry_ref& other) :
 	device(other.device),
 	directory(other.directory),
 	name(NULL),
@@ -51,8 +48,7 @@ entry_ref::~entry_ref()
 	free(name);
 }
 
-status_t
-entry_ref::set_name(const char* newName)
+status_t entry_ref::set_name(const char* newName)
 {
 	free(name);
 	name = NULL;
@@ -62,8 +58,7 @@ entry_ref::set_name(const char* newName)
 	return name != NULL ? B_OK : B_NO_MEMORY;
 }
 
-bool
-entry_ref::operator==(const entry_ref& other) const
+bool entry_ref::operator==(const entry_ref& other) const
 {
 	if (device != other.device || directory != other.directory)
 		return false;
@@ -72,8 +67,7 @@ entry_ref::operator==(const entry_ref& other) const
 	return strcmp(name, other.name) == 0;
 }
 
-entry_ref&
-entry_ref::operator=(const entry_ref& other)
+entry_ref& entry_ref::operator=(const entry_ref& other)
 {
 	if (this == &other)
 		return *this;
@@ -86,8 +80,7 @@ entry_ref::operator=(const entry_ref& other)
 
 namespace {
 
-std::string
-AbsolutePath(const char* path)
+std::string AbsolutePath(const char* path)
 {
 	if (path[0] == '/')
 		return path;
@@ -99,16 +92,14 @@ AbsolutePath(const char* path)
 	return absolute;
 }
 
-std::string
-WithoutTrailingSlashes(std::string path)
+std::string WithoutTrailingSlashes(std::string path)
 {
 	while (path.size() > 1 && path.back() == '/')
 		path.pop_back();
 	return path;
 }
 
-status_t
-RealPath(const std::string& path, std::string* real)
+status_t RealPath(const std::string& path, std::string* real)
 {
 	char* resolved = realpath(path.c_str(), NULL);
 	if (resolved == NULL)
@@ -118,8 +109,7 @@ RealPath(const std::string& path, std::string* real)
 	return B_OK;
 }
 
-status_t
-FillRef(const std::string& folder, const std::string& leaf, entry_ref* ref)
+status_t FillRef(const std::string& folder, const std::string& leaf, entry_ref* ref)
 {
 	if (leaf.size() >= B_FILE_NAME_LENGTH)
 		return B_NAME_TOO_LONG;
@@ -138,8 +128,7 @@ FillRef(const std::string& folder, const std::string& leaf, entry_ref* ref)
 
 // Where the folder open as dirFd is now, when it is no longer at folderPath: the kernel
 // follows renames. Taken only when that path still leads to the folder.
-std::string
-CurrentFolderPath(const std::string& folderPath, int dirFd)
+std::string CurrentFolderPath(const std::string& folderPath, int dirFd)
 {
 	char procPath[40];
 	snprintf(procPath, sizeof(procPath), "/proc/self/fd/%d", dirFd);
@@ -161,8 +150,7 @@ CurrentFolderPath(const std::string& folderPath, int dirFd)
 // folder path is already resolved when the reference is made, so the parent is found from
 // the open folder's ".." instead of resolving the path again. The folder is named where it
 // is now: reached through a link left at an old name, it is that folder, never the link.
-status_t
-ParentRef(const std::string& folderPath, int dirFd, entry_ref* ref)
+status_t ParentRef(const std::string& folderPath, int dirFd, entry_ref* ref)
 {
 	std::string current = CurrentFolderPath(folderPath, dirFd);
 	if (current == "/")
@@ -181,8 +169,7 @@ ParentRef(const std::string& folderPath, int dirFd, entry_ref* ref)
 }
 
 // The entry a symbolic link finally names; other entries stay as they are.
-status_t
-ResolveLinks(entry_ref* ref)
+status_t ResolveLinks(entry_ref* ref)
 {
 	struct stat st;
 	status_t status = StatRef(*ref, &st);
@@ -199,8 +186,7 @@ ResolveLinks(entry_ref* ref)
 
 }  // namespace
 
-status_t
-get_ref_for_path(const char* path, entry_ref* ref)
+status_t get_ref_for_path(const char* path, entry_ref* ref)
 {
 	if (path == NULL || ref == NULL)
 		return B_BAD_VALUE;
@@ -235,16 +221,14 @@ get_ref_for_path(const char* path, entry_ref* ref)
 
 // #pragma mark - BEntry
 
-BEntry::BEntry()
-	:
+BEntry::BEntry() :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
 	fNodeInode(-1)
 {
 }
 
-BEntry::BEntry(const char* path, bool traverse)
-	:
+BEntry::BEntry(const char* path, bool traverse) :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
 	fNodeInode(-1)
@@ -252,8 +236,7 @@ BEntry::BEntry(const char* path, bool traverse)
 	SetTo(path, traverse);
 }
 
-BEntry::BEntry(const entry_ref* ref, bool traverse)
-	:
+BEntry::BEntry(const entry_ref* ref, bool traverse) :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
 	fNodeInode(-1)
@@ -261,8 +244,7 @@ BEntry::BEntry(const entry_ref* ref, bool traverse)
 	SetTo(ref, traverse);
 }
 
-BEntry::BEntry(const BDirectory* dir, const char* path, bool traverse)
-	:
+BEntry::BEntry(const BDirectory* dir, const char* path, bool traverse) :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
 	fNodeInode(-1)
@@ -270,8 +252,7 @@ BEntry::BEntry(const BDirectory* dir, const char* path, bool traverse)
 	SetTo(dir, path, traverse);
 }
 
-BEntry::BEntry(const BEntry& other)
-	:
+BEntry::BEntry(const BEntry& other) :
 	fRef(other.fRef),
 	fStatus(other.fStatus),
 	fNodeDevice(other.fNodeDevice),
@@ -283,21 +264,18 @@ BEntry::~BEntry()
 {
 }
 
-status_t
-BEntry::InitCheck() const
+status_t BEntry::InitCheck() const
 {
 	return fStatus;
 }
 
-bool
-BEntry::Exists() const
+bool BEntry::Exists() const
 {
 	struct stat st;
 	return fStatus == B_OK && StatRef(fRef, &st) == B_OK;
 }
 
-status_t
-BEntry::SetTo(const char* path, bool traverse)
+status_t BEntry::SetTo(const char* path, bool traverse)
 {
 	Unset();
 	entry_ref ref;
@@ -310,8 +288,7 @@ BEntry::SetTo(const char* path, bool traverse)
 	return status;
 }
 
-status_t
-BEntry::SetTo(const entry_ref* ref, bool traverse)
+status_t BEntry::SetTo(const entry_ref* ref, bool traverse)
 {
 	Unset();
 	if (ref == NULL)
@@ -329,8 +306,7 @@ BEntry::SetTo(const entry_ref* ref, bool traverse)
 	return fStatus = status;
 }
 
-status_t
-BEntry::SetTo(const BDirectory* dir, const char* path, bool traverse)
+status_t BEntry::SetTo(const BDirectory* dir, const char* path, bool traverse)
 {
 	Unset();
 	if (dir == NULL || path == NULL || dir->InitCheck() != B_OK)
@@ -343,8 +319,7 @@ BEntry::SetTo(const BDirectory* dir, const char* path, bool traverse)
 	return SetTo((joined + path).c_str(), traverse);
 }
 
-void
-BEntry::Unset()
+void BEntry::Unset()
 {
 	fRef = entry_ref();
 	fStatus = B_NO_INIT;
@@ -352,8 +327,7 @@ BEntry::Unset()
 	fNodeInode = -1;
 }
 
-status_t
-BEntry::GetRef(entry_ref* ref) const
+status_t BEntry::GetRef(entry_ref* ref) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
@@ -363,8 +337,7 @@ BEntry::GetRef(entry_ref* ref) const
 	return B_OK;
 }
 
-status_t
-BEntry::GetParent(BEntry* parent) const
+status_t BEntry::GetParent(BEntry* parent) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
@@ -393,8 +366,7 @@ BEntry::GetParent(BEntry* parent) const
 	return B_OK;
 }
 
-status_t
-BEntry::GetParent(BDirectory* dir) const
+status_t BEntry::GetParent(BDirectory* dir) const
 {
 	if (dir == NULL)
 		return B_BAD_VALUE;
@@ -405,28 +377,24 @@ BEntry::GetParent(BDirectory* dir) const
 	return dir->SetTo(&parent);
 }
 
-const char*
-BEntry::Name() const
+const char* BEntry::Name() const
 {
 	return fStatus == B_OK ? fRef.name : NULL;
 }
 
-bool
-BEntry::IsFile() const
+bool BEntry::IsFile() const
 {
 	struct stat st;
 	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISREG(st.st_mode);
 }
 
-bool
-BEntry::IsDirectory() const
+bool BEntry::IsDirectory() const
 {
 	struct stat st;
 	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISDIR(st.st_mode);
 }
 
-BEntry&
-BEntry::operator=(const BEntry& other)
+BEntry& BEntry::operator=(const BEntry& other)
 {
 	if (this != &other) {
 		fRef = other.fRef;
@@ -437,8 +405,7 @@ BEntry::operator=(const BEntry& other)
 	return *this;
 }
 
-bool
-BEntry::operator==(const BEntry& other) const
+bool BEntry::operator==(const BEntry& other) const
 {
 	if (fStatus != B_OK || other.fStatus != B_OK)
 		return fStatus != B_OK && other.fStatus != B_OK;

@@ -1,16 +1,15 @@
-#include "EntryPaths.h"
+#include "storage/EntryPaths.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
 #include <unistd.h>
 
-#include "StorageErrors.h"
+#include "storage/StorageErrors.h"
 
 namespace platform {
 
-std::string
-PathOfRef(const entry_ref& ref)
+std::string PathOfRef(const entry_ref& ref)
 {
 	std::string path = ref.directory_path;
 	if (ref.name == NULL)
@@ -22,8 +21,7 @@ PathOfRef(const entry_ref& ref)
 	return path + ref.name;
 }
 
-bool
-IsUsableRef(const entry_ref& ref)
+bool IsUsableRef(const entry_ref& ref)
 {
 	if (ref.directory_path.empty() || ref.directory_path[0] != '/' || ref.name == NULL)
 		return false;
@@ -33,8 +31,7 @@ IsUsableRef(const entry_ref& ref)
 	return ref.directory_path.find('\0') == std::string::npos;
 }
 
-status_t
-OpenRefDirectory(const entry_ref& ref, int* fd)
+status_t OpenRefDirectory(const entry_ref& ref, int* fd)
 {
 	*fd = -1;
 	if (!IsUsableRef(ref))
@@ -51,8 +48,7 @@ OpenRefDirectory(const entry_ref& ref, int* fd)
 	return B_OK;
 }
 
-status_t
-StatRef(const entry_ref& ref, struct stat* st)
+status_t StatRef(const entry_ref& ref, struct stat* st)
 {
 	int dirFd;
 	status_t status = OpenRefDirectory(ref, &dirFd);
@@ -64,8 +60,7 @@ StatRef(const entry_ref& ref, struct stat* st)
 	return result == 0 ? B_OK : StatusForErrno(error);
 }
 
-void
-SplitPath(const std::string& path, std::string* folder, std::string* leaf)
+void SplitPath(const std::string& path, std::string* folder, std::string* leaf)
 {
 	size_t slash = path.rfind('/');
 	if (slash == std::string::npos) {

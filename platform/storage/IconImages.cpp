@@ -1,4 +1,4 @@
-#include "IconImages.h"
+#include "storage/IconImages.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <string.h>
@@ -17,8 +17,7 @@ const off_t kMaxFileSize = 8 * 1024 * 1024;
 const int kMaxDimension = 4096;
 const int kMaxSize = 1024;
 
-bool
-IsSvg(GdkPixbufFormat* format)
+bool IsSvg(GdkPixbufFormat* format)
 {
 	gchar* name = gdk_pixbuf_format_get_name(format);
 	bool svg = name != NULL && strcmp(name, "svg") == 0;
@@ -28,8 +27,7 @@ IsSvg(GdkPixbufFormat* format)
 
 // Whether the file is one that may be decoded at all: small, and (for a raster image) of
 // sane dimensions read from its header.
-bool
-IsDecodable(const std::string& path)
+bool IsDecodable(const std::string& path)
 {
 	struct stat st;
 	if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize)
@@ -44,8 +42,7 @@ IsDecodable(const std::string& path)
 	return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension;
 }
 
-uint32
-ArgbAt(const guchar* pixel, int channels)
+uint32 ArgbAt(const guchar* pixel, int channels)
 {
 	uint32 alpha = channels == 4 ? pixel[3] : 255;
 	return (alpha << 24) | (uint32(pixel[0]) << 16) | (uint32(pixel[1]) << 8) | pixel[2];
@@ -53,8 +50,7 @@ ArgbAt(const guchar* pixel, int channels)
 
 }  // namespace
 
-status_t
-RenderIconImage(const std::string& path, int size, std::vector<uint32>* argb)
+status_t RenderIconImage(const std::string& path, int size, std::vector<uint32>* argb)
 {
 	if (argb == NULL || size <= 0 || size > kMaxSize || !IsDecodable(path))
 		return B_BAD_VALUE;
@@ -77,14 +73,14 @@ RenderIconImage(const std::string& path, int size, std::vector<uint32>* argb)
 	int stride = gdk_pixbuf_get_rowstride(image);
 	for (int y = 0; y < height; y++) {
 		for (int x = 0; x < width; x++)
-			(*argb)[(top + y) * size + left + x] = ArgbAt(bits + y * stride + x * channels, channels);
+			(*argb)[(top + y) * size + left + x] =
+				ArgbAt(bits + y * stride + x * channels, channels);
 	}
 	g_object_unref(image);
 	return B_OK;
 }
 
-status_t
-LoadIconImage(const std::string& path, int size, uint8* pixels)
+status_t LoadIconImage(const std::string& path, int size, uint8* pixels)
 {
 	if (pixels == NULL)
 		return B_BAD_VALUE;

@@ -1,4 +1,4 @@
-#include "IconTheme.h"
+#include "storage/IconTheme.h"
 
 #include <fcntl.h>
 #include <glib.h>
@@ -19,21 +19,19 @@ const char* const kExtensions[] = {".png", ".svg", ".xpm"};
 // in it is kept in a range where the arithmetic on sizes cannot overflow. Real themes stay
 // far below these (a few dozen kilobytes, a few hundred folders along the whole chain).
 const int kMaxInheritDepth = 16;
-const size_t kMaxInherits = 16;       // parents named by one theme
-const size_t kMaxThemes = 32;         // in the whole chain
-const size_t kMaxSubfolders = 2048;   // in the whole chain
+const size_t kMaxInherits = 16;  // parents named by one theme
+const size_t kMaxThemes = 32;  // in the whole chain
+const size_t kMaxSubfolders = 2048;  // in the whole chain
 const size_t kMaxIndexSize = 1 << 20;
 const int kMaxIconSize = 4096;
 
-bool
-IsFolder(const std::string& path)
+bool IsFolder(const std::string& path)
 {
 	struct stat st;
 	return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool
-IsFile(const std::string& path)
+bool IsFile(const std::string& path)
 {
 	struct stat st;
 	return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -41,16 +39,14 @@ IsFile(const std::string& path)
 
 // An icon name is one file name without its extension: nothing that could climb out of
 // the theme's folders.
-bool
-IsPlainName(const std::string& name)
+bool IsPlainName(const std::string& name)
 {
 	return !name.empty() && name[0] != '.' && name.find('/') == std::string::npos
 		&& name.find('\0') == std::string::npos;
 }
 
 // The whole file, if it is a regular file of at most kMaxIndexSize bytes.
-bool
-ReadSmallFile(const std::string& path, std::string* content)
+bool ReadSmallFile(const std::string& path, std::string* content)
 {
 	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 	if (fd < 0)
@@ -73,8 +69,7 @@ ReadSmallFile(const std::string& path, std::string* content)
 	return ok;
 }
 
-int
-ReadInteger(GKeyFile* file, const char* group, const char* key, int fallback)
+int ReadInteger(GKeyFile* file, const char* group, const char* key, int fallback)
 {
 	GError* error = NULL;
 	int value = g_key_file_get_integer(file, group, key, &error);
@@ -85,15 +80,13 @@ ReadInteger(GKeyFile* file, const char* group, const char* key, int fallback)
 	return value;
 }
 
-int
-ReadSize(GKeyFile* file, const char* group, const char* key, int fallback)
+int ReadSize(GKeyFile* file, const char* group, const char* key, int fallback)
 {
 	return std::clamp(ReadInteger(file, group, key, fallback), 0, kMaxIconSize);
 }
 
 // At most limit non-empty items of the list.
-std::vector<std::string>
-ReadList(GKeyFile* file, const char* group, const char* key, size_t limit)
+std::vector<std::string> ReadList(GKeyFile* file, const char* group, const char* key, size_t limit)
 {
 	std::vector<std::string> list;
 	gsize count = 0;
@@ -110,16 +103,14 @@ ReadList(GKeyFile* file, const char* group, const char* key, size_t limit)
 
 }  // namespace
 
-IconTheme::IconTheme(const std::vector<std::string>& baseFolders, const std::string& name)
-	:
+IconTheme::IconTheme(const std::vector<std::string>& baseFolders, const std::string& name) :
 	fBaseFolders(baseFolders)
 {
 	AddTheme(name, 0);
 	AddTheme(kFallbackTheme, 0);
 }
 
-std::vector<std::string>
-IconTheme::Chain() const
+std::vector<std::string> IconTheme::Chain() const
 {
 	std::vector<std::string> names;
 	for (const Theme& theme : fChain)
@@ -127,8 +118,7 @@ IconTheme::Chain() const
 	return names;
 }
 
-void
-IconTheme::AddTheme(const std::string& name, int depth)
+void IconTheme::AddTheme(const std::string& name, int depth)
 {
 	if (depth > kMaxInheritDepth || fChain.size() >= kMaxThemes || !IsPlainName(name))
 		return;
@@ -150,8 +140,8 @@ IconTheme::AddTheme(const std::string& name, int depth)
 		theme.roots.push_back(root);
 		// The first index.theme found describes the theme; later roots only add files.
 		if (!indexRead) {
-			indexRead = ReadIndex(root + "/index.theme", kMaxSubfolders - subfolders, &theme,
-				&parents);
+			indexRead =
+				ReadIndex(root + "/index.theme", kMaxSubfolders - subfolders, &theme, &parents);
 		}
 	}
 	if (!indexRead)
@@ -161,8 +151,7 @@ IconTheme::AddTheme(const std::string& name, int depth)
 		AddTheme(parent, depth + 1);
 }
 
-bool
-IconTheme::ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* theme,
+bool IconTheme::ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* theme,
 	std::vector<std::string>* parents) const
 {
 	std::string content;
@@ -177,7 +166,7 @@ IconTheme::ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* 
 	}
 	*parents = ReadList(file, "Icon Theme", "Inherits", kMaxInherits);
 	for (const std::string& path :
-			ReadList(file, "Icon Theme", "Directories", 4 * kMaxSubfolders)) {
+		ReadList(file, "Icon Theme", "Directories", 4 * kMaxSubfolders)) {
 		if (theme->subfolders.size() >= maxSubfolders)
 			break;
 		const char* group = path.c_str();
@@ -194,7 +183,8 @@ IconTheme::ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* 
 		std::string typeName = type != NULL ? type : "Threshold";
 		g_free(type);
 		subfolder.type = typeName == "Fixed" ? SizeType::kFixed
-			: typeName == "Scalable" ? SizeType::kScalable : SizeType::kThreshold;
+			: typeName == "Scalable"         ? SizeType::kScalable
+											 : SizeType::kThreshold;
 		subfolder.minSize = ReadSize(file, group, "MinSize", subfolder.size);
 		subfolder.maxSize = ReadSize(file, group, "MaxSize", subfolder.size);
 		subfolder.threshold = ReadSize(file, group, "Threshold", 2);
@@ -204,8 +194,8 @@ IconTheme::ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* 
 	return true;
 }
 
-std::string
-IconTheme::Lookup(const std::vector<std::string>& names, int size, size_t* nameIndex) const
+std::string IconTheme::Lookup(
+	const std::vector<std::string>& names, int size, size_t* nameIndex) const
 {
 	size_t unused;
 	if (nameIndex == NULL)
@@ -232,8 +222,7 @@ IconTheme::Lookup(const std::vector<std::string>& names, int size, size_t* nameI
 	return std::string();
 }
 
-std::string
-IconTheme::LookupIn(const Theme& theme, const std::string& name, int size) const
+std::string IconTheme::LookupIn(const Theme& theme, const std::string& name, int size) const
 {
 	for (const Subfolder& subfolder : theme.subfolders) {
 		if (!Matches(subfolder, size))
@@ -257,9 +246,8 @@ IconTheme::LookupIn(const Theme& theme, const std::string& name, int size) const
 	return closest;
 }
 
-std::string
-IconTheme::FindIn(const Theme& theme, const Subfolder& subfolder,
-	const std::string& name) const
+std::string IconTheme::FindIn(
+	const Theme& theme, const Subfolder& subfolder, const std::string& name) const
 {
 	for (const std::string& root : theme.roots) {
 		for (const char* extension : kExtensions) {
@@ -271,8 +259,7 @@ IconTheme::FindIn(const Theme& theme, const Subfolder& subfolder,
 	return std::string();
 }
 
-std::string
-IconTheme::LookupUnthemed(const std::string& name) const
+std::string IconTheme::LookupUnthemed(const std::string& name) const
 {
 	for (const std::string& base : fBaseFolders) {
 		for (const char* extension : kExtensions) {
@@ -284,8 +271,7 @@ IconTheme::LookupUnthemed(const std::string& name) const
 	return std::string();
 }
 
-bool
-IconTheme::Matches(const Subfolder& subfolder, int size)
+bool IconTheme::Matches(const Subfolder& subfolder, int size)
 {
 	switch (subfolder.type) {
 		case SizeType::kFixed:
@@ -299,8 +285,7 @@ IconTheme::Matches(const Subfolder& subfolder, int size)
 	return false;
 }
 
-int
-IconTheme::Distance(const Subfolder& subfolder, int size)
+int IconTheme::Distance(const Subfolder& subfolder, int size)
 {
 	int low = subfolder.size;
 	int high = subfolder.size;

@@ -19,14 +19,18 @@ public:
 	// The file of the first name that a theme of the chain has, taken from the folder whose
 	// size fits size best; an empty string when no theme has any of the names. nameIndex,
 	// when given, receives the index of the name found.
-	std::string Lookup(const std::vector<std::string>& names, int size,
-		size_t* nameIndex = NULL) const;
+	std::string Lookup(
+		const std::vector<std::string>& names, int size, size_t* nameIndex = NULL) const;
 
 	// The names of the themes asked, in order (for tests and diagnostics).
 	std::vector<std::string> Chain() const;
 
 private:
-	enum class SizeType { kFixed, kScalable, kThreshold };
+	enum class SizeType {
+		kFixed,
+		kScalable,
+		kThreshold
+	};
 
 	struct Subfolder {
 		std::string path;
@@ -47,8 +51,8 @@ private:
 	bool ReadIndex(const std::string& indexPath, size_t maxSubfolders, Theme* theme,
 		std::vector<std::string>* parents) const;
 	std::string LookupIn(const Theme& theme, const std::string& name, int size) const;
-	std::string FindIn(const Theme& theme, const Subfolder& subfolder,
-		const std::string& name) const;
+	std::string FindIn(
+		const Theme& theme, const Subfolder& subfolder, const std::string& name) const;
 	std::string LookupUnthemed(const std::string& name) const;
 
 	static bool Matches(const Subfolder& subfolder, int size);

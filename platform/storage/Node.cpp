@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "EntryPaths.h"
-#include "StorageErrors.h"
-#include "Xattr.h"
+#include "storage/EntryPaths.h"
+#include "storage/StorageErrors.h"
+#include "storage/Xattr.h"
 
 using platform::Xattr;
 
@@ -29,8 +29,7 @@ struct AttrCursor {
 	size_t next = 0;
 };
 
-status_t
-CheckName(const char* name)
+status_t CheckName(const char* name)
 {
 	if (name == NULL || name[0] == '\0')
 		return B_BAD_VALUE;
@@ -39,17 +38,15 @@ CheckName(const char* name)
 	return B_OK;
 }
 
-type_code
-ReadTypeCode(const uint8* bytes)
+type_code ReadTypeCode(const uint8* bytes)
 {
-	return (type_code(bytes[0]) << 24) | (type_code(bytes[1]) << 16)
-		| (type_code(bytes[2]) << 8) | type_code(bytes[3]);
+	return (type_code(bytes[0]) << 24) | (type_code(bytes[1]) << 16) | (type_code(bytes[2]) << 8)
+		| type_code(bytes[3]);
 }
 
 }  // namespace
 
-BNode::BNode()
-	:
+BNode::BNode() :
 	fFd(-1),
 	fStatus(B_NO_INIT),
 	fDevice(-1),
@@ -58,29 +55,25 @@ BNode::BNode()
 {
 }
 
-BNode::BNode(const entry_ref* ref)
-	:
+BNode::BNode(const entry_ref* ref) :
 	BNode()
 {
 	SetTo(ref);
 }
 
-BNode::BNode(const BEntry* entry)
-	:
+BNode::BNode(const BEntry* entry) :
 	BNode()
 {
 	SetTo(entry);
 }
 
-BNode::BNode(const char* path)
-	:
+BNode::BNode(const char* path) :
 	BNode()
 {
 	SetTo(path);
 }
 
-BNode::BNode(const BNode& other)
-	:
+BNode::BNode(const BNode& other) :
 	BNode()
 {
 	*this = other;
@@ -91,14 +84,12 @@ BNode::~BNode()
 	Unset();
 }
 
-status_t
-BNode::InitCheck() const
+status_t BNode::InitCheck() const
 {
 	return fStatus;
 }
 
-status_t
-BNode::SetTo(const entry_ref* ref)
+status_t BNode::SetTo(const entry_ref* ref)
 {
 	Unset();
 	if (ref == NULL)
@@ -106,8 +97,7 @@ BNode::SetTo(const entry_ref* ref)
 	return fStatus = OpenRef(ref);
 }
 
-status_t
-BNode::SetTo(const BEntry* entry)
+status_t BNode::SetTo(const BEntry* entry)
 {
 	Unset();
 	if (entry == NULL)
@@ -124,8 +114,7 @@ BNode::SetTo(const BEntry* entry)
 	return fStatus = status;
 }
 
-status_t
-BNode::SetTo(const char* path)
+status_t BNode::SetTo(const char* path)
 {
 	Unset();
 	entry_ref ref;
@@ -135,8 +124,7 @@ BNode::SetTo(const char* path)
 	return fStatus = OpenRef(&ref);
 }
 
-void
-BNode::Unset()
+void BNode::Unset()
 {
 	ForgetAttrNames();
 	if (fFd >= 0)
@@ -150,8 +138,7 @@ BNode::Unset()
 
 // Opens the entry itself, never what a link names, below a directory whose identity was
 // checked on the open descriptor, so a renamed or replaced directory cannot slip in between.
-status_t
-BNode::OpenRef(const entry_ref* ref)
+status_t BNode::OpenRef(const entry_ref* ref)
 {
 	int dirFd;
 	status_t status = platform::OpenRefDirectory(*ref, &dirFd);
@@ -175,9 +162,8 @@ BNode::OpenRef(const entry_ref* ref)
 	return B_OK;
 }
 
-ssize_t
-BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
-	size_t length)
+ssize_t BNode::WriteAttr(
+	const char* name, type_code type, off_t offset, const void* buffer, size_t length)
 {
 	if (fFd < 0)
 		return B_FILE_ERROR;
@@ -201,9 +187,8 @@ BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buf
 	return status == B_OK ? ssize_t(length) : status;
 }
 
-ssize_t
-BNode::ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
-	size_t length) const
+ssize_t BNode::ReadAttr(
+	const char* name, type_code type, off_t offset, void* buffer, size_t length) const
 {
 	if (fFd < 0)
 		return B_FILE_ERROR;
@@ -235,8 +220,7 @@ BNode::ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
 	return ssize_t(count);
 }
 
-status_t
-BNode::RemoveAttr(const char* name)
+status_t BNode::RemoveAttr(const char* name)
 {
 	if (fFd < 0)
 		return B_FILE_ERROR;
@@ -252,8 +236,7 @@ BNode::RemoveAttr(const char* name)
 	return status;
 }
 
-status_t
-BNode::GetAttrInfo(const char* name, attr_info* info) const
+status_t BNode::GetAttrInfo(const char* name, attr_info* info) const
 {
 	if (fFd < 0)
 		return B_FILE_ERROR;
@@ -273,8 +256,7 @@ BNode::GetAttrInfo(const char* name, attr_info* info) const
 	return B_OK;
 }
 
-status_t
-BNode::GetNextAttrName(char* buffer)
+status_t BNode::GetNextAttrName(char* buffer)
 {
 	if (fFd < 0)
 		return B_FILE_ERROR;
@@ -303,8 +285,7 @@ BNode::GetNextAttrName(char* buffer)
 	return B_OK;
 }
 
-status_t
-BNode::RewindAttrs()
+status_t BNode::RewindAttrs()
 {
 	if (fFd < 0)
 		return B_FILE_ERROR;
@@ -312,15 +293,13 @@ BNode::RewindAttrs()
 	return B_OK;
 }
 
-void
-BNode::ForgetAttrNames()
+void BNode::ForgetAttrNames()
 {
 	delete static_cast<AttrCursor*>(fAttrCursor);
 	fAttrCursor = NULL;
 }
 
-BNode&
-BNode::operator=(const BNode& other)
+BNode& BNode::operator=(const BNode& other)
 {
 	if (this == &other)
 		return *this;
@@ -339,8 +318,7 @@ BNode::operator=(const BNode& other)
 	return *this;
 }
 
-bool
-BNode::operator==(const BNode& other) const
+bool BNode::operator==(const BNode& other) const
 {
 	if (fFd < 0 || other.fFd < 0)
 		return fFd < 0 && other.fFd < 0;

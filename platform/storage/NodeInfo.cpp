@@ -6,8 +6,8 @@
 #include <string.h>
 
 #include "desktop/NodeIconNotices.h"
-#include "NodeType.h"
-#include "TypeIconSource.h"
+#include "storage/NodeType.h"
+#include "storage/TypeIconSource.h"
 
 namespace {
 
@@ -17,27 +17,23 @@ const char kMiniIconAttr[] = "BEOS:M:STD_ICON";
 const type_code kLargeIconType = 'ICON';
 const type_code kMiniIconType = 'MICN';
 
-bool
-IsIconSize(icon_size which)
+bool IsIconSize(icon_size which)
 {
 	return which == B_LARGE_ICON || which == B_MINI_ICON;
 }
 
-const char*
-IconAttr(icon_size which)
+const char* IconAttr(icon_size which)
 {
 	return which == B_LARGE_ICON ? kLargeIconAttr : kMiniIconAttr;
 }
 
-type_code
-IconType(icon_size which)
+type_code IconType(icon_size which)
 {
 	return which == B_LARGE_ICON ? kLargeIconType : kMiniIconType;
 }
 
 // An icon bitmap is B_CMAP8 and exactly which pixels on each side.
-bool
-FitsIcon(const BBitmap* icon, icon_size which)
+bool FitsIcon(const BBitmap* icon, icon_size which)
 {
 	if (icon == NULL || icon->InitCheck() != B_OK || icon->ColorSpace() != B_CMAP8)
 		return false;
@@ -51,23 +47,20 @@ FitsIcon(const BBitmap* icon, icon_size which)
 // failure (a node the caller may not read, an I/O error, a value that keeps changing) leaves
 // the value unknown, and must not be taken for its absence: an own icon shown as the type's
 // icon would be drawn over and lost.
-bool
-HasNoValue(status_t status)
+bool HasNoValue(status_t status)
 {
 	return status == B_ENTRY_NOT_FOUND || status == B_NOT_SUPPORTED || status == B_BAD_DATA
 		|| status == B_BAD_TYPE;
 }
 
-void
-CopyIntoBitmap(const uint8* pixels, BBitmap* icon, int32 size)
+void CopyIntoBitmap(const uint8* pixels, BBitmap* icon, int32 size)
 {
 	uint8* bits = static_cast<uint8*>(icon->Bits());
 	for (int32 y = 0; y < size; y++)
 		memcpy(bits + y * icon->BytesPerRow(), pixels + y * size, size);
 }
 
-void
-CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
+void CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
 {
 	const uint8* bits = static_cast<const uint8*>(icon->Bits());
 	for (int32 y = 0; y < size; y++)
@@ -75,13 +68,11 @@ CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
 }
 
 // After a failed change, the desktop's view goes back to what the node holds.
-void
-ShowStoredIcon(BNode* node, icon_size which)
+void ShowStoredIcon(BNode* node, icon_size which)
 {
 	const ssize_t size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON + 1];
-	ssize_t length = node->ReadAttr(IconAttr(which), IconType(which), 0, pixels,
-		sizeof(pixels));
+	ssize_t length = node->ReadAttr(IconAttr(which), IconType(which), 0, pixels, sizeof(pixels));
 	if (length == size)
 		platform::NodeIconNotices::OwnIconStored(node->Descriptor(), which, pixels, true);
 	else
@@ -90,15 +81,13 @@ ShowStoredIcon(BNode* node, icon_size which)
 
 }  // namespace
 
-BNodeInfo::BNodeInfo()
-	:
+BNodeInfo::BNodeInfo() :
 	fNode(NULL),
 	fStatus(B_NO_INIT)
 {
 }
 
-BNodeInfo::BNodeInfo(BNode* node)
-	:
+BNodeInfo::BNodeInfo(BNode* node) :
 	fNode(NULL),
 	fStatus(B_NO_INIT)
 {
@@ -109,14 +98,12 @@ BNodeInfo::~BNodeInfo()
 {
 }
 
-status_t
-BNodeInfo::InitCheck() const
+status_t BNodeInfo::InitCheck() const
 {
 	return fStatus;
 }
 
-status_t
-BNodeInfo::SetTo(BNode* node)
+status_t BNodeInfo::SetTo(BNode* node)
 {
 	fNode = NULL;
 	if (node == NULL || node->InitCheck() != B_OK)
@@ -125,16 +112,14 @@ BNodeInfo::SetTo(BNode* node)
 	return fStatus = B_OK;
 }
 
-status_t
-BNodeInfo::GetType(char* type) const
+status_t BNodeInfo::GetType(char* type) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
 	if (type == NULL)
 		return B_BAD_VALUE;
 	char buffer[B_MIME_TYPE_LENGTH];
-	ssize_t length = fNode->ReadAttr(kTypeAttr, B_MIME_STRING_TYPE, 0, buffer,
-		sizeof(buffer));
+	ssize_t length = fNode->ReadAttr(kTypeAttr, B_MIME_STRING_TYPE, 0, buffer, sizeof(buffer));
 	if (length < 0)
 		return status_t(length);
 	// Another program may have stored it without its NUL, or longer than a type can be.
@@ -149,8 +134,7 @@ BNodeInfo::GetType(char* type) const
 	return B_OK;
 }
 
-status_t
-BNodeInfo::SetType(const char* type)
+status_t BNodeInfo::SetType(const char* type)
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
@@ -165,8 +149,7 @@ BNodeInfo::SetType(const char* type)
 	return written < 0 ? status_t(written) : B_OK;
 }
 
-status_t
-BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
+status_t BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
@@ -184,8 +167,7 @@ BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
 	return B_OK;
 }
 
-status_t
-BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
+status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
@@ -211,8 +193,8 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	CopyFromBitmap(icon, pixels, which);
 	// The desktop redoes its view of the icon only when the icon changed.
 	uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
-	ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous,
-		sizeof(previous));
+	ssize_t length =
+		fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous, sizeof(previous));
 	bool changed = length != size || memcmp(previous, pixels, size) != 0;
 	platform::NodeIconNotices::OwnIconStored(fNode->Descriptor(), which, pixels, changed);
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
@@ -226,8 +208,7 @@ BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	return B_OK;
 }
 
-status_t
-BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
+status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;

@@ -1,4 +1,4 @@
-#include "NodeType.h"
+#include "storage/NodeType.h"
 
 #include <fcntl.h>
 #include <gio/gio.h>
@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "TypeIconSource.h"
+#include "storage/TypeIconSource.h"
 
 namespace platform {
 
@@ -19,16 +19,14 @@ namespace {
 // As much of a file as the desktop reads to tell its type.
 const size_t kSniffLength = 4096;
 
-void
-CopyType(const char* from, char* type)
+void CopyType(const char* from, char* type)
 {
 	if (strlen(from) >= B_MIME_TYPE_LENGTH)
 		from = kDocumentMimeType;
 	strcpy(type, from);
 }
 
-std::string
-ProcPath(int fd)
+std::string ProcPath(int fd)
 {
 	char path[40];
 	snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
@@ -36,8 +34,7 @@ ProcPath(int fd)
 }
 
 // The node's name now, from the path the kernel keeps for its descriptor.
-std::string
-CurrentName(int fd)
+std::string CurrentName(int fd)
 {
 	char path[PATH_MAX];
 	ssize_t length = readlink(ProcPath(fd).c_str(), path, sizeof(path) - 1);
@@ -48,8 +45,7 @@ CurrentName(int fd)
 	return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-const char*
-SpecialFileType(mode_t mode)
+const char* SpecialFileType(mode_t mode)
 {
 	if (S_ISDIR(mode))
 		return kFolderMimeType;
@@ -67,8 +63,7 @@ SpecialFileType(mode_t mode)
 }
 
 // The type of a regular file, told the way the desktop's file manager tells it.
-std::string
-FileType(int fd, const struct stat& st)
+std::string FileType(int fd, const struct stat& st)
 {
 	std::string name = CurrentName(fd);
 	gboolean uncertain = TRUE;
@@ -98,8 +93,7 @@ FileType(int fd, const struct stat& st)
 
 }  // namespace
 
-void
-GetDesktopNodeType(int fd, char* type)
+void GetDesktopNodeType(int fd, char* type)
 {
 	struct stat st;
 	if (fstat(fd, &st) != 0) {

@@ -4,16 +4,14 @@
 
 #include <unistd.h>
 
-#include "EntryPaths.h"
+#include "storage/EntryPaths.h"
 
-BPath::BPath()
-	:
+BPath::BPath() :
 	fStatus(B_NO_INIT)
 {
 }
 
-BPath::BPath(const entry_ref* ref)
-	:
+BPath::BPath(const entry_ref* ref) :
 	fStatus(B_NO_INIT)
 {
 	SetTo(ref);
@@ -23,15 +21,13 @@ BPath::~BPath()
 {
 }
 
-status_t
-BPath::InitCheck() const
+status_t BPath::InitCheck() const
 {
 	return fStatus;
 }
 
 // Only a ref that still names its folder has a path.
-status_t
-BPath::SetTo(const entry_ref* ref)
+status_t BPath::SetTo(const entry_ref* ref)
 {
 	Unset();
 	if (ref == NULL)
@@ -45,15 +41,13 @@ BPath::SetTo(const entry_ref* ref)
 	return fStatus = B_OK;
 }
 
-void
-BPath::Unset()
+void BPath::Unset()
 {
 	fPath.clear();
 	fStatus = B_NO_INIT;
 }
 
-const char*
-BPath::Path() const
+const char* BPath::Path() const
 {
 	return fStatus == B_OK ? fPath.c_str() : NULL;
 }

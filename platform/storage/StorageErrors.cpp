@@ -1,11 +1,10 @@
-#include "StorageErrors.h"
+#include "storage/StorageErrors.h"
 
 #include <errno.h>
 
 namespace platform {
 
-status_t
-StatusForErrno(int error)
+status_t StatusForErrno(int error)
 {
 	switch (error) {
 		case 0:

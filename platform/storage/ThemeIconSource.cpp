@@ -1,10 +1,10 @@
-#include "ThemeIconSource.h"
+#include "storage/ThemeIconSource.h"
 
 #include <gio/gio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "IconImages.h"
+#include "storage/IconImages.h"
 
 namespace platform {
 
@@ -14,8 +14,7 @@ const char kDefaultTheme[] = "Adwaita";
 const char kInterfaceSchema[] = "org.gnome.desktop.interface";
 
 // The desktop's names for the platform's own types.
-const char*
-DesktopType(const char* mimeType)
+const char* DesktopType(const char* mimeType)
 {
 	if (strcmp(mimeType, kFolderMimeType) == 0)
 		return "inode/directory";
@@ -28,8 +27,7 @@ DesktopType(const char* mimeType)
 }
 
 // A base folder as the data folders name it, without a slash at its end.
-std::string
-IconsFolder(const char* dataFolder)
+std::string IconsFolder(const char* dataFolder)
 {
 	std::string folder = dataFolder;
 	while (folder.size() > 1 && folder.back() == '/')
@@ -37,15 +35,13 @@ IconsFolder(const char* dataFolder)
 	return folder + "/icons";
 }
 
-bool
-EndsWith(const std::string& text, const char* suffix)
+bool EndsWith(const std::string& text, const char* suffix)
 {
 	size_t length = strlen(suffix);
 	return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
 }
 
-std::vector<std::string>
-SplitPath(const char* value)
+std::vector<std::string> SplitPath(const char* value)
 {
 	std::vector<std::string> folders;
 	gchar** parts = g_strsplit(value, ":", -1);
@@ -59,8 +55,7 @@ SplitPath(const char* value)
 
 // What GNOME's settings name, when its schema is installed: the user's own choice, and the
 // default that applies without one.
-void
-ReadInterfaceSettings(std::string* chosen, std::string* standard)
+void ReadInterfaceSettings(std::string* chosen, std::string* standard)
 {
 	GSettingsSchemaSource* source = g_settings_schema_source_get_default();
 	if (source == NULL)
@@ -84,8 +79,7 @@ ReadInterfaceSettings(std::string* chosen, std::string* standard)
 }
 
 // GTK's own settings file, the user's first, then the system's.
-std::string
-ReadGtkSettingsFile()
+std::string ReadGtkSettingsFile()
 {
 	std::vector<std::string> files;
 	files.push_back(std::string(g_get_user_config_dir()) + "/gtk-3.0/settings.ini");
@@ -107,15 +101,13 @@ ReadGtkSettingsFile()
 
 }  // namespace
 
-ThemeIconSource::ThemeIconSource(const std::vector<std::string>& baseFolders,
-	const std::string& themeName)
-	:
+ThemeIconSource::ThemeIconSource(
+	const std::vector<std::string>& baseFolders, const std::string& themeName) :
 	fTheme(baseFolders, themeName)
 {
 }
 
-status_t
-ThemeIconSource::GetIcon(const char* mimeType, icon_size size, uint8* pixels) const
+status_t ThemeIconSource::GetIcon(const char* mimeType, icon_size size, uint8* pixels) const
 {
 	if (mimeType == NULL || pixels == NULL || (size != B_LARGE_ICON && size != B_MINI_ICON))
 		return B_BAD_VALUE;
@@ -144,22 +136,19 @@ ThemeIconSource::GetIcon(const char* mimeType, icon_size size, uint8* pixels) co
 	return B_OK;
 }
 
-std::string
-ThemeIconSource::GetIconFile(const char* mimeType, int size) const
+std::string ThemeIconSource::GetIconFile(const char* mimeType, int size) const
 {
 	return fTheme.Lookup(IconNamesForType(mimeType), size);
 }
 
-size_t
-ThemeIconSource::CachedIcons() const
+size_t ThemeIconSource::CachedIcons() const
 {
 	std::lock_guard<std::mutex> lock(fLock);
 	return fCache.size();
 }
 
-bool
-ThemeIconSource::Render(const std::string& mimeType, int size,
-	std::vector<uint8>* pixels) const
+bool ThemeIconSource::Render(
+	const std::string& mimeType, int size, std::vector<uint8>* pixels) const
 {
 	std::vector<std::string> names = IconNamesForType(mimeType.c_str());
 	pixels->resize(size * size);
@@ -176,8 +165,7 @@ ThemeIconSource::Render(const std::string& mimeType, int size,
 	return false;
 }
 
-std::vector<std::string>
-ThemeIconSource::IconNamesForType(const char* mimeType)
+std::vector<std::string> ThemeIconSource::IconNamesForType(const char* mimeType)
 {
 	std::vector<std::string> names;
 	if (mimeType == NULL || mimeType[0] == '\0' || strlen(mimeType) >= B_MIME_TYPE_LENGTH)
@@ -195,8 +183,7 @@ ThemeIconSource::IconNamesForType(const char* mimeType)
 	return names;
 }
 
-std::vector<std::string>
-ThemeIconSource::UserBaseFolders()
+std::vector<std::string> ThemeIconSource::UserBaseFolders()
 {
 	const char* override = getenv("VELLUMARK_ICON_THEME_PATH");
 	if (override != NULL && override[0] != '\0')
@@ -211,8 +198,7 @@ ThemeIconSource::UserBaseFolders()
 	return folders;
 }
 
-std::string
-ThemeIconSource::UserThemeName()
+std::string ThemeIconSource::UserThemeName()
 {
 	const char* override = getenv("VELLUMARK_ICON_THEME");
 	if (override != NULL && override[0] != '\0')
@@ -227,11 +213,10 @@ ThemeIconSource::UserThemeName()
 	return standard.empty() ? kDefaultTheme : standard;
 }
 
-const TypeIconSource*
-DefaultTypeIconSource()
+const TypeIconSource* DefaultTypeIconSource()
 {
-	static const ThemeIconSource source(ThemeIconSource::UserBaseFolders(),
-		ThemeIconSource::UserThemeName());
+	static const ThemeIconSource source(
+		ThemeIconSource::UserBaseFolders(), ThemeIconSource::UserThemeName());
 	return &source;
 }
 

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "IconTheme.h"
-#include "TypeIconSource.h"
+#include "storage/IconTheme.h"
+#include "storage/TypeIconSource.h"
 
 namespace platform {
 

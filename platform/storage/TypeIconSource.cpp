@@ -1,10 +1,10 @@
-#include "TypeIconSource.h"
+#include "storage/TypeIconSource.h"
 
 #include <string.h>
 
 #include <atomic>
 
-#include "BuiltinIcons.h"
+#include "storage/BuiltinIcons.h"
 
 namespace platform {
 
@@ -24,8 +24,7 @@ public:
 const UnchosenSource sUnchosen;
 std::atomic<const TypeIconSource*> sInstalledSource(&sUnchosen);
 
-const TypeIconSource*
-InstalledSource()
+const TypeIconSource* InstalledSource()
 {
 	const TypeIconSource* source = sInstalledSource.load();
 	if (source != &sUnchosen)
@@ -37,14 +36,12 @@ InstalledSource()
 
 }  // namespace
 
-void
-SetTypeIconSource(const TypeIconSource* source)
+void SetTypeIconSource(const TypeIconSource* source)
 {
 	sInstalledSource.store(source);
 }
 
-status_t
-GetTypeIcon(const char* mimeType, icon_size size, uint8* pixels)
+status_t GetTypeIcon(const char* mimeType, icon_size size, uint8* pixels)
 {
 	if (pixels == NULL || (size != B_LARGE_ICON && size != B_MINI_ICON))
 		return B_BAD_VALUE;
@@ -58,8 +55,7 @@ GetTypeIcon(const char* mimeType, icon_size size, uint8* pixels)
 	return B_OK;
 }
 
-std::string
-GetTypeIconFile(const char* mimeType, int size)
+std::string GetTypeIconFile(const char* mimeType, int size)
 {
 	const TypeIconSource* source = InstalledSource();
 	if (source == NULL || mimeType == NULL || size <= 0)

@@ -1,4 +1,4 @@
-#include "UriList.h"
+#include "storage/UriList.h"
 
 #include <OS.h>
 #include <StorageDefs.h>
@@ -14,8 +14,7 @@ namespace platform {
 
 namespace {
 
-int
-HexValue(char c)
+int HexValue(char c)
 {
 	if (c >= '0' && c <= '9')
 		return c - '0';
@@ -26,15 +25,13 @@ HexValue(char c)
 	return -1;
 }
 
-bool
-StartsWithNoCase(std::string_view text, const char* prefix)
+bool StartsWithNoCase(std::string_view text, const char* prefix)
 {
 	size_t length = strlen(prefix);
 	return text.size() >= length && strncasecmp(text.data(), prefix, length) == 0;
 }
 
-std::string_view
-Trimmed(std::string_view line)
+std::string_view Trimmed(std::string_view line)
 {
 	while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
 		line.remove_prefix(1);
@@ -44,8 +41,7 @@ Trimmed(std::string_view line)
 }
 
 // Percent-decodes; false for a bad escape or a NUL, encoded or not.
-bool
-Decode(std::string_view encoded, std::string* decoded)
+bool Decode(std::string_view encoded, std::string* decoded)
 {
 	decoded->clear();
 	for (size_t i = 0; i < encoded.size(); i++) {
@@ -68,8 +64,7 @@ Decode(std::string_view encoded, std::string* decoded)
 }
 
 // The encoded absolute path of a local file: URI, or an empty view.
-std::string_view
-LocalPath(std::string_view uri)
+std::string_view LocalPath(std::string_view uri)
 {
 	if (!StartsWithNoCase(uri, "file:"))
 		return std::string_view();
@@ -89,8 +84,7 @@ LocalPath(std::string_view uri)
 	return uri;
 }
 
-bool
-RefForUri(std::string_view uri, entry_ref* ref)
+bool RefForUri(std::string_view uri, entry_ref* ref)
 {
 	std::string_view encoded = LocalPath(uri);
 	std::string path;
@@ -106,8 +100,7 @@ RefForUri(std::string_view uri, entry_ref* ref)
 
 }  // namespace
 
-std::vector<entry_ref>
-RefsFromUriList(const char* data, size_t length)
+std::vector<entry_ref> RefsFromUriList(const char* data, size_t length)
 {
 	std::vector<entry_ref> refs;
 	if (data == NULL)

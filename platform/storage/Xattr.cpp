@@ -1,18 +1,17 @@
-#include "Xattr.h"
+#include "storage/Xattr.h"
 
 #include <errno.h>
 #include <stdio.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "StorageErrors.h"
+#include "storage/StorageErrors.h"
 
 namespace platform {
 
 namespace {
 
-bool
-HasProcFds()
+bool HasProcFds()
 {
 	static const bool has = access("/proc/self/fd", X_OK) == 0;
 	return has;
@@ -22,8 +21,7 @@ const int kRetries = 5;
 
 }  // namespace
 
-Xattr::Xattr(int fd, const std::string& path)
-	:
+Xattr::Xattr(int fd, const std::string& path) :
 	fTarget(path),
 	fFollow(false)
 {
@@ -35,16 +33,14 @@ Xattr::Xattr(int fd, const std::string& path)
 	}
 }
 
-ssize_t
-Xattr::Get(const std::string& name, void* buffer, size_t size) const
+ssize_t Xattr::Get(const std::string& name, void* buffer, size_t size) const
 {
 	if (fFollow)
 		return getxattr(fTarget.c_str(), name.c_str(), buffer, size);
 	return lgetxattr(fTarget.c_str(), name.c_str(), buffer, size);
 }
 
-status_t
-Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value) const
+status_t Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value) const
 {
 	// A size of 0 would ask for the size instead of the value.
 	size_t size = sizeHint < 1 ? 1 : sizeHint < kMaxValueSize ? sizeHint : kMaxValueSize;
@@ -71,36 +67,32 @@ Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value)
 	return StatusForErrno(errno);
 }
 
-status_t
-Xattr::Write(const std::string& name, const std::vector<uint8>& value) const
+status_t Xattr::Write(const std::string& name, const std::vector<uint8>& value) const
 {
-	int result = fFollow
-		? setxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0)
-		: lsetxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0);
+	int result = fFollow ? setxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0)
+						 : lsetxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0);
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 
-status_t
-Xattr::Remove(const std::string& name) const
+status_t Xattr::Remove(const std::string& name) const
 {
 	int result = fFollow ? removexattr(fTarget.c_str(), name.c_str())
-		: lremovexattr(fTarget.c_str(), name.c_str());
+						 : lremovexattr(fTarget.c_str(), name.c_str());
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 
-status_t
-Xattr::List(std::vector<std::string>* names) const
+status_t Xattr::List(std::vector<std::string>* names) const
 {
 	names->clear();
 	std::vector<char> buffer;
 	for (int attempt = 0; attempt < kRetries; attempt++) {
-		ssize_t size = fFollow ? listxattr(fTarget.c_str(), NULL, 0)
-			: llistxattr(fTarget.c_str(), NULL, 0);
+		ssize_t size =
+			fFollow ? listxattr(fTarget.c_str(), NULL, 0) : llistxattr(fTarget.c_str(), NULL, 0);
 		if (size < 0)
 			return StatusForErrno(errno);
 		buffer.resize(size);
 		ssize_t length = fFollow ? listxattr(fTarget.c_str(), buffer.data(), size)
-			: llistxattr(fTarget.c_str(), buffer.data(), size);
+								 : llistxattr(fTarget.c_str(), buffer.data(), size);
 		if (length < 0 && errno == ERANGE)
 			continue;
 		if (length < 0)

@@ -2,24 +2,21 @@
 
 #include <Looper.h>
 
-BAutolock::BAutolock(BLocker* locker)
-	:
+BAutolock::BAutolock(BLocker* locker) :
 	fLocker(locker),
 	fLooper(NULL),
 	fLocked(locker != NULL && locker->Lock())
 {
 }
 
-BAutolock::BAutolock(BLocker& locker)
-	:
+BAutolock::BAutolock(BLocker& locker) :
 	fLocker(&locker),
 	fLooper(NULL),
 	fLocked(locker.Lock())
 {
 }
 
-BAutolock::BAutolock(BLooper* looper)
-	:
+BAutolock::BAutolock(BLooper* looper) :
 	fLocker(NULL),
 	fLooper(looper),
 	fLocked(looper != NULL && looper->Lock())

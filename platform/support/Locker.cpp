@@ -4,15 +4,13 @@
 
 #include <chrono>
 
-BLocker::BLocker()
-	:
+BLocker::BLocker() :
 	fOwner(-1),
 	fCount(0)
 {
 }
 
-BLocker::BLocker(const char*)
-	:
+BLocker::BLocker(const char*) :
 	BLocker()
 {
 }

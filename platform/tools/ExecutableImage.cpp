@@ -1,6 +1,6 @@
-#include "ExecutableImage.h"
+#include "tools/ExecutableImage.h"
 
-#include "ResourceFormat.h"
+#include "tools/ResourceFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,8 +14,12 @@ const uint32 kSectionNoBits = 8;  // a section that takes no room in the file
 // Reads the ELF file's numbers in its own byte order, refusing anything past its end.
 class ElfReader {
 public:
-	ElfReader(const uint8* bytes, size_t size, bool bigEndian)
-		: fBytes(bytes), fSize(size), fBigEndian(bigEndian) {}
+	ElfReader(const uint8* bytes, size_t size, bool bigEndian) :
+		fBytes(bytes),
+		fSize(size),
+		fBigEndian(bigEndian)
+	{
+	}
 
 	bool Get(uint64 at, int width, uint64* value) const
 	{
@@ -54,14 +58,19 @@ bool Fits(uint64 offset, uint64 size, uint64 total)
 
 }  // namespace
 
-status_t ExecutableImage::ElfImageEnd(const uint8* bytes, size_t size, size_t* end,
-	std::string* error)
+status_t ExecutableImage::ElfImageEnd(
+	const uint8* bytes, size_t size, size_t* end, std::string* error)
 {
 	auto fail = [&](const char* message) {
 		*error = message;
 		return B_BAD_DATA;
 	};
-	if (size < 52 || memcmp(bytes, "\x7F" "ELF", 4) != 0)
+	if (size < 52
+		|| memcmp(bytes,
+			   "\x7F"
+			   "ELF",
+			   4)
+			!= 0)
 		return fail("not an ELF file");
 	if ((bytes[4] != 1 && bytes[4] != 2) || (bytes[5] != 1 && bytes[5] != 2))
 		return fail("an ELF file of unknown class or byte order");
@@ -105,7 +114,8 @@ status_t ExecutableImage::ElfImageEnd(const uint8* bytes, size_t size, size_t* e
 	for (uint64 i = 0; i < shnum; i++) {
 		uint64 type = 0, offset = 0, sectionSize = 0;
 		uint64 at = shoff + i * shentsize;
-		if (!elf.Get(at + layout.sType, 4, &type) || !elf.Get(at + layout.sOffset, layout.word, &offset)
+		if (!elf.Get(at + layout.sType, 4, &type)
+			|| !elf.Get(at + layout.sOffset, layout.word, &offset)
 			|| !elf.Get(at + layout.sSize, layout.word, &sectionSize))
 			return fail("an ELF section runs past the end of the file");
 		if (type == kSectionNoBits || i == 0)
@@ -118,8 +128,8 @@ status_t ExecutableImage::ElfImageEnd(const uint8* bytes, size_t size, size_t* e
 	return B_OK;
 }
 
-status_t ExecutableImage::PeResourceTable(const uint8* bytes, size_t size, size_t* offset,
-	std::string* error)
+status_t ExecutableImage::PeResourceTable(
+	const uint8* bytes, size_t size, size_t* offset, std::string* error)
 {
 	using resource_format::GetHalf;
 	using resource_format::GetWord;
@@ -161,15 +171,19 @@ status_t ExecutableImage::PeResourceTable(const uint8* bytes, size_t size, size_
 	return B_OK;
 }
 
-status_t ExecutableImage::FindContainer(const uint8* bytes, size_t size, size_t* offset,
-	std::string* error)
+status_t ExecutableImage::FindContainer(
+	const uint8* bytes, size_t size, size_t* offset, std::string* error)
 {
 	if (bytes == NULL || size < 4) {
 		*error = "not an executable: the file is too short";
 		return B_BAD_DATA;
 	}
 	size_t start;
-	if (memcmp(bytes, "\x7F" "ELF", 4) == 0) {
+	if (memcmp(bytes,
+			"\x7F"
+			"ELF",
+			4)
+		== 0) {
 		status_t status = ElfImageEnd(bytes, size, &start, error);
 		if (status != B_OK)
 			return status;
@@ -185,7 +199,8 @@ status_t ExecutableImage::FindContainer(const uint8* bytes, size_t size, size_t*
 		*error = "not an executable: neither ELF nor PE";
 		return B_BAD_DATA;
 	}
-	if (start > size || size - start < 4 || resource_format::GetWord(bytes + start) != resource_format::kMagic) {
+	if (start > size || size - start < 4
+		|| resource_format::GetWord(bytes + start) != resource_format::kMagic) {
 		*error = "no resource container at offset " + std::to_string(start)
 			+ " (no container magic there)";
 		return B_ENTRY_NOT_FOUND;

@@ -13,17 +13,16 @@ namespace platform {
 class ExecutableImage {
 public:
 	// On failure, error says why in one line.
-	static status_t FindContainer(const uint8* bytes, size_t size, size_t* offset,
-		std::string* error);
+	static status_t FindContainer(
+		const uint8* bytes, size_t size, size_t* offset, std::string* error);
 
 	// The end of the ELF image: the furthest byte that its headers, sections or segments
 	// cover.
-	static status_t ElfImageEnd(const uint8* bytes, size_t size, size_t* end,
-		std::string* error);
+	static status_t ElfImageEnd(const uint8* bytes, size_t size, size_t* end, std::string* error);
 
 private:
-	static status_t PeResourceTable(const uint8* bytes, size_t size, size_t* offset,
-		std::string* error);
+	static status_t PeResourceTable(
+		const uint8* bytes, size_t size, size_t* offset, std::string* error);
 };
 
 }  // namespace platform

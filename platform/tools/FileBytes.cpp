@@ -1,4 +1,4 @@
-#include "FileBytes.h"
+#include "tools/FileBytes.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -25,8 +25,7 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8>* bytes, std::stri
 	return ok;
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8>& bytes,
-	std::string* error)
+bool WriteFileBytes(const std::string& path, const std::vector<uint8>& bytes, std::string* error)
 {
 	FILE* file = fopen(path.c_str(), "wb");
 	if (file == NULL) {

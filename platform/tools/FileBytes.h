@@ -10,8 +10,7 @@ namespace platform {
 
 // Whole-file reads and writes for the tools.
 bool ReadFileBytes(const std::string& path, std::vector<uint8>* bytes, std::string* error);
-bool WriteFileBytes(const std::string& path, const std::vector<uint8>& bytes,
-	std::string* error);
+bool WriteFileBytes(const std::string& path, const std::vector<uint8>& bytes, std::string* error);
 
 }  // namespace platform
 

@@ -1,4 +1,4 @@
-#include "IconText.h"
+#include "tools/IconText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +16,16 @@ struct Preferred {
 	char character;
 };
 const Preferred kPreferred[] = {
-	{255, '.'}, {0, '#'}, {248, 'o'}, {249, 'O'}, {250, '='}, {251, 'p'}, {252, '-'},
-	{219, 'r'}, {212, 'R'}, {140, 'd'},
+	{255, '.'},
+	{0, '#'},
+	{248, 'o'},
+	{249, 'O'},
+	{250, '='},
+	{251, 'p'},
+	{252, '-'},
+	{219, 'r'},
+	{212, 'R'},
+	{140, 'd'},
 };
 const char kSpare[] =
 	"ABCDEFGHIJKLMNPQSTUVWXYZabcefghijklmnqstuvwxyz0123456789+*%@&$!?:;<>^~/|_(){}[]";
@@ -36,7 +44,11 @@ status_t IconText::Parse(const std::string& text, int32 width, int32 height,
 	int map[256];
 	for (int& entry : map)
 		entry = -1;
-	enum { kCommentary, kLegend, kPixels } part = kCommentary;
+	enum {
+		kCommentary,
+		kLegend,
+		kPixels
+	} part = kCommentary;
 	std::vector<uint8> result;
 	int32 rows = 0;
 
@@ -114,8 +126,8 @@ char IconText::CharacterFor(uint8 index, std::vector<char>& legend)
 	return 0;
 }
 
-std::string IconText::Format(const uint8* pixels, int32 width, int32 height,
-	const std::string& indent)
+std::string IconText::Format(
+	const uint8* pixels, int32 width, int32 height, const std::string& indent)
 {
 	std::vector<char> legend(256, 0);
 	size_t count = (size_t)width * height;

@@ -21,8 +21,8 @@ public:
 		std::vector<uint8>* pixels, std::string* error);
 
 	// The pixels as a legend of the indices they use and the rows, each line indented.
-	static std::string Format(const uint8* pixels, int32 width, int32 height,
-		const std::string& indent);
+	static std::string Format(
+		const uint8* pixels, int32 width, int32 height, const std::string& indent);
 
 private:
 	static char CharacterFor(uint8 index, std::vector<char>& legend);

@@ -1,4 +1,4 @@
-#include "PngWriter.h"
+#include "tools/PngWriter.h"
 
 #include <GraphicsDefs.h>
 
@@ -102,8 +102,8 @@ std::vector<uint8> PngWriter::Encode(const uint8* rgba, uint32 width, uint32 hei
 	return png;
 }
 
-std::vector<uint8> PngWriter::EncodeColorMapped(const uint8* pixels, uint32 width,
-	uint32 height, uint32 scale)
+std::vector<uint8> PngWriter::EncodeColorMapped(
+	const uint8* pixels, uint32 width, uint32 height, uint32 scale)
 {
 	const color_map* map = system_colors();
 	std::vector<uint8> rgba;

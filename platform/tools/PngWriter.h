@@ -18,8 +18,8 @@ public:
 	// A colour-mapped image through the system colour map; index 255 is transparent. Each
 	// pixel becomes a square of scale × scale, so that larger desktop icons keep the
 	// artwork's hard edges.
-	static std::vector<uint8> EncodeColorMapped(const uint8* pixels, uint32 width,
-		uint32 height, uint32 scale = 1);
+	static std::vector<uint8> EncodeColorMapped(
+		const uint8* pixels, uint32 width, uint32 height, uint32 scale = 1);
 
 	static uint32 Crc32(const uint8* bytes, size_t size, uint32 crc = 0);
 	static uint32 Adler32(const uint8* bytes, size_t size);

@@ -1,6 +1,6 @@
-#include "ResourceContainer.h"
+#include "tools/ResourceContainer.h"
 
-#include "ResourceFormat.h"
+#include "tools/ResourceFormat.h"
 
 #include <cstdio>
 #include <cstring>
@@ -50,8 +50,7 @@ std::string TypeCodeText(type_code type)
 	return text + "'";
 }
 
-ResourceContainer::ResourceContainer()
-	:
+ResourceContainer::ResourceContainer() :
 	fBytes(NULL),
 	fSize(0),
 	fResourceCount(0),
@@ -110,8 +109,8 @@ status_t ResourceContainer::ReadHeader()
 	fResourceCount = GetWord(fBytes + 4);
 	fIndexOffset = GetWord(fBytes + 8);
 	if (fIndexOffset < kHeaderSize || !Fits(fIndexOffset, kIndexHeaderSize, fSize))
-		return Fail("the index section at " + std::to_string(fIndexOffset)
-			+ " lies outside the container");
+		return Fail(
+			"the index section at " + std::to_string(fIndexOffset) + " lies outside the container");
 	return B_OK;
 }
 
@@ -126,15 +125,15 @@ status_t ResourceContainer::ReadIndexSection()
 	fInfoSize = GetWord(section + kIndexInfoSizeAt);
 	if (fInfoSize < kEndRecordSize || !Fits(fInfoOffset, fInfoSize, fSize))
 		return Fail("the info table (offset " + std::to_string(fInfoOffset) + ", size "
-			+ std::to_string(fInfoSize) + ") does not fit the container of "
-			+ std::to_string(fSize) + " bytes");
+			+ std::to_string(fInfoSize) + ") does not fit the container of " + std::to_string(fSize)
+			+ " bytes");
 	if (Overlap(fInfoOffset, fInfoSize, 0, (uint64)fIndexOffset + fIndexSize))
 		return Fail("the info table overlaps the header or the index section");
 
 	uint32 count = (fIndexSize - kIndexHeaderSize) / kEntrySize;
 	if (count > kMaxEntries)
-		return Fail("the index section claims " + std::to_string(count)
-			+ " entries, more than the " + std::to_string(kMaxEntries) + " a container may hold");
+		return Fail("the index section claims " + std::to_string(count) + " entries, more than the "
+			+ std::to_string(kMaxEntries) + " a container may hold");
 	const uint8* entry = section + kIndexHeaderSize;
 	for (uint32 i = 0; i < count; i++, entry += kEntrySize)
 		fEntries.push_back(Entry{GetWord(entry), GetWord(entry + 4), GetWord(entry + 8)});
@@ -230,8 +229,8 @@ status_t ResourceContainer::ReadRecord(type_code type, size_t* pos, size_t end)
 status_t ResourceContainer::CheckData(const Resource& resource)
 {
 	const Entry& entry = fEntries[resource.entry - 1];
-	std::string what = "the data of resource " + TypeCodeText(resource.type) + " "
-		+ std::to_string(resource.id);
+	std::string what =
+		"the data of resource " + TypeCodeText(resource.type) + " " + std::to_string(resource.id);
 	if (Overlap(entry.offset, entry.size, 0, (uint64)fIndexOffset + fIndexSize))
 		return Fail(what + " overlap the header or the index section");
 	if (Overlap(entry.offset, entry.size, fInfoOffset, fInfoSize))

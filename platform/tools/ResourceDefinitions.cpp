@@ -1,8 +1,8 @@
-#include "ResourceDefinitions.h"
+#include "tools/ResourceDefinitions.h"
 
-#include "IconText.h"
-#include "ResourceFormat.h"
-#include "ResourceWriter.h"
+#include "tools/IconText.h"
+#include "tools/ResourceFormat.h"
+#include "tools/ResourceWriter.h"
 
 #include <Message.h>
 
@@ -72,9 +72,15 @@ bool Tokenize(const std::string& line, std::vector<std::string>* tokens, std::st
 				if (++i == line.size())
 					break;
 				switch (line[i]) {
-					case 'n': token += '\n'; break;
-					case 't': token += '\t'; break;
-					case '0': token += '\0'; break;
+					case 'n':
+						token += '\n';
+						break;
+					case 't':
+						token += '\t';
+						break;
+					case '0':
+						token += '\0';
+						break;
 					case 'x':
 						if (i + 2 >= line.size() || !isxdigit((uint8)line[i + 1])
 							|| !isxdigit((uint8)line[i + 2])) {
@@ -84,7 +90,9 @@ bool Tokenize(const std::string& line, std::vector<std::string>* tokens, std::st
 						token += (char)strtol(line.substr(i + 1, 2).c_str(), NULL, 16);
 						i += 2;
 						break;
-					default: token += line[i]; break;
+					default:
+						token += line[i];
+						break;
 				}
 			}
 			if (i >= line.size()) {
@@ -135,8 +143,7 @@ bool ParseTypeCode(const std::string& token, type_code* type)
 {
 	if (token.size() != 6 || token[0] != '\'' || token[5] != '\'')
 		return false;
-	*type = (uint8)token[1] << 24 | (uint8)token[2] << 16 | (uint8)token[3] << 8
-		| (uint8)token[4];
+	*type = (uint8)token[1] << 24 | (uint8)token[2] << 16 | (uint8)token[3] << 8 | (uint8)token[4];
 	return true;
 }
 
@@ -149,8 +156,7 @@ void AppendWord(std::vector<uint8>* data, uint32 value)
 
 }  // namespace
 
-ResourceDefinitions::ResourceDefinitions()
-	:
+ResourceDefinitions::ResourceDefinitions() :
 	fLine(0)
 {
 }
@@ -213,8 +219,8 @@ void ResourceDefinitions::AddTo(ResourceWriter& writer) const
 
 status_t ResourceDefinitions::ParseLine(const std::vector<std::string>& tokens)
 {
-	if (tokens[0] == "resource" || (tokens[0] == "unnamed" && tokens.size() == 2
-			&& tokens[1] == "entry")) {
+	if (tokens[0] == "resource"
+		|| (tokens[0] == "unnamed" && tokens.size() == 2 && tokens[1] == "entry")) {
 		status_t status = FinishMessage();
 		if (status != B_OK)
 			return status;
@@ -326,8 +332,8 @@ status_t ResourceDefinitions::FinishMessage()
 	return B_OK;
 }
 
-status_t ResourceDefinitions::ParseFlags(const std::vector<std::string>& tokens,
-	std::vector<uint8>* data)
+status_t ResourceDefinitions::ParseFlags(
+	const std::vector<std::string>& tokens, std::vector<uint8>* data)
 {
 	uint32 flags = 0;
 	bool expectName = true;
@@ -355,8 +361,8 @@ status_t ResourceDefinitions::ParseFlags(const std::vector<std::string>& tokens,
 	return B_OK;
 }
 
-status_t ResourceDefinitions::ParseVersion(const std::vector<std::string>& tokens,
-	std::vector<uint8>* data)
+status_t ResourceDefinitions::ParseVersion(
+	const std::vector<std::string>& tokens, std::vector<uint8>* data)
 {
 	const char* usage = "expected: version MAJOR.MIDDLE.MINOR VARIETY INTERNAL \"short\" \"long\"";
 	if (tokens.size() != 6 || !IsString(tokens[4]) || !IsString(tokens[5]))
@@ -389,8 +395,8 @@ status_t ResourceDefinitions::ParseVersion(const std::vector<std::string>& token
 	return B_OK;
 }
 
-status_t ResourceDefinitions::ParseIcon(const std::vector<std::string>& tokens,
-	std::vector<uint8>* data)
+status_t ResourceDefinitions::ParseIcon(
+	const std::vector<std::string>& tokens, std::vector<uint8>* data)
 {
 	int64 width, height;
 	if (tokens.size() != 4 || !ParseNumber(tokens[1], 1, 256, &width)

@@ -1,7 +1,7 @@
-#include "ResourcePrinter.h"
+#include "tools/ResourcePrinter.h"
 
-#include "IconText.h"
-#include "ResourceFormat.h"
+#include "tools/IconText.h"
+#include "tools/ResourceFormat.h"
 
 #include <Message.h>
 
@@ -112,8 +112,8 @@ std::string ResourcePrinter::DescribeVersions(const std::vector<uint8>& data)
 		for (int i = 0; i < 5; i++)
 			values[i] = resource_format::GetWord(record + 4 * i);
 		const char* label = at == 0 ? "application" : at == kVersionRecordSize ? "system" : "extra";
-		std::string variety = values[3] < 6 ? kVarieties[values[3]]
-			: "variety " + std::to_string(values[3]);
+		std::string variety =
+			values[3] < 6 ? kVarieties[values[3]] : "variety " + std::to_string(values[3]);
 		text += std::string(kIndent) + label + " version " + std::to_string(values[0]) + "."
 			+ std::to_string(values[1]) + "." + std::to_string(values[2]) + " " + variety
 			+ ", internal " + std::to_string(values[4]) + ", short info "
@@ -176,8 +176,8 @@ std::string ResourcePrinter::DescribeBytes(const std::vector<uint8>& data)
 		text.back() = '\n';
 	}
 	if (data.size() > kShown)
-		text += std::string(kIndent) + "... " + std::to_string(data.size() - kShown)
-			+ " more bytes\n";
+		text +=
+			std::string(kIndent) + "... " + std::to_string(data.size() - kShown) + " more bytes\n";
 	return text;
 }
 

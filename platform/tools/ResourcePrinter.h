@@ -1,7 +1,7 @@
 #ifndef PLATFORM_RESOURCE_PRINTER_H
 #define PLATFORM_RESOURCE_PRINTER_H
 
-#include "ResourceContainer.h"
+#include "tools/ResourceContainer.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "ResourceWriter.h"
+#include "tools/ResourceWriter.h"
 
-#include "ResourceFormat.h"
+#include "tools/ResourceFormat.h"
 
 #include <cstring>
 
@@ -29,8 +29,8 @@ void PutFreeTriples(uint8* at, size_t count)
 
 }  // namespace
 
-void ResourceWriter::AddResource(type_code type, int32 id, const std::string& name,
-	const std::vector<uint8>& data)
+void ResourceWriter::AddResource(
+	type_code type, int32 id, const std::string& name, const std::vector<uint8>& data)
 {
 	fItems.push_back(Item{true, type, id, name, data});
 }
@@ -179,8 +179,8 @@ void ResourceWriter::WriteReservedSection(uint8* out, const Layout& layout) cons
 {
 	uint8* section = out + kReservedOffset;
 	PutFreeTriples(section, kReservedSize / kEntrySize);
-	PutTriple(section + kEntrySize, layout.dataEnd, layout.infoOffset - layout.dataEnd,
-		kFreeMarker);
+	PutTriple(
+		section + kEntrySize, layout.dataEnd, layout.infoOffset - layout.dataEnd, kFreeMarker);
 }
 
 void ResourceWriter::WriteData(uint8* out, const Layout& layout) const

@@ -12,8 +12,8 @@ namespace platform {
 // one another; each takes the next entry of the entry table, as does an unnamed entry.
 class ResourceWriter {
 public:
-	void AddResource(type_code type, int32 id, const std::string& name,
-		const std::vector<uint8>& data);
+	void AddResource(
+		type_code type, int32 id, const std::string& name, const std::vector<uint8>& data);
 	// A used entry of no size that no record names.
 	void AddUnnamedEntry();
 

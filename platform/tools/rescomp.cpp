@@ -2,12 +2,12 @@
 // container to a linked executable, or exports an icon's pixel text as PNG, scaled by a
 // whole factor.
 
-#include "ExecutableImage.h"
-#include "FileBytes.h"
-#include "IconText.h"
-#include "PngWriter.h"
-#include "ResourceDefinitions.h"
-#include "ResourceWriter.h"
+#include "tools/ExecutableImage.h"
+#include "tools/FileBytes.h"
+#include "tools/IconText.h"
+#include "tools/PngWriter.h"
+#include "tools/ResourceDefinitions.h"
+#include "tools/ResourceWriter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -72,11 +72,10 @@ int ExportPng(const std::string& iconPath, const std::string& sizeText,
 	std::string error;
 	if (!ReadFileBytes(iconPath, &text, &error))
 		return Fail(error);
-	if (IconText::Parse(std::string(text.begin(), text.end()), size, size, &pixels, &error)
-		!= B_OK)
+	if (IconText::Parse(std::string(text.begin(), text.end()), size, size, &pixels, &error) != B_OK)
 		return Fail(iconPath + ": " + error);
-	if (!WriteFileBytes(outputPath, PngWriter::EncodeColorMapped(pixels.data(), size, size, scale),
-			&error))
+	if (!WriteFileBytes(
+			outputPath, PngWriter::EncodeColorMapped(pixels.data(), size, size, scale), &error))
 		return Fail(error);
 	return 0;
 }

@@ -1,9 +1,9 @@
 // vellumark-reslist: prints the resources that an executable carries.
 
-#include "ExecutableImage.h"
-#include "FileBytes.h"
-#include "ResourceContainer.h"
-#include "ResourcePrinter.h"
+#include "tools/ExecutableImage.h"
+#include "tools/FileBytes.h"
+#include "tools/ResourceContainer.h"
+#include "tools/ResourcePrinter.h"
 
 #include <cstdio>
 
@@ -29,13 +29,13 @@ int main(int argc, char** argv)
 	}
 	ResourceContainer container;
 	if (container.SetTo(bytes.data() + offset, bytes.size() - offset) != B_OK) {
-		fprintf(stderr, "vellumark-reslist: %s: malformed resource container: %s\n",
-			path.c_str(), container.Error().c_str());
+		fprintf(stderr, "vellumark-reslist: %s: malformed resource container: %s\n", path.c_str(),
+			container.Error().c_str());
 		return 1;
 	}
 	printf("%s: %zu resources in the container at offset %zu, info table checksum 0x%08X "
-		"verified\n", path.c_str(), container.Resources().size(), offset,
-		container.InfoChecksum());
+		   "verified\n",
+		path.c_str(), container.Resources().size(), offset, container.InfoChecksum());
 	for (const Resource& resource : container.Resources())
 		printf("\n%s", ResourcePrinter::Describe(resource).c_str());
 	return 0;

@@ -12,11 +12,10 @@
 
 namespace app_test {
 
-AppRunner::AppRunner(const std::vector<std::string>& commandLine)
-	:
+AppRunner::AppRunner(const std::vector<std::string>& commandLine) :
 	fMainWindow(-1)
 {
-	BPrivate::LaunchArguments::Set(commandLine);
+	platform::LaunchArguments::Set(commandLine);
 	fDone = std::async(std::launch::async, [] {
 		CMainApp* app = new CMainApp(kAppSignature);
 		app->Run();
@@ -36,7 +35,7 @@ AppRunner::~AppRunner()
 			abort();
 		}
 	}
-	BPrivate::LaunchArguments::Reset();
+	platform::LaunchArguments::Reset();
 }
 
 platform::host_window_id AppRunner::MainWindow()

@@ -22,7 +22,7 @@ const BPoint kQuit(50, 50);
 BAlert* FindAlert()
 {
 	BAlert* found = NULL;
-	for (BLooper* window : BPrivate::WindowRegistry::List())
+	for (BLooper* window : platform::WindowRegistry::List())
 		if (BAlert* alert = dynamic_cast<BAlert*>(window))
 			found = alert;
 	return found;
@@ -75,7 +75,11 @@ TEST(CMainApp, AboutShowsTheAlertAndEnterDismissesIt)
 
 TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 {
-	enum Action { kCloseBox, kQuitButton, kCloseBoxOverTheAboutBox };
+	enum Action {
+		kCloseBox,
+		kQuitButton,
+		kCloseBoxOverTheAboutBox
+	};
 	for (Action action : {kCloseBox, kQuitButton, kCloseBoxOverTheAboutBox}) {
 		int threadsBefore = testing_support::CountThreads();
 		{
@@ -91,9 +95,10 @@ TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 			}
 			EXPECT_TRUE(app.Finished()) << "action " << action;
 		}
-		EXPECT_TRUE(testing_support::WaitUntil(
-			[&] { return testing_support::CountThreads() <= threadsBefore; }))
-			<< "action " << action << ": a thread outlived the application";
+		EXPECT_TRUE(testing_support::WaitUntil([&] {
+			return testing_support::CountThreads() <= threadsBefore;
+		})) << "action "
+			<< action << ": a thread outlived the application";
 	}
 }
 
@@ -116,8 +121,8 @@ TEST(CMainApp, CommandLineFilesAndMissingLaunchFilesKeepItRunningAndChangeNothin
 	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	std::string file = dir.Make("one/a.txt");
-	const std::vector<std::string> kRows[] = {{"vellumark", file},
-		{"vellumark", "--refs", "/nonexistent/file"}};
+	const std::vector<std::string> kRows[] = {
+		{"vellumark", file}, {"vellumark", "--refs", "/nonexistent/file"}};
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		AppRunner app(kRows[i]);
 		ASSERT_GE(app.MainWindow(), 0) << "row " << i;

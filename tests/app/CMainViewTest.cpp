@@ -80,7 +80,7 @@ TEST_F(CMainViewTest, MessageThatWasNotDroppedChangesNothing)
 	ASSERT_EQ(get_ref_for_path(fFile.c_str(), &ref), B_OK);
 	message.AddRef("refs", &ref);
 	message.AddInt32("FileDropID", 0);
-	BWindow* window = dynamic_cast<BWindow*>(BPrivate::WindowRegistry::At(0));
+	BWindow* window = dynamic_cast<BWindow*>(platform::WindowRegistry::At(0));
 	ASSERT_NE(window, nullptr);
 	ASSERT_TRUE(window->Lock());
 	BView* view = window->ChildAt(0);

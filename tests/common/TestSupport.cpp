@@ -19,8 +19,8 @@
 #include <algorithm>
 #include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -47,8 +47,8 @@ Bytes TrackerIcon(const std::string& path, int size)
 	const uint8* bits = static_cast<const uint8*>(icon.Bits());
 	Bytes pixels;
 	for (int y = 0; y < size; y++)
-		pixels.insert(pixels.end(), bits + y * icon.BytesPerRow(),
-			bits + y * icon.BytesPerRow() + size);
+		pixels.insert(
+			pixels.end(), bits + y * icon.BytesPerRow(), bits + y * icon.BytesPerRow() + size);
 	return pixels;
 }
 
@@ -59,15 +59,14 @@ struct Watchdog::State {
 	std::thread thread;
 };
 
-Watchdog::Watchdog(unsigned seconds)
-	:
+Watchdog::Watchdog(unsigned seconds) :
 	fState(new State)
 {
 	State* state = fState;
 	state->thread = std::thread([state, seconds] {
 		std::unique_lock<std::mutex> lock(state->mutex);
-		if (!state->done.wait_for(lock, std::chrono::seconds(seconds),
-				[state] { return state->finished; })) {
+		if (!state->done.wait_for(
+				lock, std::chrono::seconds(seconds), [state] { return state->finished; })) {
 			fprintf(stderr, "watchdog: the test hung\n");
 			abort();
 		}
@@ -179,8 +178,7 @@ bool GetXattr(const std::string& path, const std::string& name, std::vector<uint
 	return true;
 }
 
-bool SetXattr(const std::string& path, const std::string& name,
-	const std::vector<uint8_t>& value)
+bool SetXattr(const std::string& path, const std::string& name, const std::vector<uint8_t>& value)
 {
 	return lsetxattr(path.c_str(), name.c_str(), value.data(), value.size(), 0) == 0;
 }
@@ -190,8 +188,7 @@ bool HasXattr(const std::string& path, const std::string& name)
 	return lgetxattr(path.c_str(), name.c_str(), NULL, 0) >= 0;
 }
 
-OutputCapture::OutputCapture(int fd)
-	:
+OutputCapture::OutputCapture(int fd) :
 	fFd(fd),
 	fSaved(-1),
 	fDone(false)
@@ -275,7 +272,6 @@ int RunUnprivileged(const std::function<int()>& fn)
 		return -1;
 	return WEXITSTATUS(status);
 }
-
 
 namespace {
 

@@ -14,7 +14,7 @@ typedef std::vector<uint8_t> Bytes;
 
 // A folder's own icons, as extended attributes.
 extern const char kLargeIconAttr[];  // "user.BEOS:L:STD_ICON"
-extern const char kMiniIconAttr[];   // "user.BEOS:M:STD_ICON"
+extern const char kMiniIconAttr[];  // "user.BEOS:M:STD_ICON"
 
 // An attribute value as stored: the type code's four bytes, then the data.
 Bytes Stored(const char* type, const Bytes& data);
@@ -53,8 +53,7 @@ bool SupportsUserXattrs(const std::string& folder);
 
 // Raw extended attribute access, bypassing the kits.
 bool GetXattr(const std::string& path, const std::string& name, std::vector<uint8_t>* value);
-bool SetXattr(const std::string& path, const std::string& name,
-	const std::vector<uint8_t>& value);
+bool SetXattr(const std::string& path, const std::string& name, const std::vector<uint8_t>& value);
 bool HasXattr(const std::string& path, const std::string& name);
 
 // A whole file's bytes (empty when it cannot be read), and a file made or replaced with them.
@@ -77,12 +76,18 @@ private:
 
 class StdoutCapture : public OutputCapture {
 public:
-	StdoutCapture() : OutputCapture(1) {}
+	StdoutCapture() :
+		OutputCapture(1)
+	{
+	}
 };
 
 class StderrCapture : public OutputCapture {
 public:
-	StderrCapture() : OutputCapture(2) {}
+	StderrCapture() :
+		OutputCapture(2)
+	{
+	}
 };
 
 // Waits until pred() holds, polling; false on timeout.
@@ -112,11 +117,11 @@ void RecordFigure(const std::string& name, long long value);
 
 }  // namespace testing_support
 
-#define SKIP_WITHOUT_XATTRS(folder)                                                  \
-	do {                                                                           \
-		if (!testing_support::SupportsUserXattrs(folder))                          \
-			GTEST_SKIP() << "the file system of " << (folder)                      \
-						 << " stores no user extended attributes";                 \
+#define SKIP_WITHOUT_XATTRS(folder) \
+	do { \
+		if (!testing_support::SupportsUserXattrs(folder)) \
+			GTEST_SKIP() << "the file system of " << (folder) \
+						 << " stores no user extended attributes"; \
 	} while (0)
 
 #endif

@@ -13,8 +13,7 @@ namespace {
 
 class CFileDropBoxTest : public ::testing::Test {
 protected:
-	CFileDropBoxTest()
-		:
+	CFileDropBoxTest() :
 		fFile(fDir.Make("dropped.txt")),
 		fHarness(new CFileDropBox(kControlFrame, "SetBox", "Set icon", 0))
 	{
@@ -107,8 +106,8 @@ TEST_F(CFileDropBoxTest, ExistingFileDropIdStaysFirstAndTheBoxValueFollows)
 
 TEST_F(CFileDropBoxTest, DroppedTextIsTaggedAndPassedOnToo)
 {
-	fHarness.Host().InjectDrop(fHarness.Id(), fHarness.Inside(),
-		platform::HeadlessHost::TextDragMessage("hello"));
+	fHarness.Host().InjectDrop(
+		fHarness.Id(), fHarness.Inside(), platform::HeadlessHost::TextDragMessage("hello"));
 	fHarness.Idle();
 	std::vector<BMessage> received = fHarness.parentLog.Messages();
 	ASSERT_EQ(received.size(), 1u);

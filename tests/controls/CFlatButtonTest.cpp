@@ -85,8 +85,8 @@ TEST(CFlatButtonPointer, EachScriptEndsInItsLookWithItsInvocations)
 		{"down in; move out; move in; up in", false, kRaised, 1},
 		{"down in; move off; up off", false, kFlatEnabled, 0},
 		{"click2 in", false, kRaised, 1},
-		{"buttons1 in; buttons3 in; buttons2 in; buttons2 out; buttons0 out", false,
-			kFlatEnabled, 0},
+		{"buttons1 in; buttons3 in; buttons2 in; buttons2 out; buttons0 out", false, kFlatEnabled,
+			0},
 		{"move in; click in", true, kFlatDisabled, 0},
 	};
 	for (size_t row = 0; row < sizeof(kScripts) / sizeof(kScripts[0]); row++) {

@@ -5,8 +5,8 @@
 #include <stdio.h>
 
 #include <algorithm>
-#include <sstream>
 #include <atomic>
+#include <sstream>
 
 namespace control_test {
 
@@ -31,8 +31,7 @@ int32 MessageLog::Count(uint32 what) const
 	return count;
 }
 
-RecordingView::RecordingView(BRect frame, MessageLog* log)
-	:
+RecordingView::RecordingView(BRect frame, MessageLog* log) :
 	BView(frame, "background", B_FOLLOW_NONE, B_WILL_DRAW),
 	fLog(log)
 {
@@ -44,8 +43,7 @@ void RecordingView::MessageReceived(BMessage* message)
 	fLog->Add(message);
 }
 
-RecordingWindow::RecordingWindow(BRect frame, const char* title, MessageLog* log)
-	:
+RecordingWindow::RecordingWindow(BRect frame, const char* title, MessageLog* log) :
 	BWindow(frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE),
 	fLog(log)
 {
@@ -57,8 +55,7 @@ void RecordingWindow::MessageReceived(BMessage* message)
 	BWindow::MessageReceived(message);
 }
 
-ControlHarness::ControlHarness(BView* control)
-	:
+ControlHarness::ControlHarness(BView* control) :
 	fControl(control)
 {
 	static std::atomic<int> counter(0);
@@ -144,7 +141,7 @@ namespace {
 
 const int32 kWidth = 81, kHeight = 21;
 const uint32 kBase = 0xFFD9D9D9, kFace = 0xFFE8E8E8, kInk = 0xFF000000, kDim = 0xFF979797,
-	kInner = 0xFFF0F0F0, kLight = 0xFFFFFFFF;
+			 kInner = 0xFFF0F0F0, kLight = 0xFFFFFFFF;
 
 // Flat: a dim outer frame and a light inner frame round the face (the base colour when
 // disabled). Raised: the face two pixels short of the right and bottom, lit from the top
@@ -155,20 +152,45 @@ const struct {
 	int32 x, y;
 	uint32 colour;
 } kLookRules[] = {
-	{kFlatEnabled, 0, 0, kDim}, {kFlatEnabled, 80, 20, kDim}, {kFlatEnabled, 40, 0, kDim},
-	{kFlatEnabled, 0, 10, kDim}, {kFlatEnabled, 1, 1, kInner}, {kFlatEnabled, 79, 19, kInner},
-	{kFlatEnabled, 40, 19, kInner}, {kFlatEnabled, 2, 2, kFace}, {kFlatEnabled, 78, 18, kFace},
-	{kFlatDisabled, 0, 0, kDim}, {kFlatDisabled, 80, 20, kDim}, {kFlatDisabled, 1, 1, kInner},
-	{kFlatDisabled, 79, 19, kInner}, {kFlatDisabled, 2, 2, kBase},
+	{kFlatEnabled, 0, 0, kDim},
+	{kFlatEnabled, 80, 20, kDim},
+	{kFlatEnabled, 40, 0, kDim},
+	{kFlatEnabled, 0, 10, kDim},
+	{kFlatEnabled, 1, 1, kInner},
+	{kFlatEnabled, 79, 19, kInner},
+	{kFlatEnabled, 40, 19, kInner},
+	{kFlatEnabled, 2, 2, kFace},
+	{kFlatEnabled, 78, 18, kFace},
+	{kFlatDisabled, 0, 0, kDim},
+	{kFlatDisabled, 80, 20, kDim},
+	{kFlatDisabled, 1, 1, kInner},
+	{kFlatDisabled, 79, 19, kInner},
+	{kFlatDisabled, 2, 2, kBase},
 	{kFlatDisabled, 78, 18, kBase},
-	{kRaised, 0, 0, kLight}, {kRaised, 40, 0, kLight}, {kRaised, 0, 18, kLight},
-	{kRaised, 78, 0, kLight}, {kRaised, 78, 10, kInk}, {kRaised, 40, 18, kInk},
-	{kRaised, 78, 18, kInk}, {kRaised, 1, 1, kFace}, {kRaised, 77, 17, kFace},
-	{kRaised, 79, 10, kBase}, {kRaised, 80, 20, kBase}, {kRaised, 40, 19, kBase},
-	{kPressed, 2, 2, kInk}, {kPressed, 40, 2, kInk}, {kPressed, 2, 20, kInk},
-	{kPressed, 80, 2, kInk}, {kPressed, 80, 10, kLight}, {kPressed, 40, 20, kLight},
-	{kPressed, 80, 20, kLight}, {kPressed, 3, 3, kFace}, {kPressed, 79, 19, kFace},
-	{kPressed, 0, 0, kBase}, {kPressed, 1, 10, kBase}, {kPressed, 40, 1, kBase},
+	{kRaised, 0, 0, kLight},
+	{kRaised, 40, 0, kLight},
+	{kRaised, 0, 18, kLight},
+	{kRaised, 78, 0, kLight},
+	{kRaised, 78, 10, kInk},
+	{kRaised, 40, 18, kInk},
+	{kRaised, 78, 18, kInk},
+	{kRaised, 1, 1, kFace},
+	{kRaised, 77, 17, kFace},
+	{kRaised, 79, 10, kBase},
+	{kRaised, 80, 20, kBase},
+	{kRaised, 40, 19, kBase},
+	{kPressed, 2, 2, kInk},
+	{kPressed, 40, 2, kInk},
+	{kPressed, 2, 20, kInk},
+	{kPressed, 80, 2, kInk},
+	{kPressed, 80, 10, kLight},
+	{kPressed, 40, 20, kLight},
+	{kPressed, 80, 20, kLight},
+	{kPressed, 3, 3, kFace},
+	{kPressed, 79, 19, kFace},
+	{kPressed, 0, 0, kBase},
+	{kPressed, 1, 10, kBase},
+	{kPressed, 40, 1, kBase},
 };
 
 }  // namespace

@@ -67,8 +67,7 @@ std::vector<char*> Pointers(std::vector<std::string>& strings)
 
 }  // namespace
 
-ChildProcess::ChildProcess()
-	:
+ChildProcess::ChildProcess() :
 	fPid(-1),
 	fReaped(true),
 	fStatus(-1)
@@ -82,8 +81,7 @@ ChildProcess::~ChildProcess()
 	unlink(fStderrFile.c_str());
 }
 
-bool ChildProcess::Start(const std::vector<std::string>& argv,
-	const std::vector<std::string>& env)
+bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector<std::string>& env)
 {
 	fStdoutFile = MakeTempFile("out");
 	fStderrFile = MakeTempFile("err");
@@ -97,8 +95,8 @@ bool ChildProcess::Start(const std::vector<std::string>& argv,
 	std::vector<std::string> environment = MergedEnvironment(env);
 	std::vector<char*> argPointers = Pointers(arguments);
 	std::vector<char*> envPointers = Pointers(environment);
-	int error = posix_spawnp(&fPid, argPointers[0], &actions, NULL, argPointers.data(),
-		envPointers.data());
+	int error =
+		posix_spawnp(&fPid, argPointers[0], &actions, NULL, argPointers.data(), envPointers.data());
 	posix_spawn_file_actions_destroy(&actions);
 	if (error != 0) {
 		fPid = -1;
@@ -151,8 +149,7 @@ std::string ChildProcess::Stderr() const
 	return testing_support::ReadFile(fStderrFile);
 }
 
-int RunTool(const std::vector<std::string>& argv, const std::string& display,
-	std::string* output)
+int RunTool(const std::vector<std::string>& argv, const std::string& display, std::string* output)
 {
 	ChildProcess tool;
 	if (!tool.Start(argv, {"DISPLAY=" + display}))

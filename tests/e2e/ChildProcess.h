@@ -41,8 +41,8 @@ private:
 
 // Runs a tool to its end (at most 20 s) on the given X display; its exit code, -1 if it
 // could not run or did not end.
-int RunTool(const std::vector<std::string>& argv, const std::string& display,
-	std::string* output = NULL);
+int RunTool(
+	const std::vector<std::string>& argv, const std::string& display, std::string* output = NULL);
 
 // Whether a program of that name is on PATH.
 bool HaveProgram(const std::string& name);

@@ -60,18 +60,21 @@ protected:
 	{
 		std::string config = fScratch.Make("config/pcmanfm/default", true);
 		std::ofstream(config + "/pcmanfm.conf") << "[ui]\nview_mode=icon\nwin_width=500\n"
-			"win_height=300\nshow_statusbar=0\n";
+												   "win_height=300\nshow_statusbar=0\n";
 		fFileManager = std::make_unique<ChildProcess>();
-		ASSERT_TRUE(fFileManager->Start({"pcmanfm", fFolder}, {"DISPLAY=" + fServer->Name(),
-			"XDG_CONFIG_HOME=" + fScratch.Join("config"),
-			"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "GIO_USE_VFS=local"}));
-		ASSERT_TRUE(WaitUntil([this] {
-			for (const TopWindow& window : fScreen->Toplevels("pcmanfm")) {
-				if (window.width > 100)
-					fFileManagerWindow = window;
-			}
-			return fFileManagerWindow.id != 0;
-		}, milliseconds(10000))) << "no file manager window: " << fFileManager->Stderr();
+		ASSERT_TRUE(fFileManager->Start({"pcmanfm", fFolder},
+			{"DISPLAY=" + fServer->Name(), "XDG_CONFIG_HOME=" + fScratch.Join("config"),
+				"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "GIO_USE_VFS=local"}));
+		ASSERT_TRUE(WaitUntil(
+			[this] {
+				for (const TopWindow& window : fScreen->Toplevels("pcmanfm")) {
+					if (window.width > 100)
+						fFileManagerWindow = window;
+				}
+				return fFileManagerWindow.id != 0;
+			},
+			milliseconds(10000)))
+			<< "no file manager window: " << fFileManager->Stderr();
 		fScreen->MoveWindow(fFileManagerWindow.id, 0, 250);
 		fFileManagerWindow.x = 0;
 		fFileManagerWindow.y = 250;
@@ -83,19 +86,23 @@ protected:
 		Xdotool({"mousemove", "1000", "740"});
 		const TopWindow& view = fFileManagerWindow;
 		ScreenShot before = fScreen->Grab(view.x, view.y, view.width, view.height);
-		WaitUntil([&] {
-			usleep(300000);
-			ScreenShot settled = fScreen->Grab(view.x, view.y, view.width, view.height);
-			bool same = settled.pixels == before.pixels;
-			before = settled;
-			return same;
-		}, milliseconds(5000));
+		WaitUntil(
+			[&] {
+				usleep(300000);
+				ScreenShot settled = fScreen->Grab(view.x, view.y, view.width, view.height);
+				bool same = settled.pixels == before.pixels;
+				before = settled;
+				return same;
+			},
+			milliseconds(5000));
 		make();
 		ScreenShot after;
-		bool changed = WaitUntil([&] {
-			after = fScreen->Grab(view.x, view.y, view.width, view.height);
-			return after.pixels != before.pixels;
-		}, milliseconds(5000));
+		bool changed = WaitUntil(
+			[&] {
+				after = fScreen->Grab(view.x, view.y, view.width, view.height);
+				return after.pixels != before.pixels;
+			},
+			milliseconds(5000));
 		if (!changed)
 			return false;
 		usleep(300000);
@@ -158,8 +165,9 @@ TEST_F(FileManagerDrag, FileOnSetIconShowsThePressedBoxAndGivesItsFolderIcons)
 	EXPECT_TRUE(WindowShows(180, kBoxY, kHighlight)) << WindowPixel(180, kBoxY);
 	Xdotool({"mouseup", "1"});
 
-	EXPECT_TRUE(WaitUntil([&] { return HasXattr(fFolder, kLargeIcon)
-		&& HasXattr(fFolder, kMiniIcon); }, milliseconds(5000)))
+	EXPECT_TRUE(
+		WaitUntil([&] { return HasXattr(fFolder, kLargeIcon) && HasXattr(fFolder, kMiniIcon); },
+			milliseconds(5000)))
 		<< "the folder got no icons; program output: " << fProgram->Stdout();
 	EXPECT_FALSE(HasXattr(file, kLargeIcon));
 }
@@ -171,17 +179,21 @@ TEST_F(FileManagerDrag, FolderOnClearIconLosesItsOwnIcons)
 	Launch();
 	ASSERT_TRUE(WaitForMainWindow()) << fProgram->Stderr();
 	int x = 0, y = 0;
-	ASSERT_TRUE(ShowNewEntry([&] {
-		mkdir(album.c_str(), 0755);
-		SetXattr(album, kLargeIcon, Stored("ICON", Bytes(1024, 0x3F)));
-		SetXattr(album, kMiniIcon, Stored("MICN", Bytes(256, 0x3F)));
-	}, &x, &y)) << "the file manager did not show the new folder";
+	ASSERT_TRUE(ShowNewEntry(
+		[&] {
+			mkdir(album.c_str(), 0755);
+			SetXattr(album, kLargeIcon, Stored("ICON", Bytes(1024, 0x3F)));
+			SetXattr(album, kMiniIcon, Stored("MICN", Bytes(256, 0x3F)));
+		},
+		&x, &y))
+		<< "the file manager did not show the new folder";
 
 	DragFromTo(x, y, kClearIconX, kBoxY);
 	Xdotool({"mouseup", "1"});
 
-	EXPECT_TRUE(WaitUntil([&] { return !HasXattr(album, kLargeIcon)
-		&& !HasXattr(album, kMiniIcon); }, milliseconds(5000)))
+	EXPECT_TRUE(
+		WaitUntil([&] { return !HasXattr(album, kLargeIcon) && !HasXattr(album, kMiniIcon); },
+			milliseconds(5000)))
 		<< "the folder kept its icons; program output: " << fProgram->Stdout();
 }
 

@@ -48,19 +48,18 @@ protected:
 		fEnvironment = {"HOME=" + fScratch.Join("home"),
 			"XDG_CONFIG_HOME=" + fScratch.Join("home/.config"),
 			"XDG_DATA_HOME=" + fScratch.Join("home/.local/share"),
-			"XDG_CACHE_HOME=" + fScratch.Join("home/.cache"), "XDG_RUNTIME_DIR=",
-			"GSETTINGS_BACKEND=memory", "DISPLAY=" + fServer->Name(), "WAYLAND_DISPLAY=",
-			"GDK_BACKEND=x11", "GIO_USE_VFS=",
+			"XDG_CACHE_HOME=" + fScratch.Join("home/.cache"),
+			"XDG_RUNTIME_DIR=", "GSETTINGS_BACKEND=memory", "DISPLAY=" + fServer->Name(),
+			"WAYLAND_DISPLAY=", "GDK_BACKEND=x11", "GIO_USE_VFS=",
 			// GTK 4 draws through OpenGL by default, in software on Xvfb: on a busy machine
 			// a window takes many seconds to show anything. Cairo draws it at once.
 			"GSK_RENDERER=cairo"};
 		fBus = std::make_unique<ChildProcess>();
 		std::vector<std::string> busEnvironment = fEnvironment;
 		busEnvironment.push_back("DBUS_SESSION_BUS_ADDRESS=");
-		ASSERT_TRUE(fBus->Start({"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-			busEnvironment));
-		ASSERT_TRUE(WaitUntil([this] { return !Lines(fBus->Stdout()).empty(); }))
-			<< fBus->Stderr();
+		ASSERT_TRUE(fBus->Start(
+			{"dbus-daemon", "--session", "--nofork", "--print-address=1"}, busEnvironment));
+		ASSERT_TRUE(WaitUntil([this] { return !Lines(fBus->Stdout()).empty(); })) << fBus->Stderr();
 		fEnvironment.push_back("DBUS_SESSION_BUS_ADDRESS=" + Lines(fBus->Stdout())[0]);
 	}
 
@@ -75,13 +74,16 @@ protected:
 	{
 		fFileManager = std::make_unique<ChildProcess>();
 		ASSERT_TRUE(fFileManager->Start({"nautilus", "--new-window", fParent}, fEnvironment));
-		ASSERT_TRUE(WaitUntil([this] {
-			for (const TopWindow& window : fScreen->Toplevels()) {
-				if (window.width > 300 && window.height > 200)
-					fWindow = window;
-			}
-			return fWindow.id != 0;
-		}, milliseconds(15000))) << "no GNOME Files window: " << fFileManager->Stderr();
+		ASSERT_TRUE(WaitUntil(
+			[this] {
+				for (const TopWindow& window : fScreen->Toplevels()) {
+					if (window.width > 300 && window.height > 200)
+						fWindow = window;
+				}
+				return fWindow.id != 0;
+			},
+			milliseconds(15000)))
+			<< "no GNOME Files window: " << fFileManager->Stderr();
 	}
 
 	// A file whose own mini icon is one solid colour, dropped as the program's launch refs.
@@ -122,8 +124,8 @@ protected:
 	// Whether the window shows the colour, and no longer the other, within six seconds.
 	bool Shows(Rgb colour, Rgb gone)
 	{
-		return WaitUntil([&] { return Count(colour) >= kShownPixels && Count(gone) == 0; },
-			milliseconds(6000));
+		return WaitUntil(
+			[&] { return Count(colour) >= kShownPixels && Count(gone) == 0; }, milliseconds(6000));
 	}
 
 	TempDir fScratch;
@@ -146,16 +148,17 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 		<< "red pixels: " << Count(kRed) << "\nthe program: " << fProgramOutput
 		<< "\nGNOME Files: " << fFileManager->Stderr();
 	SetIconFrom("second", kGreenIndex);
-	EXPECT_TRUE(Shows(kGreen, kRed)) << "green pixels: " << Count(kGreen) << ", red: "
-		<< Count(kRed);
+	EXPECT_TRUE(Shows(kGreen, kRed))
+		<< "green pixels: " << Count(kGreen) << ", red: " << Count(kRed);
 	// Red over the green is red over the folder again: the first image's name, shown again.
 	SetIconFrom("third", kRedIndex);
-	EXPECT_TRUE(Shows(kRed, kGreen)) << "red pixels: " << Count(kRed) << ", green: "
-		<< Count(kGreen);
+	EXPECT_TRUE(Shows(kRed, kGreen))
+		<< "red pixels: " << Count(kRed) << ", green: " << Count(kGreen);
 	ClearIcon();
 	EXPECT_FALSE(testing_support::HasXattr(fFolder, "user.BEOS:L:STD_ICON"));
-	EXPECT_TRUE(WaitUntil([&] { return Count(kRed) == 0 && Count(kGreen) == 0; },
-		milliseconds(6000))) << "red pixels: " << Count(kRed);
+	EXPECT_TRUE(
+		WaitUntil([&] { return Count(kRed) == 0 && Count(kGreen) == 0; }, milliseconds(6000)))
+		<< "red pixels: " << Count(kRed);
 	EXPECT_TRUE(fFileManager->IsRunning());
 }
 

@@ -35,8 +35,8 @@ protected:
 		if (IsSkipped() || HasFatalFailure())
 			return;
 		Launch();
-		ASSERT_TRUE(WaitForMainWindow()) << "no window titled Vellumark; stderr: "
-			<< fProgram->Stderr();
+		ASSERT_TRUE(WaitForMainWindow())
+			<< "no window titled Vellumark; stderr: " << fProgram->Stderr();
 	}
 };
 
@@ -58,11 +58,11 @@ TEST_F(MainWindowOnX, MapsAtItsFrameInTheViewColourAndHoverRaisesAButton)
 TEST_F(MainWindowOnX, AboutBoxClosesWithEnterAndTheCloseBoxQuitsWithStatusZero)
 {
 	ClickAt(kAboutX, kAboutY);
-	ASSERT_TRUE(WaitUntil([this] { return OtherProgramWindows().size() == 1; },
-		milliseconds(5000))) << "no about box";
+	ASSERT_TRUE(WaitUntil([this] { return OtherProgramWindows().size() == 1; }, milliseconds(5000)))
+		<< "no about box";
 	PressKey("Return");
-	EXPECT_TRUE(WaitUntil([this] { return OtherProgramWindows().empty(); },
-		milliseconds(5000))) << "the about box stayed open";
+	EXPECT_TRUE(WaitUntil([this] { return OtherProgramWindows().empty(); }, milliseconds(5000)))
+		<< "the about box stayed open";
 	EXPECT_TRUE(fProgram->IsRunning());
 
 	fScreen->SendCloseRequest(fMainWindow.id);
@@ -112,8 +112,8 @@ TEST(VellumarkWithoutDisplay, EndsWithOneLineAndAFailureStatus)
 		unused++;
 
 	ChildProcess child;
-	ASSERT_TRUE(child.Start({program}, {"DISPLAY=:" + std::to_string(unused),
-		"WAYLAND_DISPLAY=", "GDK_BACKEND=x11"}));
+	ASSERT_TRUE(child.Start(
+		{program}, {"DISPLAY=:" + std::to_string(unused), "WAYLAND_DISPLAY=", "GDK_BACKEND=x11"}));
 	int status = 0;
 	ASSERT_TRUE(child.WaitForExit(milliseconds(10000), &status));
 	EXPECT_NE(0, status);

@@ -114,12 +114,11 @@ TEST(RefsWithoutDisplay, HandlesTheFirstFileOrEndsWithOneLineAndAFailureStatus)
 		int status;
 		const char* out;
 		const char* iconFolder;  // which folder gets icons; NULL: none
-		const char* err;         // in the one line on standard error; NULL: no line
+		const char* err;  // in the one line on standard error; NULL: no line
 	} cases[] = {
 		{{"one/a.txt", "two/b.txt"}, 0, "", "one", NULL},
 		{{"three/sub"}, 0, "", "three", NULL},
-		{{"/proc/self/status"}, 0, "Set large icon failed.\nSet mini icon failed.\n", NULL,
-			NULL},
+		{{"/proc/self/status"}, 0, "Set large icon failed.\nSet mini icon failed.\n", NULL, NULL},
 		{{}, 1, "", NULL, "--refs names no existing file"},
 		{{"missing.txt"}, 1, "", NULL, "--refs names no existing file"},
 	};
@@ -136,8 +135,8 @@ TEST(RefsWithoutDisplay, HandlesTheFirstFileOrEndsWithOneLineAndAFailureStatus)
 			EXPECT_TRUE(lines.empty()) << "row " << i << ": " << outcome.err;
 		} else {
 			ASSERT_EQ(lines.size(), 1u) << "row " << i << ": " << outcome.err;
-			EXPECT_NE(lines[0].find(test.err), std::string::npos) << "row " << i << ": "
-				<< lines[0];
+			EXPECT_NE(lines[0].find(test.err), std::string::npos)
+				<< "row " << i << ": " << lines[0];
 		}
 		for (const char* folder : {"one", "two", "three"}) {
 			bool expected = test.iconFolder != NULL && std::string(test.iconFolder) == folder;
@@ -162,8 +161,7 @@ TEST(RefsWithoutDisplay, DisplayThatRefusesTheConnectionIsToldAndTheFileHandled)
 		Outcome outcome = RunProgram({"--refs", file}, {"DISPLAY=" + display.Name()});
 		EXPECT_EQ(outcome.status, 0) << "accepts " << accepts << ": " << outcome.err;
 		EXPECT_EQ(outcome.out, "");
-		EXPECT_NE(outcome.err.find("cannot open the display"), std::string::npos)
-			<< outcome.err;
+		EXPECT_NE(outcome.err.find("cannot open the display"), std::string::npos) << outcome.err;
 		EXPECT_NE(outcome.err.find(display.Name()), std::string::npos) << outcome.err;
 		EXPECT_TRUE(HasXattr(dir.Join("one"), kLarge)) << "accepts " << accepts;
 		removexattr(dir.Join("one").c_str(), kLarge);
@@ -177,8 +175,8 @@ TEST(RefsWithoutDisplay, TwoInstancesAtOnceBothHandleTheirFiles)
 	std::string files[] = {dir.Make("one/a.txt"), dir.Make("two/b.txt")};
 	ChildProcess children[2];
 	for (int i = 0; i < 2; i++) {
-		ASSERT_TRUE(children[i].Start({Program(), "--refs", files[i]},
-			{"DISPLAY=", "WAYLAND_DISPLAY=", "GDK_BACKEND=x11"}));
+		ASSERT_TRUE(children[i].Start(
+			{Program(), "--refs", files[i]}, {"DISPLAY=", "WAYLAND_DISPLAY=", "GDK_BACKEND=x11"}));
 	}
 	for (int i = 0; i < 2; i++) {
 		int status = -1;

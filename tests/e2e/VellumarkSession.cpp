@@ -35,15 +35,14 @@ void VellumarkSession::Launch(const std::vector<std::string>& arguments)
 	std::vector<std::string> argv = {ProgramPath()};
 	argv.insert(argv.end(), arguments.begin(), arguments.end());
 	fProgram = std::make_unique<ChildProcess>();
-	ASSERT_TRUE(fProgram->Start(argv, {"DISPLAY=" + fServer->Name(), "WAYLAND_DISPLAY=",
-		"GDK_BACKEND=x11"}));
+	ASSERT_TRUE(fProgram->Start(
+		argv, {"DISPLAY=" + fServer->Name(), "WAYLAND_DISPLAY=", "GDK_BACKEND=x11"}));
 }
 
 bool VellumarkSession::WaitForMainWindow()
 {
-	return testing_support::WaitUntil([this] {
-		return fScreen->FindWindow("Vellumark", &fMainWindow);
-	}, milliseconds(10000));
+	return testing_support::WaitUntil(
+		[this] { return fScreen->FindWindow("Vellumark", &fMainWindow); }, milliseconds(10000));
 }
 
 void VellumarkSession::MoveTo(int windowX, int windowY)
@@ -78,9 +77,8 @@ Rgb VellumarkSession::WindowPixel(int windowX, int windowY)
 
 bool VellumarkSession::WindowShows(int windowX, int windowY, Rgb colour)
 {
-	return testing_support::WaitUntil([&] {
-		return WindowPixel(windowX, windowY) == colour;
-	}, milliseconds(3000));
+	return testing_support::WaitUntil(
+		[&] { return WindowPixel(windowX, windowY) == colour; }, milliseconds(3000));
 }
 
 std::vector<TopWindow> VellumarkSession::OtherProgramWindows()

@@ -33,8 +33,7 @@ std::ostream& operator<<(std::ostream& stream, const Rgb& colour)
 	return stream << "(" << colour.red << ", " << colour.green << ", " << colour.blue << ")";
 }
 
-XScreen::XScreen(const std::string& display)
-	:
+XScreen::XScreen(const std::string& display) :
 	fDisplay(XOpenDisplay(display.c_str()))
 {
 	XSetErrorHandler(IgnoreXError);
@@ -114,8 +113,8 @@ ScreenShot XScreen::Grab(int left, int top, int width, int height)
 	if (fDisplay == nullptr)
 		return shot;
 	XSync(fDisplay, False);
-	XImage* image = XGetImage(fDisplay, DefaultRootWindow(fDisplay), left, top, width, height,
-		AllPlanes, ZPixmap);
+	XImage* image = XGetImage(
+		fDisplay, DefaultRootWindow(fDisplay), left, top, width, height, AllPlanes, ZPixmap);
 	if (image == nullptr)
 		return shot;
 	for (int y = 0; y < height; y++) {

@@ -25,7 +25,7 @@ struct TopWindow {
 	unsigned long id = 0;
 	std::string title;
 	std::string instance;  // WM_CLASS instance: the program's name
-	int x = 0;             // content area on the screen
+	int x = 0;  // content area on the screen
 	int y = 0;
 	int width = 0;
 	int height = 0;

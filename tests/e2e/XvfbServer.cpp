@@ -17,8 +17,7 @@ const int kStartTimeoutMs = 10000;
 
 }  // namespace
 
-XvfbServer::XvfbServer()
-	:
+XvfbServer::XvfbServer() :
 	fPid(-1)
 {
 }
@@ -45,8 +44,8 @@ bool XvfbServer::Start()
 		dup2(devNull, 2);
 		for (int fd = kDisplayFd + 1; fd < 1024; fd++)
 			close(fd);
-		execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten",
-			"tcp", "-noreset", (char*)NULL);
+		execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+			"-noreset", (char*)NULL);
 		_exit(127);
 	}
 	close(pipeFds[1]);

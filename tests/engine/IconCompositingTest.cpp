@@ -11,7 +11,7 @@ const uint8 T = 255;
 typedef std::array<uint8, 256> Icon16;
 typedef std::array<uint8, 1024> Icon32;
 
-template <size_t N>
+template<size_t N>
 std::array<uint8, N> Filled(uint8 value)
 {
 	std::array<uint8, N> a;
@@ -19,7 +19,7 @@ std::array<uint8, N> Filled(uint8 value)
 	return a;
 }
 
-template <size_t N>
+template<size_t N>
 std::array<uint8, N> Random(uint32 seed, int transparentPercent)
 {
 	std::mt19937 rng(seed);

@@ -49,8 +49,7 @@ std::string RunProcessFile(BMessage message)
 }
 
 // What one Set icon of item over folder should store, from the icons shown before.
-void ExpectedIcons(const std::string& item, const std::string& folder, Bytes* large,
-	Bytes* mini)
+void ExpectedIcons(const std::string& item, const std::string& folder, Bytes* large, Bytes* mini)
 {
 	Bytes itemIcon = TrackerIcon(item, 16);
 	*large = TrackerIcon(folder, 32);
@@ -243,9 +242,8 @@ TEST(ProcessFileFailures, PermissionErrorsStoreNothing)
 			ASSERT_TRUE(SetXattr(folder, kMiniAttr, mini));
 		}
 		chmod(folder.c_str(), kCases[i].mode);
-		int status = testing_support::RunUnprivileged([&] {
-			return RunProcessFile(DropMessage(file, 0)) == kCases[i].printed ? 0 : 1;
-		});
+		int status = testing_support::RunUnprivileged(
+			[&] { return RunProcessFile(DropMessage(file, 0)) == kCases[i].printed ? 0 : 1; });
 		EXPECT_EQ(status, 0) << "case " << i;
 		EXPECT_EQ(Attr(folder, kLargeAttr), kCases[i].ownIcons ? large : Bytes()) << "case " << i;
 		EXPECT_EQ(Attr(folder, kMiniAttr), kCases[i].ownIcons ? mini : Bytes()) << "case " << i;

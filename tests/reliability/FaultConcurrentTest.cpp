@@ -35,8 +35,7 @@ const std::chrono::seconds kWatchdog(90);
 // One drop driver, its standard output sent to a file.
 class Driver {
 public:
-	Driver(long count, const std::string& item, const std::string& output)
-		:
+	Driver(long count, const std::string& item, const std::string& output) :
 		fOutput(output)
 	{
 		std::string errors = output + ".err";
@@ -44,12 +43,13 @@ public:
 		const char* argv[] = {FAULT_DROP_DRIVER, "set", countText.c_str(), item.c_str(), NULL};
 		posix_spawn_file_actions_t actions;
 		posix_spawn_file_actions_init(&actions);
-		posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
-			O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(),
-			O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		if (posix_spawn(&fPid, FAULT_DROP_DRIVER, &actions, NULL,
-				const_cast<char* const*>(argv), environ) != 0)
+		posix_spawn_file_actions_addopen(
+			&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+		posix_spawn_file_actions_addopen(
+			&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+		if (posix_spawn(
+				&fPid, FAULT_DROP_DRIVER, &actions, NULL, const_cast<char* const*>(argv), environ)
+			!= 0)
 			fPid = -1;
 		posix_spawn_file_actions_destroy(&actions);
 	}

@@ -81,7 +81,7 @@ void Move(const std::string& from, const std::string& to)
 struct Race {
 	const char* name;
 	const char* outcome;
-	bool clear;           // dropped on Clear icon, else on Set icon
+	bool clear;  // dropped on Clear icon, else on Set icon
 	const char* dropped;  // F/item or F
 	// Steps between the drag entering and the drop: "rm P", "rmtree P", "mv P Q", "ln P Q".
 	const char* steps;
@@ -96,24 +96,22 @@ struct Race {
 
 const Race kRaces[] = {
 	{"item_deleted", "nothing_done", false, "F/item", "rm F/item", {"F=F"}, NULL, NULL},
-	{"item_renamed", "nothing_done", false, "F/item", "mv F/item F/renamed", {"F=F"}, NULL,
-		NULL},
+	{"item_renamed", "nothing_done", false, "F/item", "mv F/item F/renamed", {"F=F"}, NULL, NULL},
 	{"item_symlink_swap", "link_icon_drawn", false, "F/item", "rm F/item; ln O/item F/item",
 		{"O=O", "O/item=O/item"}, NULL, "F:link"},
 	{"folder_deleted", "nothing_done", false, "F/item", "rmtree F", {".=."}, "F", NULL},
-	{"folder_renamed", "nothing_done", false, "F/item", "mv F renamed", {"F=renamed"}, "F",
-		NULL},
+	{"folder_renamed", "nothing_done", false, "F/item", "mv F renamed", {"F=renamed"}, "F", NULL},
 	{"folder_symlink_swap", "nothing_done", false, "F/item", "mv F moved; ln O F",
 		{"F=moved", "O=O", "O/item=O/item"}, NULL, NULL},
-	{"folder_swap", "nothing_done", false, "F/item", "mv F moved; mv O F",
-		{"F=moved", "O=F"}, NULL, NULL},
-	{"folder_renamed_linked", "folder_set", false, "F/item", "mv F renamed; ln renamed F", {},
-		NULL, "renamed:item"},
+	{"folder_swap", "nothing_done", false, "F/item", "mv F moved; mv O F", {"F=moved", "O=F"}, NULL,
+		NULL},
+	{"folder_renamed_linked", "folder_set", false, "F/item", "mv F renamed; ln renamed F", {}, NULL,
+		"renamed:item"},
 	// A link holds no own icons, so clearing them succeeds without a line.
 	{"clear_folder_symlink_swap", "link_holds_none", true, "F", "mv F moved; ln O F",
 		{"O=O", "F=moved"}, NULL, NULL},
-	{"clear_item_symlink_swap", "own_folder_cleared", true, "F/item",
-		"rm F/item; ln O/item F/item", {"F-=F", "O=O"}, NULL, NULL},
+	{"clear_item_symlink_swap", "own_folder_cleared", true, "F/item", "rm F/item; ln O/item F/item",
+		{"F-=F", "O=O"}, NULL, NULL},
 	{"clear_folder_deleted", "nothing_done", true, "F", "rmtree F", {".=."}, NULL, NULL},
 	{"clear_item_folder_symlink_swap", "nothing_done", true, "F/item", "mv F moved; ln O F",
 		{"O=O", "F=moved"}, NULL, NULL},
@@ -175,8 +173,8 @@ std::string Wrong(const Race& race, const Layout& layout,
 				wrong += "the link shows the icon of what it names; ";
 		}
 		Bytes large, mini, storedLarge, storedMini;
-		ComposedIcons(itemIcon, Bytes(32 * 32, kFolderLarge), Bytes(16 * 16, kFolderMini),
-			&large, &mini);
+		ComposedIcons(
+			itemIcon, Bytes(32 * 32, kFolderLarge), Bytes(16 * 16, kFolderMini), &large, &mini);
 		GetXattr(folder, kLargeAttr, &storedLarge);
 		GetXattr(folder, kMiniAttr, &storedMini);
 		if (storedLarge != Stored("ICON", large) || storedMini != Stored("MICN", mini))

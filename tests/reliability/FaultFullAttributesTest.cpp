@@ -98,9 +98,9 @@ TEST_F(FullAttributeSpace, WithOwnIconsSetIconStoresWholeIconsAndClearRemovesOnl
 	SetFirstIcon();
 	Xattrs before = Fill("fault.xattr_full_own_icons");
 	Bytes large, mini;
-	ComposedIcons(Bytes(256, kSecondColour), Bytes(before[kLargeAttr].begin() + 4,
-		before[kLargeAttr].end()), Bytes(before[kMiniAttr].begin() + 4,
-		before[kMiniAttr].end()), &large, &mini);
+	ComposedIcons(Bytes(256, kSecondColour),
+		Bytes(before[kLargeAttr].begin() + 4, before[kLargeAttr].end()),
+		Bytes(before[kMiniAttr].begin() + 4, before[kMiniAttr].end()), &large, &mini);
 
 	std::string printed = fWindow.DropPath(kSetBox, fSecond);
 	Xattrs after = AllXattrs(fFolder);
@@ -108,13 +108,16 @@ TEST_F(FullAttributeSpace, WithOwnIconsSetIconStoresWholeIconsAndClearRemovesOnl
 	bool miniNew = after[kMiniAttr] == Stored("MICN", mini);
 	EXPECT_TRUE(largeNew || after[kLargeAttr] == before[kLargeAttr]);
 	EXPECT_TRUE(miniNew || after[kMiniAttr] == before[kMiniAttr]);
-	EXPECT_EQ(printed, std::string(largeNew ? "" : "Set large icon failed.\n")
-		+ (miniNew ? "" : "Set mini icon failed.\n"));
+	EXPECT_EQ(printed,
+		std::string(largeNew ? "" : "Set large icon failed.\n")
+			+ (miniNew ? "" : "Set mini icon failed.\n"));
 	EXPECT_TRUE(WithoutIcons(after) == WithoutIcons(before)) << "another attribute changed";
 	EXPECT_EQ(FolderImage(fFolder), ImageForStoredIcon(after[kLargeAttr]))
 		<< "the image for the file managers is not the stored icon";
 	RecordFigure("fault.xattr_full_own_icons.set.outcome",
-		largeNew && miniNew ? "replaced" : !largeNew && !miniNew ? "refused" : "one_replaced");
+		largeNew && miniNew         ? "replaced"
+			: !largeNew && !miniNew ? "refused"
+									: "one_replaced");
 
 	EXPECT_EQ(fWindow.DropPath(kClearBox, fFirst), "");
 	EXPECT_TRUE(AllXattrs(fFolder) == WithoutIcons(before)) << "not exactly the icons went";

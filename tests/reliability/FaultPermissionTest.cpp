@@ -23,7 +23,7 @@ namespace {
 
 const char kSetLines[] = "Set large icon failed.\nSet mini icon failed.\n";
 const char kClearLines[] = "Merdoiement au clear du large icon.\n"
-	"Merdoiement au clear du mini icon.\n";
+						   "Merdoiement au clear du mini icon.\n";
 
 // Runs the drop driver as nobody, once: its exit status, and what it printed.
 int DropUnprivileged(const char* operation, const std::string& path, std::string* printed)
@@ -35,8 +35,7 @@ int DropUnprivileged(const char* operation, const std::string& path, std::string
 		dup2(pipeFds[1], STDOUT_FILENO);
 		close(pipeFds[0]);
 		close(pipeFds[1]);
-		execl(FAULT_DROP_DRIVER, FAULT_DROP_DRIVER, operation, "1", path.c_str(),
-			(char*)NULL);
+		execl(FAULT_DROP_DRIVER, FAULT_DROP_DRIVER, operation, "1", path.c_str(), (char*)NULL);
 		return 127;
 	});
 	close(pipeFds[1]);
@@ -116,7 +115,7 @@ TEST_F(Unprivileged, ClearIconOfARootFolderPrintsBothRemovalFailuresAndKeepsItsI
 		EXPECT_EQ(printed, kClearLines) << dropped;
 		ExpectNothingChanged();
 		RecordFigure(dropped == fFolder ? "fault.unprivileged.clear_folder.outcome"
-				: "fault.unprivileged.clear_item.outcome",
+										: "fault.unprivileged.clear_item.outcome",
 			printed == kClearLines ? "refused_with_lines" : "unexpected");
 	}
 }
@@ -129,7 +128,7 @@ TEST(KernelFolder, UnderProcRefusesSetAndClearIconWithTheirLines)
 TEST(KernelFolder, UnderSysRefusesSetAndClearIconWithTheirLines)
 {
 	for (const char* file : {"/sys/kernel/uevent_seqnum", "/sys/kernel/address_bits",
-			"/sys/kernel/profiling", "/sys/power/state"}) {
+			 "/sys/kernel/profiling", "/sys/power/state"}) {
 		struct stat st;
 		if (stat(file, &st) == 0 && S_ISREG(st.st_mode))
 			return ExpectRefused(file, "fault.sys");

@@ -30,8 +30,7 @@ int CountFromEnvironment(const char* variable, int fallback)
 		return fallback;
 	char* end = NULL;
 	long count = strtol(value, &end, 10);
-	return end != value && *end == '\0' && count > 0 && count < 10000000 ? int(count)
-		: fallback;
+	return end != value && *end == '\0' && count > 0 && count < 10000000 ? int(count) : fallback;
 }
 
 Xattrs AllXattrs(const std::string& path, bool followLink)
@@ -110,14 +109,13 @@ std::string ImageForStoredIcon(const Bytes& storedLarge)
 	return platform::FolderIconImageName(storedLarge.data() + 4);
 }
 
-FaultWindow::FaultWindow()
-	:
+FaultWindow::FaultWindow() :
 	fWindow(fApp.MainWindow())
 {
 }
 
-std::string FaultWindow::DragAndDrop(BPoint box, const BMessage& drag,
-	const std::function<void()>& between)
+std::string FaultWindow::DragAndDrop(
+	BPoint box, const BMessage& drag, const std::function<void()>& between)
 {
 	platform::HeadlessHost& host = fApp.Host();
 	EXPECT_EQ(host.InjectDragMotion(fWindow, box, drag), B_OK);
@@ -130,8 +128,8 @@ std::string FaultWindow::DragAndDrop(BPoint box, const BMessage& drag,
 	return capture.Finish();
 }
 
-std::string FaultWindow::DropPath(BPoint box, const std::string& path,
-	const std::function<void()>& between)
+std::string FaultWindow::DropPath(
+	BPoint box, const std::string& path, const std::function<void()>& between)
 {
 	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({path});
 	EXPECT_TRUE(drag.HasRef("refs")) << path << " makes no ref";

@@ -30,9 +30,12 @@ const uint8_t kStartColours[2][2] = {{0x05, 0x06}, {0x0A, 0x0B}};  // F, G: larg
 bool Opaque(int shape, int y, int x)
 {
 	switch (shape) {
-		case 0: return y < 6 || x < 2;
-		case 1: return x < 8 && y >= 4;
-		default: return (y / 2 + x / 2) % 2 == 0;
+		case 0:
+			return y < 6 || x < 2;
+		case 1:
+			return x < 8 && y >= 4;
+		default:
+			return (y / 2 + x / 2) % 2 == 0;
 	}
 }
 
@@ -49,8 +52,8 @@ Bytes ItemIcon(int family, int item)
 // Points inside each box, its edges' neighbours included.
 BPoint DropPoint(bool set, long turn)
 {
-	static const BPoint kOnSetBox[] = {BPoint(140, 35), BPoint(101, 11), BPoint(179, 59),
-		BPoint(120, 50)};
+	static const BPoint kOnSetBox[] = {
+		BPoint(140, 35), BPoint(101, 11), BPoint(179, 59), BPoint(120, 50)};
 	BPoint where = kOnSetBox[turn % 4];
 	return set ? where : where + BPoint(90, 0);
 }
@@ -64,8 +67,7 @@ BMessage DragOf(const std::string& path)
 
 }  // namespace
 
-LoadScenario::LoadScenario(const std::string& root, int units)
-	:
+LoadScenario::LoadScenario(const std::string& root, int units) :
 	fNext(0),
 	fSetDrops(0),
 	fClearDrops(0),
@@ -135,8 +137,8 @@ void LoadScenario::MakeUnit(const std::string& root, int number)
 			std::string path = node.path + "/item" + std::to_string(item);
 			FILE* file = fopen(path.c_str(), "w");
 			ok = ok && file != NULL && fclose(file) == 0
-				&& testing_support::SetXattr(path, kMiniAttr,
-					Stored("MICN", ItemIcon(family, item)));
+				&& testing_support::SetXattr(
+					path, kMiniAttr, Stored("MICN", ItemIcon(family, item)));
 			files[family][item] = DragOf(path);
 		}
 	}
@@ -161,7 +163,7 @@ LoadScenario::Action LoadScenario::ChooseAction(const Unit& unit, bool set) cons
 			[&](Action action) { return !(action == kSetFileOnG ? unit.g : unit.f).own; });
 	} else {
 		order = unit.lastSetOnG ? std::vector<Action>{kClearF, kClearG}
-			: std::vector<Action>{kClearG, kClearF};
+								: std::vector<Action>{kClearG, kClearF};
 	}
 	for (Action action : order) {
 		const Node& now = action == kSetFileOnG || action == kClearG ? unit.g : unit.f;
@@ -182,8 +184,8 @@ LoadScenario::Node LoadScenario::After(const Unit& unit, Action action, int item
 		return cleared;
 	}
 	Node node = action == kSetFileOnG ? unit.g : unit.f;
-	Bytes icon = action == kSetGOnF ? MiniShown(unit.g)
-		: ItemIcon(action == kSetFileOnG ? 1 : 0, item);
+	Bytes icon =
+		action == kSetGOnF ? MiniShown(unit.g) : ItemIcon(action == kSetFileOnG ? 1 : 0, item);
 	if (!node.own) {
 		node.large = fBaseLarge;
 		node.mini = fBaseMini;
@@ -195,15 +197,19 @@ LoadScenario::Node LoadScenario::After(const Unit& unit, Action action, int item
 }
 
 // A Clear icon drops the folder itself, or a file in it, by turns.
-const BMessage* LoadScenario::DragFor(const Unit& unit, Action action, int item,
-	int variant) const
+const BMessage* LoadScenario::DragFor(const Unit& unit, Action action, int item, int variant) const
 {
 	switch (action) {
-		case kSetFileOnF: return &unit.fFiles[item];
-		case kSetFileOnG: return &unit.gFiles[item];
-		case kSetGOnF: return &unit.gDrag;
-		case kClearF: return variant == 0 ? &unit.fDrag : &unit.fFiles[item];
-		default: return variant == 0 ? &unit.gDrag : &unit.gFiles[item];
+		case kSetFileOnF:
+			return &unit.fFiles[item];
+		case kSetFileOnG:
+			return &unit.gFiles[item];
+		case kSetGOnF:
+			return &unit.gDrag;
+		case kClearF:
+			return variant == 0 ? &unit.fDrag : &unit.fFiles[item];
+		default:
+			return variant == 0 ? &unit.gDrag : &unit.gFiles[item];
 	}
 }
 
@@ -218,7 +224,7 @@ std::string LoadScenario::Mismatch(const Node& node) const
 	bool hasLarge = testing_support::GetXattr(node.path, kLargeAttr, &large);
 	bool hasMini = testing_support::GetXattr(node.path, kMiniAttr, &mini);
 	if (node.own ? large == Stored("ICON", node.large) && mini == Stored("MICN", node.mini)
-			: !hasLarge && !hasMini)
+				 : !hasLarge && !hasMini)
 		return "";
 	return node.path + (node.own ? " lacks the composed icons; " : " keeps own icons; ");
 }

@@ -26,7 +26,7 @@ using testing_support::Bytes;
 class LoadScenario {
 public:
 	struct Drop {
-		BPoint where;          // on the Set icon or the Clear icon box
+		BPoint where;  // on the Set icon or the Clear icon box
 		const BMessage* drag;  // owned by the scenario
 		bool set;
 	};
@@ -52,7 +52,13 @@ private:
 		bool own = true;
 		Bytes large, mini;
 	};
-	enum Action { kSetFileOnF, kSetFileOnG, kSetGOnF, kClearF, kClearG };
+	enum Action {
+		kSetFileOnF,
+		kSetFileOnG,
+		kSetGOnF,
+		kClearF,
+		kClearG
+	};
 	struct Unit {
 		Node f, g;
 		BMessage fDrag, gDrag;

@@ -51,8 +51,8 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
 
 // Queues count drops of the row at once; then waits until the window has handled them and
 // tells which folders are not as predicted.
-std::string PushDrops(platform::HeadlessHost& host, host_window_id window,
-	LoadScenario* scenario, int count)
+std::string PushDrops(
+	platform::HeadlessHost& host, host_window_id window, LoadScenario* scenario, int count)
 {
 	for (int i = 0; i < count; i++) {
 		LoadScenario::Drop drop = scenario->Next();
@@ -69,11 +69,11 @@ std::string PushDrops(platform::HeadlessHost& host, host_window_id window,
 // window or beyond it, and released there, so that no button fires.
 void PointerEvent(platform::HeadlessHost& host, host_window_id window, int i)
 {
-	static const BPoint kControls[] = {BPoint(50, 20), BPoint(50, 50), BPoint(140, 35),
-		BPoint(230, 35)};
-	static const BPoint kMoves[] = {BPoint(50, 20), BPoint(11, 11), BPoint(95, 25),
-		BPoint(50, 50), BPoint(89, 59), BPoint(140, 35), BPoint(101, 11), BPoint(230, 35),
-		BPoint(269, 59), BPoint(185, 35)};
+	static const BPoint kControls[] = {
+		BPoint(50, 20), BPoint(50, 50), BPoint(140, 35), BPoint(230, 35)};
+	static const BPoint kMoves[] = {BPoint(50, 20), BPoint(11, 11), BPoint(95, 25), BPoint(50, 50),
+		BPoint(89, 59), BPoint(140, 35), BPoint(101, 11), BPoint(230, 35), BPoint(269, 59),
+		BPoint(185, 35)};
 	int gesture = i / 16;
 	BPoint pressed = kControls[gesture % 4];
 	BPoint out = gesture % 8 < 4 ? BPoint(95, 5) : BPoint(300, 90);

@@ -28,7 +28,6 @@ public:
 	virtual void MessageReceived(BMessage* message);
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
-
 private:
 	void InitApplication(const char* signature, status_t* error);
 	void QuitAllWindows();

@@ -21,7 +21,6 @@ public:
 	const char* Name() const;  // NULL when the handler has no name
 	virtual void SetNextHandler(BHandler* handler);
 
-
 private:
 	friend class BLooper;
 	BHandler(const BHandler&) = delete;

@@ -11,7 +11,7 @@
 
 class BMessage;
 
-namespace BPrivate {
+namespace platform {
 class LooperQueue;
 }
 
@@ -69,8 +69,8 @@ protected:
 	// Takes the first queued message that match accepts, leaving the others queued in their
 	// order, waiting at most timeout microseconds for one (0: only looks); NULL when none.
 	// The caller owns the message. (A window's GetMouse takes pointer messages this way.)
-	BMessage* TakeQueuedMessage(const std::function<bool(const BMessage&)>& match,
-		bigtime_t timeout = 0);
+	BMessage* TakeQueuedMessage(
+		const std::function<bool(const BMessage&)>& match, bigtime_t timeout = 0);
 	int32 CountQueuedMessages() const;
 	bool IsQuitting() const;
 	// A message with this code posted right behind another with the same code and target
@@ -78,7 +78,7 @@ protected:
 	void CoalesceQueued(uint32 what);
 
 private:
-	friend class BPrivate::LooperQueue;
+	friend class platform::LooperQueue;
 	friend class BApplication;
 	BLooper(const BLooper&) = delete;
 	BLooper& operator=(const BLooper&) = delete;
@@ -95,7 +95,7 @@ private:
 
 	BLocker fLocker;
 	// Shared with the thread registry, which may still order a quit through it.
-	std::shared_ptr<BPrivate::LooperQueue> fQueue;
+	std::shared_ptr<platform::LooperQueue> fQueue;
 	std::vector<BHandler*> fHandlers;
 	BHandler* fPreferred;
 	BMessage* fCurrentMessage;

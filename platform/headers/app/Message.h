@@ -11,7 +11,7 @@
 
 struct entry_ref;
 
-namespace BPrivate {
+namespace platform {
 class MessageAccess;
 }
 
@@ -46,10 +46,9 @@ public:
 	status_t AddPointer(const char* name, const void* pointer);
 
 	// Finding. Outputs are written only on success.
-	status_t FindData(const char* name, type_code type, int32 index, const void** data,
-		ssize_t* numBytes) const;
-	status_t FindData(const char* name, type_code type, const void** data,
-		ssize_t* numBytes) const;
+	status_t FindData(
+		const char* name, type_code type, int32 index, const void** data, ssize_t* numBytes) const;
+	status_t FindData(const char* name, type_code type, const void** data, ssize_t* numBytes) const;
 	status_t FindInt32(const char* name, int32* value) const;
 	status_t FindInt32(const char* name, int32 index, int32* value) const;
 	status_t FindString(const char* name, const char** string) const;
@@ -80,7 +79,7 @@ public:
 	void PrintToStream() const;
 
 private:
-	friend class BPrivate::MessageAccess;
+	friend class platform::MessageAccess;
 	struct Data;
 	std::unique_ptr<Data> fData;
 };

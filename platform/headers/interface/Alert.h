@@ -18,7 +18,7 @@ enum alert_type {
 	B_STOP_ALERT
 };
 
-namespace BPrivate {
+namespace platform {
 class AlertView;
 }
 
@@ -27,9 +27,9 @@ class AlertView;
 // returns at once; the invoker's message gets the index as "which".
 class BAlert : public BWindow {
 public:
-	BAlert(const char* title, const char* text, const char* button0,
-		const char* button1 = NULL, const char* button2 = NULL,
-		button_width width = B_WIDTH_AS_USUAL, alert_type type = B_INFO_ALERT);
+	BAlert(const char* title, const char* text, const char* button0, const char* button1 = NULL,
+		const char* button2 = NULL, button_width width = B_WIDTH_AS_USUAL,
+		alert_type type = B_INFO_ALERT);
 	virtual ~BAlert();
 
 	void SetShortcut(int32 buttonIndex, char key);
@@ -47,7 +47,7 @@ public:
 	virtual bool QuitRequested();
 
 private:
-	friend class BPrivate::AlertView;
+	friend class platform::AlertView;
 	struct GoState;
 
 	void ButtonPressed(int32 index);
@@ -62,7 +62,7 @@ private:
 	std::vector<char> fShortcuts;
 	alert_type fType;
 	button_width fWidth;
-	BPrivate::AlertView* fView;
+	platform::AlertView* fView;
 	BInvoker* fInvoker;
 	GoState* fGoState;
 };

@@ -17,7 +17,8 @@ typedef struct rgb_color {
 	uint8 blue;
 	uint8 alpha;
 
-	bool operator==(const rgb_color& o) const {
+	bool operator==(const rgb_color& o) const
+	{
 		return red == o.red && green == o.green && blue == o.blue && alpha == o.alpha;
 	}
 	bool operator!=(const rgb_color& o) const { return !(*this == o); }

@@ -12,12 +12,35 @@ public:
 	float right;
 	float bottom;
 
-	constexpr BRect() : left(0), top(0), right(-1), bottom(-1) {}
-	constexpr BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
-	constexpr BRect(BPoint leftTop, BPoint rightBottom)
-		: left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y) {}
+	constexpr BRect() :
+		left(0),
+		top(0),
+		right(-1),
+		bottom(-1)
+	{
+	}
+	constexpr BRect(float l, float t, float r, float b) :
+		left(l),
+		top(t),
+		right(r),
+		bottom(b)
+	{
+	}
+	constexpr BRect(BPoint leftTop, BPoint rightBottom) :
+		left(leftTop.x),
+		top(leftTop.y),
+		right(rightBottom.x),
+		bottom(rightBottom.y)
+	{
+	}
 
-	void Set(float l, float t, float r, float b) { left = l; top = t; right = r; bottom = b; }
+	void Set(float l, float t, float r, float b)
+	{
+		left = l;
+		top = t;
+		right = r;
+		bottom = b;
+	}
 
 	BPoint LeftTop() const { return BPoint(left, top); }
 

@@ -12,7 +12,7 @@
 class BMessage;
 class BWindow;
 
-namespace BPrivate {
+namespace platform {
 class ViewAccess;
 }
 
@@ -104,7 +104,7 @@ public:
 
 private:
 	friend class BWindow;
-	friend class BPrivate::ViewAccess;
+	friend class platform::ViewAccess;
 	BView(const BView&) = delete;
 	BView& operator=(const BView&) = delete;
 

@@ -10,10 +10,10 @@
 
 class BView;
 
-namespace BPrivate {
+namespace platform {
 class WindowData;
 class ViewAccess;
-}
+}  // namespace platform
 
 enum window_type {
 	B_UNTYPED_WINDOW = 0,
@@ -89,7 +89,7 @@ public:
 	BView* FindView(BPoint point) const;  // deepest view under a point of the window
 
 	BRect Bounds() const;  // the content area, from (0, 0)
-	BRect Frame() const;   // the content area on the screen
+	BRect Frame() const;  // the content area on the screen
 	const char* Title() const;
 	void SetTitle(const char* title);
 	window_look Look() const;
@@ -109,13 +109,13 @@ public:
 
 private:
 	friend class BView;
-	friend class BPrivate::ViewAccess;
-	friend class BPrivate::WindowData;
+	friend class platform::ViewAccess;
+	friend class platform::WindowData;
 
 	void InitWindow(BRect frame, const char* title, window_look look, window_feel feel,
 		uint32 flags, uint32 workspace);
 
-	std::unique_ptr<BPrivate::WindowData> fData;
+	std::unique_ptr<platform::WindowData> fData;
 };
 
 #endif

@@ -30,12 +30,12 @@ public:
 
 	// Write replaces the whole attribute (offset must be 0); it returns the bytes written or
 	// an error.
-	ssize_t WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
-		size_t length);
+	ssize_t WriteAttr(
+		const char* name, type_code type, off_t offset, const void* buffer, size_t length);
 	// Read copies at most length bytes from offset; an attribute of another type is
 	// B_BAD_TYPE unless type is B_ANY_TYPE.
-	ssize_t ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
-		size_t length) const;
+	ssize_t ReadAttr(
+		const char* name, type_code type, off_t offset, void* buffer, size_t length) const;
 	status_t RemoveAttr(const char* name);
 	status_t GetAttrInfo(const char* name, attr_info* info) const;
 	status_t GetNextAttrName(char* buffer);

@@ -8,11 +8,12 @@
 
 namespace platform {
 
-using BPrivate::LaunchArguments;
+using platform::LaunchArguments;
 
 Host& TheHost()
 {
-	static DisplayOrHeadlessHost host(GtkHost::Instance(), HeadlessHost::Instance(),
+	static DisplayOrHeadlessHost host(
+		GtkHost::Instance(), HeadlessHost::Instance(),
 		[](std::string* whyNot) {
 			std::vector<std::string> arguments = LaunchArguments::Get();
 			if (LaunchArguments::HandsOverRefs(arguments))

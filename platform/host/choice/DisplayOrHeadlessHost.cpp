@@ -6,8 +6,8 @@
 namespace platform {
 
 DisplayOrHeadlessHost::DisplayOrHeadlessHost(Host& display, Host& headless,
-	std::function<bool(std::string*)> hasWorkWithoutDisplay, std::function<std::string()> programName)
-	:
+	std::function<bool(std::string*)> hasWorkWithoutDisplay,
+	std::function<std::string()> programName) :
 	fDisplay(display),
 	fHeadless(headless),
 	fHasWorkWithoutDisplay(std::move(hasWorkWithoutDisplay)),
@@ -62,8 +62,8 @@ const char* DisplayOrHeadlessHost::LastError() const
 	return fLastError.c_str();
 }
 
-status_t DisplayOrHeadlessHost::CreateWindow(const HostWindowParams& params, BLooper* target,
-	host_window_id* id)
+status_t DisplayOrHeadlessHost::CreateWindow(
+	const HostWindowParams& params, BLooper* target, host_window_id* id)
 {
 	status_t status = Init();
 	if (status != B_OK)
@@ -86,8 +86,8 @@ void DisplayOrHeadlessHost::HideWindow(host_window_id id)
 	Active().HideWindow(id);
 }
 
-void DisplayOrHeadlessHost::PresentPixels(host_window_id id, const uint32* pixels,
-	int32 width, int32 height, BRect dirty)
+void DisplayOrHeadlessHost::PresentPixels(
+	host_window_id id, const uint32* pixels, int32 width, int32 height, BRect dirty)
 {
 	Active().PresentPixels(id, pixels, width, height, dirty);
 }

@@ -26,13 +26,13 @@ public:
 	void Shutdown() override;
 	const char* LastError() const override;
 
-	status_t CreateWindow(const HostWindowParams& params, BLooper* target,
-		host_window_id* id) override;
+	status_t CreateWindow(
+		const HostWindowParams& params, BLooper* target, host_window_id* id) override;
 	void SetTitle(host_window_id id, const char* title) override;
 	void ShowWindow(host_window_id id) override;
 	void HideWindow(host_window_id id) override;
-	void PresentPixels(host_window_id id, const uint32* pixels, int32 width, int32 height,
-		BRect dirty) override;
+	void PresentPixels(
+		host_window_id id, const uint32* pixels, int32 width, int32 height, BRect dirty) override;
 	void CloseWindow(host_window_id id) override;
 	bool GetPointer(host_window_id id, BPoint* where, uint32* buttons) override;
 

@@ -1,11 +1,10 @@
-#include "GtkDisplayThread.h"
+#include "host/gtk/GtkDisplayThread.h"
 
 #include <gtk/gtk.h>
 
 namespace platform {
 
-GtkDisplayThread::GtkDisplayThread()
-	:
+GtkDisplayThread::GtkDisplayThread() :
 	fLoop(NULL),
 	fStartDone(false),
 	fStartResult(false)

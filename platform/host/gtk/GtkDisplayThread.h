@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "MainContextCalls.h"
+#include "host/gtk/MainContextCalls.h"
 
 typedef struct _GMainLoop GMainLoop;
 
@@ -22,7 +22,8 @@ public:
 	// Starts the thread; on it, runs prepare, initialises GTK and then runs setup, while the
 	// calling thread runs meanwhile. Returns false (and ends the thread) when GTK cannot open
 	// its display.
-	bool Start(std::function<void()> prepare, std::function<void()> setup,
+	bool Start(
+		std::function<void()> prepare, std::function<void()> setup,
 		const std::function<void()>& meanwhile = [] {});
 	// Runs teardown on the thread, ends the loop and joins the thread. Calls queued before it
 	// still run (after teardown), so that every waiting caller returns.

@@ -1,4 +1,4 @@
-#include "GtkDropTarget.h"
+#include "host/gtk/GtkDropTarget.h"
 
 #include <AppDefs.h>
 #include <Message.h>
@@ -12,7 +12,10 @@ namespace platform {
 
 namespace {
 
-enum { kUriListInfo = 1, kTextInfo = 2 };
+enum {
+	kUriListInfo = 1,
+	kTextInfo = 2
+};
 
 // Files first: a file manager offers both a URI list and the names as text.
 const GtkTargetEntry kTargets[] = {
@@ -24,8 +27,7 @@ const GtkTargetEntry kTargets[] = {
 
 }  // namespace
 
-GtkDropTarget::GtkDropTarget(GtkWidget* widget, std::function<void(BMessage*)> post)
-	:
+GtkDropTarget::GtkDropTarget(GtkWidget* widget, std::function<void(BMessage*)> post) :
 	fWidget(widget),
 	fPost(std::move(post)),
 	fContext(NULL),
@@ -42,8 +44,8 @@ GtkDropTarget::GtkDropTarget(GtkWidget* widget, std::function<void(BMessage*)> p
 	g_signal_connect(widget, "drag-motion", G_CALLBACK(&GtkDropTarget::OnMotion), this);
 	g_signal_connect(widget, "drag-leave", G_CALLBACK(&GtkDropTarget::OnLeave), this);
 	g_signal_connect(widget, "drag-drop", G_CALLBACK(&GtkDropTarget::OnDrop), this);
-	g_signal_connect(widget, "drag-data-received",
-		G_CALLBACK(&GtkDropTarget::OnDataReceived), this);
+	g_signal_connect(
+		widget, "drag-data-received", G_CALLBACK(&GtkDropTarget::OnDataReceived), this);
 }
 
 GtkDropTarget::~GtkDropTarget()
@@ -55,8 +57,8 @@ GtkDropTarget::~GtkDropTarget()
 	ForgetDrag();
 }
 
-gboolean GtkDropTarget::OnMotion(GtkWidget*, GdkDragContext* context, gint x, gint y,
-	guint time, gpointer self)
+gboolean GtkDropTarget::OnMotion(
+	GtkWidget*, GdkDragContext* context, gint x, gint y, guint time, gpointer self)
 {
 	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
 	target->CancelPendingLeave();
@@ -95,8 +97,8 @@ gboolean GtkDropTarget::OnLeaveIdle(gpointer self)
 	return G_SOURCE_REMOVE;
 }
 
-gboolean GtkDropTarget::OnDrop(GtkWidget*, GdkDragContext* context, gint x, gint y,
-	guint time, gpointer self)
+gboolean GtkDropTarget::OnDrop(
+	GtkWidget*, GdkDragContext* context, gint x, gint y, guint time, gpointer self)
 {
 	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
 	target->CancelPendingLeave();
@@ -214,7 +216,7 @@ std::string GtkDropTarget::TextPreview(GtkSelectionData* selection)
 	if (length <= kMaxDragTextPreview)
 		converted = (gchar*)gtk_selection_data_get_text(selection);
 	std::string text = converted != NULL ? std::string(converted)
-		: std::string(bytes, MIN(length, kMaxDragTextPreview + 1));
+										 : std::string(bytes, MIN(length, kMaxDragTextPreview + 1));
 	g_free(converted);
 	if (text.size() > kMaxDragTextPreview) {
 		size_t cut = kMaxDragTextPreview;

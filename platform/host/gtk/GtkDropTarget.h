@@ -26,13 +26,17 @@ public:
 private:
 	static std::string TextPreview(GtkSelectionData* selection);
 
-	enum DataState { kNoTarget, kDataRequested, kDataReceived };
+	enum DataState {
+		kNoTarget,
+		kDataRequested,
+		kDataReceived
+	};
 
-	static gboolean OnMotion(GtkWidget* widget, GdkDragContext* context, gint x, gint y,
-		guint time, gpointer self);
+	static gboolean OnMotion(
+		GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time, gpointer self);
 	static void OnLeave(GtkWidget* widget, GdkDragContext* context, guint time, gpointer self);
-	static gboolean OnDrop(GtkWidget* widget, GdkDragContext* context, gint x, gint y,
-		guint time, gpointer self);
+	static gboolean OnDrop(
+		GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time, gpointer self);
 	static void OnDataReceived(GtkWidget* widget, GdkDragContext* context, gint x, gint y,
 		GtkSelectionData* data, guint info, guint time, gpointer self);
 	static gboolean OnLeaveIdle(gpointer self);

@@ -1,4 +1,4 @@
-#include "GtkHost.h"
+#include "host/gtk/GtkHost.h"
 
 #include <errno.h>
 #include <locale.h>
@@ -14,7 +14,7 @@
 #include <gdk/gdkx.h>
 #endif
 
-#include "GtkHostWindow.h"
+#include "host/gtk/GtkHostWindow.h"
 #include "interface/PlainFont.h"
 
 namespace platform {
@@ -47,8 +47,7 @@ void OnDisplayClosed(GdkDisplay*, gboolean isError, gpointer)
 
 }  // namespace
 
-GtkHost::GtkHost()
-	:
+GtkHost::GtkHost() :
 	fInitDone(false),
 	fInitStatus(B_NO_INIT),
 	fNextId(1)
@@ -67,8 +66,8 @@ status_t GtkHost::Init()
 		return fInitStatus;
 	fInitDone = true;
 
-	snprintf(gLostDisplayLine, sizeof(gLostDisplayLine),
-		"%s: lost the connection to the display\n", program_invocation_short_name);
+	snprintf(gLostDisplayLine, sizeof(gLostDisplayLine), "%s: lost the connection to the display\n",
+		program_invocation_short_name);
 	gLostDisplayLineLength = strlen(gLostDisplayLine);
 
 	// The first frame needs the plain font too: loading it here, while the display thread
@@ -76,8 +75,8 @@ status_t GtkHost::Init()
 	// Pango reads it, so the locale is set first, here, and GTK leaves it alone.
 	setlocale(LC_ALL, "");
 	gtk_disable_setlocale();
-	bool opened = fDisplay.Start(&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); },
-		[] { PlainFont::Default(); });
+	bool opened = fDisplay.Start(
+		&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); }, [] { PlainFont::Default(); });
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();
@@ -85,7 +84,7 @@ status_t GtkHost::Init()
 		fInitStatus = B_ERROR;
 		std::string name = DisplayName();
 		fLastError = name.empty() ? "no display is set (DISPLAY is empty)"
-			: "no display answers at '" + name + "'";
+								  : "no display answers at '" + name + "'";
 	}
 	return fInitStatus;
 }
@@ -100,8 +99,7 @@ const char* GtkHost::LastError() const
 	return fLastError.c_str();
 }
 
-status_t GtkHost::CreateWindow(const HostWindowParams& params, BLooper* target,
-	host_window_id* id)
+status_t GtkHost::CreateWindow(const HostWindowParams& params, BLooper* target, host_window_id* id)
 {
 	if (target == NULL || id == NULL)
 		return B_BAD_VALUE;
@@ -110,9 +108,8 @@ status_t GtkHost::CreateWindow(const HostWindowParams& params, BLooper* target,
 		return status;
 
 	host_window_id newId = fNextId++;
-	bool created = fDisplay.Call([&] {
-		fWindows[newId] = std::make_unique<GtkHostWindow>(params, target);
-	});
+	bool created =
+		fDisplay.Call([&] { fWindows[newId] = std::make_unique<GtkHostWindow>(params, target); });
 	if (!created)
 		return B_ERROR;
 	*id = newId;
@@ -144,8 +141,8 @@ void GtkHost::HideWindow(host_window_id id)
 	});
 }
 
-void GtkHost::PresentPixels(host_window_id id, const uint32* pixels, int32 width,
-	int32 height, BRect dirty)
+void GtkHost::PresentPixels(
+	host_window_id id, const uint32* pixels, int32 width, int32 height, BRect dirty)
 {
 	if (pixels == NULL || width <= 0 || height <= 0)
 		return;
@@ -170,8 +167,8 @@ void GtkHost::PresentPixels(host_window_id id, const uint32* pixels, int32 width
 	patch->height = bottom - top + 1;
 	patch->pixels.resize((size_t)patch->width * patch->height);
 	for (int32 y = 0; y < patch->height; y++) {
-		memcpy(&patch->pixels[(size_t)y * patch->width],
-			pixels + (size_t)(top + y) * width + left, (size_t)patch->width * 4);
+		memcpy(&patch->pixels[(size_t)y * patch->width], pixels + (size_t)(top + y) * width + left,
+			(size_t)patch->width * 4);
 	}
 	fDisplay.Post([this, id, patch] {
 		if (GtkHostWindow* window = WindowFor(id))

@@ -1,4 +1,4 @@
-#include "GtkHostWindow.h"
+#include "host/gtk/GtkHostWindow.h"
 
 #include <AppDefs.h>
 #include <InterfaceDefs.h>
@@ -10,8 +10,8 @@
 #include <math.h>
 #include <string.h>
 
-#include "GtkDropTarget.h"
 #include "host/HostMessages.h"
+#include "host/gtk/GtkDropTarget.h"
 
 namespace platform {
 
@@ -118,8 +118,7 @@ std::string KeyBytes(guint keyval)
 
 }  // namespace
 
-GtkHostWindow::GtkHostWindow(const HostWindowParams& params, BLooper* target)
-	:
+GtkHostWindow::GtkHostWindow(const HostWindowParams& params, BLooper* target) :
 	fTarget(target),
 	fWidth(EdgeLength(params.frame.left, params.frame.right)),
 	fHeight(EdgeLength(params.frame.top, params.frame.bottom)),
@@ -147,8 +146,9 @@ GtkHostWindow::GtkHostWindow(const HostWindowParams& params, BLooper* target)
 	// The frame names the content area's corner, not the decorations'.
 	gtk_window_set_gravity(GTK_WINDOW(fWindow), GDK_GRAVITY_STATIC);
 	gtk_window_move(GTK_WINDOW(fWindow), (gint)fScreenOrigin.x, (gint)fScreenOrigin.y);
-	gtk_widget_add_events(fArea, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK
-		| GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK);
+	gtk_widget_add_events(fArea,
+		GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK
+			| GDK_LEAVE_NOTIFY_MASK);
 	gtk_container_add(GTK_CONTAINER(fWindow), fArea);
 	ApplyLookAndFlags(params.look, params.feel, params.flags);
 	ConnectSignals();
@@ -196,10 +196,9 @@ void GtkHostWindow::Present(const GtkPixelPatch& patch)
 	uint8* data = cairo_image_surface_get_data(fSurface);
 	int stride = cairo_image_surface_get_stride(fSurface);
 	for (int32 y = top; y < bottom; y++) {
-		const uint32* from = &patch.pixels[(size_t)(y - patch.top) * patch.width
-			+ (left - patch.left)];
-		memcpy(data + (size_t)y * stride + (size_t)left * 4, from,
-			(size_t)(right - left) * 4);
+		const uint32* from =
+			&patch.pixels[(size_t)(y - patch.top) * patch.width + (left - patch.left)];
+		memcpy(data + (size_t)y * stride + (size_t)left * 4, from, (size_t)(right - left) * 4);
 	}
 	cairo_surface_mark_dirty_rectangle(fSurface, left, top, right - left, bottom - top);
 	fPresented = true;
@@ -250,10 +249,9 @@ void GtkHostWindow::ApplyLookAndFlags(uint32 look, uint32 feel, uint32 flags)
 void GtkHostWindow::ConnectSignals()
 {
 	g_signal_connect(fArea, "draw", G_CALLBACK(&GtkHostWindow::OnDraw), this);
-	g_signal_connect(fArea, "button-press-event", G_CALLBACK(&GtkHostWindow::OnButtonPress),
-		this);
-	g_signal_connect(fArea, "button-release-event",
-		G_CALLBACK(&GtkHostWindow::OnButtonRelease), this);
+	g_signal_connect(fArea, "button-press-event", G_CALLBACK(&GtkHostWindow::OnButtonPress), this);
+	g_signal_connect(
+		fArea, "button-release-event", G_CALLBACK(&GtkHostWindow::OnButtonRelease), this);
 	g_signal_connect(fArea, "motion-notify-event", G_CALLBACK(&GtkHostWindow::OnMotion), this);
 	g_signal_connect(fArea, "leave-notify-event", G_CALLBACK(&GtkHostWindow::OnLeave), this);
 	g_signal_connect(fWindow, "key-press-event", G_CALLBACK(&GtkHostWindow::OnKeyPress), this);
@@ -282,23 +280,23 @@ gboolean GtkHostWindow::OnButtonPress(GtkWidget*, GdkEventButton* event, gpointe
 	if (event->type != GDK_BUTTON_PRESS)
 		return TRUE;
 	uint32 buttons = ButtonsFromState(event->state) | ButtonBit(event->button);
-	static_cast<GtkHostWindow*>(self)->PostMouse(B_MOUSE_DOWN, event->x, event->y, buttons,
-		event->state);
+	static_cast<GtkHostWindow*>(self)->PostMouse(
+		B_MOUSE_DOWN, event->x, event->y, buttons, event->state);
 	return TRUE;
 }
 
 gboolean GtkHostWindow::OnButtonRelease(GtkWidget*, GdkEventButton* event, gpointer self)
 {
 	uint32 buttons = ButtonsFromState(event->state) & ~ButtonBit(event->button);
-	static_cast<GtkHostWindow*>(self)->PostMouse(B_MOUSE_UP, event->x, event->y, buttons,
-		event->state);
+	static_cast<GtkHostWindow*>(self)->PostMouse(
+		B_MOUSE_UP, event->x, event->y, buttons, event->state);
 	return TRUE;
 }
 
 gboolean GtkHostWindow::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self)
 {
-	static_cast<GtkHostWindow*>(self)->PostMouse(B_MOUSE_MOVED, event->x, event->y,
-		ButtonsFromState(event->state), event->state);
+	static_cast<GtkHostWindow*>(self)->PostMouse(
+		B_MOUSE_MOVED, event->x, event->y, ButtonsFromState(event->state), event->state);
 	return TRUE;
 }
 
@@ -308,8 +306,8 @@ gboolean GtkHostWindow::OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer se
 	// With a button held, either our press keeps reporting motion or another program's
 	// drag owns the pointer; neither needs it.
 	if (event->mode == GDK_CROSSING_NORMAL && ButtonsFromState(event->state) == 0) {
-		static_cast<GtkHostWindow*>(self)->PostMouse(B_MOUSE_MOVED, event->x, event->y,
-			ButtonsFromState(event->state), event->state);
+		static_cast<GtkHostWindow*>(self)->PostMouse(
+			B_MOUSE_MOVED, event->x, event->y, ButtonsFromState(event->state), event->state);
 	}
 	return FALSE;
 }
@@ -349,8 +347,8 @@ void GtkHostWindow::PostKey(const GdkEventKey* event)
 	std::string raw = bytes;
 	guint unmodified = 0;
 	GdkKeymap* keymap = gdk_keymap_get_for_display(gtk_widget_get_display(fWindow));
-	if (gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode,
-			(GdkModifierType)0, event->group, &unmodified, NULL, NULL, NULL))
+	if (gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, (GdkModifierType)0,
+			event->group, &unmodified, NULL, NULL, NULL))
 		raw = KeyBytes(unmodified);
 
 	BMessage message(B_KEY_DOWN);

@@ -1,11 +1,10 @@
-#include "MainContextCalls.h"
+#include "host/gtk/MainContextCalls.h"
 
 #include <glib.h>
 
 namespace platform {
 
-MainContextCalls::MainContextCalls()
-	:
+MainContextCalls::MainContextCalls() :
 	fWakeUp(NULL),
 	fAccepting(false)
 {

@@ -22,8 +22,7 @@ HeadlessHost& HeadlessHost::Instance()
 	return *host;
 }
 
-HeadlessHost::HeadlessHost()
-	:
+HeadlessHost::HeadlessHost() :
 	fNextID(1),
 	fNextCall(1)
 {
@@ -43,8 +42,8 @@ const char* HeadlessHost::LastError() const
 	return "";
 }
 
-status_t HeadlessHost::CreateWindow(const HostWindowParams& params, BLooper* target,
-	host_window_id* id)
+status_t HeadlessHost::CreateWindow(
+	const HostWindowParams& params, BLooper* target, host_window_id* id)
 {
 	if (target == NULL || id == NULL)
 		return B_BAD_VALUE;
@@ -87,8 +86,8 @@ void HeadlessHost::HideWindow(host_window_id id)
 	fChanged.notify_all();
 }
 
-void HeadlessHost::PresentPixels(host_window_id id, const uint32* pixels, int32 width,
-	int32 height, BRect dirty)
+void HeadlessHost::PresentPixels(
+	host_window_id id, const uint32* pixels, int32 width, int32 height, BRect dirty)
 {
 	std::lock_guard<std::mutex> lock(fMutex);
 	Window* window = OpenWindow(id);
@@ -105,8 +104,7 @@ void HeadlessHost::PresentPixels(host_window_id id, const uint32* pixels, int32 
 	int32 bottom = std::min<int32>(height - 1, (int32)ceilf(dirty.bottom));
 	for (int32 y = top; y <= bottom; y++) {
 		const uint32* from = pixels + (size_t)y * width;
-		std::copy(from + left, from + right + 1, window->screen.begin() + (size_t)y * width
-			+ left);
+		std::copy(from + left, from + right + 1, window->screen.begin() + (size_t)y * width + left);
 	}
 	window->info.presents++;
 	fChanged.notify_all();
@@ -197,8 +195,7 @@ bool HeadlessHost::IsShown(host_window_id id) const
 	return window != NULL && window->info.shown;
 }
 
-std::vector<uint32> HeadlessHost::WindowPixels(host_window_id id, int32* width,
-	int32* height) const
+std::vector<uint32> HeadlessHost::WindowPixels(host_window_id id, int32* width, int32* height) const
 {
 	std::lock_guard<std::mutex> lock(fMutex);
 	const Window* window = FindLocked(id);
@@ -213,8 +210,7 @@ uint32 HeadlessHost::PixelAt(host_window_id id, int32 x, int32 y) const
 {
 	std::lock_guard<std::mutex> lock(fMutex);
 	const Window* window = FindLocked(id);
-	if (window == NULL || x < 0 || y < 0 || x >= window->info.width
-		|| y >= window->info.height)
+	if (window == NULL || x < 0 || y < 0 || x >= window->info.width || y >= window->info.height)
 		return 0;
 	return window->screen[(size_t)y * window->info.width + x];
 }
@@ -361,15 +357,14 @@ bool HeadlessHost::WaitForIdle(host_window_id id, bigtime_t timeout)
 		fCalls.erase(token);
 		return true;
 	}
-	bool finished = WaitFor(lock, timeout, [&] {
-		return fCalls[token].done || OpenWindow(id) == NULL;
-	});
+	bool finished =
+		WaitFor(lock, timeout, [&] { return fCalls[token].done || OpenWindow(id) == NULL; });
 	fCalls.erase(token);
 	return finished;
 }
 
-bool HeadlessHost::RunOnWindowThread(host_window_id id, const std::function<void()>& fn,
-	bigtime_t timeout)
+bool HeadlessHost::RunOnWindowThread(
+	host_window_id id, const std::function<void()>& fn, bigtime_t timeout)
 {
 	std::unique_lock<std::mutex> lock(fMutex);
 	Window* window = OpenWindow(id);
@@ -463,8 +458,8 @@ void HeadlessHost::PostPointer(Window* window, uint32 what, BPoint where, uint32
 	window->target->PostMessage(&message);
 }
 
-bool HeadlessHost::WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
-	const std::function<bool()>& ready)
+bool HeadlessHost::WaitFor(
+	std::unique_lock<std::mutex>& lock, bigtime_t timeout, const std::function<bool()>& ready)
 {
 	return fChanged.wait_for(lock, std::chrono::microseconds(timeout), ready);
 }

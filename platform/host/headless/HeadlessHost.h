@@ -24,9 +24,9 @@ struct HeadlessWindowInfo {
 	uint32 look = 0;
 	uint32 feel = 0;
 	uint32 flags = 0;
-	bool open = false;   // made and not yet closed
+	bool open = false;  // made and not yet closed
 	bool shown = false;  // on the screen
-	int32 width = 0;     // of the screen copy, in pixels
+	int32 width = 0;  // of the screen copy, in pixels
 	int32 height = 0;
 	int32 presents = 0;  // PresentPixels calls so far
 };
@@ -43,13 +43,13 @@ public:
 	virtual status_t Init();
 	virtual void Shutdown();
 	virtual const char* LastError() const;
-	virtual status_t CreateWindow(const HostWindowParams& params, BLooper* target,
-		host_window_id* id);
+	virtual status_t CreateWindow(
+		const HostWindowParams& params, BLooper* target, host_window_id* id);
 	virtual void SetTitle(host_window_id id, const char* title);
 	virtual void ShowWindow(host_window_id id);
 	virtual void HideWindow(host_window_id id);
-	virtual void PresentPixels(host_window_id id, const uint32* pixels, int32 width,
-		int32 height, BRect dirty);
+	virtual void PresentPixels(
+		host_window_id id, const uint32* pixels, int32 width, int32 height, BRect dirty);
 	virtual void CloseWindow(host_window_id id);
 	virtual bool GetPointer(host_window_id id, BPoint* where, uint32* buttons);
 
@@ -64,8 +64,8 @@ public:
 	bool IsShown(host_window_id id) const;
 	// The screen copy: width * height words 0xFFRRGGBB, rows from the top; empty before
 	// the first present.
-	std::vector<uint32> WindowPixels(host_window_id id, int32* width = NULL,
-		int32* height = NULL) const;
+	std::vector<uint32> WindowPixels(
+		host_window_id id, int32* width = NULL, int32* height = NULL) const;
 	uint32 PixelAt(host_window_id id, int32 x, int32 y) const;  // 0 outside
 	int32 PresentCount(host_window_id id) const;
 
@@ -75,12 +75,11 @@ public:
 	// and B_MOUSE_UP when one comes up, each with "where", "buttons", "when", "modifiers";
 	// the live state that GetPointer reports changes at once.
 	status_t InjectPointer(host_window_id id, BPoint where, uint32 buttons);
-	status_t InjectMouseDown(host_window_id id, BPoint where,
-		uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
+	status_t InjectMouseDown(
+		host_window_id id, BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
 	status_t InjectMouseUp(host_window_id id, BPoint where);  // every button up
 	status_t InjectMouseMove(host_window_id id, BPoint where);  // buttons kept
-	status_t InjectClick(host_window_id id, BPoint where,
-		uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
+	status_t InjectClick(host_window_id id, BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
 	status_t InjectKey(host_window_id id, const char* bytes);  // B_KEY_DOWN
 	status_t InjectClose(host_window_id id);  // the close box: B_QUIT_REQUESTED
 	status_t InjectExpose(host_window_id id);
@@ -105,8 +104,8 @@ public:
 	bool WaitForIdle(host_window_id id, bigtime_t timeout = 5000000);
 	// Runs fn on the window's thread with the window locked, once the window is idle as
 	// for WaitForIdle, and waits for it; false if the window closed first or on timeout.
-	bool RunOnWindowThread(host_window_id id, const std::function<void()>& fn,
-		bigtime_t timeout = 5000000);
+	bool RunOnWindowThread(
+		host_window_id id, const std::function<void()>& fn, bigtime_t timeout = 5000000);
 	bool WaitForClose(host_window_id id, bigtime_t timeout = 5000000);
 
 private:
@@ -130,8 +129,8 @@ private:
 	status_t Post(host_window_id id, BMessage* message);
 	void PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons);
 	status_t PostDragData(Window* window, const BMessage& drag);
-	bool WaitFor(std::unique_lock<std::mutex>& lock, bigtime_t timeout,
-		const std::function<bool()>& ready);
+	bool WaitFor(
+		std::unique_lock<std::mutex>& lock, bigtime_t timeout, const std::function<bool()>& ready);
 	static void CallOnWindowThread(void* cookie);
 
 	mutable std::mutex fMutex;

@@ -39,7 +39,12 @@ typedef std::vector<uint8_t> Bytes;
 std::string sScratch = "/tmp/vellumark-fuzz-attribute.XXXXXX";
 const char* const kNodes[] = {"node", "node.txt", "run", "folder"};
 
-enum Mode { kAbsent, kOwnType, kRaw, kOtherType };
+enum Mode {
+	kAbsent,
+	kOwnType,
+	kRaw,
+	kOtherType
+};
 
 struct Value {
 	const char* xattr;
@@ -54,8 +59,8 @@ struct Value {
 		if (mode == kRaw)
 			return data;
 		type_code type = mode == kOwnType ? ownType : otherType;
-		Bytes stored = {uint8_t(type >> 24), uint8_t(type >> 16), uint8_t(type >> 8),
-			uint8_t(type)};
+		Bytes stored = {
+			uint8_t(type >> 24), uint8_t(type >> 16), uint8_t(type >> 8), uint8_t(type)};
 		stored.insert(stored.end(), data.begin(), data.end());
 		return stored;
 	}
@@ -66,8 +71,9 @@ struct Value {
 		if (mode == kAbsent)
 			return false;
 		Bytes stored = Stored();
-		type_code type = stored.size() < 4 ? 0 : (type_code(stored[0]) << 24)
-			| (type_code(stored[1]) << 16) | (type_code(stored[2]) << 8) | stored[3];
+		type_code type = stored.size() < 4 ? 0
+										   : (type_code(stored[0]) << 24)
+				| (type_code(stored[1]) << 16) | (type_code(stored[2]) << 8) | stored[3];
 		if (stored.size() < 4 || type != ownType)
 			return false;
 		own->assign(stored.begin() + 4, stored.end());
@@ -75,21 +81,18 @@ struct Value {
 	}
 };
 
-void
-Fail(const char* what)
+void Fail(const char* what)
 {
 	fprintf(stderr, "fuzz_attribute: %s\n", what);
 	abort();
 }
 
-std::string
-NodePath(int node)
+std::string NodePath(int node)
 {
 	return sScratch + "/" + kNodes[node];
 }
 
-void
-RemoveScratchFolder()
+void RemoveScratchFolder()
 {
 	for (int node = 0; node < 3; node++)
 		unlink(NodePath(node).c_str());
@@ -97,15 +100,14 @@ RemoveScratchFolder()
 	rmdir(sScratch.c_str());
 }
 
-void
-MakeScratchFolder()
+void MakeScratchFolder()
 {
 	if (mkdtemp(&sScratch[0]) == NULL)
 		Fail("cannot make the scratch folder");
 	atexit(RemoveScratchFolder);
 	for (int node = 0; node < 3; node++) {
-		int fd = open(NodePath(node).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC,
-			node == 2 ? 0755 : 0644);
+		int fd =
+			open(NodePath(node).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, node == 2 ? 0755 : 0644);
 		if (fd < 0)
 			Fail("cannot make a scratch file");
 		close(fd);
@@ -118,8 +120,7 @@ MakeScratchFolder()
 
 // What the file system refuses to store (another program would meet that limit too) is
 // left absent.
-void
-Store(const std::string& path, Value* value)
+void Store(const std::string& path, Value* value)
 {
 	std::string name = std::string("user.") + value->xattr;
 	if (value->mode != kAbsent) {
@@ -132,8 +133,7 @@ Store(const std::string& path, Value* value)
 		Fail("cannot remove an attribute");
 }
 
-void
-WriteContents(const std::string& path, const Bytes& contents)
+void WriteContents(const std::string& path, const Bytes& contents)
 {
 	int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
 	if (fd < 0)
@@ -143,19 +143,17 @@ WriteContents(const std::string& path, const Bytes& contents)
 	close(fd);
 }
 
-Bytes
-Pixels(const BBitmap& bitmap, int size)
+Bytes Pixels(const BBitmap& bitmap, int size)
 {
 	Bytes pixels;
 	const uint8* bits = static_cast<const uint8*>(bitmap.Bits());
 	for (int y = 0; y < size; y++)
-		pixels.insert(pixels.end(), bits + y * bitmap.BytesPerRow(),
-			bits + y * bitmap.BytesPerRow() + size);
+		pixels.insert(
+			pixels.end(), bits + y * bitmap.BytesPerRow(), bits + y * bitmap.BytesPerRow() + size);
 	return pixels;
 }
 
-void
-CheckIcon(BNodeInfo& info, const Value& value, icon_size size, const char* type)
+void CheckIcon(BNodeInfo& info, const Value& value, icon_size size, const char* type)
 {
 	BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
 	Bytes own;
@@ -182,8 +180,7 @@ CheckIcon(BNodeInfo& info, const Value& value, icon_size size, const char* type)
 }
 
 // The type as stored: its data up to a NUL, at most what a type can hold; empty for none.
-std::string
-ExpectedType(const Value& value)
+std::string ExpectedType(const Value& value)
 {
 	Bytes own;
 	if (!value.OwnData(&own))
@@ -194,8 +191,7 @@ ExpectedType(const Value& value)
 	return std::string(own.begin(), own.begin() + end);
 }
 
-size_t
-Length(const uint8_t* bytes, size_t* left)
+size_t Length(const uint8_t* bytes, size_t* left)
 {
 	size_t length = (size_t(bytes[0]) << 8) | bytes[1];
 	if (length > *left)
@@ -225,11 +221,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	size_t miniLength = Length(data + 3, &left);
 	const uint8_t* rest = data + 5;
 
-	Value large = {"BEOS:L:STD_ICON", 'ICON', 'MICN', Mode(shape & 3),
-		Bytes(rest, rest + largeLength)};
+	Value large = {
+		"BEOS:L:STD_ICON", 'ICON', 'MICN', Mode(shape & 3), Bytes(rest, rest + largeLength)};
 	rest += largeLength;
-	Value mini = {"BEOS:M:STD_ICON", 'MICN', 'ICON', Mode((shape >> 2) & 3),
-		Bytes(rest, rest + miniLength)};
+	Value mini = {
+		"BEOS:M:STD_ICON", 'MICN', 'ICON', Mode((shape >> 2) & 3), Bytes(rest, rest + miniLength)};
 	rest += miniLength;
 	Value type = {"BEOS:TYPE", B_MIME_STRING_TYPE, B_STRING_TYPE, Mode((shape >> 4) & 3),
 		Bytes(rest, data + size)};

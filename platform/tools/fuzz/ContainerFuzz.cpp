@@ -1,9 +1,9 @@
 // Feeds arbitrary files to the lister's reader: the executable formats, the container and
 // the printing of every resource it accepts.
 
-#include "ExecutableImage.h"
-#include "ResourceContainer.h"
-#include "ResourcePrinter.h"
+#include "tools/ExecutableImage.h"
+#include "tools/ResourceContainer.h"
+#include "tools/ResourcePrinter.h"
 
 #include <string>
 

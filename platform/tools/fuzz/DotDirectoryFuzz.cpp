@@ -16,29 +16,25 @@ namespace {
 
 const char kIcon[] = "./.vellumark-icon.png";
 
-void
-Fail(const char* what)
+void Fail(const char* what)
 {
 	fprintf(stderr, "fuzz_dotdirectory: %s\n", what);
 	abort();
 }
 
-bool
-IsBlank(const std::string& text)
+bool IsBlank(const std::string& text)
 {
 	return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
-std::string
-WithoutLastEnd(std::string text)
+std::string WithoutLastEnd(std::string text)
 {
 	while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
 		text.pop_back();
 	return text;
 }
 
-std::string
-SetIcon(const std::string& text)
+std::string SetIcon(const std::string& text)
 {
 	DotDirectory entry(text);
 	entry.SetIcon(kIcon, false, platform::IsFolderIconDirectoryValue);

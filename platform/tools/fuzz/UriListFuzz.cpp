@@ -29,15 +29,13 @@ const char kScratch[] = "/tmp/vellumark-fuzz-urilist";
 
 typedef std::pair<dev_t, ino_t> Identity;
 
-void
-Fail(const char* what)
+void Fail(const char* what)
 {
 	fprintf(stderr, "fuzz_urilist: %s\n", what);
 	abort();
 }
 
-void
-MakeFile(const std::string& path)
+void MakeFile(const std::string& path)
 {
 	int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
 	if (fd < 0 && errno != EEXIST)
@@ -46,8 +44,7 @@ MakeFile(const std::string& path)
 		close(fd);
 }
 
-void
-MakeLink(const char* target, const std::string& path)
+void MakeLink(const char* target, const std::string& path)
 {
 	if (symlink(target, path.c_str()) != 0 && errno != EEXIST)
 		Fail("cannot make a scratch link");
@@ -55,8 +52,7 @@ MakeLink(const char* target, const std::string& path)
 
 // Made whole beside its place and renamed into it, so that a run that starts meanwhile
 // never sees it half made; kept for the next run.
-void
-MakeScratchFolder()
+void MakeScratchFolder()
 {
 	struct stat st;
 	if (lstat(kScratch, &st) == 0)
@@ -66,8 +62,8 @@ MakeScratchFolder()
 		Fail("cannot make the scratch folder");
 	if (mkdir((base + "/dir").c_str(), 0755) != 0)
 		Fail("cannot make the scratch folder");
-	const char* const files[] = {"plain", "with space", "two\nlines", "caf\xe9", "\xff\xfe",
-		"100%", "%41", "#hash", " lead", "dir/inner"};
+	const char* const files[] = {"plain", "with space", "two\nlines", "caf\xe9", "\xff\xfe", "100%",
+		"%41", "#hash", " lead", "dir/inner"};
 	for (const char* name : files)
 		MakeFile(base + "/" + name);
 	MakeLink("dir", base + "/link");
@@ -83,8 +79,7 @@ MakeScratchFolder()
 
 // --- The model: the promise written out as plainly as possible.
 
-int
-Hex(char c)
+int Hex(char c)
 {
 	if (c >= '0' && c <= '9')
 		return c - '0';
@@ -95,8 +90,7 @@ Hex(char c)
 	return -1;
 }
 
-bool
-ModelPath(std::string uri, std::string* path)
+bool ModelPath(std::string uri, std::string* path)
 {
 	while (!uri.empty() && (uri[0] == ' ' || uri[0] == '\t'))
 		uri.erase(0, 1);
@@ -134,8 +128,7 @@ ModelPath(std::string uri, std::string* path)
 
 // The entry a path names: trailing slashes name the entry itself, not what a link there
 // leads to (the path with them must still exist).
-bool
-ModelIdentity(const std::string& path, Identity* identity)
+bool ModelIdentity(const std::string& path, Identity* identity)
 {
 	struct stat st;
 	if (lstat(path.c_str(), &st) != 0)
@@ -149,8 +142,7 @@ ModelIdentity(const std::string& path, Identity* identity)
 	return true;
 }
 
-std::vector<Identity>
-Model(const char* data, size_t size, size_t* uris)
+std::vector<Identity> Model(const char* data, size_t size, size_t* uris)
 {
 	std::vector<Identity> entries;
 	*uris = 0;

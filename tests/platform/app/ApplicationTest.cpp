@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-using BPrivate::LaunchArguments;
-using BPrivate::WindowRegistry;
+using platform::LaunchArguments;
+using platform::WindowRegistry;
 
 namespace {
 
@@ -23,7 +23,10 @@ const char* kSignature = "application/x-vnd.Vellumark-test";
 // Notes the hooks in the order they ran, and on which thread; asks to quit when ready.
 class TestApp : public BApplication {
 public:
-	TestApp() : BApplication(kSignature) {}
+	TestApp() :
+		BApplication(kSignature)
+	{
+	}
 
 	void ReadyToRun() override
 	{
@@ -74,7 +77,11 @@ struct WindowLog {
 // Stands in for a window: a running looper the application knows as one.
 class FakeWindow : public BLooper {
 public:
-	explicit FakeWindow(WindowLog* log) : fLog(log) { WindowRegistry::Add(this); }
+	explicit FakeWindow(WindowLog* log) :
+		fLog(log)
+	{
+		WindowRegistry::Add(this);
+	}
 	~FakeWindow() override
 	{
 		WindowRegistry::Remove(this);
@@ -158,7 +165,7 @@ TEST_F(BApplicationTest, BQuitRequestedAsksEveryWindowWithItLockedAndQuitsThem)
 		EXPECT_TRUE(log.askedLocked);
 		EXPECT_TRUE(log.deleted);
 	}
-	EXPECT_EQ(BPrivate::WindowRegistry::Count(), 0);
+	EXPECT_EQ(platform::WindowRegistry::Count(), 0);
 	delete app;
 }
 
@@ -199,7 +206,7 @@ TEST_F(BApplicationTest, NoThreadOutlivesTheApplication)
 	delete app;
 	EXPECT_TRUE(window.deleted);
 	EXPECT_TRUE(strayDeleted);
-	EXPECT_TRUE(testing_support::WaitUntil(
-		[&] { return testing_support::CountThreads() == baseline; },
-		std::chrono::milliseconds(1000)));
+	EXPECT_TRUE(
+		testing_support::WaitUntil([&] { return testing_support::CountThreads() == baseline; },
+			std::chrono::milliseconds(1000)));
 }

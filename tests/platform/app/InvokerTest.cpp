@@ -12,7 +12,11 @@ namespace {
 
 class CountedMessage : public BMessage {
 public:
-	CountedMessage(uint32 what, int* deletions) : BMessage(what), fDeletions(deletions) {}
+	CountedMessage(uint32 what, int* deletions) :
+		BMessage(what),
+		fDeletions(deletions)
+	{
+	}
 	~CountedMessage() override { (*fDeletions)++; }
 
 private:
@@ -21,7 +25,10 @@ private:
 
 class Target : public BHandler {
 public:
-	explicit Target(Record* record) : fRecord(record) {}
+	explicit Target(Record* record) :
+		fRecord(record)
+	{
+	}
 	void MessageReceived(BMessage* message) override
 	{
 		fRecord->Add({message->what, find_thread(NULL), Looper()->IsLocked()});

@@ -40,8 +40,8 @@ public:
 	std::vector<Delivery> Wait(size_t count)
 	{
 		std::unique_lock<std::mutex> lock(fMutex);
-		fChanged.wait_for(lock, std::chrono::seconds(5),
-			[&] { return fDeliveries.size() >= count; });
+		fChanged.wait_for(
+			lock, std::chrono::seconds(5), [&] { return fDeliveries.size() >= count; });
 		return fDeliveries;
 	}
 	std::vector<uint32> Whats(size_t count = 0)
@@ -62,8 +62,7 @@ private:
 // it is deleted.
 class RecordingLooper : public BLooper {
 public:
-	RecordingLooper(Record* record, std::atomic<bool>* deleted = NULL)
-		:
+	RecordingLooper(Record* record, std::atomic<bool>* deleted = NULL) :
 		BLooper("recording"),
 		fRecord(record),
 		fDeleted(deleted)

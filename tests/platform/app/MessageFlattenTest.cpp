@@ -10,15 +10,10 @@
 namespace {
 
 // What the supported-types resource carries: what 0, one "types" string.
-const uint8 kFileTypes[62] = {
-	'F', 'O', 'B', '1', 0, 0, 0, 63, 0, 0, 0, 62, 0, 0, 0, 0,
-	0x01,
-	0x0B, 'C', 'S', 'T', 'R', 32, 5, 't', 'y', 'p', 'e', 's',
-	0, 0, 0, 25,
-	'a', 'p', 'p', 'l', 'i', 'c', 'a', 't', 'i', 'o', 'n', '/',
-	'o', 'c', 't', 'e', 't', '-', 's', 't', 'r', 'e', 'a', 'm', 0,
-	0, 0, 0,
-	0};
+const uint8 kFileTypes[62] = {'F', 'O', 'B', '1', 0, 0, 0, 63, 0, 0, 0, 62, 0, 0, 0, 0, 0x01, 0x0B,
+	'C', 'S', 'T', 'R', 32, 5, 't', 'y', 'p', 'e', 's', 0, 0, 0, 25, 'a', 'p', 'p', 'l', 'i', 'c',
+	'a', 't', 'i', 'o', 'n', '/', 'o', 'c', 't', 'e', 't', '-', 's', 't', 'r', 'e', 'a', 'm', 0, 0,
+	0, 0, 0};
 
 std::vector<uint8> Flat(const BMessage& message)
 {
@@ -165,10 +160,9 @@ TEST(BMessageFlatten, MalformedInputIsRejectedAndLeavesTheMessageAlone)
 	cases.push_back({"unknown field flags", changed(17, 0x4B, false), B_BAD_DATA});
 	cases.push_back({"missing end byte", changed(61, 0x0B, false), B_BAD_DATA});
 	cases.push_back({"unknown message flags", changed(16, 0x03, true), B_BAD_DATA});
-	cases.push_back({"truncated", std::vector<uint8>(good.begin(), good.begin() + 40),
-		B_BAD_DATA});
-	cases.push_back({"only the magic", std::vector<uint8>(good.begin(), good.begin() + 4),
-		B_BAD_DATA});
+	cases.push_back({"truncated", std::vector<uint8>(good.begin(), good.begin() + 40), B_BAD_DATA});
+	cases.push_back(
+		{"only the magic", std::vector<uint8>(good.begin(), good.begin() + 4), B_BAD_DATA});
 
 	for (const Case& c : cases) {
 		BMessage message('keep');

@@ -33,13 +33,17 @@ TEST(BMessage, FindReadsTheItemAtTheIndexAndWritesNothingOnFailure)
 		int32 index;
 		status_t status;
 	} kFailures[] = {
-		{"missing", 0, B_NAME_NOT_FOUND}, {"s", 0, B_BAD_TYPE}, {"n", 2, B_BAD_INDEX},
-		{"n", -1, B_BAD_INDEX}, {NULL, 0, B_BAD_VALUE},
+		{"missing", 0, B_NAME_NOT_FOUND},
+		{"s", 0, B_BAD_TYPE},
+		{"n", 2, B_BAD_INDEX},
+		{"n", -1, B_BAD_INDEX},
+		{NULL, 0, B_BAD_VALUE},
 	};
 	for (size_t i = 0; i < sizeof(kFailures) / sizeof(kFailures[0]); i++) {
 		value = 0x0BADF00D;
-		EXPECT_EQ(message.FindInt32(kFailures[i].name, kFailures[i].index, &value),
-			kFailures[i].status) << "row " << i;
+		EXPECT_EQ(
+			message.FindInt32(kFailures[i].name, kFailures[i].index, &value), kFailures[i].status)
+			<< "row " << i;
 		EXPECT_EQ(value, 0x0BADF00D) << "row " << i;
 	}
 	const char* string = "marker";
@@ -163,7 +167,7 @@ TEST(BMessage, DroppedFlagIsSetOnlyByThePlatformAndSurvivesCopies)
 {
 	BMessage message(B_SIMPLE_DATA);
 	EXPECT_FALSE(message.WasDropped());
-	BPrivate::MessageAccess::SetDropped(&message, true, BPoint(12, 34));
+	platform::MessageAccess::SetDropped(&message, true, BPoint(12, 34));
 	EXPECT_TRUE(message.WasDropped());
 	EXPECT_EQ(message.DropPoint(), BPoint(12, 34));
 
@@ -174,7 +178,7 @@ TEST(BMessage, DroppedFlagIsSetOnlyByThePlatformAndSurvivesCopies)
 	EXPECT_TRUE(assigned.WasDropped());
 	EXPECT_EQ(copy.DropPoint(), BPoint(12, 34));
 
-	BPrivate::MessageAccess::SetDropped(&message, false, BPoint());
+	platform::MessageAccess::SetDropped(&message, false, BPoint());
 	EXPECT_FALSE(message.WasDropped());
 }
 

@@ -11,16 +11,14 @@ namespace {
 
 const char kOurs[] = "./.vellumark-icon.png";
 
-std::string
-Set(const std::string& text, bool created = false)
+std::string Set(const std::string& text, bool created = false)
 {
 	DotDirectory entry(text);
 	entry.SetIcon(kOurs, created, platform::IsFolderIconDirectoryValue);
 	return entry.Text();
 }
 
-std::string
-Withdraw(const std::string& text, bool* remove = NULL)
+std::string Withdraw(const std::string& text, bool* remove = NULL)
 {
 	DotDirectory entry(text);
 	bool gone = entry.WithdrawIcon(platform::IsFolderIconDirectoryValue);
@@ -45,26 +43,32 @@ TEST(DotDirectory, SettingAndWithdrawingOurIconChangesOnlyOurLines)
 		{"", true, "[Desktop Entry]\nIcon=./.vellumark-icon.png\nX-Vellumark-Created=file\n", "",
 			true},
 		{"# made by hand\r\n[Dolphin]\r\nViewMode=1\r\n\r\n[Desktop Entry]\r\nIcon[de]=ordner\r\n"
-			"Comment=Caf\xc3\xa9 \xff\xfe bytes\r\n[Other]\r\nIcon=not-this-one", false,
+		 "Comment=Caf\xc3\xa9 \xff\xfe bytes\r\n[Other]\r\nIcon=not-this-one",
+			false,
 			"# made by hand\r\n[Dolphin]\r\nViewMode=1\r\n\r\n[Desktop Entry]\r\n"
 			"Icon=./.vellumark-icon.png\r\nIcon[de]=ordner\r\nComment=Caf\xc3\xa9 \xff\xfe bytes\r\n"
-			"[Other]\r\nIcon=not-this-one", NULL, false},
+			"[Other]\r\nIcon=not-this-one",
+			NULL, false},
 		{"[Desktop Entry]\nIcon = folder-red \nType=Directory\n", false,
 			"[Desktop Entry]\nIcon=./.vellumark-icon.png\n"
-			"X-Vellumark-Replaced-Icon=Icon = folder-red \nType=Directory\n", NULL, false},
-		{"[Dolphin]\nTimestamp=2024,1,1", false, "[Dolphin]\nTimestamp=2024,1,1\n"
+			"X-Vellumark-Replaced-Icon=Icon = folder-red \nType=Directory\n",
+			NULL, false},
+		{"[Dolphin]\nTimestamp=2024,1,1", false,
+			"[Dolphin]\nTimestamp=2024,1,1\n"
 			"[Desktop Entry]\nIcon=./.vellumark-icon.png\nX-Vellumark-Created=group\n",
 			"[Dolphin]\nTimestamp=2024,1,1\n", false},
 		// Found by fuzz_dotdirectory: a line added after a last line without its end ran on.
 		{"[Desktop Entry]", false, "[Desktop Entry]\nIcon=./.vellumark-icon.png\n",
 			"[Desktop Entry]\n", false},
-		{"[Desktop Entry]\r\nIcon=folder-red", false, "[Desktop Entry]\r\n"
+		{"[Desktop Entry]\r\nIcon=folder-red", false,
+			"[Desktop Entry]\r\n"
 			"Icon=./.vellumark-icon.png\r\nX-Vellumark-Replaced-Icon=Icon=folder-red\r\n",
 			"[Desktop Entry]\r\nIcon=folder-red\r\n", false},
 		// Found by fuzz_dotdirectory: kept aside before "\n", the "\r" read back as a line end.
-		{"[Desktop Entry]\nIcon=folder-red\r\r\n", false, "[Desktop Entry]\n"
-			"Icon=./.vellumark-icon.png\r\nX-Vellumark-Replaced-Icon=Icon=folder-red\r\r\n", NULL,
-			false},
+		{"[Desktop Entry]\nIcon=folder-red\r\r\n", false,
+			"[Desktop Entry]\n"
+			"Icon=./.vellumark-icon.png\r\nX-Vellumark-Replaced-Icon=Icon=folder-red\r\r\n",
+			NULL, false},
 		{"\xef\xbb\xbf[Desktop Entry]\n", false,
 			"\xef\xbb\xbf[Desktop Entry]\nIcon=./.vellumark-icon.png\n", NULL, false},
 		// An earlier image of ours is replaced outright.
@@ -77,7 +81,8 @@ TEST(DotDirectory, SettingAndWithdrawingOurIconChangesOnlyOurLines)
 		EXPECT_EQ(Set(set), set) << "row " << i << ": setting twice changes nothing";
 		bool remove = !kRows[i].remove;
 		EXPECT_EQ(Withdraw(set, &remove),
-			kRows[i].withdrawn != NULL ? kRows[i].withdrawn : kRows[i].original) << "row " << i;
+			kRows[i].withdrawn != NULL ? kRows[i].withdrawn : kRows[i].original)
+			<< "row " << i;
 		EXPECT_EQ(remove, kRows[i].remove) << "row " << i;
 	}
 }

@@ -26,8 +26,7 @@ namespace {
 const size_t kMaxSize = 64 * 1024;
 
 // The id of a process that has ended: a child, reaped.
-pid_t
-DeadProcess()
+pid_t DeadProcess()
 {
 	pid_t child = fork();
 	if (child == 0)
@@ -39,8 +38,7 @@ DeadProcess()
 
 class FolderFilesTest : public testing::Test {
 protected:
-	FolderFilesTest()
-		:
+	FolderFilesTest() :
 		fFd(open(fDir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
 		fFiles(fFd)
 	{
@@ -68,7 +66,7 @@ protected:
 TEST_F(FolderFilesTest, EditNeverUndoesAChangeMadeAfterItsRead)
 {
 	const struct {
-		FolderFiles::EditAction onFirst;   // for the text read first
+		FolderFiles::EditAction onFirst;  // for the text read first
 		FolderFiles::EditAction onTheirs;  // for the text of the other program
 		const char* expected;
 	} kCases[] = {
@@ -78,8 +76,8 @@ TEST_F(FolderFilesTest, EditNeverUndoesAChangeMadeAfterItsRead)
 	for (size_t i = 0; i < std::size(kCases); i++) {
 		WriteFile(In("f"), "first\n");
 		int calls = 0;
-		status_t status = fFiles.Edit("f", kMaxSize,
-			[&](const std::string& text, bool, std::string* edited) {
+		status_t status =
+			fFiles.Edit("f", kMaxSize, [&](const std::string& text, bool, std::string* edited) {
 				if (calls++ == 0) {
 					WriteFile(In("f.new"), "theirs\n");
 					rename(In("f.new").c_str(), In("f").c_str());
@@ -97,8 +95,8 @@ TEST_F(FolderFilesTest, EditNeverUndoesAChangeMadeAfterItsRead)
 TEST_F(FolderFilesTest, EditOfAFileThatKeepsChangingGivesUpBusyAndChangesNothing)
 {
 	int calls = 0;
-	status_t status = fFiles.Edit("f", kMaxSize,
-		[&](const std::string&, bool, std::string* edited) {
+	status_t status =
+		fFiles.Edit("f", kMaxSize, [&](const std::string&, bool, std::string* edited) {
 			WriteFile(In("f"), "theirs " + std::to_string(calls++) + "\n");
 			*edited = "ours\n";
 			return FolderFiles::kWrite;
@@ -125,12 +123,13 @@ TEST_F(FolderFilesTest, EditKeepsTheFilesModeAndMakesANewFileOnlyWhereThereIsNon
 	// A file that appears between our look and our making is theirs: ours goes on top of it.
 	int calls = 0;
 	ASSERT_EQ(fFiles.Edit("g", kMaxSize,
-		[&](const std::string& text, bool exists, std::string* edited) {
-			if (calls++ == 0)
-				WriteFile(In("g"), "theirs\n");
-			*edited = text + (exists ? "edited\n" : "made\n");
-			return FolderFiles::kWrite;
-		}), B_OK);
+				  [&](const std::string& text, bool exists, std::string* edited) {
+					  if (calls++ == 0)
+						  WriteFile(In("g"), "theirs\n");
+					  *edited = text + (exists ? "edited\n" : "made\n");
+					  return FolderFiles::kWrite;
+				  }),
+		B_OK);
 	EXPECT_EQ(ReadFile(In("g")), "theirs\nedited\n");
 }
 
@@ -162,8 +161,9 @@ TEST_F(FolderFilesTest, EditsRacingARenamingWriterUndoNoneOfItsUpdates)
 	for (int i = 0; i < kEdits; i++) {
 		fFiles.Edit("f", kMaxSize, [&](const std::string& text, bool, std::string* edited) {
 			size_t at = text.find("Ours=1\n");
-			*edited = i % 2 == 0 ? text + "Ours=1\n"
-				: at == std::string::npos ? text : text.substr(0, at) + text.substr(at + 7);
+			*edited = i % 2 == 0          ? text + "Ours=1\n"
+				: at == std::string::npos ? text
+										  : text.substr(0, at) + text.substr(at + 7);
 			return FolderFiles::kWrite;
 		});
 	}
@@ -196,8 +196,8 @@ TEST_F(FolderFilesTest, EditWaitsForALiveLockAndTakesOverAStaleOne)
 	for (size_t i = 0; i < std::size(kCases); i++) {
 		WriteFile(In("f"), "old\n");
 		WriteFile(In("f.lock"), kCases[i].lock);
-		status_t status = fFiles.Edit("f", kMaxSize,
-			[](const std::string&, bool, std::string* edited) {
+		status_t status =
+			fFiles.Edit("f", kMaxSize, [](const std::string&, bool, std::string* edited) {
 				*edited = "new\n";
 				return FolderFiles::kWrite;
 			});

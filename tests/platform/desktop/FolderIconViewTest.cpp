@@ -36,8 +36,7 @@ namespace {
 const char kLegacy[] = ".vellumark-icon.png";
 const int kSize = platform::FolderIconDrawing::kSize;
 
-std::vector<std::string>
-Names(const std::string& folder)
+std::vector<std::string> Names(const std::string& folder)
 {
 	std::vector<std::string> names;
 	for (const auto& entry : std::filesystem::directory_iterator(folder))
@@ -46,16 +45,14 @@ Names(const std::string& folder)
 	return names;
 }
 
-ino_t
-Inode(const std::string& path)
+ino_t Inode(const std::string& path)
 {
 	struct stat st;
 	return lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
 // Every index once (the transparent one too), then black.
-Bytes
-Pattern(int shift = 0)
+Bytes Pattern(int shift = 0)
 {
 	Bytes pixels(1024, 0);
 	for (int i = 0; i < 256; i++)
@@ -63,14 +60,12 @@ Pattern(int shift = 0)
 	return pixels;
 }
 
-std::string
-ImageName(const Bytes& icon)
+std::string ImageName(const Bytes& icon)
 {
 	return FolderIconImageName(icon.data());
 }
 
-status_t
-SetIcon(const std::string& path, const Bytes* pixels, icon_size which = B_LARGE_ICON)
+status_t SetIcon(const std::string& path, const Bytes* pixels, icon_size which = B_LARGE_ICON)
 {
 	BNode node(path.c_str());
 	BNodeInfo info(&node);
@@ -81,8 +76,7 @@ SetIcon(const std::string& path, const Bytes* pixels, icon_size which = B_LARGE_
 	return info.SetIcon(&icon, which);
 }
 
-Bytes
-StoredLarge(const std::string& folder)
+Bytes StoredLarge(const std::string& folder)
 {
 	BNode node(folder.c_str());
 	BNodeInfo info(&node);
@@ -94,8 +88,7 @@ StoredLarge(const std::string& folder)
 }
 
 // A Set icon or Clear icon drop of path, as the program makes it.
-void
-Drop(const std::string& path, int32 operation)
+void Drop(const std::string& path, int32 operation)
 {
 	BMessage message(B_SIMPLE_DATA);
 	entry_ref ref;
@@ -106,17 +99,15 @@ Drop(const std::string& path, int32 operation)
 	ProcessFile(&message);
 }
 
-std::string
-ThemeFile(const char* relative)
+std::string ThemeFile(const char* relative)
 {
 	return std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme/Testicons/"
 		+ relative;
 }
 
 // Where two images differ: empty when they are the same, pixel for pixel.
-std::string
-Difference(const RgbaImage& actual, const RgbaImage& expected, int fromRow = 0,
-	int toRow = kSize)
+std::string Difference(
+	const RgbaImage& actual, const RgbaImage& expected, int fromRow = 0, int toRow = kSize)
 {
 	if (actual.Size() != expected.Size())
 		return "sizes differ";
@@ -126,7 +117,7 @@ Difference(const RgbaImage& actual, const RgbaImage& expected, int fromRow = 0,
 		for (int x = 0; x < actual.Size(); x++) {
 			if (actual.At(x, y) != expected.At(x, y) && count++ == 0) {
 				first << "first at " << x << "," << y << ": " << std::hex << actual.At(x, y)
-					<< " instead of " << expected.At(x, y) << std::dec;
+					  << " instead of " << expected.At(x, y) << std::dec;
 			}
 		}
 	}
@@ -210,8 +201,8 @@ TEST_F(FolderIconViewTest, ClearRemovesEveryImageOfOursAndNothingElse)
 	std::string ours;
 	ASSERT_EQ(RgbaImage(4).EncodePng({{"Software", platform::kFolderIconSoftware}}, &ours), B_OK);
 	const std::string foreign = "\x89PNG\r\n\x1a\nsomeone else's";
-	const char* oursNames[] = {".vellumark-icon-0000000000000000.png",
-		".vellumark-icon-ffffffffffffffff.png", kLegacy};
+	const char* oursNames[] = {
+		".vellumark-icon-0000000000000000.png", ".vellumark-icon-ffffffffffffffff.png", kLegacy};
 	for (const char* name : oursNames)
 		WriteFile(In(name), ours);
 	WriteFile(In(".vellumark-icon-1111111111111111.png"), foreign);
@@ -226,24 +217,25 @@ TEST_F(FolderIconViewTest, ClearRemovesEveryImageOfOursAndNothingElse)
 	for (const char* name : oursNames)
 		WriteFile(In(name), ours);
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(Names(fFolder), (std::vector<std::string>{".vellumark-icon-1111111111111111.png",
-		".vellumark-icon-ABCDEF0123456789.png", "picture.png"}));
+	EXPECT_EQ(Names(fFolder),
+		(std::vector<std::string>{".vellumark-icon-1111111111111111.png",
+			".vellumark-icon-ABCDEF0123456789.png", "picture.png"}));
 	EXPECT_EQ(ReadFile(In(".vellumark-icon-1111111111111111.png")), foreign);
 }
 
 TEST_F(FolderIconViewTest, FolderWithTheFixedNameOfEarlierVersionsMovesToTheNewNaming)
 {
 	std::string legacy;
-	ASSERT_EQ(RgbaImage(4).EncodePng({{"Software", platform::kFolderIconSoftware}}, &legacy),
-		B_OK);
+	ASSERT_EQ(RgbaImage(4).EncodePng({{"Software", platform::kFolderIconSoftware}}, &legacy), B_OK);
 	WriteFile(In(kLegacy), legacy);
-	WriteFile(In(".directory"), "[Desktop Entry]\nIcon=./.vellumark-icon.png\n"
+	WriteFile(In(".directory"),
+		"[Desktop Entry]\nIcon=./.vellumark-icon.png\n"
 		"X-Vellumark-Created=file\n");
 	Bytes icon = Pattern();
 	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
 	ExpectPointersAtTheImageOf(icon, 0);
-	EXPECT_EQ(ReadFile(In(".directory")), "[Desktop Entry]\nIcon=./" + ImageName(icon)
-		+ "\nX-Vellumark-Created=file\n");
+	EXPECT_EQ(ReadFile(In(".directory")),
+		"[Desktop Entry]\nIcon=./" + ImageName(icon) + "\nX-Vellumark-Created=file\n");
 	EXPECT_EQ(Names(fFolder), (std::vector<std::string>{".directory", ImageName(icon)}));
 }
 
@@ -254,10 +246,12 @@ TEST_F(FolderIconViewTest, ExistingDotDirectoryKeepsItsModeAndOtherLinesAndIsRes
 	chmod(In(".directory").c_str(), 0640);
 	Bytes icon = Pattern();
 	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	EXPECT_EQ(ReadFile(In(".directory")), "[Dolphin]\nViewMode=1\n[Desktop Entry]\n"
-		"Icon=./" + ImageName(icon) + "\nX-Vellumark-Replaced-Icon=Icon=folder-red\n");
-	EXPECT_EQ(std::filesystem::status(In(".directory")).permissions(),
-		std::filesystem::perms(0640));
+	EXPECT_EQ(ReadFile(In(".directory")),
+		"[Dolphin]\nViewMode=1\n[Desktop Entry]\n"
+		"Icon=./"
+			+ ImageName(icon) + "\nX-Vellumark-Replaced-Icon=Icon=folder-red\n");
+	EXPECT_EQ(
+		std::filesystem::status(In(".directory")).permissions(), std::filesystem::perms(0640));
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
 	EXPECT_EQ(ReadFile(In(".directory")), original);
 }
@@ -343,7 +337,11 @@ TEST_F(FolderIconViewTest, FilesMiniIconsAndASwitchedOffViewGetNoView)
 // folder has; otherwise (another program's icon, an image lost) the stored icon is scaled.
 TEST_F(FolderIconViewTest, SecondDropBuildsOnThePreviousImageOnlyWhenItShowsTheStoredIcon)
 {
-	enum Meddling { kNone, kOtherProgramsIcon, kImageRemoved };
+	enum Meddling {
+		kNone,
+		kOtherProgramsIcon,
+		kImageRemoved
+	};
 	const Meddling cases[] = {kNone, kOtherProgramsIcon, kImageRemoved};
 	for (size_t row = 0; row < std::size(cases); row++) {
 		std::string folder = fDir.Make("folder" + std::to_string(row), true);
@@ -363,8 +361,8 @@ TEST_F(FolderIconViewTest, SecondDropBuildsOnThePreviousImageOnlyWhenItShowsTheS
 			expected = RgbaImage::FromIndices(StoredLarge(folder).data(), 32, kSize / 32);
 		}
 		Drop(second, kSetIconOperation);
-		expected.DrawOver(RgbaImage::FromIndices(ownMini.data(), 16, kSize / 32), kSize / 4,
-			kSize / 2);
+		expected.DrawOver(
+			RgbaImage::FromIndices(ownMini.data(), 16, kSize / 32), kSize / 4, kSize / 2);
 		EXPECT_EQ(Difference(Image(StoredLarge(folder)), expected), "") << "row " << row;
 	}
 }
@@ -399,17 +397,18 @@ TEST_F(FolderIconViewTest, FirstDropDrawsTheItemOverTheFolderFromTheThemeElseSca
 		ASSERT_EQ(BNodeInfo(&folderNode).GetTrackerIcon(&folderIcon, B_LARGE_ICON), B_OK);
 		ASSERT_EQ(BNodeInfo(&node).GetTrackerIcon(&itemIcon, B_MINI_ICON), B_OK);
 		Drop(item, kSetIconOperation);
-		RgbaImage expected = RgbaImage::FromIndices(
-			static_cast<const uint8*>(folderIcon.Bits()), 32, kSize / 32);
+		RgbaImage expected =
+			RgbaImage::FromIndices(static_cast<const uint8*>(folderIcon.Bits()), 32, kSize / 32);
 		if (kRows[row].themeFolder) {
-			ASSERT_EQ(RgbaImage::FromFile(ThemeFile("scalable/places/folder.svg"), kSize,
-				&expected), B_OK);
-		}
-		RgbaImage overlay = RgbaImage::FromIndices(static_cast<const uint8*>(itemIcon.Bits()),
-			16, kSize / 32);
-		if (kRows[row].themeItem != NULL) {
-			ASSERT_EQ(RgbaImage::FromFile(ThemeFile(kRows[row].themeItem), kSize / 2, &overlay),
+			ASSERT_EQ(
+				RgbaImage::FromFile(ThemeFile("scalable/places/folder.svg"), kSize, &expected),
 				B_OK);
+		}
+		RgbaImage overlay =
+			RgbaImage::FromIndices(static_cast<const uint8*>(itemIcon.Bits()), 16, kSize / 32);
+		if (kRows[row].themeItem != NULL) {
+			ASSERT_EQ(
+				RgbaImage::FromFile(ThemeFile(kRows[row].themeItem), kSize / 2, &overlay), B_OK);
 		}
 		expected.DrawOver(overlay, kSize / 4, kSize / 2);
 		EXPECT_EQ(Difference(Image(StoredLarge(fFolder)), expected), "") << "row " << row;
@@ -446,9 +445,12 @@ TEST_F(FolderIconViewTest, MetadataFollowsTheImageAndIsUnsetOnlyWhenOurs)
 TEST_F(FolderIconViewTest, KDirNotifyTellsOfEachSetAndClearOfTheFolder)
 {
 	gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, NULL, NULL);
-	GDBusConnection* listener = address == NULL ? NULL : g_dbus_connection_new_for_address_sync(
-		address, GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
-			| G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION), NULL, NULL, NULL);
+	GDBusConnection* listener = address == NULL
+		? NULL
+		: g_dbus_connection_new_for_address_sync(address,
+			GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+				| G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+			NULL, NULL, NULL);
 	g_free(address);
 	if (getenv("DBUS_SESSION_BUS_ADDRESS") == NULL || listener == NULL)
 		GTEST_SKIP() << "no session bus";
@@ -457,8 +459,8 @@ TEST_F(FolderIconViewTest, KDirNotifyTellsOfEachSetAndClearOfTheFolder)
 		int count = 0;
 	} heard;
 	heard.folder = "file://" + std::filesystem::canonical(fFolder).string();
-	guint subscription = g_dbus_connection_signal_subscribe(listener, NULL,
-		"org.kde.KDirNotify", "FilesChanged", "/", NULL, G_DBUS_SIGNAL_FLAGS_NONE,
+	guint subscription = g_dbus_connection_signal_subscribe(
+		listener, NULL, "org.kde.KDirNotify", "FilesChanged", "/", NULL, G_DBUS_SIGNAL_FLAGS_NONE,
 		[](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
 			GVariant* parameters, gpointer data) {
 			Heard* heard = static_cast<Heard*>(data);
@@ -467,7 +469,8 @@ TEST_F(FolderIconViewTest, KDirNotifyTellsOfEachSetAndClearOfTheFolder)
 			for (const gchar** uri = uris; uri != NULL && *uri != NULL; uri++)
 				heard->count += heard->folder == *uri;
 			g_free(uris);
-		}, &heard, NULL);
+		},
+		&heard, NULL);
 	const Bytes icons[] = {Pattern(), Pattern(1)};
 	for (const Bytes& icon : icons)
 		ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);

@@ -21,7 +21,10 @@ const BRect kFrame(100, 100, 159, 139);  // 60 x 40
 // Keeps the last dropped message it was given.
 class DropView : public RecordingView {
 public:
-	DropView(BRect frame, const char* name, HookLog* log) : RecordingView(frame, name, log) {}
+	DropView(BRect frame, const char* name, HookLog* log) :
+		RecordingView(frame, name, log)
+	{
+	}
 	void MessageReceived(BMessage* message) override
 	{
 		fLast = *message;
@@ -72,11 +75,10 @@ TEST_F(DragFixture, DragOverViewsGivesMouseMovedWithTheDragMessage)
 	Host().InjectDragExit(Id());
 	fShown->Idle();
 
-	const std::vector<std::string> expected = {
-		"left.MouseMoved entered drag", "back.MouseMoved entered drag",
-		"left.MouseMoved inside drag", "back.MouseMoved inside drag",
-		"left.MouseMoved exited drag", "right.MouseMoved entered drag",
-		"back.MouseMoved inside drag",
+	const std::vector<std::string> expected = {"left.MouseMoved entered drag",
+		"back.MouseMoved entered drag", "left.MouseMoved inside drag",
+		"back.MouseMoved inside drag", "left.MouseMoved exited drag",
+		"right.MouseMoved entered drag", "back.MouseMoved inside drag",
 		"right.MouseMoved exited drag", "back.MouseMoved exited drag"};
 	EXPECT_EQ(fLog.Hooks(), expected);
 }
@@ -90,9 +92,9 @@ TEST_F(DragFixture, DropReachesTheViewUnderThePointerMarkedAsDropped)
 	fShown->Idle();
 
 	// The right view hands it on to its parent; no exit follows the drop.
-	const std::vector<std::string> expected = {
-		"right.MouseMoved entered drag", "back.MouseMoved entered drag",
-		"right.MessageReceived dropped", "back.MessageReceived dropped"};
+	const std::vector<std::string> expected = {"right.MouseMoved entered drag",
+		"back.MouseMoved entered drag", "right.MessageReceived dropped",
+		"back.MessageReceived dropped"};
 	EXPECT_EQ(fLog.Hooks(), expected);
 	EXPECT_TRUE(fRight->fLast.WasDropped());
 	EXPECT_EQ(fRight->fLast.DropPoint(), BPoint(135, 105));  // on the screen
@@ -118,8 +120,8 @@ TEST_F(DragFixture, LargeTextDragCostsABoundedPreviewAndItsMotionsCoalesce)
 	});
 	ASSERT_TRUE(testing_support::WaitUntil([&] { return busy.load(); }));
 	for (int x = 5; x < 9; x++) {
-		Host().InjectDragMotion(Id(), BPoint(x, 5),
-			platform::HeadlessHost::TextDragMessage(text.c_str()));
+		Host().InjectDragMotion(
+			Id(), BPoint(x, 5), platform::HeadlessHost::TextDragMessage(text.c_str()));
 	}
 	Host().InjectDrop(Id(), BPoint(8, 5), platform::HeadlessHost::TextDragMessage(text.c_str()));
 	release = true;

@@ -24,9 +24,10 @@ struct Posted {
 // posted to itself.
 class PointerLogWindow : public BWindow {
 public:
-	PointerLogWindow()
-		: BWindow(kFrame, UniqueTitle("host").c_str(), B_TITLED_WINDOW_LOOK,
-			B_NORMAL_WINDOW_FEEL, 0) {}
+	PointerLogWindow() :
+		BWindow(kFrame, UniqueTitle("host").c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0)
+	{
+	}
 	void DispatchMessage(BMessage* message, BHandler* handler) override
 	{
 		if (message->what == B_MOUSE_DOWN || message->what == B_MOUSE_UP
@@ -56,18 +57,14 @@ TEST(HeadlessHost, InjectedPointerPostsOneMessagePerChange)
 	HeadlessHost& host = shown.Host();
 	host.InjectMouseMove(shown.Id(), BPoint(1, 2));
 	host.InjectMouseDown(shown.Id(), BPoint(1, 2));
-	host.InjectPointer(shown.Id(), BPoint(1, 2),
-		B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
+	host.InjectPointer(shown.Id(), BPoint(1, 2), B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
 	host.InjectPointer(shown.Id(), BPoint(-5, 30), B_SECONDARY_MOUSE_BUTTON);
 	host.InjectMouseUp(shown.Id(), BPoint(-5, 30));
 	shown.Idle();
 
-	const std::vector<Posted> expected = {
-		{B_MOUSE_MOVED, BPoint(1, 2), 0},
-		{B_MOUSE_DOWN, BPoint(1, 2), 1},
-		{B_MOUSE_DOWN, BPoint(1, 2), 3},
-		{B_MOUSE_MOVED, BPoint(-5, 30), 3},
-		{B_MOUSE_UP, BPoint(-5, 30), 2},
+	const std::vector<Posted> expected = {{B_MOUSE_MOVED, BPoint(1, 2), 0},
+		{B_MOUSE_DOWN, BPoint(1, 2), 1}, {B_MOUSE_DOWN, BPoint(1, 2), 3},
+		{B_MOUSE_MOVED, BPoint(-5, 30), 3}, {B_MOUSE_UP, BPoint(-5, 30), 2},
 		{B_MOUSE_UP, BPoint(-5, 30), 0}};
 	EXPECT_TRUE(window->log == expected);
 }

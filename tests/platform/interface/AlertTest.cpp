@@ -15,7 +15,7 @@
 #include <future>
 
 using namespace window_test;
-using BPrivate::AlertLayout;
+using platform::AlertLayout;
 
 namespace {
 
@@ -27,8 +27,7 @@ platform::HeadlessHost& Host()
 class TrackedAlert : public BAlert {
 public:
 	TrackedAlert(const std::string& title, const char* text, const char* button0,
-		const char* button1, std::atomic<bool>* deleted)
-		:
+		const char* button1, std::atomic<bool>* deleted) :
 		BAlert(title.c_str(), text, button0, button1),
 		fDeleted(deleted)
 	{
@@ -44,8 +43,7 @@ private:
 class GoingAlert {
 public:
 	using Maker = std::function<BAlert*(const char* title)>;
-	explicit GoingAlert(const Maker& make)
-		:
+	explicit GoingAlert(const Maker& make) :
 		fTitle(UniqueTitle("alert")),
 		fResult(std::async(std::launch::async, [this, make] { return make(fTitle.c_str())->Go(); }))
 	{
@@ -54,8 +52,10 @@ public:
 		EXPECT_TRUE(Host().WaitForIdle(fId));
 	}
 	platform::host_window_id Id() const { return fId; }
-	bool Waiting() { return fResult.wait_for(std::chrono::milliseconds(100))
-		== std::future_status::timeout; }
+	bool Waiting()
+	{
+		return fResult.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout;
+	}
 	int32 Result() { return fResult.get(); }
 
 private:
@@ -79,8 +79,7 @@ public:
 			int32 value = -50;
 			message->FindInt32("which", &value);
 			which = value;
-		}
-		else
+		} else
 			BLooper::MessageReceived(message);
 	}
 	bool QuitRequested() override
@@ -100,7 +99,11 @@ bool IsDark(uint32 pixel)
 TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 {
 	Watchdog watchdog;
-	enum Answer { kEnter, kClickFirst, kClose };
+	enum Answer {
+		kEnter,
+		kClickFirst,
+		kClose
+	};
 	const struct {
 		const char* buttons[2];
 		int32 shortcutButton;  // -1: none
@@ -118,8 +121,8 @@ TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 		const auto& row = kRows[i];
 		std::atomic<bool> deleted(false);
 		GoingAlert going([&](const char* title) {
-			BAlert* alert = new TrackedAlert(title, "Text", row.buttons[0], row.buttons[1],
-				&deleted);
+			BAlert* alert =
+				new TrackedAlert(title, "Text", row.buttons[0], row.buttons[1], &deleted);
 			if (row.shortcutButton >= 0)
 				alert->SetShortcut(row.shortcutButton, row.shortcut);
 			return alert;
@@ -131,8 +134,9 @@ TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 		else if (row.answer == kClose)
 			Host().InjectClose(going.Id());
 		else {
-			BRect first = AlertLayout::Compute("Text", {row.buttons[0], row.buttons[1]},
-				B_WIDTH_AS_USUAL, B_INFO_ALERT).buttons[0];
+			BRect first = AlertLayout::Compute(
+				"Text", {row.buttons[0], row.buttons[1]}, B_WIDTH_AS_USUAL, B_INFO_ALERT)
+							  .buttons[0];
 			Host().InjectClick(going.Id(), BPoint(first.left + 3, first.top + 3));
 		}
 		EXPECT_EQ(going.Result(), row.expected) << "row " << i;
@@ -205,12 +209,12 @@ TEST(BAlert, DrawsTheInfoIconTheTextAndTheButtons)
 	});
 	platform::host_window_id id = going.Id();
 
-	const uint8* icon = BPrivate::AlertIconBits(B_INFO_ALERT);
+	const uint8* icon = platform::AlertIconBits(B_INFO_ALERT);
 	const rgb_color* map = system_colors()->color_list;
 	int32 drawn = 0;
-	for (int32 y = 0; y < BPrivate::kAlertIconSize; y++) {
-		for (int32 x = 0; x < BPrivate::kAlertIconSize; x++) {
-			uint8 index = icon[y * BPrivate::kAlertIconSize + x];
+	for (int32 y = 0; y < platform::kAlertIconSize; y++) {
+		for (int32 x = 0; x < platform::kAlertIconSize; x++) {
+			uint8 index = icon[y * platform::kAlertIconSize + x];
 			if (index == B_TRANSPARENT_8_BIT)
 				continue;
 			drawn++;

@@ -14,9 +14,11 @@ const uint32 kCommand = 'cmnd';
 // Keeps a copy of every message with kCommand that reaches it; read once it is idle.
 class InboxWindow : public BWindow {
 public:
-	InboxWindow()
-		: BWindow(kFrame, UniqueTitle("control").c_str(), B_TITLED_WINDOW_LOOK,
-			B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE) {}
+	InboxWindow() :
+		BWindow(kFrame, UniqueTitle("control").c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
+			B_NOT_RESIZABLE)
+	{
+	}
 	void MessageReceived(BMessage* message) override
 	{
 		if (message->what == kCommand)
@@ -28,8 +30,8 @@ public:
 
 BControl* NewControl(BMessage* message)
 {
-	return new BControl(BRect(5, 5, 30, 20), "control", "Label", message, B_FOLLOW_NONE,
-		B_WILL_DRAW);
+	return new BControl(
+		BRect(5, 5, 30, 20), "control", "Label", message, B_FOLLOW_NONE, B_WILL_DRAW);
 }
 
 }  // namespace

@@ -22,8 +22,9 @@ typedef std::function<void(BView*)> Painting;
 
 class PaintingView : public BView {
 public:
-	PaintingView(BRect frame, rgb_color viewColor, Painting paint = Painting())
-		: BView(frame, "painting", B_FOLLOW_NONE, B_WILL_DRAW), fPaint(paint)
+	PaintingView(BRect frame, rgb_color viewColor, Painting paint = Painting()) :
+		BView(frame, "painting", B_FOLLOW_NONE, B_WILL_DRAW),
+		fPaint(paint)
 	{
 		SetViewColor(viewColor);
 	}
@@ -40,7 +41,11 @@ private:
 // What the screen should hold: grey around a white child, plus what a test adds.
 class Expected {
 public:
-	Expected() : fPixels(kWidth * kHeight, platform::PackColor(kGrey)) { Fill(kChildFrame, kWhite); }
+	Expected() :
+		fPixels(kWidth * kHeight, platform::PackColor(kGrey))
+	{
+		Fill(kChildFrame, kWhite);
+	}
 	void Fill(BRect r, rgb_color color)
 	{
 		for (int32 y = (int32)r.top; y <= (int32)r.bottom; y++)
@@ -92,15 +97,18 @@ TEST(BViewDrawing, EachShapePaintsExactlyItsPixelsClippedToTheViewAndEveryParent
 			{{kChildFrame, kBlack}, {kChildFrame.InsetByCopy(1, 1), kWhite}}},
 		// StrokeLine includes both ends and goes on from the pen.
 		{[](BView* view) {
-			view->SetHighColor(kRed);
-			view->StrokeLine(BPoint(0, 0), BPoint(4, 0));
-			view->StrokeLine(BPoint(4, 3));
-		}, false, {{BRect(2, 2, 6, 2), kRed}, {BRect(6, 2, 6, 5), kRed}}},
+			 view->SetHighColor(kRed);
+			 view->StrokeLine(BPoint(0, 0), BPoint(4, 0));
+			 view->StrokeLine(BPoint(4, 3));
+		 },
+			false, {{BRect(2, 2, 6, 2), kRed}, {BRect(6, 2, 6, 5), kRed}}},
 		{[](BView*) {}, true, {{BRect(7, 5, 9, 7), kBlack}}},
 	};
 	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
-		BView* grandchild = !kRows[i].grandchild ? NULL : new PaintingView(BRect(5, 3, 12, 10),
-			kRed, [](BView* view) { view->FillRect(BRect(-100, -100, 100, 100)); });
+		BView* grandchild = !kRows[i].grandchild
+			? NULL
+			: new PaintingView(BRect(5, 3, 12, 10), kRed,
+				[](BView* view) { view->FillRect(BRect(-100, -100, 100, 100)); });
 		DrawingWindow drawing(kRows[i].paint, grandchild);
 		Expected expected;
 		for (const auto& fill : kRows[i].expected)
@@ -114,7 +122,10 @@ namespace {
 // Paints red at once when pressed, then holds on until the buttons are up.
 class PressedPaintingView : public BView {
 public:
-	PressedPaintingView(BRect frame) : BView(frame, "pressed", B_FOLLOW_NONE, B_WILL_DRAW) {}
+	PressedPaintingView(BRect frame) :
+		BView(frame, "pressed", B_FOLLOW_NONE, B_WILL_DRAW)
+	{
+	}
 	void Draw(BRect) override
 	{
 		SetHighColor(fPressed ? kRed : kWhite);

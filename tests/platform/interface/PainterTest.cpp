@@ -26,8 +26,7 @@ const rgb_color kBlack = {0, 0, 0, 255};
 // touch. Pixels read back as a picture: '#' red, '.' untouched.
 class Canvas {
 public:
-	Canvas(int32 width, int32 height)
-		:
+	Canvas(int32 width, int32 height) :
 		fWidth(width),
 		fHeight(height),
 		fWords(size_t(width * height + 2 * kGuardWords), kGuard),
@@ -83,8 +82,7 @@ private:
 	Painter fPainter;
 };
 
-std::string
-Rows(std::initializer_list<const char*> rows)
+std::string Rows(std::initializer_list<const char*> rows)
 {
 	std::string picture;
 	for (const char* row : rows)
@@ -118,8 +116,8 @@ TEST(Painter, ShallowLineStepsAtTheHalfwayPoint)
 
 TEST(Painter, LinesInEveryOctantReachBothEndsAndDoNotDependOnDirection)
 {
-	const int deltas[][2] = {{7, 3}, {3, 7}, {-3, 7}, {-7, 3}, {-7, -3}, {-3, -7}, {3, -7},
-		{7, -3}, {5, 5}, {-5, 5}};
+	const int deltas[][2] = {
+		{7, 3}, {3, 7}, {-3, 7}, {-7, 3}, {-7, -3}, {-3, -7}, {3, -7}, {7, -3}, {5, 5}, {-5, 5}};
 	for (const auto& d : deltas) {
 		Canvas forward(17, 17), backward(17, 17);
 		BPoint start(8, 8), end(8 + d[0], 8 + d[1]);
@@ -204,8 +202,8 @@ TEST(PainterText, StringWidthIsTheAdvanceTheDrawingUses)
 		std::string whole = std::string(half[0]) + half[1];
 		once.P().DrawString(whole.c_str(), -1, BPoint(2, 12), kBlack);
 		twice.P().DrawString(half[0], -1, BPoint(2, 12), kBlack);
-		twice.P().DrawString(half[1], -1, BPoint(2 + Painter::StringWidth(half[0], -1), 12),
-			kBlack);
+		twice.P().DrawString(
+			half[1], -1, BPoint(2 + Painter::StringWidth(half[0], -1), 12), kBlack);
 		EXPECT_EQ(once.Picture(), twice.Picture()) << whole;
 		EXPECT_FLOAT_EQ(Painter::StringWidth(whole.c_str(), -1),
 			Painter::StringWidth(half[0], -1) + Painter::StringWidth(half[1], -1));

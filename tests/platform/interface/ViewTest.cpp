@@ -13,8 +13,11 @@ const BRect kFrame(100, 100, 159, 139);  // 60 x 40
 // Hands the message on, then notes that the call came back.
 class PassingView : public BView {
 public:
-	PassingView(BRect frame, HookLog* log)
-		: BView(frame, "passing", B_FOLLOW_NONE, 0), fLog(log) {}
+	PassingView(BRect frame, HookLog* log) :
+		BView(frame, "passing", B_FOLLOW_NONE, 0),
+		fLog(log)
+	{
+	}
 	void MessageReceived(BMessage* message) override
 	{
 		BView::MessageReceived(message);
@@ -28,7 +31,10 @@ private:
 // Logs its hooks and the positions GetMouse gives while it follows a press.
 class TrackingView : public RecordingView {
 public:
-	TrackingView(BRect frame, HookLog* log) : RecordingView(frame, "view", log) {}
+	TrackingView(BRect frame, HookLog* log) :
+		RecordingView(frame, "view", log)
+	{
+	}
 	void MouseDown(BPoint where) override
 	{
 		RecordingView::MouseDown(where);
@@ -43,7 +49,10 @@ public:
 
 class CountingView : public BView {
 public:
-	CountingView(BRect frame) : BView(frame, "counting", B_FOLLOW_NONE, B_WILL_DRAW) {}
+	CountingView(BRect frame) :
+		BView(frame, "counting", B_FOLLOW_NONE, B_WILL_DRAW)
+	{
+	}
 	void Draw(BRect) override { draws++; }
 	std::atomic<int> draws{0};
 };
@@ -82,8 +91,8 @@ TEST(BView, UnhandledMessageGoesToTheParentWithinTheSameCall)
 	BMessage message('unhd');
 	ASSERT_EQ(window->PostMessage(&message, child), B_OK);
 	shown.Idle();
-	EXPECT_EQ(log.Hooks(),
-		(std::vector<std::string>{"parent.MessageReceived", "passing.returned"}));
+	EXPECT_EQ(
+		log.Hooks(), (std::vector<std::string>{"parent.MessageReceived", "passing.returned"}));
 }
 
 TEST(BView, PointerMovesGiveEnteredInsideAndExitedPerView)
@@ -98,16 +107,13 @@ TEST(BView, PointerMovesGiveEnteredInsideAndExitedPerView)
 	log.Clear();
 
 	for (BPoint where : {BPoint(2, 2), BPoint(3, 2), BPoint(12, 12), BPoint(25, 25),
-			BPoint(45, 5)})  // the last in the window but on no view
+			 BPoint(45, 5)})  // the last in the window but on no view
 		shown.Host().InjectMouseMove(shown.Id(), where);
 	shown.Idle();
 
-	const std::vector<std::string> expected = {
-		"outer.MouseMoved entered",
-		"outer.MouseMoved inside",
-		"inner.MouseMoved entered", "outer.MouseMoved inside",
-		"inner.MouseMoved exited", "outer.MouseMoved inside",
-		"outer.MouseMoved exited"};
+	const std::vector<std::string> expected = {"outer.MouseMoved entered",
+		"outer.MouseMoved inside", "inner.MouseMoved entered", "outer.MouseMoved inside",
+		"inner.MouseMoved exited", "outer.MouseMoved inside", "outer.MouseMoved exited"};
 	EXPECT_EQ(log.Hooks(), expected);
 }
 
@@ -137,10 +143,9 @@ TEST(BView, GetMouseDuringAPressSeesPositionsOutsideTheWindowAndTheyCountForTran
 	shown.Idle();
 
 	// In the view's coordinates; the last one is the release.
-	EXPECT_EQ(view->seen,
-		(std::vector<BPoint>{BPoint(-60, -30), BPoint(490, 290), BPoint(490, 290)}));
-	EXPECT_EQ(log.Hooks(),
-		(std::vector<std::string>{"view.MouseDown", "view.MouseMoved entered"}));
+	EXPECT_EQ(
+		view->seen, (std::vector<BPoint>{BPoint(-60, -30), BPoint(490, 290), BPoint(490, 290)}));
+	EXPECT_EQ(log.Hooks(), (std::vector<std::string>{"view.MouseDown", "view.MouseMoved entered"}));
 }
 
 TEST(BView, InvalidateDrawsLaterOnTheWindowThreadOnceForSeveralRequests)

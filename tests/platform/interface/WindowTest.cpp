@@ -12,9 +12,13 @@ const BRect kFrame(100, 100, 139, 129);  // 40 x 30
 
 class LoggingWindow : public BWindow {
 public:
-	LoggingWindow(HookLog* log, bool allowQuit = true)
-		: BWindow(kFrame, UniqueTitle("window").c_str(), B_TITLED_WINDOW_LOOK,
-			B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE), fLog(log), fAllowQuit(allowQuit) {}
+	LoggingWindow(HookLog* log, bool allowQuit = true) :
+		BWindow(kFrame, UniqueTitle("window").c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
+			B_NOT_RESIZABLE),
+		fLog(log),
+		fAllowQuit(allowQuit)
+	{
+	}
 	bool QuitRequested() override
 	{
 		fLog->Add("window.QuitRequested", this);

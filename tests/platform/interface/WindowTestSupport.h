@@ -66,9 +66,12 @@ private:
 // Logs "<name>.<hook>" per hook; MouseMoved adds the transit and " drag" for a drag.
 class RecordingView : public BView {
 public:
-	RecordingView(BRect frame, const char* name, HookLog* log,
-		std::atomic<bool>* deleted = NULL)
-		: BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW), fLog(log), fDeleted(deleted) {}
+	RecordingView(BRect frame, const char* name, HookLog* log, std::atomic<bool>* deleted = NULL) :
+		BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW),
+		fLog(log),
+		fDeleted(deleted)
+	{
+	}
 	~RecordingView() override
 	{
 		if (fDeleted != NULL)
@@ -104,15 +107,16 @@ inline std::string UniqueTitle(const char* base)
 
 inline BWindow* NewWindow(BRect frame, const char* base = "test")
 {
-	return new BWindow(frame, UniqueTitle(base).c_str(), B_TITLED_WINDOW_LOOK,
-		B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE);
+	return new BWindow(frame, UniqueTitle(base).c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
+		B_NOT_RESIZABLE);
 }
 
 // Shows a window on the headless host and waits until it has painted; quits it at the end
 // unless it has closed already.
 class ShownWindow {
 public:
-	explicit ShownWindow(BWindow* window) : fWindow(window)
+	explicit ShownWindow(BWindow* window) :
+		fWindow(window)
 	{
 		std::string title = fWindow->Title();
 		fWindow->Show();

@@ -18,8 +18,7 @@ using testing_support::TempDir;
 
 namespace {
 
-std::string
-Real(const std::string& path)
+std::string Real(const std::string& path)
 {
 	char* real = realpath(path.c_str(), NULL);
 	std::string result = real != NULL ? real : "";
@@ -27,8 +26,7 @@ Real(const std::string& path)
 	return result;
 }
 
-entry_ref
-RefFor(const std::string& path)
+entry_ref RefFor(const std::string& path)
 {
 	entry_ref ref;
 	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK) << path;

@@ -23,22 +23,19 @@ namespace {
 
 using namespace testing_support;
 
-Bytes
-Pixels(const BBitmap& bitmap)
+Bytes Pixels(const BBitmap& bitmap)
 {
 	const uint8* bits = static_cast<const uint8*>(bitmap.Bits());
 	return Bytes(bits, bits + bitmap.BitsLength());
 }
 
-Bytes
-Builtin(BuiltinIcon icon, icon_size size)
+Bytes Builtin(BuiltinIcon icon, icon_size size)
 {
 	const uint8* bits = BuiltinIconBits(icon, size);
 	return Bytes(bits, bits + size * size);
 }
 
-Bytes
-Pattern(int count)
+Bytes Pattern(int count)
 {
 	Bytes pattern(count);
 	for (int i = 0; i < count; i++)
@@ -88,7 +85,7 @@ TEST(BNodeInfo, ValuesThatAreNotIconsFailGetIconAndTrackerIconFallsBack)
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	BuiltinIconsOnly builtin;
 	for (const Bytes& value : {Stored("ICON", {1, 2, 3}), Stored("ICON", Bytes(1025, 9)),
-			Stored("MICN", Bytes(1024, 9)), Bytes({'I', 'C'})}) {
+			 Stored("MICN", Bytes(1024, 9)), Bytes({'I', 'C'})}) {
 		ASSERT_TRUE(SetXattr(dir.Path(), kLargeIconAttr, value));
 		BNode node(dir.Path().c_str());
 		BNodeInfo info(&node);
@@ -96,8 +93,8 @@ TEST(BNodeInfo, ValuesThatAreNotIconsFailGetIconAndTrackerIconFallsBack)
 		memset(icon.Bits(), 0xAB, icon.BitsLength());
 		EXPECT_NE(info.GetIcon(&icon, B_LARGE_ICON), B_OK) << value.size();
 		EXPECT_EQ(Pixels(icon), Bytes(1024, 0xAB)) << "nothing copied";
-		EXPECT_EQ(TrackerIcon(dir.Path(), B_LARGE_ICON),
-			Builtin(BuiltinIcon::kFolder, B_LARGE_ICON));
+		EXPECT_EQ(
+			TrackerIcon(dir.Path(), B_LARGE_ICON), Builtin(BuiltinIcon::kFolder, B_LARGE_ICON));
 	}
 }
 
@@ -145,7 +142,8 @@ TEST(BNodeInfo, TrackerIconOfANodeWithoutOwnIconFollowsItsKind)
 	std::string file = dir.Make("file");
 	// An ELF executable's header: the desktop tells its type by these bytes.
 	std::string tool = dir.Make("tool");
-	const char elf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0";
+	const char elf[] = "\x7f"
+					   "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0";
 	WriteFile(tool, std::string(elf, sizeof(elf)));
 	chmod(tool.c_str(), 0755);
 	symlink("file", dir.Join("link").c_str());
@@ -196,8 +194,8 @@ TEST(BNodeInfo, TypeIsStoredWithItsNulAndReadBackBounded)
 
 TEST(BuiltinIcons, HaveATransparentBackgroundAndABlackOutline)
 {
-	for (BuiltinIcon icon : {BuiltinIcon::kFolder, BuiltinIcon::kDocument,
-			BuiltinIcon::kExecutable, BuiltinIcon::kLink}) {
+	for (BuiltinIcon icon : {BuiltinIcon::kFolder, BuiltinIcon::kDocument, BuiltinIcon::kExecutable,
+			 BuiltinIcon::kLink}) {
 		for (icon_size size : {B_LARGE_ICON, B_MINI_ICON}) {
 			Bytes bits = Builtin(icon, size);
 			EXPECT_EQ(bits[0], B_TRANSPARENT_8_BIT);

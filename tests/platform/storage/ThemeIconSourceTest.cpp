@@ -30,21 +30,18 @@ const uint8 kRed = 212;
 const uint8 kGreen = 62;
 const uint8 kBlue = 37;
 
-std::string
-ThemeFolder()
+std::string ThemeFolder()
 {
 	return std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme";
 }
 
-const ThemeIconSource&
-TestTheme()
+const ThemeIconSource& TestTheme()
 {
 	static const ThemeIconSource source({ThemeFolder()}, "Testicons");
 	return source;
 }
 
-Bytes
-Icon(const platform::TypeIconSource& source, const char* type, icon_size size,
+Bytes Icon(const platform::TypeIconSource& source, const char* type, icon_size size,
 	status_t expected = B_OK)
 {
 	Bytes pixels(size * size, 0xAB);
@@ -52,16 +49,14 @@ Icon(const platform::TypeIconSource& source, const char* type, icon_size size,
 	return pixels;
 }
 
-Bytes
-Builtin(BuiltinIcon icon, icon_size size)
+Bytes Builtin(BuiltinIcon icon, icon_size size)
 {
 	const uint8* bits = platform::BuiltinIconBits(icon, size);
 	return Bytes(bits, bits + size * size);
 }
 
 // The four bands that text-plain.png holds at each size.
-Bytes
-Bands(int size)
+Bytes Bands(int size)
 {
 	Bytes pixels(size * size);
 	for (int y = 0; y < size; y++) {
@@ -75,12 +70,12 @@ Bands(int size)
 	return pixels;
 }
 
-bool
-HasSvgLoader()
+bool HasSvgLoader()
 {
 	return !IconTheme({ThemeFolder()}, "Testicons").Lookup({"folder"}, 32).empty()
-		&& ThemeIconSource({ThemeFolder()}, "Testicons").GetIcon("inode/directory",
-			B_MINI_ICON, Bytes(256).data()) == B_OK;
+		&& ThemeIconSource({ThemeFolder()}, "Testicons")
+			   .GetIcon("inode/directory", B_MINI_ICON, Bytes(256).data())
+		== B_OK;
 }
 
 // Installs a source for the life of the object, and the default one again after it.
@@ -125,8 +120,8 @@ TEST(ThemeIconSource, RendersAScalableFolderIconForThePlatformFolderType)
 
 TEST(ThemeIconSource, HasNoIconForAMissingHostileCorruptOrUnrenderableType)
 {
-	for (const std::string& type : {std::string("application/x-vellumark-unknown"),
-			std::string(), std::string(300, 'a'),
+	for (const std::string& type :
+		{std::string("application/x-vellumark-unknown"), std::string(), std::string(300, 'a'),
 			// Another program's type attribute: no way out of the theme, whatever its bytes.
 			std::string("../Testparent/32x32/mimetypes/application-x-\xff"),
 			std::string("application/x-vellumark-corrupt"),
@@ -188,8 +183,8 @@ TEST(IconTheme, ChainsTheThemeItsParentsAndHicolorOnce)
 {
 	IconTheme theme({ThemeFolder(), ThemeFolder()}, "Testicons");
 	EXPECT_EQ(theme.Chain(), (std::vector<std::string>{"Testicons", "Testparent", "hicolor"}));
-	EXPECT_EQ(IconTheme({ThemeFolder()}, "NoSuchTheme").Chain(),
-		std::vector<std::string>{"hicolor"});
+	EXPECT_EQ(
+		IconTheme({ThemeFolder()}, "NoSuchTheme").Chain(), std::vector<std::string>{"hicolor"});
 	EXPECT_EQ(theme.Lookup({"../Testparent/32x32/mimetypes/application-x-executable"}, 32), "");
 }
 
@@ -215,7 +210,8 @@ TEST(IconTheme, KeepsAHostileIndexWithinBounds)
 		std::string expected;  // below the base folder; empty: not found
 	} kRows[] = {
 		// Sizes near the ends of int, whose distances would overflow and win.
-		{"sizes", "Directories=48,wild\n[48]\nSize=48\nType=Fixed\n"
+		{"sizes",
+			"Directories=48,wild\n[48]\nSize=48\nType=Fixed\n"
 			"[wild]\nSize=32\nType=Scalable\nMinSize=-2147483648\nMaxSize=-2147483648\n",
 			{"T/48/probe.png", "T/wild/probe.png"}, "T/48/probe.png"},
 		{"inherits", wideInherits + "P\n", {"P/32/probe.png"}, ""},
@@ -228,8 +224,8 @@ TEST(IconTheme, KeepsAHostileIndexWithinBounds)
 		std::filesystem::create_directories(dir.Join("T"));
 		WriteFile(dir.Join("T/index.theme"), "[Icon Theme]\n" + kRows[i].index);
 		std::filesystem::create_directories(dir.Join("P/32"));
-		WriteFile(dir.Join("P/index.theme"),
-			"[Icon Theme]\nDirectories=32\n[32]\nSize=32\nType=Fixed\n");
+		WriteFile(
+			dir.Join("P/index.theme"), "[Icon Theme]\nDirectories=32\n[32]\nSize=32\nType=Fixed\n");
 		for (const std::string& file : kRows[i].files) {
 			std::filesystem::create_directories(
 				std::filesystem::path(dir.Join(file)).parent_path());

@@ -14,8 +14,7 @@ using testing_support::TempDir;
 
 namespace {
 
-std::vector<std::string>
-Paths(const std::string& list)
+std::vector<std::string> Paths(const std::string& list)
 {
 	std::vector<std::string> paths;
 	for (const entry_ref& ref : RefsFromUriList(list.data(), list.size()))
@@ -58,8 +57,8 @@ TEST(UriList, SkipsBadEscapesAndNuls)
 {
 	TempDir dir;
 	std::string a = dir.Make("a");
-	std::string list = "file://" + a + "%\nfile://" + a + "%4\nfile://" + a + "%zz\nfile://"
-		+ a + "%00\nfile://" + a + std::string(1, '\0') + "\n";
+	std::string list = "file://" + a + "%\nfile://" + a + "%4\nfile://" + a + "%zz\nfile://" + a
+		+ "%00\nfile://" + a + std::string(1, '\0') + "\n";
 	EXPECT_TRUE(Paths(list).empty());
 	EXPECT_TRUE(RefsFromUriList(NULL, 10).empty());
 }
@@ -72,6 +71,5 @@ TEST(UriList, StopsAtTheEntryCapWithoutFailing)
 	std::string list;
 	for (size_t i = 0; i < platform::kMaxUriListEntries + 10; i++)
 		list += line;
-	EXPECT_EQ(RefsFromUriList(list.data(), list.size()).size(),
-		platform::kMaxUriListEntries);
+	EXPECT_EQ(RefsFromUriList(list.data(), list.size()).size(), platform::kMaxUriListEntries);
 }

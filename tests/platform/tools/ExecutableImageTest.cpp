@@ -82,8 +82,7 @@ TEST(ExecutableImage, PeContainerIsFoundThroughTheResourceTableEntry)
 	std::vector<uint8> pe = MakePe(container, 27136);
 	size_t offset = 0;
 	std::string error;
-	ASSERT_EQ(ExecutableImage::FindContainer(pe.data(), pe.size(), &offset, &error), B_OK)
-		<< error;
+	ASSERT_EQ(ExecutableImage::FindContainer(pe.data(), pe.size(), &offset, &error), B_OK) << error;
 	EXPECT_EQ(offset, 27136u);
 	platform::ResourceContainer reader;
 	ASSERT_EQ(reader.SetTo(pe.data() + offset, pe.size() - offset), B_OK) << reader.Error();
@@ -133,8 +132,8 @@ TEST(ExecutableImage, ElfWithNothingAppendedHasNoContainer)
 	EXPECT_NE(error.find("nothing follows the ELF image"), std::string::npos) << error;
 
 	bytes.resize(end - 1);
-	EXPECT_EQ(ExecutableImage::FindContainer(bytes.data(), bytes.size(), &offset, &error),
-		B_BAD_DATA);
+	EXPECT_EQ(
+		ExecutableImage::FindContainer(bytes.data(), bytes.size(), &offset, &error), B_BAD_DATA);
 }
 
 TEST(ResourceLister, PrintsAllSevenResourcesOfTheBuiltExecutable)
@@ -182,7 +181,10 @@ TEST(ResourceLister, FailsWithOneLineForAFileWithoutContainer)
 TEST(ExecutableImage, ElfShorterThanItsOwnHeaderIsRejected)
 {
 	std::vector<uint8> elf(62, 0);
-	memcpy(elf.data(), "\x7F" "ELF\x02\x01", 6);
+	memcpy(elf.data(),
+		"\x7F"
+		"ELF\x02\x01",
+		6);
 	size_t offset;
 	std::string error;
 	EXPECT_EQ(ExecutableImage::FindContainer(elf.data(), elf.size(), &offset, &error), B_BAD_DATA);

@@ -58,8 +58,8 @@ TEST(IconText, FormatReadsBackAsTheSamePixels)
 	std::vector<uint8> pixels = {255, 0, 212, 17};
 	std::string text = IconText::Format(pixels.data(), 2, 2, "");
 	EXPECT_EQ(text.substr(0, text.find('\n')), "legend: #=0 A=17 R=212 .=255");
-	std::string source = "legend\n# 0 x\nA 17 x\nR 212 x\n. 255 x\npixels\n"
-		+ text.substr(text.find('\n') + 1);
+	std::string source =
+		"legend\n# 0 x\nA 17 x\nR 212 x\n. 255 x\npixels\n" + text.substr(text.find('\n') + 1);
 	std::vector<uint8> parsed;
 	std::string error;
 	ASSERT_EQ(IconText::Parse(source, 2, 2, &parsed, &error), B_OK) << error;
@@ -109,8 +109,11 @@ TEST(DesktopIcons, EachSizeIsTheArtworkScaledByAWholeFactorWithoutSmoothing)
 		int source = icons[i].source;
 		std::vector<uint8> art;
 		std::string error;
-		ASSERT_EQ(IconText::Parse(tool_test::SourceText("resources/icon-"
-			+ std::to_string(source) + ".txt"), source, source, &art, &error), B_OK) << error;
+		ASSERT_EQ(IconText::Parse(
+					  tool_test::SourceText("resources/icon-" + std::to_string(source) + ".txt"),
+					  source, source, &art, &error),
+			B_OK)
+			<< error;
 		std::string path = VELLUMARK_BINARY_DIR "/icons/" + std::to_string(size) + "x"
 			+ std::to_string(size) + "/vellumark.png";
 		GError* loadError = NULL;
@@ -129,8 +132,8 @@ TEST(DesktopIcons, EachSizeIsTheArtworkScaledByAWholeFactorWithoutSmoothing)
 				uint8 index = art[(y / scale) * source + x / scale];
 				rgb_color colour = map->color_list[index];
 				bool same = index == B_TRANSPARENT_MAGIC_CMAP8 ? got[3] == 0
-					: got[0] == colour.red && got[1] == colour.green
-						&& got[2] == colour.blue && got[3] == 255;
+															   : got[0] == colour.red
+						&& got[1] == colour.green && got[2] == colour.blue && got[3] == 255;
 				wrong += same ? 0 : 1;
 			}
 		}

@@ -82,10 +82,7 @@ TEST(ResourceContainer, EachMalformationIsRejectedWithItsOwnError)
 				RefreshChecksum(c);
 			},
 			"names entry 500"},
-		{"free entry", [](auto& c) {
-				SetWord(c, entries + 5 * 12 + 8, 1001);
-			},
-			"which is free"},
+		{"free entry", [](auto& c) { SetWord(c, entries + 5 * 12 + 8, 1001); }, "which is free"},
 		{"data past the end", [](auto& c) { SetWord(c, entries + 4, 0x10000000); },
 			"run past the container"},
 		{"data over the info table", [](auto& c) { SetWord(c, entries, kInfo - 10); },

@@ -83,7 +83,8 @@ TEST(VellumarkContainer, HeaderAndIndexSectionHoldTheirFixedWords)
 {
 	std::vector<uint8> c = VellumarkContainer();
 	ASSERT_GE(c.size(), 200u);
-	EXPECT_EQ(std::vector<uint8>(c.begin(), c.begin() + 4), (std::vector<uint8>{0, 0x10, 'O', 'D'}));
+	EXPECT_EQ(
+		std::vector<uint8>(c.begin(), c.begin() + 4), (std::vector<uint8>{0, 0x10, 'O', 'D'}));
 	const struct {
 		size_t at;
 		uint32 word;

@@ -91,7 +91,7 @@ int main(int argc, char** argv)
 		return 2;
 	}
 	// The program sees a plain start, not this driver's arguments.
-	BPrivate::LaunchArguments::Set({"vellumark"});
+	platform::LaunchArguments::Set({"vellumark"});
 
 	std::atomic<bool> dropped(false);
 	std::thread dropper([&] { dropped = Drop(order, drag); });
