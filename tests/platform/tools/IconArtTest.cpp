@@ -1,36 +1,12 @@
-#include "ToolTestSupport.h"
-
 #include "tools/IconText.h"
-#include "tools/PngWriter.h"
 
 #include <GraphicsDefs.h>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include <cstring>
+#include "TestSupport.h"
 
 using platform::IconText;
-using platform::PngWriter;
-
-namespace {
-
-uint32 Big32(const std::vector<uint8>& bytes, size_t at)
-{
-	return (uint32)bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
-}
-
-}  // namespace
-
-TEST(IconText, ParsesTheLegendAndRows)
-{
-	std::vector<uint8> pixels;
-	std::string error;
-	ASSERT_EQ(IconText::Parse("notes\nlegend\n.  255  clear\n#    0  ink\npixels\n.#\n#.\n", 2, 2,
-				  &pixels, &error),
-		B_OK)
-		<< error;
-	EXPECT_EQ(pixels, (std::vector<uint8>{255, 0, 0, 255}));
-}
 
 TEST(IconText, RejectsRowsOfTheWrongShapeAndUnknownCharacters)
 {
@@ -38,13 +14,13 @@ TEST(IconText, RejectsRowsOfTheWrongShapeAndUnknownCharacters)
 	const struct {
 		std::string rows;
 		const char* error;
-	} cases[] = {
+	} kCases[] = {
 		{".#\n#\n", "line 6: a row of 1 pixels, not 2"},
 		{".#\n#x\n", "line 6: the character 'x' is not in the legend"},
 		{".#\n", "1 rows, not 2"},
 		{".#\n#.\n..\n", "line 7: more than 2 rows"},
 	};
-	for (const auto& test : cases) {
+	for (const auto& test : kCases) {
 		std::vector<uint8> pixels = {42};
 		std::string error;
 		EXPECT_EQ(IconText::Parse(legend + test.rows, 2, 2, &pixels, &error), B_BAD_VALUE);
@@ -53,91 +29,40 @@ TEST(IconText, RejectsRowsOfTheWrongShapeAndUnknownCharacters)
 	}
 }
 
-TEST(IconText, FormatReadsBackAsTheSamePixels)
-{
-	std::vector<uint8> pixels = {255, 0, 212, 17};
-	std::string text = IconText::Format(pixels.data(), 2, 2, "");
-	EXPECT_EQ(text.substr(0, text.find('\n')), "legend: #=0 A=17 R=212 .=255");
-	std::string source =
-		"legend\n# 0 x\nA 17 x\nR 212 x\n. 255 x\npixels\n" + text.substr(text.find('\n') + 1);
-	std::vector<uint8> parsed;
-	std::string error;
-	ASSERT_EQ(IconText::Parse(source, 2, 2, &parsed, &error), B_OK) << error;
-	EXPECT_EQ(parsed, pixels);
-}
-
-TEST(PngWriter, ChecksumsMatchTheirStandardCheckValues)
-{
-	const char* check = "123456789";
-	EXPECT_EQ(PngWriter::Crc32((const uint8*)check, 9), 0xCBF43926u);
-	EXPECT_EQ(PngWriter::Adler32((const uint8*)"Wikipedia", 9), 0x11E60398u);
-}
-
-TEST(PngWriter, ColorMappedImageIsStoredAsRgbaRowsWithTransparency)
-{
-	const uint8 pixels[2] = {255, 0};
-	std::vector<uint8> png = PngWriter::EncodeColorMapped(pixels, 2, 1);
-	ASSERT_EQ(memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8), 0);
-	// IHDR: 2 x 1, 8-bit RGBA.
-	EXPECT_EQ(Big32(png, 8), 13u);
-	EXPECT_EQ(memcmp(&png[12], "IHDR", 4), 0);
-	EXPECT_EQ(Big32(png, 16), 2u);
-	EXPECT_EQ(Big32(png, 20), 1u);
-	EXPECT_EQ(png[24], 8);
-	EXPECT_EQ(png[25], 6);
-	EXPECT_EQ(Big32(png, 29), PngWriter::Crc32(&png[12], 17));
-
-	// IDAT: a zlib header, one final stored block of the filter byte and two pixels.
-	const size_t idat = 33;
-	ASSERT_EQ(memcmp(&png[idat + 4], "IDAT", 4), 0);
-	const uint8 block[] = {0x78, 0x01, 0x01, 9, 0, 0xF6, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 255};
-	EXPECT_EQ(memcmp(&png[idat + 8], block, sizeof(block)), 0);
-	size_t idatSize = Big32(png, idat);
-	EXPECT_EQ(Big32(png, idat + 8 + idatSize), PngWriter::Crc32(&png[idat + 4], 4 + idatSize));
-	EXPECT_EQ(memcmp(&png[png.size() - 8], "IEND", 4), 0);
-}
-
+// The build's PNG copies of the application icon, read by an independent decoder.
 TEST(DesktopIcons, EachSizeIsTheArtworkScaledByAWholeFactorWithoutSmoothing)
 {
-	const struct {
-		int size;
-		int source;
-	} icons[] = {{16, 16}, {32, 32}, {48, 16}, {64, 32}, {128, 32}, {256, 32}};
+	const std::pair<int, int> kIcons[] = {
+		{16, 16}, {32, 32}, {48, 16}, {64, 32}, {128, 32}, {256, 32}};
 	const color_map* map = system_colors();
-	for (size_t i = 0; i < std::size(icons); i++) {
-		int size = icons[i].size;
-		int source = icons[i].source;
+	for (const auto& [size, source] : kIcons) {
 		std::vector<uint8> art;
 		std::string error;
-		ASSERT_EQ(IconText::Parse(
-					  tool_test::SourceText("resources/icon-" + std::to_string(source) + ".txt"),
+		ASSERT_EQ(IconText::Parse(testing_support::ReadFile(VELLUMARK_SOURCE_DIR "/resources/icon-"
+									  + std::to_string(source) + ".txt"),
 					  source, source, &art, &error),
 			B_OK)
 			<< error;
 		std::string path = VELLUMARK_BINARY_DIR "/icons/" + std::to_string(size) + "x"
 			+ std::to_string(size) + "/vellumark.png";
-		GError* loadError = NULL;
-		GdkPixbuf* image = gdk_pixbuf_new_from_file(path.c_str(), &loadError);
-		ASSERT_NE(image, nullptr) << "row " << i << ": " << (loadError ? loadError->message : "");
-		ASSERT_EQ(gdk_pixbuf_get_width(image), size) << "row " << i;
-		ASSERT_EQ(gdk_pixbuf_get_height(image), size) << "row " << i;
-		ASSERT_TRUE(gdk_pixbuf_get_has_alpha(image)) << "row " << i;
+		GdkPixbuf* image = gdk_pixbuf_new_from_file(path.c_str(), NULL);
+		ASSERT_TRUE(image != NULL && gdk_pixbuf_get_width(image) == size
+			&& gdk_pixbuf_get_height(image) == size && gdk_pixbuf_get_has_alpha(image))
+			<< path;
 		const guchar* rows = gdk_pixbuf_get_pixels(image);
-		int stride = gdk_pixbuf_get_rowstride(image);
 		int scale = size / source;
 		int wrong = 0;
 		for (int y = 0; y < size; y++) {
 			for (int x = 0; x < size; x++) {
-				const guchar* got = rows + y * stride + x * 4;
+				const guchar* got = rows + y * gdk_pixbuf_get_rowstride(image) + x * 4;
 				uint8 index = art[(y / scale) * source + x / scale];
 				rgb_color colour = map->color_list[index];
-				bool same = index == B_TRANSPARENT_MAGIC_CMAP8 ? got[3] == 0
-															   : got[0] == colour.red
-						&& got[1] == colour.green && got[2] == colour.blue && got[3] == 255;
-				wrong += same ? 0 : 1;
+				wrong += index == B_TRANSPARENT_MAGIC_CMAP8 ? got[3] != 0
+															: got[0] != colour.red
+						|| got[1] != colour.green || got[2] != colour.blue || got[3] != 255;
 			}
 		}
-		EXPECT_EQ(wrong, 0) << "row " << i << ": pixels unlike the artwork scaled " << scale;
+		EXPECT_EQ(wrong, 0) << path << ": pixels unlike the artwork scaled " << scale;
 		g_object_unref(image);
 	}
 }
