@@ -19,11 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	const uint8_t* start = data + offset;
 	size_t length = size - offset;
 	platform::ResourceContainer container;
-	if (container.SetTo(start, length) != B_OK) {
-		if (!container.Resources().empty())
-			abort();  // a refused container yields nothing
-		return 0;
-	}
+	if (container.SetTo(start, length) != B_OK && !container.Resources().empty())
+		abort();  // a refused container yields nothing
 	// Each resource's data are the bytes at its offset, within the container.
 	for (const platform::Resource& resource : container.Resources()) {
 		if (resource.offset > length || resource.data.size() > length - resource.offset
