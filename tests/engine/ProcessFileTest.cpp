@@ -95,51 +95,41 @@ TEST_F(ProcessFileTest, SetIconWithAFileOrAFolderDrawsItOverTheFolderThatHoldsIt
 TEST_F(ProcessFileTest, TheFirstRefAndTheFirstFileDropIdDecide)
 {
 	const char kSwitchLine[] = "ProcessFile a merde dans le switch.\n";
-	enum {
-		kFile,
-		kOtherFile,
-		kFolder,
-		kLinkToOtherFile,
-		kLinkToFolder
-	};
-	static const struct {
-		std::vector<int> refs;
+	std::string otherFolder = fDir.Make("other", true);
+	std::string otherFile = fDir.Make("other/b.txt");
+	std::string linkToOtherFile = fDir.Join("folder/link"), linkToFolder = fDir.Join("link");
+	ASSERT_EQ(symlink(otherFile.c_str(), linkToOtherFile.c_str()), 0);
+	ASSERT_EQ(symlink(fFolder.c_str(), linkToFolder.c_str()), 0);
+	const struct {
+		std::vector<std::string> refs;
 		std::vector<int32> ids;
 		bool stringId;
 		bool setFirst;  // the folder had icons before
 		const char* printed;
 		bool folderHasIcons;
 	} kShapes[] = {
-		{{kFile}, {}, false, false, "", true},
-		{{kFile}, {}, true, false, "", true},
-		{{kFile, kOtherFile}, {0}, false, false, "", true},
-		{{kFile}, {1, 0}, false, true, "", false},
-		{{kFile}, {0, 1}, false, false, "", true},
-		{{kFile}, {2}, false, false, kSwitchLine, false},
-		{{kFile}, {-1}, false, false, kSwitchLine, false},
+		{{fFile}, {}, false, false, "", true},
+		{{fFile}, {}, true, false, "", true},
+		{{fFile, otherFile}, {0}, false, false, "", true},
+		{{fFile}, {1, 0}, false, true, "", false},
+		{{fFile}, {0, 1}, false, false, "", true},
+		{{fFile}, {2}, false, false, kSwitchLine, false},
+		{{fFile}, {-1}, false, false, kSwitchLine, false},
 		{{}, {0}, false, false, "", false},
 		{{}, {1}, false, true, "", true},
-		{{kFile}, {1}, false, false, "", false},
-		{{kFolder}, {1}, false, false, "", false},
-		{{kFolder}, {1}, false, true, "", false},
-		{{kLinkToOtherFile}, {0}, false, false, "", true},
-		{{kLinkToFolder}, {1}, false, true, "", true},
+		{{fFile}, {1}, false, false, "", false},
+		{{fFolder}, {1}, false, false, "", false},
+		{{fFolder}, {1}, false, true, "", false},
+		{{linkToOtherFile}, {0}, false, false, "", true},
+		{{linkToFolder}, {1}, false, true, "", true},
 	};
-	std::string otherFolder = fDir.Make("other", true);
-	const std::string paths[] = {
-		fFile, fDir.Make("other/b.txt"), fFolder, fDir.Join("folder/link"), fDir.Join("link")};
-	ASSERT_EQ(symlink(paths[kOtherFile].c_str(), paths[kLinkToOtherFile].c_str()), 0);
-	ASSERT_EQ(symlink(fFolder.c_str(), paths[kLinkToFolder].c_str()), 0);
 	ASSERT_TRUE(SetXattr(fFolder, "user.comment", {'h', 'i'}));
 	for (size_t row = 0; row < std::size(kShapes); row++) {
 		removexattr(fFolder.c_str(), kLargeIconAttr);
 		removexattr(fFolder.c_str(), kMiniIconAttr);
 		if (kShapes[row].setFirst)
 			Process(Drop({fFile}));
-		std::vector<std::string> dropped;
-		for (int ref : kShapes[row].refs)
-			dropped.push_back(paths[ref]);
-		BMessage message = Drop(dropped, kShapes[row].ids);
+		BMessage message = Drop(kShapes[row].refs, kShapes[row].ids);
 		if (kShapes[row].stringId)
 			message.AddString("FileDropID", "1");
 		EXPECT_EQ(Process(message), kShapes[row].printed) << "row " << row;
