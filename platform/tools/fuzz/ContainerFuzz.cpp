@@ -5,6 +5,8 @@
 #include "tools/ResourceContainer.h"
 #include "tools/ResourcePrinter.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -14,10 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	std::string error;
 	if (platform::ExecutableImage::FindContainer(data, size, &offset, &error) != B_OK)
 		offset = 0;
+	const uint8_t* start = data + offset;
+	size_t length = size - offset;
 	platform::ResourceContainer container;
-	if (container.SetTo(data + offset, size - offset) == B_OK) {
-		for (const platform::Resource& resource : container.Resources())
-			platform::ResourcePrinter::Describe(resource);
+	if (container.SetTo(start, length) != B_OK && !container.Resources().empty())
+		abort();  // a refused container yields nothing
+	// Each resource's data are the bytes at its offset, within the container.
+	for (const platform::Resource& resource : container.Resources()) {
+		if (resource.offset > length || resource.data.size() > length - resource.offset
+			|| !std::equal(resource.data.begin(), resource.data.end(), start + resource.offset))
+			abort();
+		platform::ResourcePrinter::Describe(resource);
 	}
 	return 0;
 }

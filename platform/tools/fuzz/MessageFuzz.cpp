@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the flattened message reader; what it accepts must flatten back
-// to a form that it reads again.
+// Feeds arbitrary bytes to the flattened message reader; what it accepts must flatten to a
+// form that reads back and flattens to the same bytes.
 
 #include <Message.h>
 
@@ -8,16 +8,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	BMessage message;
+	BMessage message, again;
 	if (message.Unflatten((const char*)data, (ssize_t)size) != B_OK)
 		return 0;
 	ssize_t flatSize = message.FlattenedSize();
-	if (flatSize < 0)
-		abort();
-	std::vector<char> flat(flatSize);
-	BMessage again;
-	if (message.Flatten(flat.data(), flatSize) != B_OK
-		|| again.Unflatten(flat.data(), flatSize) != B_OK)
+	std::vector<char> flat(flatSize > 0 ? flatSize : 0), reflat(flat.size());
+	if (flatSize <= 0 || message.Flatten(flat.data(), flatSize) != B_OK
+		|| again.Unflatten(flat.data(), flatSize) != B_OK || again.FlattenedSize() != flatSize
+		|| again.Flatten(reflat.data(), flatSize) != B_OK || reflat != flat)
 		abort();
 	return 0;
 }
