@@ -1,7 +1,6 @@
-#include "LooperTestSupport.h"
-
 #include <Application.h>
 #include <Entry.h>
+#include <Looper.h>
 #include <Message.h>
 #include <OS.h>
 
@@ -10,24 +9,24 @@
 #include "app/LaunchArguments.h"
 #include "app/WindowRegistry.h"
 
+#include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 using platform::LaunchArguments;
 using platform::WindowRegistry;
+using testing_support::WaitUntil;
 
 namespace {
-
-const char* kSignature = "application/x-vnd.Vellumark-test";
 
 // Notes the hooks in the order they ran, and on which thread; asks to quit when ready.
 class TestApp : public BApplication {
 public:
 	TestApp() :
-		BApplication(kSignature)
+		BApplication("application/x-vnd.Vellumark-test")
 	{
 	}
-
 	void ReadyToRun() override
 	{
 		Note("ready");
@@ -74,17 +73,21 @@ struct WindowLog {
 	std::atomic<bool> deleted{false};
 };
 
-// Stands in for a window: a running looper the application knows as one.
+// Stands in for a window: a running looper the application knows as one (or a stray looper
+// it does not know).
 class FakeWindow : public BLooper {
 public:
-	explicit FakeWindow(WindowLog* log) :
-		fLog(log)
+	FakeWindow(WindowLog* log, bool listed = true) :
+		fLog(log),
+		fListed(listed)
 	{
-		WindowRegistry::Add(this);
+		if (fListed)
+			WindowRegistry::Add(this);
 	}
 	~FakeWindow() override
 	{
-		WindowRegistry::Remove(this);
+		if (fListed)
+			WindowRegistry::Remove(this);
 		fLog->deleted = true;
 	}
 	bool QuitRequested() override
@@ -96,6 +99,7 @@ public:
 
 private:
 	WindowLog* fLog;
+	bool fListed;
 };
 
 // Every test starts from a command line without arguments.
@@ -104,7 +108,7 @@ protected:
 	void SetUp() override { LaunchArguments::Set({"apptest"}); }
 	void TearDown() override { LaunchArguments::Reset(); }
 
-	looper_test::Watchdog fWatchdog;
+	testing_support::Watchdog fWatchdog;
 };
 
 }  // namespace
@@ -116,76 +120,58 @@ TEST_F(BApplicationTest, ABadSignatureWithNoErrorToSetEndsTheProgramWithOneLine)
 		"^[^\n]*bad application signature \"text/plain\"[^\n]*\n$");
 }
 
-TEST_F(BApplicationTest, RunLoopsOnTheCallingThreadUntilTheApplicationQuits)
-{
-	TestApp* app = new TestApp;
-	std::thread([app] { app->PostMessage(B_ABOUT_REQUESTED); }).join();
-	thread_id thread = app->Run();
-
-	EXPECT_EQ(thread, find_thread(NULL));
-	EXPECT_EQ(app->fHooks, (std::vector<std::string>{"ready", "about"}));
-	EXPECT_EQ(app->fThreads, std::vector<thread_id>(2, thread));
-	delete app;
-}
-
-// Plain arguments arrive as argv first of all; the refs switch hands the files that exist
-// over as one refs message.
-TEST_F(BApplicationTest, TheCommandLineArrivesBeforeEverythingElse)
+// Run loops on the calling thread. Plain arguments arrive as argv first of all; the refs
+// switch hands the files that exist over as one refs message.
+TEST_F(BApplicationTest, TheCommandLineArrivesBeforeEverythingElseOnTheCallingThread)
 {
 	testing_support::TempDir dir;
 	const struct {
 		std::vector<std::string> commandLine;
-		std::vector<std::string> hooks;  // with a message posted before Run
+		uint32 posted;  // from another thread, before Run
+		std::vector<std::string> hooks;
 	} kRows[] = {
-		{{"/usr/bin/apptest", "some file", "-x"},
+		{{"apptest"}, B_ABOUT_REQUESTED, {"ready", "about"}},
+		{{"/usr/bin/apptest", "some file", "-x"}, 'erly',
 			{"argv /usr/bin/apptest some file -x", "ready", "message"}},
-		{{"apptest", "--refs", dir.Make("first"), dir.Join("missing"), dir.Make("second")},
+		{{"apptest", "--refs", dir.Make("first"), dir.Join("missing"), dir.Make("second")}, 'erly',
 			{"refs first second", "ready", "message"}},
 	};
 	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
 		LaunchArguments::Set(kRows[i].commandLine);
 		TestApp* app = new TestApp;
-		app->PostMessage('erly');
-		app->Run();
+		std::thread([&] { app->PostMessage(kRows[i].posted); }).join();
+		EXPECT_EQ(app->Run(), find_thread(NULL)) << "row " << i;
 		EXPECT_EQ(app->fHooks, kRows[i].hooks) << "row " << i;
+		EXPECT_EQ(app->fThreads, std::vector<thread_id>(app->fHooks.size(), find_thread(NULL)))
+			<< "row " << i;
 		delete app;
 	}
 }
 
-TEST_F(BApplicationTest, BQuitRequestedAsksEveryWindowWithItLockedAndQuitsThem)
+// B_QUIT_REQUESTED asks every window, locked; one refusal keeps the application running.
+TEST_F(BApplicationTest, QuitRequestAsksEveryWindowLockedAndQuitsOnlyWhenAllAgree)
 {
 	TestApp* app = new TestApp;
 	WindowLog logs[2];
+	logs[1].agree = false;
 	for (WindowLog& log : logs)
 		(new FakeWindow(&log))->Run();
-	app->Run();
-
-	for (WindowLog& log : logs) {
-		EXPECT_EQ(log.asked, 1);
-		EXPECT_TRUE(log.askedLocked);
-		EXPECT_TRUE(log.deleted);
-	}
-	EXPECT_EQ(platform::WindowRegistry::Count(), 0);
-	delete app;
-}
-
-TEST_F(BApplicationTest, AWindowThatRefusesToQuitKeepsTheApplicationRunning)
-{
-	TestApp* app = new TestApp;
-	WindowLog refusing;
-	refusing.agree = false;
-	(new FakeWindow(&refusing))->Run();
 	app->PostMessage('stil');
 	std::thread agree([&] {
-		EXPECT_TRUE(testing_support::WaitUntil([&] { return refusing.asked == 1; }));
-		refusing.agree = true;
+		EXPECT_TRUE(WaitUntil([&] { return logs[1].asked == 1; }));
+		logs[1].agree = true;
 		app->PostMessage(B_QUIT_REQUESTED);
 	});
 	app->Run();
 	agree.join();
 
 	EXPECT_EQ(app->fHooks, (std::vector<std::string>{"ready", "message"}));
-	EXPECT_TRUE(refusing.deleted);
+	for (WindowLog& log : logs) {
+		EXPECT_GE(log.asked, 1);
+		EXPECT_TRUE(log.askedLocked);
+		EXPECT_TRUE(log.deleted);
+	}
+	EXPECT_EQ(WindowRegistry::Count(), 0);
 	delete app;
 }
 
@@ -193,20 +179,17 @@ TEST_F(BApplicationTest, NoThreadOutlivesTheApplication)
 {
 	int baseline = testing_support::CountThreads();
 	TestApp* app = new TestApp;
-	WindowLog window;
+	WindowLog window, stray;
 	window.agree = false;
 	(new FakeWindow(&window))->Run();
-	looper_test::Record record;
-	std::atomic<bool> strayDeleted(false);
-	(new looper_test::RecordingLooper(&record, &strayDeleted))->Run();
+	(new FakeWindow(&stray, false))->Run();
 	app->fForceQuit = true;
 	app->Run();
 
 	// The window never agreed to quit, and the stray looper was never told to.
 	delete app;
 	EXPECT_TRUE(window.deleted);
-	EXPECT_TRUE(strayDeleted);
-	EXPECT_TRUE(
-		testing_support::WaitUntil([&] { return testing_support::CountThreads() == baseline; },
-			std::chrono::milliseconds(1000)));
+	EXPECT_TRUE(stray.deleted);
+	EXPECT_TRUE(WaitUntil([&] { return testing_support::CountThreads() == baseline; },
+		std::chrono::milliseconds(1000)));
 }

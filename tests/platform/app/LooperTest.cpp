@@ -1,19 +1,72 @@
-#include "LooperTestSupport.h"
-
 #include <Looper.h>
 #include <Message.h>
 #include <OS.h>
 
 #include <TestSupport.h>
 
-using looper_test::Record;
-using looper_test::RecordingLooper;
-using looper_test::Watchdog;
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
+
 using testing_support::WaitUntil;
+using testing_support::Watchdog;
 
 namespace {
 
-// Quits a running looper from the test's thread, as its owner would.
+// What the hooks saw, kept beyond the looper's deletion.
+struct Record {
+	std::mutex mutex;
+	std::vector<uint32> whats;
+	std::vector<thread_id> threads;
+	bool allLocked = true;
+
+	std::vector<uint32> Wait(size_t count)
+	{
+		WaitUntil([&] {
+			std::lock_guard<std::mutex> lock(mutex);
+			return whats.size() >= count;
+		});
+		std::lock_guard<std::mutex> lock(mutex);
+		return whats;
+	}
+};
+
+// Records every message it receives, runs an optional action for it, and raises a flag when
+// it is deleted.
+class RecordingLooper : public BLooper {
+public:
+	RecordingLooper(Record* record, std::atomic<bool>* deleted = NULL) :
+		fRecord(record),
+		fDeleted(deleted)
+	{
+	}
+	~RecordingLooper() override
+	{
+		if (fDeleted != NULL)
+			*fDeleted = true;
+	}
+	void MessageReceived(BMessage* message) override
+	{
+		{
+			std::lock_guard<std::mutex> lock(fRecord->mutex);
+			fRecord->whats.push_back(message->what);
+			fRecord->threads.push_back(find_thread(NULL));
+			fRecord->allLocked &= IsLocked();
+		}
+		if (fAction)
+			fAction(message);
+	}
+	bool QuitRequested() override { return fAgree; }
+
+	std::function<void(BMessage*)> fAction;  // set before Run()
+	std::atomic<bool> fAgree{true};
+
+private:
+	Record* fRecord;
+	std::atomic<bool>* fDeleted;
+};
+
 void QuitLooper(BLooper* looper)
 {
 	ASSERT_TRUE(looper->Lock());
@@ -36,12 +89,9 @@ TEST(BLooper, IsLockedByItsCreatorUntilRunThenRunsHooksInPostingOrderOnItsThread
 	thread_id thread = looper->Run();
 	EXPECT_FALSE(looper->IsLocked());
 	EXPECT_NE(thread, find_thread(NULL));
-	std::vector<looper_test::Delivery> seen = record.Wait(posted.size());
-	EXPECT_EQ(record.Whats(), posted);
-	for (size_t i = 0; i < seen.size(); i++) {
-		EXPECT_EQ(seen[i].thread, thread) << "message " << i;
-		EXPECT_TRUE(seen[i].locked) << "message " << i;
-	}
+	EXPECT_EQ(record.Wait(posted.size()), posted);
+	EXPECT_EQ(record.threads, std::vector<thread_id>(posted.size(), thread));
+	EXPECT_TRUE(record.allLocked);
 	QuitLooper(looper);
 }
 
@@ -59,7 +109,7 @@ TEST(BLooper, PostMessageReturnsAtOnceWhileTheLooperIsBusy)
 	// The looper's thread is stuck in a hook; posting must not wait for it.
 	EXPECT_EQ(looper->PostMessage('next'), B_OK);
 	release = true;
-	EXPECT_EQ(record.Whats(2), (std::vector<uint32>{'busy', 'next'}));
+	EXPECT_EQ(record.Wait(2), (std::vector<uint32>{'busy', 'next'}));
 	QuitLooper(looper);
 }
 
@@ -76,28 +126,38 @@ TEST(BLooper, QuitFromAnotherThreadReturnsOnceTheLooperIsDeletedAndItsThreadEnde
 
 	QuitLooper(looper);
 	EXPECT_TRUE(deleted);
-	EXPECT_EQ(record.Whats(), std::vector<uint32>{'slow'});
+	EXPECT_EQ(record.whats, std::vector<uint32>{'slow'});
 	EXPECT_TRUE(WaitUntil([&] { return testing_support::CountThreads() == baseline; }));
 }
 
-TEST(BLooper, QuitOnItsOwnThreadDeletesTheLooperAfterTheHookReturns)
+// Quit() in a hook deletes the looper once the hook returns; what was queued behind goes with
+// it. B_QUIT_REQUESTED quits only when QuitRequested() agrees, and never reaches the hook.
+TEST(BLooper, QuitOnItsOwnThreadOrByRequestDeletesTheLooperAfterTheHook)
 {
 	Watchdog watchdog;
-	Record record;
-	std::atomic<bool> deleted(false);
-	bool deletedInsideHook = true;
-	RecordingLooper* looper = new RecordingLooper(&record, &deleted);
-	looper->fAction = [&](BMessage*) {
-		looper->Quit();
-		deletedInsideHook = deleted;
-	};
-	looper->PostMessage('quit');
-	looper->PostMessage('late');
-	looper->Run();
+	for (bool byRequest : {false, true}) {
+		Record record;
+		std::atomic<bool> deleted(false);
+		bool deletedInsideHook = true;
+		RecordingLooper* looper = new RecordingLooper(&record, &deleted);
+		looper->fAgree = false;
+		looper->fAction = [&](BMessage* message) {
+			if (message->what == 'quit')
+				looper->Quit();
+			else
+				looper->fAgree = true;
+			deletedInsideHook = deleted;
+		};
+		if (byRequest)
+			looper->PostMessage(B_QUIT_REQUESTED);  // refused
+		looper->PostMessage(byRequest ? 'agre' : 'quit');
+		looper->PostMessage(byRequest ? B_QUIT_REQUESTED : 'late');
+		looper->Run();
 
-	EXPECT_TRUE(WaitUntil([&] { return deleted.load(); }));
-	EXPECT_FALSE(deletedInsideHook);
-	EXPECT_EQ(record.Whats(), std::vector<uint32>{'quit'});  // 'late' went with it
+		EXPECT_TRUE(WaitUntil([&] { return deleted.load(); })) << byRequest;
+		EXPECT_FALSE(deletedInsideHook) << byRequest;
+		EXPECT_EQ(record.whats, std::vector<uint32>{byRequest ? 'agre' : 'quit'}) << byRequest;
+	}
 }
 
 // Once Run gives up the creator's lock, a looper told to quit before may be deleted at any
@@ -108,35 +168,9 @@ TEST(BLooper, RunOfALooperThatQuitsAtOnceReturnsItsThread)
 	for (int i = 0; i < 20; i++) {
 		BLooper* looper = new BLooper("brief");
 		looper->PostMessage(B_QUIT_REQUESTED);
-		thread_id thread = looper->Run();
-		// Its thread deletes it meanwhile, while this thread takes no lock it shares.
-		snooze(5000);
-		EXPECT_GE(thread, 0) << "try " << i;
+		EXPECT_GE(looper->Run(), 0) << "try " << i;
+		snooze(5000);  // its thread deletes it meanwhile
 	}
-}
-
-TEST(BLooper, BQuitRequestedQuitsOnlyWhenQuitRequestedAgrees)
-{
-	class Refusing : public RecordingLooper {
-	public:
-		using RecordingLooper::RecordingLooper;
-		bool QuitRequested() override { return fAgree; }
-		std::atomic<bool> fAgree{false};
-	};
-	Watchdog watchdog;
-	Record record;
-	std::atomic<bool> deleted(false);
-	Refusing* looper = new Refusing(&record, &deleted);
-	looper->Run();
-	looper->PostMessage(B_QUIT_REQUESTED);
-	looper->PostMessage('aliv');
-	record.Wait(1);
-	EXPECT_FALSE(deleted);
-
-	looper->fAgree = true;
-	looper->PostMessage(B_QUIT_REQUESTED);
-	EXPECT_TRUE(WaitUntil([&] { return deleted.load(); }));
-	EXPECT_EQ(record.Whats(), std::vector<uint32>{'aliv'});  // never to MessageReceived
 }
 
 TEST(BLooper, TakeQueuedMessageTakesTheFirstMatchAndKeepsTheRestInOrder)
@@ -147,20 +181,17 @@ TEST(BLooper, TakeQueuedMessageTakesTheFirstMatchAndKeepsTheRestInOrder)
 		using BLooper::TakeQueuedMessage;
 	};
 	Reader* looper = new Reader;
-	for (uint32 what : std::initializer_list<uint32>{'a', B_MOUSE_MOVED, 'b', B_MOUSE_UP})
+	for (uint32 what : {uint32('a'), uint32(B_MOUSE_MOVED), uint32('b'), uint32(B_MOUSE_UP)})
 		looper->PostMessage(what);
 
+	std::vector<uint32> order;
 	BMessage* taken = looper->TakeQueuedMessage([](const BMessage& message) {
 		return message.what == B_MOUSE_MOVED || message.what == B_MOUSE_UP;
 	});
-	ASSERT_NE(taken, (BMessage*)NULL);
-	EXPECT_EQ(taken->what, (uint32)B_MOUSE_MOVED);
-	delete taken;
-	std::vector<uint32> rest;
-	while (BMessage* message = looper->NextQueuedMessage(0)) {
-		rest.push_back(message->what);
+	for (BMessage* message = taken; message != NULL; message = looper->NextQueuedMessage(0)) {
+		order.push_back(message->what);
 		delete message;
 	}
-	EXPECT_EQ(rest, (std::vector<uint32>{'a', 'b', B_MOUSE_UP}));
+	EXPECT_EQ(order, (std::vector<uint32>{B_MOUSE_MOVED, 'a', 'b', B_MOUSE_UP}));
 	looper->Quit();
 }

@@ -1,20 +1,17 @@
 #include <Message.h>
 #include <Window.h>
 
-#include "TestSupport.h"
 #include "WindowTestSupport.h"
 
 using namespace window_test;
 
 namespace {
 
-const BRect kFrame(100, 100, 139, 129);  // 40 x 30
-
 class LoggingWindow : public BWindow {
 public:
-	LoggingWindow(HookLog* log, bool allowQuit = true) :
-		BWindow(kFrame, UniqueTitle("window").c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
-			B_NOT_RESIZABLE),
+	LoggingWindow(HookLog* log, bool allowQuit) :
+		BWindow(BRect(100, 100, 139, 129), UniqueTitle("window").c_str(), B_TITLED_WINDOW_LOOK,
+			B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE),
 		fLog(log),
 		fAllowQuit(allowQuit)
 	{
@@ -37,17 +34,25 @@ private:
 
 }  // namespace
 
-// And quitting the window deletes its views and their children.
+// Attaching runs parents' AttachedToWindow before their children's, on the attaching thread.
+// Every hook after runs on the window's thread with the window locked, parents drawn before
+// children; quitting deletes the views and their children.
 TEST(BWindow, HooksRunOnTheWindowThreadWithTheWindowLocked)
 {
 	Watchdog watchdog;
-	HookLog log, childLog;
+	HookLog log;
 	std::atomic<bool> viewDeleted(false), childDeleted(false);
-	LoggingWindow* window = new LoggingWindow(&log);
+	LoggingWindow* window = new LoggingWindow(&log, true);
 	RecordingView* view = new RecordingView(BRect(0, 0, 39, 29), "view", &log, &viewDeleted);
-	view->AddChild(new RecordingView(BRect(30, 20, 35, 25), "child", &childLog, &childDeleted));
+	RecordingView* child = new RecordingView(BRect(30, 20, 35, 25), "child", &log, &childDeleted);
+	view->AddChild(child);
+	EXPECT_TRUE(log.Hooks().empty()) << "no window yet";
 	window->AddChild(view);
-	log.Clear();  // AttachedToWindow ran in AddChild, on this thread
+	EXPECT_EQ(
+		log.Hooks(), (std::vector<std::string>{"view.AttachedToWindow", "child.AttachedToWindow"}));
+	EXPECT_EQ(child->Window(), window);
+	EXPECT_EQ(child->Looper(), window);
+	log.Clear();
 	ShownWindow shown(window);
 	thread_id windowThread = window->Thread();
 
@@ -56,7 +61,7 @@ TEST(BWindow, HooksRunOnTheWindowThreadWithTheWindowLocked)
 	shown.Host().InjectClose(shown.Id());
 	ASSERT_TRUE(shown.Host().WaitForClose(shown.Id()));
 
-	const std::vector<std::string> expected = {"view.Draw", "view.MouseMoved entered",
+	const std::vector<std::string> expected = {"view.Draw", "child.Draw", "view.MouseMoved entered",
 		"view.MouseDown", "view.MouseUp", "window.MessageReceived", "window.QuitRequested"};
 	EXPECT_EQ(log.Hooks(), expected);
 	for (const HookRecord& record : log.Records()) {
