@@ -67,19 +67,16 @@ private:
 	std::atomic<bool>* fDeleted;
 };
 
-void QuitLooper(BLooper* looper)
-{
-	ASSERT_TRUE(looper->Lock());
-	looper->Quit();
-}
-
 }  // namespace
 
+// Posting never waits for the looper, even while a hook is busy.
 TEST(BLooper, IsLockedByItsCreatorUntilRunThenRunsHooksInPostingOrderOnItsThreadLocked)
 {
 	Watchdog watchdog;
 	Record record;
+	std::atomic<bool> release(false);
 	RecordingLooper* looper = new RecordingLooper(&record);
+	looper->fAction = [&](BMessage*) { WaitUntil([&] { return release.load(); }); };
 	EXPECT_EQ(looper->LockingThread(), find_thread(NULL));
 	std::vector<uint32> posted;
 	for (uint32 i = 0; i < 50; i++) {
@@ -89,45 +86,15 @@ TEST(BLooper, IsLockedByItsCreatorUntilRunThenRunsHooksInPostingOrderOnItsThread
 	thread_id thread = looper->Run();
 	EXPECT_FALSE(looper->IsLocked());
 	EXPECT_NE(thread, find_thread(NULL));
+	record.Wait(1);
+	EXPECT_EQ(looper->PostMessage('next'), B_OK);  // while the first hook is stuck
+	posted.push_back('next');
+	release = true;
 	EXPECT_EQ(record.Wait(posted.size()), posted);
 	EXPECT_EQ(record.threads, std::vector<thread_id>(posted.size(), thread));
 	EXPECT_TRUE(record.allLocked);
-	QuitLooper(looper);
-}
-
-TEST(BLooper, PostMessageReturnsAtOnceWhileTheLooperIsBusy)
-{
-	Watchdog watchdog;
-	Record record;
-	std::atomic<bool> release(false);
-	RecordingLooper* looper = new RecordingLooper(&record);
-	looper->fAction = [&](BMessage*) { WaitUntil([&] { return release.load(); }); };
-	looper->Run();
-	looper->PostMessage('busy');
-	record.Wait(1);
-
-	// The looper's thread is stuck in a hook; posting must not wait for it.
-	EXPECT_EQ(looper->PostMessage('next'), B_OK);
-	release = true;
-	EXPECT_EQ(record.Wait(2), (std::vector<uint32>{'busy', 'next'}));
-	QuitLooper(looper);
-}
-
-TEST(BLooper, QuitFromAnotherThreadReturnsOnceTheLooperIsDeletedAndItsThreadEnded)
-{
-	Watchdog watchdog;
-	int baseline = testing_support::CountThreads();
-	Record record;
-	std::atomic<bool> deleted(false);
-	RecordingLooper* looper = new RecordingLooper(&record, &deleted);
-	looper->fAction = [](BMessage*) { snooze(50000); };  // slow, so Quit() must wait
-	looper->Run();
-	looper->PostMessage('slow');
-
-	QuitLooper(looper);
-	EXPECT_TRUE(deleted);
-	EXPECT_EQ(record.whats, std::vector<uint32>{'slow'});
-	EXPECT_TRUE(WaitUntil([&] { return testing_support::CountThreads() == baseline; }));
+	ASSERT_TRUE(looper->Lock());
+	looper->Quit();
 }
 
 // Quit() in a hook deletes the looper once the hook returns; what was queued behind goes with
@@ -148,15 +115,16 @@ TEST(BLooper, QuitOnItsOwnThreadOrByRequestDeletesTheLooperAfterTheHook)
 				looper->fAgree = true;
 			deletedInsideHook = deleted;
 		};
+		const uint32 first = byRequest ? 'agre' : 'quit';
 		if (byRequest)
 			looper->PostMessage(B_QUIT_REQUESTED);  // refused
-		looper->PostMessage(byRequest ? 'agre' : 'quit');
+		looper->PostMessage(first);
 		looper->PostMessage(byRequest ? B_QUIT_REQUESTED : 'late');
 		looper->Run();
 
 		EXPECT_TRUE(WaitUntil([&] { return deleted.load(); })) << byRequest;
 		EXPECT_FALSE(deletedInsideHook) << byRequest;
-		EXPECT_EQ(record.whats, std::vector<uint32>{byRequest ? 'agre' : 'quit'}) << byRequest;
+		EXPECT_EQ(record.whats, std::vector<uint32>{first}) << byRequest;
 	}
 }
 
@@ -171,27 +139,4 @@ TEST(BLooper, RunOfALooperThatQuitsAtOnceReturnsItsThread)
 		EXPECT_GE(looper->Run(), 0) << "try " << i;
 		snooze(5000);  // its thread deletes it meanwhile
 	}
-}
-
-TEST(BLooper, TakeQueuedMessageTakesTheFirstMatchAndKeepsTheRestInOrder)
-{
-	class Reader : public BLooper {
-	public:
-		using BLooper::NextQueuedMessage;
-		using BLooper::TakeQueuedMessage;
-	};
-	Reader* looper = new Reader;
-	for (uint32 what : {uint32('a'), uint32(B_MOUSE_MOVED), uint32('b'), uint32(B_MOUSE_UP)})
-		looper->PostMessage(what);
-
-	std::vector<uint32> order;
-	BMessage* taken = looper->TakeQueuedMessage([](const BMessage& message) {
-		return message.what == B_MOUSE_MOVED || message.what == B_MOUSE_UP;
-	});
-	for (BMessage* message = taken; message != NULL; message = looper->NextQueuedMessage(0)) {
-		order.push_back(message->what);
-		delete message;
-	}
-	EXPECT_EQ(order, (std::vector<uint32>{B_MOUSE_MOVED, 'a', 'b', B_MOUSE_UP}));
-	looper->Quit();
 }

@@ -1,13 +1,14 @@
 #include <Alert.h>
-#include <Looper.h>
 
 #include "WindowTestSupport.h"
+#include "app/WindowRegistry.h"
 #include "interface/AlertIcons.h"
 #include "interface/AlertLayout.h"
 #include "interface/Painter.h"
 
 using namespace window_test;
 using platform::AlertLayout;
+using platform::WindowRegistry;
 
 namespace {
 
@@ -15,20 +16,6 @@ platform::HeadlessHost& Host()
 {
 	return platform::HeadlessHost::Instance();
 }
-
-class TrackedAlert : public BAlert {
-public:
-	TrackedAlert(const std::string& title, const char* text, const char* button0,
-		const char* button1, std::atomic<bool>* deleted) :
-		BAlert(title.c_str(), text, button0, button1),
-		fDeleted(deleted)
-	{
-	}
-	~TrackedAlert() override { *fDeleted = true; }
-
-private:
-	std::atomic<bool>* fDeleted;
-};
 
 // An alert made and run with Go() on a thread that is no looper's, and its window's id.
 struct GoingAlert {
@@ -54,30 +41,24 @@ bool IsDark(uint32 pixel)
 TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 {
 	Watchdog watchdog;
-	enum Answer {
-		kEnter,
-		kClickFirst,
-		kClose
-	};
 	const struct {
 		const char* buttons[2];
 		int32 shortcutButton;  // -1: none
 		char shortcut;
-		Answer answer;
+		char answer;  // Enter, a click on the first button, or the close box
 		int32 expected;
 	} kRows[] = {
-		{{"No", "Yes"}, 1, B_ENTER, kEnter, 1},
-		{{"One", "Two"}, -1, 0, kClickFirst, 0},
+		{{"No", "Yes"}, 1, B_ENTER, 'e', 1},
+		{{"One", "Two"}, -1, 0, 'c', 0},
 		// The close box answers with the Escape button, else the last.
-		{{"A", "B"}, -1, 0, kClose, 1},
-		{{"Cancel", "OK"}, 0, B_ESCAPE, kClose, 0},
+		{{"A", "B"}, -1, 0, 'x', 1},
+		{{"Cancel", "OK"}, 0, B_ESCAPE, 'x', 0},
 	};
 	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
 		const auto& row = kRows[i];
-		std::atomic<bool> deleted(false);
+		int32 windows = WindowRegistry::Count();
 		GoingAlert going([&](const char* title) {
-			BAlert* alert =
-				new TrackedAlert(title, "Text", row.buttons[0], row.buttons[1], &deleted);
+			BAlert* alert = new BAlert(title, "Text", row.buttons[0], row.buttons[1]);
 			if (row.shortcutButton >= 0)
 				alert->SetShortcut(row.shortcutButton, row.shortcut);
 			return alert;
@@ -86,9 +67,9 @@ TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 		EXPECT_EQ(
 			going.result.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout)
 			<< "row " << i << ": a key that is no shortcut does nothing";
-		if (row.answer == kEnter)
+		if (row.answer == 'e')
 			Host().InjectKey(going.id, "\n");
-		else if (row.answer == kClose)
+		else if (row.answer == 'x')
 			Host().InjectClose(going.id);
 		else {
 			BRect first = AlertLayout::Compute(
@@ -97,40 +78,9 @@ TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 			Host().InjectClick(going.id, BPoint(first.left + 3, first.top + 3));
 		}
 		EXPECT_EQ(going.result.get(), row.expected) << "row " << i;
-		EXPECT_TRUE(deleted) << "row " << i << ": the alert is gone when Go() returns";
+		EXPECT_EQ(WindowRegistry::Count(), windows) << "row " << i << ": deleted by Go()";
 		EXPECT_FALSE(Host().IsOpen(going.id)) << "row " << i;
 	}
-}
-
-// Go() on a looper's thread keeps that looper's queue going: a quit request dismisses the
-// alert, and then reaches the looper.
-TEST(BAlert, GoOnALooperThreadGivesWayToAQuitRequestAndPassesItOn)
-{
-	class Asking : public BLooper {
-	public:
-		void MessageReceived(BMessage*) override
-		{
-			answer = (new TrackedAlert(title, "Busy", "Stop", "Go on", &deleted))->Go();
-		}
-		bool QuitRequested() override { return !(quitAsked = true); }
-		std::string title = UniqueTitle("alert");
-		std::atomic<bool> deleted{false}, quitAsked{false};
-		std::atomic<int32> answer{-100};
-	};
-	Watchdog watchdog;
-	Asking* looper = new Asking;
-	looper->Run();
-	looper->PostMessage('ask ');
-	platform::host_window_id id = Host().WaitForWindow(looper->title.c_str());
-	ASSERT_GE(id, 0);
-
-	looper->PostMessage(B_QUIT_REQUESTED);
-	EXPECT_TRUE(testing_support::WaitUntil([&] { return looper->quitAsked.load(); }));
-	EXPECT_EQ(looper->answer, 1);
-	EXPECT_TRUE(looper->deleted);
-	EXPECT_FALSE(Host().IsOpen(id));
-	looper->Lock();
-	looper->Quit();
 }
 
 // The icon's opaque pixels at its place, ink in the rows of each line of text but none in a
