@@ -26,8 +26,6 @@ using platform::LooperThreads;
 BLooper::BLooper(const char* name, int32 /*priority*/, int32 /*portCapacity*/) :
 	BHandler(name),
 	fQueue(std::make_shared<LooperQueue>()),
-	fPreferred(NULL),
-	fCurrentMessage(NULL),
 	fThread(-1),
 	fRunCalled(false),
 	fQuitting(false),
@@ -48,8 +46,6 @@ BLooper::~BLooper()
 	}
 
 	fQueue->Close();
-	delete fCurrentMessage;
-	fCurrentMessage = NULL;
 	for (BHandler* handler : fHandlers) {
 		handler->fLooper = NULL;
 		if (handler->fNextHandler == this)
@@ -106,18 +102,6 @@ void BLooper::MessageReceived(BMessage* message)
 	BHandler::MessageReceived(message);
 }
 
-BMessage* BLooper::CurrentMessage() const
-{
-	return fCurrentMessage;
-}
-
-BMessage* BLooper::DetachCurrentMessage()
-{
-	BMessage* message = fCurrentMessage;
-	fCurrentMessage = NULL;
-	return message;
-}
-
 void BLooper::AddHandler(BHandler* handler)
 {
 	if (handler == NULL || handler->fLooper == this)
@@ -142,32 +126,8 @@ bool BLooper::RemoveHandler(BHandler* handler)
 	fHandlers.erase(it);
 	handler->fLooper = NULL;
 	handler->SetNextHandler(NULL);
-	if (fPreferred == handler)
-		fPreferred = NULL;
 	fQueue->DropMessagesFor(handler);
 	return true;
-}
-
-int32 BLooper::CountHandlers() const
-{
-	return (int32)fHandlers.size();
-}
-
-BHandler* BLooper::HandlerAt(int32 index) const
-{
-	if (index < 0 || index >= CountHandlers())
-		return NULL;
-	return fHandlers[index];
-}
-
-BHandler* BLooper::PreferredHandler() const
-{
-	return fPreferred;
-}
-
-void BLooper::SetPreferredHandler(BHandler* handler)
-{
-	fPreferred = handler != NULL && handler->fLooper == this ? handler : NULL;
 }
 
 thread_id BLooper::Run()
@@ -228,14 +188,10 @@ bool BLooper::Loop()
 			return true;
 		}
 
-		BMessage* outer = fCurrentMessage;
-		fCurrentMessage = item.message;
 		BHandler* handler = ResolveTarget(item.handler);
 		if (handler != NULL)
 			DispatchMessage(item.message, handler);
-		// Freed unless a hook detached it.
-		delete fCurrentMessage;
-		fCurrentMessage = outer;
+		delete item.message;
 		// The lock is kept past the last message, for the deletion.
 		if (fQuitting)
 			return true;
@@ -246,7 +202,7 @@ bool BLooper::Loop()
 BHandler* BLooper::ResolveTarget(BHandler* handler)
 {
 	if (handler == NULL)
-		return fPreferred != NULL ? fPreferred : this;
+		return this;
 	return handler->fLooper == this ? handler : NULL;
 }
 

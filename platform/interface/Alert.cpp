@@ -1,6 +1,5 @@
 #include <Alert.h>
 
-#include <Invoker.h>
 #include <Message.h>
 #include <OS.h>
 
@@ -92,7 +91,6 @@ BAlert::BAlert(const char* title, const char* text, const char* button0, const c
 	fType(type),
 	fWidth(width),
 	fView(NULL),
-	fInvoker(NULL),
 	fGoState(NULL)
 {
 	fView = new AlertView(this, AlertLayout::Compute(fText, fLabels, fWidth, fType));
@@ -101,7 +99,6 @@ BAlert::BAlert(const char* title, const char* text, const char* button0, const c
 
 BAlert::~BAlert()
 {
-	delete fInvoker;
 }
 
 void BAlert::SetShortcut(int32 index, char key)
@@ -170,20 +167,12 @@ int32 BAlert::Go()
 	return which;
 }
 
-status_t BAlert::Go(BInvoker* invoker)
-{
-	fInvoker = invoker;
-	Show();
-	return B_OK;
-}
-
 void BAlert::MessageReceived(BMessage* message)
 {
 	BWindow::MessageReceived(message);
 }
 
-// Keys are answered here, before the window looks for a focus view: a button's shortcut
-// presses it.
+// Keys are answered here, before the window's own handling: a button's shortcut presses it.
 void BAlert::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	if (message->what == B_KEY_DOWN) {
@@ -204,19 +193,14 @@ void BAlert::DispatchMessage(BMessage* message, BHandler* handler)
 // that answers Escape, else by the last one.
 bool BAlert::QuitRequested()
 {
-	int32 which = DismissIndex();
-	if (AnswerWaitingCaller(which))
-		return false;  // Go() quits the alert itself
-	InvokeWith(which);
-	return true;
+	// Go() quits the alert itself.
+	return !AnswerWaitingCaller(DismissIndex());
 }
 
 void BAlert::ButtonPressed(int32 index)
 {
-	if (AnswerWaitingCaller(index))
-		return;
-	InvokeWith(index);
-	Quit();
+	if (!AnswerWaitingCaller(index))
+		Quit();
 }
 
 bool BAlert::AnswerWaitingCaller(int32 index)
@@ -230,18 +214,6 @@ bool BAlert::AnswerWaitingCaller(int32 index)
 		state->caller->PostMessage(&wake);
 	}
 	return true;
-}
-
-void BAlert::InvokeWith(int32 which)
-{
-	if (fInvoker == NULL || fInvoker->Message() == NULL)
-		return;
-	BMessage message(*fInvoker->Message());
-	message.AddInt32("which", which);
-	fInvoker->Invoke(&message);
-	// Answered once: a later close of the alert sends nothing more.
-	delete fInvoker;
-	fInvoker = NULL;
 }
 
 int32 BAlert::DismissIndex() const

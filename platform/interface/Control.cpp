@@ -36,11 +36,6 @@ void BControl::MouseDown(BPoint where)
 	BView::MouseDown(where);
 }
 
-void BControl::KeyDown(const char* bytes, int32 numBytes)
-{
-	BView::KeyDown(bytes, numBytes);
-}
-
 const char* BControl::Label() const
 {
 	return fHasLabel ? fLabel.c_str() : NULL;

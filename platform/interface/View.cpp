@@ -136,10 +136,6 @@ void BView::MouseMoved(BPoint /*where*/, uint32 /*transit*/, const BMessage* /*d
 {
 }
 
-void BView::KeyDown(const char* /*bytes*/, int32 /*numBytes*/)
-{
-}
-
 // Not handled here: on to the next handler, the parent view and then the window.
 void BView::MessageReceived(BMessage* message)
 {

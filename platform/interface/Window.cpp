@@ -15,55 +15,11 @@ using platform::ViewAccess;
 using platform::WindowData;
 using platform::WindowRegistry;
 
-namespace {
-
-window_look LookOfType(window_type type)
-{
-	switch (type) {
-		case B_MODAL_WINDOW:
-			return B_MODAL_WINDOW_LOOK;
-		case B_DOCUMENT_WINDOW:
-			return B_DOCUMENT_WINDOW_LOOK;
-		case B_BORDERED_WINDOW:
-			return B_BORDERED_WINDOW_LOOK;
-		case B_FLOATING_WINDOW:
-			return B_FLOATING_WINDOW_LOOK;
-		default:
-			return B_TITLED_WINDOW_LOOK;
-	}
-}
-
-window_feel FeelOfType(window_type type)
-{
-	switch (type) {
-		case B_MODAL_WINDOW:
-			return B_MODAL_APP_WINDOW_FEEL;
-		case B_FLOATING_WINDOW:
-			return B_FLOATING_APP_WINDOW_FEEL;
-		default:
-			return B_NORMAL_WINDOW_FEEL;
-	}
-}
-
-}  // namespace
-
 BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
-	uint32 workspace) :
-	BLooper(title)
+	uint32 /*workspace*/) :
+	BLooper(title),
+	fData(new WindowData(this, frame, title, look, feel, flags))
 {
-	InitWindow(frame, title, look, feel, flags, workspace);
-}
-
-BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace) :
-	BLooper(title)
-{
-	InitWindow(frame, title, LookOfType(type), FeelOfType(type), flags, workspace);
-}
-
-void BWindow::InitWindow(BRect frame, const char* title, window_look look, window_feel feel,
-	uint32 flags, uint32 workspace)
-{
-	fData.reset(new WindowData(this, frame, title, look, feel, flags, workspace));
 	// A drag's motions come faster than a busy window handles them; only the latest counts.
 	CoalesceQueued(platform::kMsgHostDragMotion);
 	WindowRegistry::Add(this);
@@ -105,11 +61,6 @@ void BWindow::Hide()
 	fData->hidden = true;
 	if (locked)
 		Unlock();
-}
-
-bool BWindow::IsHidden() const
-{
-	return fData->hidden;
 }
 
 // The host window goes first, so that nothing more is posted to a looper on its way out;
@@ -258,36 +209,9 @@ BRect BWindow::Frame() const
 	return fData->frame;
 }
 
-const char* BWindow::Title() const
-{
-	return fData->title.c_str();
-}
-
-void BWindow::SetTitle(const char* title)
-{
-	fData->title = title != NULL ? title : "";
-	if (fData->HasHostWindow())
-		platform::TheHost().SetTitle(fData->HostID(), fData->title.c_str());
-}
-
-window_look BWindow::Look() const
-{
-	return fData->look;
-}
-
-window_feel BWindow::Feel() const
-{
-	return fData->feel;
-}
-
 uint32 BWindow::Flags() const
 {
 	return fData->flags;
-}
-
-uint32 BWindow::Workspaces() const
-{
-	return fData->workspaces;
 }
 
 // Only remembered: the host places the window where its params said when it was made.

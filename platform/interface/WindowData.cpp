@@ -33,25 +33,15 @@ BView* FindNamed(const std::vector<BView*>& views, const char* name)
 	return NULL;
 }
 
-bool HoldsView(const std::vector<BView*>& views, const BView* wanted)
-{
-	for (BView* view : views) {
-		if (view == wanted || HoldsView(ViewAccess::Children(view), wanted))
-			return true;
-	}
-	return false;
-}
-
 }  // namespace
 
 WindowData::WindowData(BWindow* window, BRect frame, const char* title, window_look look,
-	window_feel feel, uint32 flags, uint32 workspaces) :
+	window_feel feel, uint32 flags) :
 	frame(frame),
 	title(title != NULL ? title : ""),
 	look(look),
 	feel(feel),
 	flags(flags),
-	workspaces(workspaces),
 	hidden(true),
 	showCalled(false),
 	fWindow(window),
@@ -81,11 +71,6 @@ BView* WindowData::FindView(BPoint where) const
 BView* WindowData::FindView(const char* name) const
 {
 	return name != NULL ? FindNamed(topViews, name) : NULL;
-}
-
-bool WindowData::Holds(const BView* view) const
-{
-	return view != NULL && HoldsView(topViews, view);
 }
 
 void WindowData::DeleteViews()

@@ -29,7 +29,7 @@ enum {
 class WindowData {
 public:
 	WindowData(BWindow* window, BRect frame, const char* title, window_look look, window_feel feel,
-		uint32 flags, uint32 workspaces);
+		uint32 flags);
 	~WindowData();
 
 	BWindow* Window() const { return fWindow; }
@@ -41,7 +41,6 @@ public:
 	window_look look;
 	window_feel feel;
 	uint32 flags;
-	uint32 workspaces;
 	bool hidden;
 	bool showCalled;  // Show() has started the window's thread
 
@@ -49,7 +48,6 @@ public:
 	std::vector<BView*> topViews;
 	BView* FindView(BPoint where) const;  // window coordinates
 	BView* FindView(const char* name) const;
-	bool Holds(const BView* view) const;  // anywhere in the tree
 	void DeleteViews();
 	// A view leaving the window: nothing may refer to it any more.
 	void ForgetView(const BView* view);

@@ -6,8 +6,6 @@
 
 #include <TypeConstants.h>
 
-#include <string.h>
-
 #include <algorithm>
 
 #include "app/MessageAccess.h"
@@ -91,19 +89,11 @@ void WindowInput::MouseMoved(BMessage* message)
 	fPointerViews.MoveTo(fData->FindView(fWhere), fWhere, NULL);
 }
 
-// Without a focus view the window's MessageReceived sees the key, so a window can answer
-// keys of its own.
+// No view takes the keyboard focus: the window's MessageReceived sees every key, so a window
+// answers keys of its own.
 void WindowInput::KeyDown(BMessage* message)
 {
-	BView* focus = dynamic_cast<BView*>(fData->Window()->PreferredHandler());
-	if (focus == NULL || !fData->Holds(focus)) {
-		fData->Window()->MessageReceived(message);
-		return;
-	}
-	const char* bytes = NULL;
-	if (message->FindString("bytes", &bytes) != B_OK)
-		bytes = "";
-	focus->KeyDown(bytes, (int32)strlen(bytes));
+	fData->Window()->MessageReceived(message);
 }
 
 // The dragged message is made here, once per drag: motions and the drop only point at it.

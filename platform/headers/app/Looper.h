@@ -34,15 +34,9 @@ public:
 
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 	virtual void MessageReceived(BMessage* message);
-	BMessage* CurrentMessage() const;
-	BMessage* DetachCurrentMessage();
 
 	void AddHandler(BHandler* handler);
 	bool RemoveHandler(BHandler* handler);
-	int32 CountHandlers() const;
-	BHandler* HandlerAt(int32 index) const;
-	BHandler* PreferredHandler() const;
-	void SetPreferredHandler(BHandler* handler);
 
 	virtual thread_id Run();
 	// From the looper's thread: ends the loop and deletes the looper. From another thread,
@@ -97,8 +91,6 @@ private:
 	// Shared with the thread registry, which may still order a quit through it.
 	std::shared_ptr<platform::LooperQueue> fQueue;
 	std::vector<BHandler*> fHandlers;
-	BHandler* fPreferred;
-	BMessage* fCurrentMessage;
 	thread_id fThread;
 	bool fRunCalled;
 	bool fQuitting;

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-class BInvoker;
 class BBitmap;
 
 enum alert_type {
@@ -23,8 +22,7 @@ class AlertView;
 }
 
 // A small modal window with a text, an icon and up to three buttons. Go() shows it, blocks
-// until a button is pressed, deletes the alert and returns the button's index. Go(invoker)
-// returns at once; the invoker's message gets the index as "which".
+// until a button is pressed, deletes the alert and returns the button's index.
 class BAlert : public BWindow {
 public:
 	BAlert(const char* title, const char* text, const char* button0, const char* button1 = NULL,
@@ -40,7 +38,6 @@ public:
 	alert_type Type() const;
 
 	int32 Go();
-	status_t Go(BInvoker* invoker);
 
 	virtual void MessageReceived(BMessage* message);
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
@@ -53,7 +50,6 @@ private:
 	void ButtonPressed(int32 index);
 	// Hands the answer to a Go() waiting for it; false when nobody waits.
 	bool AnswerWaitingCaller(int32 index);
-	void InvokeWith(int32 which);
 	int32 DismissIndex() const;
 	void WaitInQueue(GoState* state);
 
@@ -63,7 +59,6 @@ private:
 	alert_type fType;
 	button_width fWidth;
 	platform::AlertView* fView;
-	BInvoker* fInvoker;
 	GoState* fGoState;
 };
 

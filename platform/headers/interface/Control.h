@@ -22,7 +22,6 @@ public:
 	virtual void AttachedToWindow();
 	virtual void MessageReceived(BMessage* message);
 	virtual void MouseDown(BPoint where);
-	virtual void KeyDown(const char* bytes, int32 numBytes);
 
 	const char* Label() const;
 	virtual void SetEnabled(bool enabled);

@@ -52,7 +52,6 @@ public:
 	virtual void MouseDown(BPoint where);
 	virtual void MouseUp(BPoint where);
 	virtual void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage);
-	virtual void KeyDown(const char* bytes, int32 numBytes);
 	virtual void MessageReceived(BMessage* message);
 
 	// The tree. A view owns its children: deleting it deletes them.

@@ -15,15 +15,6 @@ class WindowData;
 class ViewAccess;
 }  // namespace platform
 
-enum window_type {
-	B_UNTYPED_WINDOW = 0,
-	B_TITLED_WINDOW = 1,
-	B_MODAL_WINDOW = 3,
-	B_DOCUMENT_WINDOW = 11,
-	B_BORDERED_WINDOW = 20,
-	B_FLOATING_WINDOW = 21
-};
-
 enum window_look {
 	B_BORDERED_WINDOW_LOOK = 20,
 	B_NO_BORDER_WINDOW_LOOK = 19,
@@ -69,13 +60,10 @@ class BWindow : public BLooper {
 public:
 	BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
 		uint32 workspace = B_CURRENT_WORKSPACE);
-	BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-		uint32 workspace = B_CURRENT_WORKSPACE);
 	virtual ~BWindow();
 
 	virtual void Show();
 	virtual void Hide();
-	bool IsHidden() const;
 	virtual void Quit();
 	virtual bool QuitRequested();
 	virtual void MessageReceived(BMessage* message);
@@ -90,12 +78,7 @@ public:
 
 	BRect Bounds() const;  // the content area, from (0, 0)
 	BRect Frame() const;  // the content area on the screen
-	const char* Title() const;
-	void SetTitle(const char* title);
-	window_look Look() const;
-	window_feel Feel() const;
 	uint32 Flags() const;
-	uint32 Workspaces() const;
 	void MoveTo(BPoint point);
 	void MoveTo(float x, float y);
 
@@ -111,9 +94,6 @@ private:
 	friend class BView;
 	friend class platform::ViewAccess;
 	friend class platform::WindowData;
-
-	void InitWindow(BRect frame, const char* title, window_look look, window_feel feel,
-		uint32 flags, uint32 workspace);
 
 	std::unique_ptr<platform::WindowData> fData;
 };

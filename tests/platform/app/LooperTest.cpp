@@ -1,32 +1,82 @@
-#include "LooperTestSupport.h"
-
 #include <Looper.h>
 #include <Message.h>
 #include <OS.h>
 
 #include <TestSupport.h>
 
-using looper_test::Record;
-using looper_test::RecordingLooper;
-using looper_test::Watchdog;
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
+
 using testing_support::WaitUntil;
+using testing_support::Watchdog;
 
 namespace {
 
-// Quits a running looper from the test's thread, as its owner would.
-void QuitLooper(BLooper* looper)
-{
-	ASSERT_TRUE(looper->Lock());
-	looper->Quit();
-}
+// What the hooks saw, kept beyond the looper's deletion.
+struct Record {
+	std::mutex mutex;
+	std::vector<uint32> whats;
+	std::vector<thread_id> threads;
+	bool allLocked = true;
+
+	std::vector<uint32> Wait(size_t count)
+	{
+		WaitUntil([&] {
+			std::lock_guard<std::mutex> lock(mutex);
+			return whats.size() >= count;
+		});
+		std::lock_guard<std::mutex> lock(mutex);
+		return whats;
+	}
+};
+
+// Records every message it receives, runs an optional action for it, and raises a flag when
+// it is deleted.
+class RecordingLooper : public BLooper {
+public:
+	RecordingLooper(Record* record, std::atomic<bool>* deleted = NULL) :
+		fRecord(record),
+		fDeleted(deleted)
+	{
+	}
+	~RecordingLooper() override
+	{
+		if (fDeleted != NULL)
+			*fDeleted = true;
+	}
+	void MessageReceived(BMessage* message) override
+	{
+		{
+			std::lock_guard<std::mutex> lock(fRecord->mutex);
+			fRecord->whats.push_back(message->what);
+			fRecord->threads.push_back(find_thread(NULL));
+			fRecord->allLocked &= IsLocked();
+		}
+		if (fAction)
+			fAction(message);
+	}
+	bool QuitRequested() override { return fAgree; }
+
+	std::function<void(BMessage*)> fAction;  // set before Run()
+	std::atomic<bool> fAgree{true};
+
+private:
+	Record* fRecord;
+	std::atomic<bool>* fDeleted;
+};
 
 }  // namespace
 
+// Posting never waits for the looper, even while a hook is busy.
 TEST(BLooper, IsLockedByItsCreatorUntilRunThenRunsHooksInPostingOrderOnItsThreadLocked)
 {
 	Watchdog watchdog;
 	Record record;
+	std::atomic<bool> release(false);
 	RecordingLooper* looper = new RecordingLooper(&record);
+	looper->fAction = [&](BMessage*) { WaitUntil([&] { return release.load(); }); };
 	EXPECT_EQ(looper->LockingThread(), find_thread(NULL));
 	std::vector<uint32> posted;
 	for (uint32 i = 0; i < 50; i++) {
@@ -36,68 +86,46 @@ TEST(BLooper, IsLockedByItsCreatorUntilRunThenRunsHooksInPostingOrderOnItsThread
 	thread_id thread = looper->Run();
 	EXPECT_FALSE(looper->IsLocked());
 	EXPECT_NE(thread, find_thread(NULL));
-	std::vector<looper_test::Delivery> seen = record.Wait(posted.size());
-	EXPECT_EQ(record.Whats(), posted);
-	for (size_t i = 0; i < seen.size(); i++) {
-		EXPECT_EQ(seen[i].thread, thread) << "message " << i;
-		EXPECT_TRUE(seen[i].locked) << "message " << i;
-	}
-	QuitLooper(looper);
-}
-
-TEST(BLooper, PostMessageReturnsAtOnceWhileTheLooperIsBusy)
-{
-	Watchdog watchdog;
-	Record record;
-	std::atomic<bool> release(false);
-	RecordingLooper* looper = new RecordingLooper(&record);
-	looper->fAction = [&](BMessage*) { WaitUntil([&] { return release.load(); }); };
-	looper->Run();
-	looper->PostMessage('busy');
 	record.Wait(1);
-
-	// The looper's thread is stuck in a hook; posting must not wait for it.
-	EXPECT_EQ(looper->PostMessage('next'), B_OK);
+	EXPECT_EQ(looper->PostMessage('next'), B_OK);  // while the first hook is stuck
+	posted.push_back('next');
 	release = true;
-	EXPECT_EQ(record.Whats(2), (std::vector<uint32>{'busy', 'next'}));
-	QuitLooper(looper);
+	EXPECT_EQ(record.Wait(posted.size()), posted);
+	EXPECT_EQ(record.threads, std::vector<thread_id>(posted.size(), thread));
+	EXPECT_TRUE(record.allLocked);
+	ASSERT_TRUE(looper->Lock());
+	looper->Quit();
 }
 
-TEST(BLooper, QuitFromAnotherThreadReturnsOnceTheLooperIsDeletedAndItsThreadEnded)
+// Quit() in a hook deletes the looper once the hook returns; what was queued behind goes with
+// it. B_QUIT_REQUESTED quits only when QuitRequested() agrees, and never reaches the hook.
+TEST(BLooper, QuitOnItsOwnThreadOrByRequestDeletesTheLooperAfterTheHook)
 {
 	Watchdog watchdog;
-	int baseline = testing_support::CountThreads();
-	Record record;
-	std::atomic<bool> deleted(false);
-	RecordingLooper* looper = new RecordingLooper(&record, &deleted);
-	looper->fAction = [](BMessage*) { snooze(50000); };  // slow, so Quit() must wait
-	looper->Run();
-	looper->PostMessage('slow');
+	for (bool byRequest : {false, true}) {
+		Record record;
+		std::atomic<bool> deleted(false);
+		bool deletedInsideHook = true;
+		RecordingLooper* looper = new RecordingLooper(&record, &deleted);
+		looper->fAgree = false;
+		looper->fAction = [&](BMessage* message) {
+			if (message->what == 'quit')
+				looper->Quit();
+			else
+				looper->fAgree = true;
+			deletedInsideHook = deleted;
+		};
+		const uint32 first = byRequest ? 'agre' : 'quit';
+		if (byRequest)
+			looper->PostMessage(B_QUIT_REQUESTED);  // refused
+		looper->PostMessage(first);
+		looper->PostMessage(byRequest ? B_QUIT_REQUESTED : 'late');
+		looper->Run();
 
-	QuitLooper(looper);
-	EXPECT_TRUE(deleted);
-	EXPECT_EQ(record.Whats(), std::vector<uint32>{'slow'});
-	EXPECT_TRUE(WaitUntil([&] { return testing_support::CountThreads() == baseline; }));
-}
-
-TEST(BLooper, QuitOnItsOwnThreadDeletesTheLooperAfterTheHookReturns)
-{
-	Watchdog watchdog;
-	Record record;
-	std::atomic<bool> deleted(false);
-	bool deletedInsideHook = true;
-	RecordingLooper* looper = new RecordingLooper(&record, &deleted);
-	looper->fAction = [&](BMessage*) {
-		looper->Quit();
-		deletedInsideHook = deleted;
-	};
-	looper->PostMessage('quit');
-	looper->PostMessage('late');
-	looper->Run();
-
-	EXPECT_TRUE(WaitUntil([&] { return deleted.load(); }));
-	EXPECT_FALSE(deletedInsideHook);
-	EXPECT_EQ(record.Whats(), std::vector<uint32>{'quit'});  // 'late' went with it
+		EXPECT_TRUE(WaitUntil([&] { return deleted.load(); })) << byRequest;
+		EXPECT_FALSE(deletedInsideHook) << byRequest;
+		EXPECT_EQ(record.whats, std::vector<uint32>{first}) << byRequest;
+	}
 }
 
 // Once Run gives up the creator's lock, a looper told to quit before may be deleted at any
@@ -108,59 +136,7 @@ TEST(BLooper, RunOfALooperThatQuitsAtOnceReturnsItsThread)
 	for (int i = 0; i < 20; i++) {
 		BLooper* looper = new BLooper("brief");
 		looper->PostMessage(B_QUIT_REQUESTED);
-		thread_id thread = looper->Run();
-		// Its thread deletes it meanwhile, while this thread takes no lock it shares.
-		snooze(5000);
-		EXPECT_GE(thread, 0) << "try " << i;
+		EXPECT_GE(looper->Run(), 0) << "try " << i;
+		snooze(5000);  // its thread deletes it meanwhile
 	}
-}
-
-TEST(BLooper, BQuitRequestedQuitsOnlyWhenQuitRequestedAgrees)
-{
-	class Refusing : public RecordingLooper {
-	public:
-		using RecordingLooper::RecordingLooper;
-		bool QuitRequested() override { return fAgree; }
-		std::atomic<bool> fAgree{false};
-	};
-	Watchdog watchdog;
-	Record record;
-	std::atomic<bool> deleted(false);
-	Refusing* looper = new Refusing(&record, &deleted);
-	looper->Run();
-	looper->PostMessage(B_QUIT_REQUESTED);
-	looper->PostMessage('aliv');
-	record.Wait(1);
-	EXPECT_FALSE(deleted);
-
-	looper->fAgree = true;
-	looper->PostMessage(B_QUIT_REQUESTED);
-	EXPECT_TRUE(WaitUntil([&] { return deleted.load(); }));
-	EXPECT_EQ(record.Whats(), std::vector<uint32>{'aliv'});  // never to MessageReceived
-}
-
-TEST(BLooper, TakeQueuedMessageTakesTheFirstMatchAndKeepsTheRestInOrder)
-{
-	class Reader : public BLooper {
-	public:
-		using BLooper::NextQueuedMessage;
-		using BLooper::TakeQueuedMessage;
-	};
-	Reader* looper = new Reader;
-	for (uint32 what : std::initializer_list<uint32>{'a', B_MOUSE_MOVED, 'b', B_MOUSE_UP})
-		looper->PostMessage(what);
-
-	BMessage* taken = looper->TakeQueuedMessage([](const BMessage& message) {
-		return message.what == B_MOUSE_MOVED || message.what == B_MOUSE_UP;
-	});
-	ASSERT_NE(taken, (BMessage*)NULL);
-	EXPECT_EQ(taken->what, (uint32)B_MOUSE_MOVED);
-	delete taken;
-	std::vector<uint32> rest;
-	while (BMessage* message = looper->NextQueuedMessage(0)) {
-		rest.push_back(message->what);
-		delete message;
-	}
-	EXPECT_EQ(rest, (std::vector<uint32>{'a', 'b', B_MOUSE_UP}));
-	looper->Quit();
 }

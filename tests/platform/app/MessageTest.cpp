@@ -5,13 +5,23 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
-entry_ref MakeRef(const char* name, const char* directoryPath)
+// What the supported-types resource carries: what 0, one "types" string.
+const uint8 kFileTypes[62] = {'F', 'O', 'B', '1', 0, 0, 0, 63, 0, 0, 0, 62, 0, 0, 0, 0, 0x01, 0x0B,
+	'C', 'S', 'T', 'R', 32, 5, 't', 'y', 'p', 'e', 's', 0, 0, 0, 25, 'a', 'p', 'p', 'l', 'i', 'c',
+	'a', 't', 'i', 'o', 'n', '/', 'o', 'c', 't', 'e', 't', '-', 's', 't', 'r', 'e', 'a', 'm', 0, 0,
+	0, 0, 0};
+
+std::vector<uint8> Flat(const BMessage& message)
 {
-	entry_ref ref(7, 4242, name);
-	ref.directory_path = directoryPath;
-	return ref;
+	ssize_t size = message.FlattenedSize();
+	std::vector<uint8> bytes(size > 0 ? size : 0, 0xAB);
+	EXPECT_EQ(message.Flatten((char*)bytes.data(), bytes.size()), B_OK);
+	return bytes;
 }
 
 }  // namespace
@@ -49,140 +59,10 @@ TEST(BMessage, FindReadsTheItemAtTheIndexAndWritesNothingOnFailure)
 	const char* string = "marker";
 	EXPECT_EQ(message.FindString("n", &string), B_BAD_TYPE);
 	EXPECT_STREQ(string, "marker");
-	EXPECT_FALSE(message.HasInt32("n", 2));
 	EXPECT_FALSE(message.HasRef("n"));
 }
 
-TEST(BMessage, AFieldKeepsItsTypeAndItsItemSize)
-{
-	BMessage message;
-	ASSERT_EQ(message.AddInt32("field", 1), B_OK);
-	EXPECT_EQ(message.AddString("field", "x"), B_BAD_TYPE);
-	int32 count = 0;
-	type_code type = 0;
-	ASSERT_EQ(message.GetInfo("field", &type, &count), B_OK);
-	EXPECT_EQ(type, (type_code)B_INT32_TYPE);
-	EXPECT_EQ(count, 1);
-
-	int32 four = 4;
-	int16 two = 2;
-	ASSERT_EQ(message.AddData("raw", 'RAW4', &four, sizeof(four)), B_OK);
-	EXPECT_EQ(message.AddData("raw", 'RAW4', &two, sizeof(two)), B_BAD_VALUE);
-	EXPECT_EQ(message.AddData("n", B_INT32_TYPE, &two, sizeof(two)), B_BAD_VALUE);
-	EXPECT_FALSE(message.HasInt32("n"));
-}
-
-TEST(BMessage, PointsAndPointersComeBackAsAdded)
-{
-	BMessage message;
-	message.AddPoint("p", BPoint(3, 4));
-	message.AddPointer("ptr", &message);
-	BPoint p;
-	void* ptr = NULL;
-	EXPECT_EQ(message.FindPoint("p", &p), B_OK);
-	EXPECT_EQ(message.FindPointer("ptr", &ptr), B_OK);
-	EXPECT_EQ(p, BPoint(3, 4));
-	EXPECT_EQ(ptr, &message);
-}
-
-TEST(BMessage, RefKeepsEveryMemberIncludingTheDirectoryPath)
-{
-	BMessage message(B_SIMPLE_DATA);
-	entry_ref ref = MakeRef("file name.txt", "/tmp/some dir");
-	ASSERT_EQ(message.AddRef("refs", &ref), B_OK);
-	entry_ref found;
-	ASSERT_EQ(message.FindRef("refs", &found), B_OK);
-	EXPECT_EQ(found, ref);
-	EXPECT_EQ(found.device, ref.device);
-	EXPECT_EQ(found.directory, ref.directory);
-	EXPECT_STREQ(found.name, "file name.txt");
-	EXPECT_EQ(found.directory_path, "/tmp/some dir");
-}
-
-TEST(BMessage, CopiesAreDeepAndIndependent)
-{
-	BMessage original('orig');
-	entry_ref ref = MakeRef("a", "/x");
-	original.AddRef("refs", &ref);
-	original.AddString("name", "first");
-
-	BMessage copy(original);
-	original = BMessage();
-	original.AddString("name", "changed");
-
-	entry_ref found;
-	const char* name;
-	EXPECT_EQ(copy.what, (uint32)'orig');
-	ASSERT_EQ(copy.FindRef("refs", &found), B_OK);
-	EXPECT_EQ(found.directory_path, "/x");
-	ASSERT_EQ(copy.FindString("name", &name), B_OK);
-	EXPECT_STREQ(name, "first");
-
-	BMessage assigned;
-	assigned.AddInt32("old", 1);
-	assigned = copy;
-	EXPECT_FALSE(assigned.HasInt32("old"));
-	EXPECT_TRUE(assigned.HasRef("refs"));
-}
-
-TEST(BMessage, NestedMessageComesBackWhole)
-{
-	BMessage inner('innr');
-	entry_ref ref = MakeRef("item", "/home/user");
-	inner.AddRef("refs", &ref);
-	inner.AddInt32("FileDropID", 2);
-	BMessage outer('outr');
-	ASSERT_EQ(outer.AddMessage("inner", &inner), B_OK);
-
-	BMessage found;
-	ASSERT_EQ(outer.FindMessage("inner", &found), B_OK);
-	EXPECT_EQ(found.what, (uint32)'innr');
-	entry_ref foundRef;
-	ASSERT_EQ(found.FindRef("refs", &foundRef), B_OK);
-	EXPECT_EQ(foundRef.directory_path, "/home/user");
-	EXPECT_TRUE(found.HasInt32("FileDropID"));
-}
-
-TEST(BMessage, GetInfoByTypeEnumeratesFieldsInOrder)
-{
-	BMessage message;
-	message.AddInt32("first", 1);
-	message.AddString("text", "t");
-	message.AddInt32("second", 2);
-	message.AddInt32("second", 3);
-
-	char* name = NULL;
-	type_code type = 0;
-	int32 count = 0;
-	ASSERT_EQ(message.GetInfo(B_INT32_TYPE, 1, &name, &type, &count), B_OK);
-	EXPECT_STREQ(name, "second");
-	EXPECT_EQ(count, 2);
-	ASSERT_EQ(message.GetInfo(B_ANY_TYPE, 1, &name, &type), B_OK);
-	EXPECT_STREQ(name, "text");
-	EXPECT_EQ(message.GetInfo(B_INT32_TYPE, 2, &name, &type), B_BAD_INDEX);
-	EXPECT_EQ(message.GetInfo(B_REF_TYPE, 0, &name, &type), B_BAD_TYPE);
-}
-
-TEST(BMessage, DroppedFlagIsSetOnlyByThePlatformAndSurvivesCopies)
-{
-	BMessage message(B_SIMPLE_DATA);
-	EXPECT_FALSE(message.WasDropped());
-	platform::MessageAccess::SetDropped(&message, true, BPoint(12, 34));
-	EXPECT_TRUE(message.WasDropped());
-	EXPECT_EQ(message.DropPoint(), BPoint(12, 34));
-
-	BMessage copy(message);
-	BMessage assigned;
-	assigned = message;
-	EXPECT_TRUE(copy.WasDropped());
-	EXPECT_TRUE(assigned.WasDropped());
-	EXPECT_EQ(copy.DropPoint(), BPoint(12, 34));
-
-	platform::MessageAccess::SetDropped(&message, false, BPoint());
-	EXPECT_FALSE(message.WasDropped());
-}
-
-TEST(BMessage, NullArgumentsAreRejected)
+TEST(BMessage, AFieldKeepsItsTypeAndItsItemSizeAndNullArgumentsAddNothing)
 {
 	BMessage message;
 	EXPECT_EQ(message.AddString(NULL, "x"), B_BAD_VALUE);
@@ -190,4 +70,128 @@ TEST(BMessage, NullArgumentsAreRejected)
 	EXPECT_EQ(message.AddRef("refs", NULL), B_BAD_VALUE);
 	EXPECT_EQ(message.AddMessage("m", NULL), B_BAD_VALUE);
 	EXPECT_TRUE(message.IsEmpty());
+	ASSERT_EQ(message.AddInt32("field", 1), B_OK);
+	EXPECT_EQ(message.AddString("field", "x"), B_BAD_TYPE);
+	int32 count = 0;
+	type_code type = 0;
+	ASSERT_EQ(message.GetInfo("field", &type, &count), B_OK);
+	EXPECT_EQ(type, (type_code)B_INT32_TYPE);
+	EXPECT_EQ(count, 1);
+	int32 four = 4;
+	int16 two = 2;
+	ASSERT_EQ(message.AddData("raw", 'RAW4', &four, sizeof(four)), B_OK);
+	EXPECT_EQ(message.AddData("raw", 'RAW4', &two, sizeof(two)), B_BAD_VALUE);
+	EXPECT_EQ(message.AddData("n", B_INT32_TYPE, &two, sizeof(two)), B_BAD_VALUE);
+}
+
+// Copies, assignments and a flattened and unflattened copy are whole (a ref keeps its
+// directory path, a nested message its fields) and independent of the original; the drop
+// state, which only the platform sets, survives copies.
+TEST(BMessage, CopiesAndFlattenedCopiesAreWholeAndIndependent)
+{
+	BMessage original(B_SIMPLE_DATA);
+	entry_ref ref(7, 4242, "file name.txt");
+	ref.directory_path = "/tmp/some dir";
+	original.AddRef("refs", &ref);
+	original.AddInt32("n", -5);
+	original.AddString("big", std::string(300, 'z').c_str());
+	BMessage inner('innr');
+	inner.AddRef("refs", &ref);
+	original.AddMessage("inner", &inner);
+	std::vector<uint8> flat = Flat(original);
+	EXPECT_FALSE(original.WasDropped());
+	platform::MessageAccess::SetDropped(&original, true, BPoint(12, 34));
+
+	BMessage copy(original), assigned, unflattened;
+	assigned.AddInt32("old", 1);
+	assigned = original;
+	ASSERT_EQ(unflattened.Unflatten((const char*)flat.data(), flat.size()), B_OK);
+	EXPECT_EQ(Flat(unflattened), flat);
+	original = BMessage();
+	EXPECT_FALSE(original.WasDropped());
+	EXPECT_FALSE(assigned.HasInt32("old"));
+	for (const BMessage* message : {&copy, &assigned, &unflattened}) {
+		entry_ref found;
+		const char* big = NULL;
+		BMessage foundInner;
+		EXPECT_EQ(message->what, (uint32)B_SIMPLE_DATA);
+		ASSERT_EQ(message->FindRef("refs", &found), B_OK);
+		EXPECT_EQ(found, ref);
+		EXPECT_EQ(found.directory_path, "/tmp/some dir");
+		EXPECT_TRUE(message->HasInt32("n"));
+		ASSERT_EQ(message->FindString("big", &big), B_OK);
+		EXPECT_EQ(std::string(big), std::string(300, 'z'));
+		ASSERT_EQ(message->FindMessage("inner", &foundInner), B_OK);
+		ASSERT_EQ(foundInner.FindRef("refs", &found), B_OK);
+		EXPECT_EQ(found.directory_path, "/tmp/some dir");
+		EXPECT_EQ(message->WasDropped(), message != &unflattened);
+	}
+	EXPECT_EQ(copy.DropPoint(), BPoint(12, 34));
+}
+
+// A buffer too small is refused and left alone, as is a name longer than its length byte.
+TEST(BMessage, TheFileTypesMessageFlattensToTheExact62Bytes)
+{
+	BMessage message(0);
+	message.AddString("types", "application/octet-stream");
+	EXPECT_EQ(Flat(message), std::vector<uint8>(kFileTypes, kFileTypes + 62));
+	std::vector<uint8> buffer(61, 0xAB);
+	EXPECT_EQ(message.Flatten((char*)buffer.data(), buffer.size()), B_BUFFER_OVERFLOW);
+	EXPECT_EQ(buffer, std::vector<uint8>(61, 0xAB));
+	ASSERT_EQ(message.AddInt32(std::string(256, 'n').c_str(), 1), B_OK);
+	EXPECT_EQ(message.FlattenedSize(), B_NAME_TOO_LONG) << "the length is one byte";
+}
+
+TEST(BMessage, MalformedFlattenedInputIsRejectedAndLeavesTheMessageAlone)
+{
+	const std::vector<uint8> good(kFileTypes, kFileTypes + 62);
+	auto changed = [&](size_t at, uint8 value, bool fixSum) {
+		std::vector<uint8> bytes = good;
+		bytes[at] = value;
+		uint32 sum = 0;  // of the two header words after it and the flags byte
+		for (size_t i = 8; i < 16; i += 4)
+			sum += uint32(bytes[i]) << 24 | bytes[i + 1] << 16 | bytes[i + 2] << 8 | bytes[i + 3];
+		sum += bytes[16];
+		for (int i = 0; fixSum && i < 4; i++)
+			bytes[4 + i] = sum >> (24 - 8 * i);
+		return bytes;
+	};
+	BMessage two, deep('deep');
+	two.AddInt32("n", 1);
+	two.AddInt32("n", 2);
+	std::vector<uint8> oneOfEight = Flat(two);
+	oneOfEight[22] = 1;  // the count: one item of 8 bytes in an int32 field
+	for (int i = 0; i < 40; i++) {
+		BMessage outer('deep');
+		outer.AddMessage("m", &deep);
+		deep = outer;
+	}
+	const struct {
+		const char* what;
+		std::vector<uint8> bytes;
+		status_t expected;
+	} kCases[] = {
+		{"wrong magic", changed(3, '2', false), B_NOT_A_MESSAGE},
+		{"bad checksum", changed(7, 64, false), B_BAD_DATA},
+		{"size beyond the buffer", changed(11, 63, true), B_BAD_DATA},
+		{"size too small", changed(11, 10, true), B_BAD_DATA},
+		{"field data beyond the message", changed(22, 40, false), B_BAD_DATA},
+		{"item beyond its field", changed(32, 40, false), B_BAD_DATA},
+		{"string without its NUL", changed(57, 'x', false), B_BAD_DATA},
+		{"unknown field flags", changed(17, 0x4B, false), B_BAD_DATA},
+		{"missing end byte", changed(61, 0x0B, false), B_BAD_DATA},
+		{"unknown message flags", changed(16, 0x03, true), B_BAD_DATA},
+		{"truncated", std::vector<uint8>(good.begin(), good.begin() + 40), B_BAD_DATA},
+		{"only the magic", std::vector<uint8>(good.begin(), good.begin() + 4), B_BAD_DATA},
+		{"fixed-size item of the wrong size", oneOfEight, B_BAD_DATA},
+		{"nested without bound", Flat(deep), B_BAD_DATA},
+	};
+	for (const auto& c : kCases) {
+		BMessage message('keep');
+		message.AddInt32("kept", 1);
+		EXPECT_EQ(message.Unflatten((const char*)c.bytes.data(), c.bytes.size()), c.expected)
+			<< c.what;
+		EXPECT_EQ(message.what, (uint32)'keep') << c.what;
+		EXPECT_TRUE(message.HasInt32("kept")) << c.what;
+	}
 }

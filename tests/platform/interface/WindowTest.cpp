@@ -1,64 +1,46 @@
 #include <Message.h>
+#include <View.h>
 #include <Window.h>
 
-#include "TestSupport.h"
 #include "WindowTestSupport.h"
 
 using namespace window_test;
 
 namespace {
 
-const BRect kFrame(100, 100, 139, 129);  // 40 x 30
-
-class LoggingWindow : public BWindow {
-public:
-	LoggingWindow(HookLog* log, bool allowQuit = true) :
-		BWindow(kFrame, UniqueTitle("window").c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
-			B_NOT_RESIZABLE),
-		fLog(log),
-		fAllowQuit(allowQuit)
-	{
-	}
-	bool QuitRequested() override
-	{
-		fLog->Add("window.QuitRequested", this);
-		return fAllowQuit;
-	}
-	void MessageReceived(BMessage* message) override
-	{
-		fLog->Add("window.MessageReceived", this);
-		BWindow::MessageReceived(message);
-	}
-
-private:
-	HookLog* fLog;
-	bool fAllowQuit;
-};
+const BRect kFrame(100, 100, 111, 109);  // 12 x 10
 
 }  // namespace
 
-// And quitting the window deletes its views and their children.
+// Attaching runs parents' AttachedToWindow before their children's, on the attaching thread.
+// Every later hook runs on the window's thread with the window locked, parents drawn before
+// children; closing the window deletes the views.
 TEST(BWindow, HooksRunOnTheWindowThreadWithTheWindowLocked)
 {
 	Watchdog watchdog;
-	HookLog log, childLog;
+	HookLog log;
 	std::atomic<bool> viewDeleted(false), childDeleted(false);
-	LoggingWindow* window = new LoggingWindow(&log);
-	RecordingView* view = new RecordingView(BRect(0, 0, 39, 29), "view", &log, &viewDeleted);
-	view->AddChild(new RecordingView(BRect(30, 20, 35, 25), "child", &childLog, &childDeleted));
+	BWindow* window = NewWindow(kFrame);
+	RecordingView* view = new RecordingView(BRect(0, 0, 11, 9), "view", &log, &viewDeleted);
+	RecordingView* child = new RecordingView(BRect(2, 2, 9, 7), "child", &log, &childDeleted);
+	view->AddChild(child);
+	EXPECT_TRUE(log.Hooks().empty()) << "no window yet";
 	window->AddChild(view);
-	log.Clear();  // AttachedToWindow ran in AddChild, on this thread
+	EXPECT_EQ(
+		log.Hooks(), (std::vector<std::string>{"view.AttachedToWindow", "child.AttachedToWindow"}));
+	EXPECT_EQ(child->Looper(), window);
+	log.Clear();
 	ShownWindow shown(window);
 	thread_id windowThread = window->Thread();
 
-	shown.Host().InjectClick(shown.Id(), BPoint(5, 5));
-	window->PostMessage('ping');
+	shown.Host().InjectClick(shown.Id(), BPoint(0, 0));
+	window->PostMessage('ping', view);
 	shown.Host().InjectClose(shown.Id());
 	ASSERT_TRUE(shown.Host().WaitForClose(shown.Id()));
 
-	const std::vector<std::string> expected = {"view.Draw", "view.MouseMoved entered",
-		"view.MouseDown", "view.MouseUp", "window.MessageReceived", "window.QuitRequested"};
-	EXPECT_EQ(log.Hooks(), expected);
+	EXPECT_EQ(log.Hooks(),
+		(std::vector<std::string>{"view.Draw", "child.Draw", "view.MouseMoved entered",
+			"view.MouseDown", "view.MouseUp", "view.MessageReceived"}));
 	for (const HookRecord& record : log.Records()) {
 		EXPECT_EQ(record.thread, windowThread) << record.hook;
 		EXPECT_TRUE(record.locked) << record.hook;
@@ -67,12 +49,21 @@ TEST(BWindow, HooksRunOnTheWindowThreadWithTheWindowLocked)
 	EXPECT_TRUE(testing_support::WaitUntil([&] { return viewDeleted && childDeleted; }));
 }
 
-TEST(BWindow, WindowThatRefusesToQuitStaysOpen)
+TEST(BView, InvalidateDrawsLaterOnTheWindowThreadOnceForSeveralRequests)
 {
 	Watchdog watchdog;
 	HookLog log;
-	ShownWindow shown(new LoggingWindow(&log, false));
-	shown.Host().InjectClose(shown.Id());
-	shown.Idle();
-	EXPECT_TRUE(shown.Host().IsOpen(shown.Id()));
+	BWindow* window = NewWindow(kFrame);
+	BView* view = new RecordingView(BRect(0, 0, 9, 9), "view", &log);
+	window->AddChild(view);
+	ShownWindow shown(window);
+	log.Clear();
+	size_t duringCall = 99;
+	shown.OnThread([&] {
+		view->Invalidate();
+		view->Invalidate(BRect(0, 0, 3, 3));
+		duringCall = log.Hooks().size();
+	});
+	EXPECT_EQ(duringCall, 0u);
+	EXPECT_EQ(log.Hooks(), std::vector<std::string>{"view.Draw"});
 }

@@ -118,7 +118,7 @@ public:
 	explicit ShownWindow(BWindow* window) :
 		fWindow(window)
 	{
-		std::string title = fWindow->Title();
+		std::string title = fWindow->Name();  // a window's looper is named by its title
 		fWindow->Show();
 		fId = Host().WaitForWindow(title.c_str());
 		EXPECT_GE(fId, 0) << "no host window titled " << title;
