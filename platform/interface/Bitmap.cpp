@@ -4,8 +4,6 @@
 
 #include <new>
 
-#include "interface/ColorMapping.h"
-
 namespace {
 
 // Large enough for any icon or window; small enough that rows * bytes per row fits int32.
@@ -28,12 +26,6 @@ int32 BytesPerPixel(color_space space)
 int32 PaddedRow(int32 width, int32 bytesPerPixel)
 {
 	return (width * bytesPerPixel + 3) & ~3;
-}
-
-uint32 ReadPixel32(const uint8* p)
-{
-	// B_RGB32 in memory: blue, green, red, alpha.
-	return uint32(p[0]) | (uint32(p[1]) << 8) | (uint32(p[2]) << 16) | (uint32(p[3]) << 24);
 }
 
 }  // namespace
@@ -124,34 +116,9 @@ BRect BBitmap::Bounds() const
 
 void BBitmap::SetBits(const void* data, int32 length, int32 offset, color_space colorSpace)
 {
-	if (fBits == NULL || data == NULL || length <= 0 || offset < 0 || offset >= BitsLength())
+	if (fBits == NULL || data == NULL || length <= 0 || offset < 0 || offset >= BitsLength()
+		|| colorSpace != fColorSpace)
 		return;
-	const uint8* source = static_cast<const uint8*>(data);
-
-	if (colorSpace == fColorSpace) {
-		int32 count = length < BitsLength() - offset ? length : BitsLength() - offset;
-		memcpy(fBits + offset, source, count);
-		return;
-	}
-	if (fColorSpace != B_CMAP8 || (colorSpace != B_RGB32 && colorSpace != B_RGBA32))
-		return;
-
-	// True-colour pixels fill the bitmap's pixels in order from offset, row padding skipped.
-	int32 width = fBounds.IntegerWidth() + 1;
-	int32 row = offset / fBytesPerRow;
-	int32 column = offset % fBytesPerRow;
-	int32 rows = fBounds.IntegerHeight() + 1;
-	for (int32 i = 0; i + 4 <= length && row < rows; i += 4) {
-		if (column >= width) {
-			row++;
-			column = 0;
-			if (row >= rows)
-				break;
-		}
-		uint32 pixel = ReadPixel32(source + i);
-		if (colorSpace == B_RGB32)
-			pixel |= 0xFF000000u;
-		fBits[row * fBytesPerRow + column] = platform::IndexForARGB(pixel);
-		column++;
-	}
+	int32 count = length < BitsLength() - offset ? length : BitsLength() - offset;
+	memcpy(fBits + offset, data, count);
 }

@@ -24,9 +24,8 @@ public:
 	color_space ColorSpace() const;
 	BRect Bounds() const;
 
-	// Copies length bytes of data in colorSpace into the bitmap at offset. Only data already
-	// in the bitmap's own colour space, or B_RGB32 into B_CMAP8 (reduced through the colour
-	// map), is accepted.
+	// Copies length bytes of data in colorSpace into the bitmap at offset, as far as they fit.
+	// Only data already in the bitmap's own colour space is accepted.
 	void SetBits(const void* data, int32 length, int32 offset, color_space colorSpace);
 
 	BBitmap& operator=(const BBitmap&) = delete;
