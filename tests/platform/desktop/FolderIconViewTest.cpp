@@ -72,13 +72,6 @@ status_t SetIcon(const std::string& path, const Bytes* pixels, icon_size which =
 	return info.SetIcon(&icon, which);
 }
 
-Bytes StoredLarge(const std::string& folder)
-{
-	Bytes value;
-	GetXattr(folder, kLargeIconAttr, &value);
-	return value.size() == 1028 ? Bytes(value.begin() + 4, value.end()) : Bytes();
-}
-
 // A Set icon drop of path, as the program makes it.
 void DropOnSetIcon(const std::string& path)
 {
@@ -328,14 +321,14 @@ TEST_F(FolderIconViewTest, DropsDrawTheItemOverTheFolderFromTheThemeElseScaled)
 		}
 		RgbaImage expected = Scaled(TrackerIcon(fFolder, 32), 32);
 		if (kRows[row].before == kSecondDrop)
-			expected = Image(StoredLarge(fFolder));
+			expected = Image(TrackerIcon(fFolder, 32));
 		if (kRows[row].before == kOtherProgramsIcon) {
 			Bytes other = Pattern(7);
 			ASSERT_EQ(SetIcon(fFolder, &other), B_OK);
 			expected = Scaled(other, 32);
 		}
 		if (kRows[row].before == kImageRemoved) {
-			ASSERT_EQ(unlink(In(ImageName(StoredLarge(fFolder))).c_str()), 0);
+			ASSERT_EQ(unlink(In(ImageName(TrackerIcon(fFolder, 32))).c_str()), 0);
 		}
 		if (kRows[row].themeFolder != NULL) {
 			ASSERT_EQ(RgbaImage::FromFile(
@@ -350,7 +343,7 @@ TEST_F(FolderIconViewTest, DropsDrawTheItemOverTheFolderFromTheThemeElseScaled)
 		}
 		DropOnSetIcon(item);
 		expected.DrawOver(overlay, kSize / 4, kSize / 2);
-		EXPECT_EQ(Differing(Image(StoredLarge(fFolder)), expected), 0u) << "row " << row;
+		EXPECT_EQ(Differing(Image(TrackerIcon(fFolder, 32)), expected), 0u) << "row " << row;
 	}
 }
 
