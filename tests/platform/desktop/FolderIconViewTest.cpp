@@ -143,16 +143,6 @@ protected:
 
 }  // namespace
 
-TEST_F(FolderIconViewTest, IconOfUnknownOriginIsShownScaledWithoutSmoothingUnderItsHashName)
-{
-	Bytes icon = Pattern();
-	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	std::string png = ReadFile(In(ImageName(icon)));
-	EXPECT_TRUE(platform::CarriesFolderIconSoftware(png));
-	EXPECT_EQ(platform::RecordedLargeIconHash(png), platform::LargeIconHash(icon.data()));
-	EXPECT_EQ(Differing(Image(icon), Scaled(icon, 32)), 0u);
-}
-
 // The pointers move only to a whole image and the image they left goes after them; the same
 // icon again rewrites nothing but brings back a lost image; clearing leaves the folder's own
 // .directory, if it had one, as it was.
@@ -278,9 +268,9 @@ TEST_F(FolderIconViewTest, FilesMiniIconsAndASwitchedOffViewGetNoView)
 
 // A first drop on a folder without an own icon draws the theme's folder at full size and the
 // item's theme icon at half size over the middle of the lower half; what the theme cannot
-// draw large (no folder icon, an item icon that does not render) is the stored icon scaled.
-// A second drop builds on the image of the first only while that image shows the icon the
-// folder has (not another program's icon, nor a lost image).
+// draw large (no folder icon, an item icon that does not render) is the stored icon scaled
+// without smoothing. A second drop builds on the image of the first only while that image
+// shows the icon the folder has (not another program's icon, nor a lost image).
 TEST_F(FolderIconViewTest, DropsDrawTheItemOverTheFolderFromTheThemeElseScaled)
 {
 	static const platform::ThemeIconSource withoutFolder({kThemes}, "Testparent");
