@@ -1,7 +1,5 @@
 #include <Entry.h>
 
-#include <Directory.h>
-
 #include <errno.h>
 #include <limits.h>
 #include <stdio.h>
@@ -244,14 +242,6 @@ BEntry::BEntry(const entry_ref* ref, bool traverse) :
 	SetTo(ref, traverse);
 }
 
-BEntry::BEntry(const BDirectory* dir, const char* path, bool traverse) :
-	fStatus(B_NO_INIT),
-	fNodeDevice(-1),
-	fNodeInode(-1)
-{
-	SetTo(dir, path, traverse);
-}
-
 BEntry::BEntry(const BEntry& other) :
 	fRef(other.fRef),
 	fStatus(other.fStatus),
@@ -306,35 +296,12 @@ status_t BEntry::SetTo(const entry_ref* ref, bool traverse)
 	return fStatus = status;
 }
 
-status_t BEntry::SetTo(const BDirectory* dir, const char* path, bool traverse)
-{
-	Unset();
-	if (dir == NULL || path == NULL || dir->InitCheck() != B_OK)
-		return fStatus = B_BAD_VALUE;
-	if (path[0] == '/')
-		return SetTo(path, traverse);
-	std::string joined = dir->fPath;
-	if (joined.back() != '/')
-		joined += '/';
-	return SetTo((joined + path).c_str(), traverse);
-}
-
 void BEntry::Unset()
 {
 	fRef = entry_ref();
 	fStatus = B_NO_INIT;
 	fNodeDevice = -1;
 	fNodeInode = -1;
-}
-
-status_t BEntry::GetRef(entry_ref* ref) const
-{
-	if (fStatus != B_OK)
-		return B_NO_INIT;
-	if (ref == NULL)
-		return B_BAD_VALUE;
-	*ref = fRef;
-	return B_OK;
 }
 
 status_t BEntry::GetParent(BEntry* parent) const
@@ -364,34 +331,6 @@ status_t BEntry::GetParent(BEntry* parent) const
 	parent->fNodeDevice = device;
 	parent->fNodeInode = inode;
 	return B_OK;
-}
-
-status_t BEntry::GetParent(BDirectory* dir) const
-{
-	if (dir == NULL)
-		return B_BAD_VALUE;
-	BEntry parent;
-	status_t status = GetParent(&parent);
-	if (status != B_OK)
-		return status;
-	return dir->SetTo(&parent);
-}
-
-const char* BEntry::Name() const
-{
-	return fStatus == B_OK ? fRef.name : NULL;
-}
-
-bool BEntry::IsFile() const
-{
-	struct stat st;
-	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISREG(st.st_mode);
-}
-
-bool BEntry::IsDirectory() const
-{
-	struct stat st;
-	return fStatus == B_OK && StatRef(fRef, &st) == B_OK && S_ISDIR(st.st_mode);
 }
 
 BEntry& BEntry::operator=(const BEntry& other)

@@ -21,13 +21,7 @@ using platform::Xattr;
 namespace {
 
 const char kUserPrefix[] = "user.";
-const size_t kUserPrefixLength = sizeof(kUserPrefix) - 1;
 const size_t kTypeSize = 4;
-
-struct AttrCursor {
-	std::vector<std::string> names;
-	size_t next = 0;
-};
 
 status_t CheckName(const char* name)
 {
@@ -50,8 +44,7 @@ BNode::BNode() :
 	fFd(-1),
 	fStatus(B_NO_INIT),
 	fDevice(-1),
-	fInode(-1),
-	fAttrCursor(NULL)
+	fInode(-1)
 {
 }
 
@@ -126,7 +119,6 @@ status_t BNode::SetTo(const char* path)
 
 void BNode::Unset()
 {
-	ForgetAttrNames();
 	if (fFd >= 0)
 		close(fFd);
 	fFd = -1;
@@ -234,69 +226,6 @@ status_t BNode::RemoveAttr(const char* name)
 	if (status != B_OK && fstat(fFd, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
 		return B_ENTRY_NOT_FOUND;
 	return status;
-}
-
-status_t BNode::GetAttrInfo(const char* name, attr_info* info) const
-{
-	if (fFd < 0)
-		return B_FILE_ERROR;
-	status_t status = CheckName(name);
-	if (status != B_OK)
-		return status;
-	if (info == NULL)
-		return B_BAD_VALUE;
-	std::vector<uint8> value;
-	status = Xattr(fFd, fPath).Read(kUserPrefix + std::string(name), 4096, &value);
-	if (status != B_OK)
-		return status;
-	if (value.size() < kTypeSize)
-		return B_BAD_DATA;
-	info->type = ReadTypeCode(value.data());
-	info->size = off_t(value.size() - kTypeSize);
-	return B_OK;
-}
-
-status_t BNode::GetNextAttrName(char* buffer)
-{
-	if (fFd < 0)
-		return B_FILE_ERROR;
-	if (buffer == NULL)
-		return B_BAD_VALUE;
-	if (fAttrCursor == NULL) {
-		std::vector<std::string> all;
-		status_t status = Xattr(fFd, fPath).List(&all);
-		if (status != B_OK)
-			return status;
-		AttrCursor* cursor = new AttrCursor;
-		for (const std::string& full : all) {
-			if (full.compare(0, kUserPrefixLength, kUserPrefix) != 0)
-				continue;
-			size_t length = full.size() - kUserPrefixLength;
-			if (length > 0 && length <= B_ATTR_NAME_LENGTH)
-				cursor->names.push_back(full.substr(kUserPrefixLength));
-		}
-		fAttrCursor = cursor;
-	}
-	AttrCursor* cursor = static_cast<AttrCursor*>(fAttrCursor);
-	if (cursor->next >= cursor->names.size())
-		return B_ENTRY_NOT_FOUND;
-	const std::string& name = cursor->names[cursor->next++];
-	memcpy(buffer, name.c_str(), name.size() + 1);
-	return B_OK;
-}
-
-status_t BNode::RewindAttrs()
-{
-	if (fFd < 0)
-		return B_FILE_ERROR;
-	ForgetAttrNames();
-	return B_OK;
-}
-
-void BNode::ForgetAttrNames()
-{
-	delete static_cast<AttrCursor*>(fAttrCursor);
-	fAttrCursor = NULL;
 }
 
 BNode& BNode::operator=(const BNode& other)

@@ -134,21 +134,6 @@ status_t BNodeInfo::GetType(char* type) const
 	return B_OK;
 }
 
-status_t BNodeInfo::SetType(const char* type)
-{
-	if (fStatus != B_OK)
-		return B_NO_INIT;
-	if (type == NULL) {
-		status_t status = fNode->RemoveAttr(kTypeAttr);
-		return status == B_ENTRY_NOT_FOUND ? B_OK : status;
-	}
-	size_t length = strlen(type) + 1;
-	if (length > B_MIME_TYPE_LENGTH)
-		return B_BAD_VALUE;
-	ssize_t written = fNode->WriteAttr(kTypeAttr, B_MIME_STRING_TYPE, 0, type, length);
-	return written < 0 ? status_t(written) : B_OK;
-}
-
 status_t BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
 {
 	if (fStatus != B_OK)

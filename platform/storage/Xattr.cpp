@@ -81,34 +81,4 @@ status_t Xattr::Remove(const std::string& name) const
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 
-status_t Xattr::List(std::vector<std::string>* names) const
-{
-	names->clear();
-	std::vector<char> buffer;
-	for (int attempt = 0; attempt < kRetries; attempt++) {
-		ssize_t size =
-			fFollow ? listxattr(fTarget.c_str(), NULL, 0) : llistxattr(fTarget.c_str(), NULL, 0);
-		if (size < 0)
-			return StatusForErrno(errno);
-		buffer.resize(size);
-		ssize_t length = fFollow ? listxattr(fTarget.c_str(), buffer.data(), size)
-								 : llistxattr(fTarget.c_str(), buffer.data(), size);
-		if (length < 0 && errno == ERANGE)
-			continue;
-		if (length < 0)
-			return StatusForErrno(errno);
-		// NUL-separated names; a last name without its NUL is still taken, bounded.
-		size_t start = 0;
-		for (size_t i = 0; i <= size_t(length); i++) {
-			if (i == size_t(length) || buffer[i] == '\0') {
-				if (i > start)
-					names->emplace_back(buffer.data() + start, i - start);
-				start = i + 1;
-			}
-		}
-		return B_OK;
-	}
-	return B_BUSY;
-}
-
 }  // namespace platform

@@ -21,7 +21,6 @@ public:
 	status_t Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value) const;
 	status_t Write(const std::string& name, const std::vector<uint8>& value) const;
 	status_t Remove(const std::string& name) const;
-	status_t List(std::vector<std::string>* names) const;
 
 	static const size_t kMaxValueSize = 65536;
 

@@ -333,4 +333,13 @@ void RecordFigure(const std::string& name, long long value)
 	RecordFigure(name, std::to_string(value));
 }
 
+std::vector<std::string> FolderNames(const std::string& folder)
+{
+	std::vector<std::string> names;
+	for (const auto& entry : std::filesystem::directory_iterator(folder))
+		names.push_back(entry.path().filename());
+	std::sort(names.begin(), names.end());
+	return names;
+}
+
 }  // namespace testing_support

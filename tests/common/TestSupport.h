@@ -115,6 +115,9 @@ bool ResetPeakResident();
 void RecordFigure(const std::string& name, const std::string& value);
 void RecordFigure(const std::string& name, long long value);
 
+// The names in a folder (without "." and ".."), sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
+
 }  // namespace testing_support
 
 #define SKIP_WITHOUT_XATTRS(folder) \

@@ -39,7 +39,6 @@ public:
 	BEntry();
 	BEntry(const char* path, bool traverse = false);
 	BEntry(const entry_ref* ref, bool traverse = false);
-	BEntry(const BDirectory* dir, const char* path, bool traverse = false);
 	BEntry(const BEntry& other);
 	virtual ~BEntry();
 
@@ -48,17 +47,10 @@ public:
 
 	status_t SetTo(const char* path, bool traverse = false);
 	status_t SetTo(const entry_ref* ref, bool traverse = false);
-	status_t SetTo(const BDirectory* dir, const char* path, bool traverse = false);
 	void Unset();
 
-	status_t GetRef(entry_ref* ref) const;
 	// The entry's folder; parent may be this entry itself.
 	status_t GetParent(BEntry* parent) const;
-	status_t GetParent(BDirectory* dir) const;
-	const char* Name() const;
-
-	bool IsFile() const;
-	bool IsDirectory() const;
 
 	BEntry& operator=(const BEntry& other);
 	bool operator==(const BEntry& other) const;
@@ -66,7 +58,6 @@ public:
 
 private:
 	friend class BNode;
-	friend class BDirectory;
 
 	entry_ref fRef;
 	status_t fStatus;

@@ -2,7 +2,6 @@
 #define _NODE_H
 
 #include <StorageDefs.h>
-#include <fs_attr.h>
 
 #include <string>
 
@@ -37,9 +36,6 @@ public:
 	ssize_t ReadAttr(
 		const char* name, type_code type, off_t offset, void* buffer, size_t length) const;
 	status_t RemoveAttr(const char* name);
-	status_t GetAttrInfo(const char* name, attr_info* info) const;
-	status_t GetNextAttrName(char* buffer);
-	status_t RewindAttrs();
 
 	BNode& operator=(const BNode& other);
 	bool operator==(const BNode& other) const;
@@ -50,14 +46,12 @@ public:
 
 private:
 	status_t OpenRef(const entry_ref* ref);
-	void ForgetAttrNames();
 
 	int fFd;
 	status_t fStatus;
 	dev_t fDevice;
 	ino_t fInode;
 	std::string fPath;  // the path the node was opened by, checked at the time
-	void* fAttrCursor;
 };
 
 #endif

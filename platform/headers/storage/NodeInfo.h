@@ -17,7 +17,6 @@ public:
 	virtual status_t SetTo(BNode* node);
 
 	virtual status_t GetType(char* type) const;
-	virtual status_t SetType(const char* type);
 
 	// The node's own icon of that size; fails when it has no valid one.
 	virtual status_t GetIcon(BBitmap* icon, icon_size which = B_LARGE_ICON) const;

@@ -6,14 +6,12 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
-#include <fcntl.h>
 #include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,22 +25,20 @@
 #include "storage/ThemeIconSource.h"
 
 using platform::FileMetadata;
-using platform::FolderIconImageName;
 using platform::RgbaImage;
 using namespace testing_support;
 
 namespace {
 
-const char kLegacy[] = ".vellumark-icon.png";
+typedef std::vector<std::string> Names;
 const int kSize = platform::FolderIconDrawing::kSize;
+const std::string kThemes = std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme";
+const char kForeign[] = "\x89PNG\r\n\x1a\nsomeone else's";
 
-std::vector<std::string> Names(const std::string& folder)
+const platform::ThemeIconSource& TestTheme()
 {
-	std::vector<std::string> names;
-	for (const auto& entry : std::filesystem::directory_iterator(folder))
-		names.push_back(entry.path().filename());
-	std::sort(names.begin(), names.end());
-	return names;
+	static const platform::ThemeIconSource theme({kThemes}, "Testicons");
+	return theme;
 }
 
 ino_t Inode(const std::string& path)
@@ -62,7 +58,7 @@ Bytes Pattern(int shift = 0)
 
 std::string ImageName(const Bytes& icon)
 {
-	return FolderIconImageName(icon.data());
+	return platform::FolderIconImageName(icon.data());
 }
 
 status_t SetIcon(const std::string& path, const Bytes* pixels, icon_size which = B_LARGE_ICON)
@@ -76,52 +72,32 @@ status_t SetIcon(const std::string& path, const Bytes* pixels, icon_size which =
 	return info.SetIcon(&icon, which);
 }
 
-Bytes StoredLarge(const std::string& folder)
-{
-	BNode node(folder.c_str());
-	BNodeInfo info(&node);
-	BBitmap icon(BRect(0, 0, 31, 31), B_CMAP8);
-	Bytes pixels(1024, 0);
-	if (info.GetIcon(&icon, B_LARGE_ICON) == B_OK)
-		memcpy(pixels.data(), icon.Bits(), 1024);
-	return pixels;
-}
-
-// A Set icon or Clear icon drop of path, as the program makes it.
-void Drop(const std::string& path, int32 operation)
+// A Set icon drop of path, as the program makes it.
+void DropOnSetIcon(const std::string& path)
 {
 	BMessage message(B_SIMPLE_DATA);
 	entry_ref ref;
 	ASSERT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK) << path;
 	message.AddRef("refs", &ref);
-	message.AddInt32("FileDropID", operation);
-	testing_support::StdoutCapture quiet;
+	message.AddInt32("FileDropID", kSetIconOperation);
+	StdoutCapture quiet;
 	ProcessFile(&message);
 }
 
-std::string ThemeFile(const char* relative)
+RgbaImage Scaled(const Bytes& pixels, int size)
 {
-	return std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme/Testicons/"
-		+ relative;
+	return RgbaImage::FromIndices(pixels.data(), size, kSize / 32);
 }
 
-// Where two images differ: empty when they are the same, pixel for pixel.
-std::string Difference(
-	const RgbaImage& actual, const RgbaImage& expected, int fromRow = 0, int toRow = kSize)
+// How many pixels of two images differ (all when their sizes do).
+size_t Differing(const RgbaImage& actual, const RgbaImage& expected)
 {
 	if (actual.Size() != expected.Size())
-		return "sizes differ";
-	int count = 0;
-	std::ostringstream first;
-	for (int y = fromRow; y < toRow; y++) {
-		for (int x = 0; x < actual.Size(); x++) {
-			if (actual.At(x, y) != expected.At(x, y) && count++ == 0) {
-				first << "first at " << x << "," << y << ": " << std::hex << actual.At(x, y)
-					  << " instead of " << expected.At(x, y) << std::dec;
-			}
-		}
-	}
-	return count == 0 ? "" : std::to_string(count) + " pixels differ, " + first.str();
+		return expected.Pixels().size();
+	size_t count = 0;
+	for (size_t i = 0; i < actual.Pixels().size(); i++)
+		count += actual.Pixels()[i] != expected.Pixels()[i];
+	return count;
 }
 
 class FolderIconViewTest : public ::testing::Test {
@@ -129,9 +105,7 @@ protected:
 	void SetUp() override
 	{
 		SKIP_WITHOUT_XATTRS(fDir.Path());
-		static const platform::ThemeIconSource theme(
-			{std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme"}, "Testicons");
-		platform::SetTypeIconSource(&theme);
+		platform::SetTypeIconSource(&TestTheme());
 		fFolder = fDir.Make("folder", true);
 	}
 	void TearDown() override { platform::SetTypeIconSource(platform::DefaultTypeIconSource()); }
@@ -169,91 +143,62 @@ protected:
 
 }  // namespace
 
-TEST_F(FolderIconViewTest, IconOfUnknownOriginIsShownScaledWithoutSmoothingUnderItsHashName)
-{
-	Bytes icon = Pattern();
-	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	std::string png = ReadFile(In(ImageName(icon)));
-	EXPECT_TRUE(platform::CarriesFolderIconSoftware(png));
-	EXPECT_EQ(platform::RecordedLargeIconHash(png), platform::LargeIconHash(icon.data()));
-	EXPECT_EQ(Difference(Image(icon), RgbaImage::FromIndices(icon.data(), 32, kSize / 32)), "");
-}
-
-// The pointers move only to a whole image, and the image they left goes after them.
+// The pointers move only to a whole image and the image they left goes after them; the same
+// icon again rewrites nothing but brings back a lost image; clearing leaves the folder's own
+// .directory, if it had one, as it was.
 TEST_F(FolderIconViewTest, EachNewIconGetsANewImageAndThePreviousOneGoes)
 {
-	const Bytes icons[] = {Pattern(), Pattern(1), Pattern(2), Pattern(1)};
-	for (int step = 0; step < 4; step++) {
-		ASSERT_EQ(SetIcon(fFolder, &icons[step]), B_OK);
-		ExpectPointersAtTheImageOf(icons[step], step);
-		EXPECT_EQ(Names(fFolder), (std::vector<std::string>{".directory", ImageName(icons[step])}))
-			<< "step " << step;
+	const std::string kOwn = "[Dolphin]\nViewMode=1\n[Desktop Entry]\nIcon=folder-red\n";
+	const Bytes icons[] = {Pattern(), Pattern(1), Pattern(1), Pattern(2), Pattern(1)};
+	for (bool hadOwn : {false, true}) {
+		fFolder = fDir.Make(hadOwn ? "own" : "none", true);
+		if (hadOwn)
+			WriteFile(In(".directory"), kOwn);
+		for (size_t step = 0; step < std::size(icons); step++) {
+			ino_t before = Inode(In(ImageName(icons[step])));
+			ASSERT_EQ(SetIcon(fFolder, &icons[step]), B_OK);
+			ExpectPointersAtTheImageOf(icons[step], step);
+			EXPECT_EQ(FolderNames(fFolder), (Names{".directory", ImageName(icons[step])})) << step;
+			if (step == 2) {
+				EXPECT_EQ(Inode(In(ImageName(icons[step]))), before) << "rewritten";
+			}
+		}
+		unlink(In(ImageName(icons[4])).c_str());
+		ASSERT_EQ(SetIcon(fFolder, &icons[4]), B_OK);
+		ExpectPointersAtTheImageOf(icons[4], 5);
+		ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
+		EXPECT_EQ(FolderNames(fFolder), hadOwn ? Names{".directory"} : Names{});
+		EXPECT_EQ(ReadFile(In(".directory")), hadOwn ? kOwn : "");
+		EXPECT_FALSE(HasXattr(fFolder, kLargeIconAttr));
 	}
-	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(Names(fFolder), std::vector<std::string>{});
-	EXPECT_FALSE(HasXattr(fFolder, kLargeIconAttr));
 }
 
-TEST_F(FolderIconViewTest, ClearRemovesEveryImageOfOursAndNothingElse)
+// Stale images of ours (one of the fixed name of earlier versions too) go at the next Set
+// icon and at Clear icon; files that only look like ours stay.
+TEST_F(FolderIconViewTest, SetAndClearRemoveEveryImageOfOursAndNothingElse)
 {
-	// Stale images of ours (a legacy one too), and files that only look like ours.
-	Bytes stale = Pattern(5);
 	std::string ours;
 	ASSERT_EQ(RgbaImage(4).EncodePng({{"Software", platform::kFolderIconSoftware}}, &ours), B_OK);
-	const std::string foreign = "\x89PNG\r\n\x1a\nsomeone else's";
-	const char* oursNames[] = {
-		".vellumark-icon-0000000000000000.png", ".vellumark-icon-ffffffffffffffff.png", kLegacy};
-	for (const char* name : oursNames)
-		WriteFile(In(name), ours);
-	WriteFile(In(".vellumark-icon-1111111111111111.png"), foreign);
-	WriteFile(In(".vellumark-icon-ABCDEF0123456789.png"), ours);
-	WriteFile(In("picture.png"), ours);
-	ASSERT_EQ(SetIcon(fFolder, &stale), B_OK);
-	std::vector<std::string> expected = {".directory", ImageName(stale),
-		".vellumark-icon-1111111111111111.png", ".vellumark-icon-ABCDEF0123456789.png",
-		"picture.png"};
-	std::sort(expected.begin(), expected.end());
-	EXPECT_EQ(Names(fFolder), expected);
-	for (const char* name : oursNames)
-		WriteFile(In(name), ours);
-	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(Names(fFolder),
-		(std::vector<std::string>{".vellumark-icon-1111111111111111.png",
-			".vellumark-icon-ABCDEF0123456789.png", "picture.png"}));
-	EXPECT_EQ(ReadFile(In(".vellumark-icon-1111111111111111.png")), foreign);
-}
-
-TEST_F(FolderIconViewTest, FolderWithTheFixedNameOfEarlierVersionsMovesToTheNewNaming)
-{
-	std::string legacy;
-	ASSERT_EQ(RgbaImage(4).EncodePng({{"Software", platform::kFolderIconSoftware}}, &legacy), B_OK);
-	WriteFile(In(kLegacy), legacy);
-	WriteFile(In(".directory"),
-		"[Desktop Entry]\nIcon=./.vellumark-icon.png\n"
-		"X-Vellumark-Created=file\n");
-	Bytes icon = Pattern();
-	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	ExpectPointersAtTheImageOf(icon, 0);
-	EXPECT_EQ(ReadFile(In(".directory")),
-		"[Desktop Entry]\nIcon=./" + ImageName(icon) + "\nX-Vellumark-Created=file\n");
-	EXPECT_EQ(Names(fFolder), (std::vector<std::string>{".directory", ImageName(icon)}));
-}
-
-TEST_F(FolderIconViewTest, ExistingDotDirectoryKeepsItsModeAndOtherLinesAndIsRestored)
-{
-	const std::string original = "[Dolphin]\nViewMode=1\n[Desktop Entry]\nIcon=folder-red\n";
-	WriteFile(In(".directory"), original);
-	chmod(In(".directory").c_str(), 0640);
-	Bytes icon = Pattern();
-	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	EXPECT_EQ(ReadFile(In(".directory")),
-		"[Dolphin]\nViewMode=1\n[Desktop Entry]\n"
-		"Icon=./"
-			+ ImageName(icon) + "\nX-Vellumark-Replaced-Icon=Icon=folder-red\n");
-	EXPECT_EQ(
-		std::filesystem::status(In(".directory")).permissions(), std::filesystem::perms(0640));
-	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(ReadFile(In(".directory")), original);
+	const Names kOurs = {".vellumark-icon-0000000000000000.png",
+		".vellumark-icon-ffffffffffffffff.png", ".vellumark-icon.png"};
+	const Names kTheirs = {".vellumark-icon-1111111111111111.png",
+		".vellumark-icon-ABCDEF0123456789.png", "picture.png"};
+	WriteFile(In(kTheirs[0]), kForeign);
+	WriteFile(In(kTheirs[1]), ours);
+	WriteFile(In(kTheirs[2]), ours);
+	Bytes icon = Pattern(5);
+	const Bytes* kSteps[] = {&icon, NULL};  // Set icon, then Clear icon
+	for (const Bytes* set : kSteps) {
+		for (const std::string& name : kOurs)
+			WriteFile(In(name), ours);
+		ASSERT_EQ(SetIcon(fFolder, set), B_OK);
+		Names expected = kTheirs;
+		if (set != NULL)
+			expected.insert(expected.end(), {".directory", ImageName(icon)});
+		std::sort(expected.begin(), expected.end());
+		EXPECT_EQ(FolderNames(fFolder), expected);
+	}
+	EXPECT_EQ(ReadFile(In(kTheirs[0])), kForeign);
 }
 
 TEST_F(FolderIconViewTest, LinksInTheFolderAreNeverFollowed)
@@ -276,15 +221,15 @@ TEST_F(FolderIconViewTest, AnotherProgramsFileOfTheNameIsLeftAloneAndNothingPoin
 	Bytes first = Pattern();
 	Bytes second = Pattern(1);
 	ASSERT_EQ(SetIcon(fFolder, &first), B_OK);
-	WriteFile(In(ImageName(second)), "\x89PNG\r\n\x1a\nsomeone else's");
+	WriteFile(In(ImageName(second)), kForeign);
 	StderrCapture capture;
 	EXPECT_EQ(SetIcon(fFolder, &second), B_OK);
 	capture.Finish();
 	EXPECT_TRUE(HasXattr(fFolder, kLargeIconAttr));
 	ExpectPointersAtTheImageOf(first, 0);
 	EXPECT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(Names(fFolder), std::vector<std::string>{ImageName(second)});
-	EXPECT_EQ(ReadFile(In(ImageName(second))), "\x89PNG\r\n\x1a\nsomeone else's");
+	EXPECT_EQ(FolderNames(fFolder), Names{ImageName(second)});
+	EXPECT_EQ(ReadFile(In(ImageName(second))), kForeign);
 }
 
 TEST_F(FolderIconViewTest, FailedViewFailsNothingAndIsToldAtMostOnce)
@@ -308,18 +253,6 @@ TEST_F(FolderIconViewTest, FailedViewFailsNothingAndIsToldAtMostOnce)
 	EXPECT_LE(std::count(told.begin(), told.end(), '\n'), 1) << told;
 }
 
-TEST_F(FolderIconViewTest, IconStoredOverItselfRewritesNothingButAMissingImageComesBack)
-{
-	Bytes icon = Pattern();
-	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	ino_t first = Inode(In(ImageName(icon)));
-	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	EXPECT_EQ(Inode(In(ImageName(icon))), first);
-	unlink(In(ImageName(icon)).c_str());
-	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
-	EXPECT_TRUE(std::filesystem::exists(In(ImageName(icon))));
-}
-
 TEST_F(FolderIconViewTest, FilesMiniIconsAndASwitchedOffViewGetNoView)
 {
 	std::string file = fDir.Make("folder/file");
@@ -330,88 +263,77 @@ TEST_F(FolderIconViewTest, FilesMiniIconsAndASwitchedOffViewGetNoView)
 	platform::NodeIconNotices::SetEnabled(false);
 	EXPECT_EQ(SetIcon(fFolder, &icon), B_OK);
 	platform::NodeIconNotices::SetEnabled(true);
-	EXPECT_EQ(Names(fFolder), std::vector<std::string>{"file"});
+	EXPECT_EQ(FolderNames(fFolder), Names{"file"});
 }
 
-// A second drop builds on the image of the first only while that image shows the icon the
-// folder has; otherwise (another program's icon, an image lost) the stored icon is scaled.
-TEST_F(FolderIconViewTest, SecondDropBuildsOnThePreviousImageOnlyWhenItShowsTheStoredIcon)
+// A first drop on a folder without an own icon draws the theme's folder at full size and the
+// item's theme icon at half size over the middle of the lower half; what the theme cannot
+// draw large (no folder icon, an item icon that does not render) is the stored icon scaled
+// without smoothing. A second drop builds on the image of the first only while that image
+// shows the icon the folder has (not another program's icon, nor a lost image).
+TEST_F(FolderIconViewTest, DropsDrawTheItemOverTheFolderFromTheThemeElseScaled)
 {
-	enum Meddling {
-		kNone,
+	static const platform::ThemeIconSource withoutFolder({kThemes}, "Testparent");
+	enum Before {
+		kFirstDrop,
+		kSecondDrop,
 		kOtherProgramsIcon,
 		kImageRemoved
 	};
-	const Meddling cases[] = {kNone, kOtherProgramsIcon, kImageRemoved};
-	for (size_t row = 0; row < std::size(cases); row++) {
-		std::string folder = fDir.Make("folder" + std::to_string(row), true);
-		std::string first = fDir.Make("folder" + std::to_string(row) + "/notes.txt");
-		std::string second = fDir.Make("folder" + std::to_string(row) + "/own");
-		Bytes ownMini(256, 215);  // an own 16-pixel icon, drawn scaled
-		ASSERT_EQ(SetIcon(second, &ownMini, B_MINI_ICON), B_OK);
-		Drop(first, kSetIconOperation);
-		fFolder = folder;
-		RgbaImage expected = Image(StoredLarge(folder));
-		if (cases[row] == kOtherProgramsIcon) {
-			Bytes other = Pattern(7);
-			ASSERT_EQ(SetIcon(folder, &other), B_OK);
-			expected = RgbaImage::FromIndices(other.data(), 32, kSize / 32);
-		} else if (cases[row] == kImageRemoved) {
-			ASSERT_EQ(unlink(In(ImageName(StoredLarge(folder))).c_str()), 0);
-			expected = RgbaImage::FromIndices(StoredLarge(folder).data(), 32, kSize / 32);
-		}
-		Drop(second, kSetIconOperation);
-		expected.DrawOver(
-			RgbaImage::FromIndices(ownMini.data(), 16, kSize / 32), kSize / 4, kSize / 2);
-		EXPECT_EQ(Difference(Image(StoredLarge(folder)), expected), "") << "row " << row;
-	}
-}
-
-// The first drop on a folder without an own icon: the theme's folder at full size, the
-// item's theme icon at half size over the middle of the lower half. Pieces the theme cannot
-// draw at full size are the stored pieces scaled: a theme without a folder icon (the
-// built-in one was used), an item type whose theme icon does not render.
-TEST_F(FolderIconViewTest, FirstDropDrawsTheItemOverTheFolderFromTheThemeElseScaled)
-{
-	static const platform::ThemeIconSource withoutFolder(
-		{std::string(VELLUMARK_SOURCE_DIR) + "/tests/platform/storage/theme"}, "Testparent");
 	static const struct {
+		Before before;
 		const platform::TypeIconSource* theme;  // NULL: the test theme of SetUp
 		const char* itemType;
-		bool themeFolder;
+		const char* themeFolder;  // NULL: the folder's icon scaled
 		const char* themeItem;  // NULL: the item's mini icon scaled
 	} kRows[] = {
-		{NULL, "text/plain", true, "32x32/mimetypes/text-plain.png"},
-		{NULL, "application/x-vellumark-badsvg", true, NULL},
-		{&withoutFolder, "text/plain", false, NULL},
+		{kFirstDrop, NULL, "text/plain", "scalable/places/folder.svg",
+			"32x32/mimetypes/text-plain.png"},
+		{kFirstDrop, NULL, "application/x-vellumark-badsvg", "scalable/places/folder.svg", NULL},
+		{kFirstDrop, &withoutFolder, "text/plain", NULL, NULL},
+		{kSecondDrop, NULL, NULL, NULL, NULL},
+		{kOtherProgramsIcon, NULL, NULL, NULL, NULL},
+		{kImageRemoved, NULL, NULL, NULL, NULL},
 	};
 	for (size_t row = 0; row < std::size(kRows); row++) {
-		if (kRows[row].theme != NULL)
-			platform::SetTypeIconSource(kRows[row].theme);
+		platform::SetTypeIconSource(kRows[row].theme != NULL ? kRows[row].theme : &TestTheme());
 		fFolder = fDir.Make("folder" + std::to_string(row), true);
-		std::string item = fDir.Make("folder" + std::to_string(row) + "/item");
-		BNode node(item.c_str());
-		ASSERT_EQ(BNodeInfo(&node).SetType(kRows[row].itemType), B_OK);
-		BNode folderNode(fFolder.c_str());
-		BBitmap folderIcon(BRect(0, 0, 31, 31), B_CMAP8), itemIcon(BRect(0, 0, 15, 15), B_CMAP8);
-		ASSERT_EQ(BNodeInfo(&folderNode).GetTrackerIcon(&folderIcon, B_LARGE_ICON), B_OK);
-		ASSERT_EQ(BNodeInfo(&node).GetTrackerIcon(&itemIcon, B_MINI_ICON), B_OK);
-		Drop(item, kSetIconOperation);
-		RgbaImage expected =
-			RgbaImage::FromIndices(static_cast<const uint8*>(folderIcon.Bits()), 32, kSize / 32);
-		if (kRows[row].themeFolder) {
-			ASSERT_EQ(
-				RgbaImage::FromFile(ThemeFile("scalable/places/folder.svg"), kSize, &expected),
+		std::string item = In("item");
+		WriteFile(item, "x");
+		if (kRows[row].itemType != NULL) {
+			std::string type = kRows[row].itemType;
+			ASSERT_TRUE(SetXattr(item, "user.BEOS:TYPE",
+				Stored("MIMS", Bytes(type.c_str(), type.c_str() + type.size() + 1))));
+		} else {
+			Bytes ownMini(256, 215);  // an own 16-pixel icon, drawn scaled
+			ASSERT_EQ(SetIcon(item, &ownMini, B_MINI_ICON), B_OK);
+			DropOnSetIcon(fDir.Make("folder" + std::to_string(row) + "/notes.txt"));
+		}
+		RgbaImage expected = Scaled(TrackerIcon(fFolder, 32), 32);
+		if (kRows[row].before == kSecondDrop)
+			expected = Image(TrackerIcon(fFolder, 32));
+		if (kRows[row].before == kOtherProgramsIcon) {
+			Bytes other = Pattern(7);
+			ASSERT_EQ(SetIcon(fFolder, &other), B_OK);
+			expected = Scaled(other, 32);
+		}
+		if (kRows[row].before == kImageRemoved) {
+			ASSERT_EQ(unlink(In(ImageName(TrackerIcon(fFolder, 32))).c_str()), 0);
+		}
+		if (kRows[row].themeFolder != NULL) {
+			ASSERT_EQ(RgbaImage::FromFile(
+						  kThemes + "/Testicons/" + kRows[row].themeFolder, kSize, &expected),
 				B_OK);
 		}
-		RgbaImage overlay =
-			RgbaImage::FromIndices(static_cast<const uint8*>(itemIcon.Bits()), 16, kSize / 32);
+		RgbaImage overlay = Scaled(TrackerIcon(item, 16), 16);
 		if (kRows[row].themeItem != NULL) {
-			ASSERT_EQ(
-				RgbaImage::FromFile(ThemeFile(kRows[row].themeItem), kSize / 2, &overlay), B_OK);
+			ASSERT_EQ(RgbaImage::FromFile(
+						  kThemes + "/Testicons/" + kRows[row].themeItem, kSize / 2, &overlay),
+				B_OK);
 		}
+		DropOnSetIcon(item);
 		expected.DrawOver(overlay, kSize / 4, kSize / 2);
-		EXPECT_EQ(Difference(Image(StoredLarge(fFolder)), expected), "") << "row " << row;
+		EXPECT_EQ(Differing(Image(TrackerIcon(fFolder, 32)), expected), 0u) << "row " << row;
 	}
 }
 
@@ -475,7 +397,7 @@ TEST_F(FolderIconViewTest, KDirNotifyTellsOfEachSetAndClearOfTheFolder)
 	for (const Bytes& icon : icons)
 		ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_TRUE(testing_support::WaitUntil([&] {
+	EXPECT_TRUE(WaitUntil([&] {
 		while (g_main_context_iteration(NULL, FALSE)) {
 		}
 		return heard.count >= 3;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <Entry.h>
-#include <Path.h>
 
 #include <string>
 #include <vector>
@@ -10,65 +9,46 @@
 #include "storage/UriList.h"
 
 using platform::RefsFromUriList;
-using testing_support::TempDir;
+using namespace std::string_literals;
 
-namespace {
-
-std::vector<std::string> Paths(const std::string& list)
+// Each row's list names files of a fresh folder, written "@" in it.
+TEST(UriList, TakesOnlyWellFormedLocalFileUrisInOrder)
 {
-	std::vector<std::string> paths;
-	for (const entry_ref& ref : RefsFromUriList(list.data(), list.size()))
-		paths.push_back(BPath(&ref).Path());
-	return paths;
-}
-
-}  // namespace
-
-TEST(UriList, TakesLocalFileUrisInOrderSkippingCommentsAndBlankLines)
-{
-	TempDir dir;
-	std::string a = dir.Make("a"), b = dir.Make("b");
-	std::string list = "# a comment\r\nfile://" + a + "\r\n\r\nfile://localhost" + b + "\n";
-	EXPECT_EQ(Paths(list), std::vector<std::string>({a, b}));
-	EXPECT_EQ(Paths("file:" + a), std::vector<std::string>({a}));
-}
-
-TEST(UriList, SkipsOtherSchemesRemoteHostsAndRelativePaths)
-{
-	TempDir dir;
-	std::string a = dir.Make("a");
-	std::string list = "http://example.com" + a + "\nfile://remote" + a + "\nfile:relative\n"
-		+ "file://" + a + "/../a-missing\nsmb://" + a + "\nfile://\n";
-	EXPECT_TRUE(Paths(list).empty());
-}
-
-TEST(UriList, DecodesEscapesAndKeepsOddButLegalNames)
-{
-	TempDir dir;
-	std::string spaced = dir.Make("with space");
-	std::string newline = dir.Make("two\nlines");
-	std::string latin1 = dir.Make("caf\xe9");
-	std::string list = "file://" + dir.Path() + "/with%20space\nfile://" + dir.Path()
-		+ "/two%0Alines\nfile://" + dir.Path() + "/caf%E9\n";
-	EXPECT_EQ(Paths(list), std::vector<std::string>({spaced, newline, latin1}));
-}
-
-TEST(UriList, SkipsBadEscapesAndNuls)
-{
-	TempDir dir;
-	std::string a = dir.Make("a");
-	std::string list = "file://" + a + "%\nfile://" + a + "%4\nfile://" + a + "%zz\nfile://" + a
-		+ "%00\nfile://" + a + std::string(1, '\0') + "\n";
-	EXPECT_TRUE(Paths(list).empty());
+	const struct {
+		std::string list;
+		std::vector<std::string> names;
+	} kRows[] = {
+		{"# a comment\r\nfile://@/a\r\n\r\nfile://localhost@/b\n", {"a", "b"}},
+		{"file:@/a", {"a"}},
+		{"http://example.com@/a\nfile://remote@/a\nfile:relative\nfile://@/../a-missing\n"
+		 "smb://@/a\nfile://\n",
+			{}},
+		{"file://@/with%20space\nfile://@/two%0Alines\nfile://@/caf%E9\n",
+			{"with space", "two\nlines", "caf\xe9"}},
+		{"file://@/a%\nfile://@/a%4\nfile://@/a%zz\nfile://@/a%00\nfile://@/a\0\n"s, {}},
+	};
+	testing_support::TempDir dir;
+	for (const char* name : {"a", "b", "with space", "two\nlines", "caf\xe9"})
+		dir.Make(name);
+	for (size_t i = 0; i < std::size(kRows); i++) {
+		std::string list = kRows[i].list;
+		for (size_t at; (at = list.find('@')) != std::string::npos;)
+			list.replace(at, 1, dir.Path());
+		std::vector<std::string> paths;
+		for (const entry_ref& ref : RefsFromUriList(list.data(), list.size()))
+			paths.push_back(ref.directory_path + "/" + ref.name);
+		std::vector<std::string> expected;
+		for (const std::string& name : kRows[i].names)
+			expected.push_back(dir.Join(name));
+		EXPECT_EQ(paths, expected) << "row " << i;
+	}
 	EXPECT_TRUE(RefsFromUriList(NULL, 10).empty());
 }
 
 TEST(UriList, StopsAtTheEntryCapWithoutFailing)
 {
-	TempDir dir;
-	std::string a = dir.Make("a");
-	std::string line = "file://" + a + "\n";
-	std::string list;
+	testing_support::TempDir dir;
+	std::string line = "file://" + dir.Make("a") + "\n", list;
 	for (size_t i = 0; i < platform::kMaxUriListEntries + 10; i++)
 		list += line;
 	EXPECT_EQ(RefsFromUriList(list.data(), list.size()).size(), platform::kMaxUriListEntries);
