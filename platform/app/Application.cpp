@@ -10,6 +10,7 @@
 #include "app/LooperThreads.h"
 #include "app/WindowRegistry.h"
 #include "host/Host.h"
+#include "interface/PlainFont.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,8 +82,9 @@ void BApplication::InitApplication(const char* signature, status_t* error)
 	fSignature = signature;
 	be_app = this;
 
+	// The first frame needs the plain font: it loads while the host connects.
 	platform::Host& host = platform::TheHost();
-	fInitStatus = host.Init();
+	fInitStatus = host.Init([] { platform::PlainFont::Default(); });
 	if (fInitStatus != B_OK && error == NULL) {
 		fprintf(stderr, "%s: cannot open the display: %s\n", program.c_str(), host.LastError());
 		exit(1);

@@ -1,5 +1,6 @@
 #include "app/LooperQueue.h"
 
+#include <Looper.h>
 #include <Message.h>
 #include <OS.h>
 
@@ -136,6 +137,11 @@ int32 LooperQueue::Count() const
 {
 	std::lock_guard<std::mutex> lock(fMutex);
 	return (int32)fItems.size();
+}
+
+int32 LooperQueue::CountFor(const BLooper& looper)
+{
+	return looper.CountQueuedMessages();
 }
 
 bool LooperQueue::HasQuit() const

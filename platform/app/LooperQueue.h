@@ -10,6 +10,7 @@
 #include <vector>
 
 class BHandler;
+class BLooper;
 class BMessage;
 
 namespace platform {
@@ -52,6 +53,10 @@ public:
 
 	int32 Count() const;
 	bool HasQuit() const;
+
+	// What waits in a looper's queue, for a caller that waits until a looper has handled all
+	// it was sent (the headless host's test driver).
+	static int32 CountFor(const BLooper& looper);
 
 private:
 	LooperQueue(const LooperQueue&) = delete;

@@ -4,18 +4,33 @@
 #include <Rect.h>
 #include <SupportDefs.h>
 
+#include <functional>
+
 class BLooper;
 
 namespace platform {
 
 typedef int32 host_window_id;
 
+// How a window wants to be treated by the window system, worked out by the window side from
+// its look, feel and flags.
+enum {
+	kHostWindowUndecorated = 0x01,  // no title bar or frame from the window manager
+	kHostWindowDialog = 0x02,
+	kHostWindowUtility = 0x04,
+	kHostWindowKeepAbove = 0x08,
+	kHostWindowNotClosable = 0x10,
+	kHostWindowAvoidFocus = 0x20
+};
+
 struct HostWindowParams {
 	BRect frame;  // the content area in screen coordinates (edges included)
 	const char* title;
-	uint32 look;  // window_look
-	uint32 feel;  // window_feel
-	uint32 flags;  // window flags
+	uint32 hints;  // kHostWindow* bits
+	// What the window asked for, unread by a display; the headless host keeps it for tests.
+	uint32 look;
+	uint32 feel;
+	uint32 flags;
 };
 
 // The one narrow interface between the kits and a window system. Every call may come from
@@ -27,8 +42,10 @@ public:
 	virtual ~Host() {}
 
 	// Connects to the window system (once; later calls return the first result). On failure
-	// the caller prints one line and exits non-zero.
-	virtual status_t Init() = 0;
+	// the caller prints one line and exits non-zero. A host that takes a while to connect runs
+	// meanwhile on the calling thread in the meantime (work the first frame needs); the
+	// caller must not count on it running.
+	virtual status_t Init(const std::function<void()>& meanwhile = nullptr) = 0;
 	virtual void Shutdown() = 0;
 	// A one-line reason for the last failure of Init, for the user.
 	virtual const char* LastError() const = 0;

@@ -25,12 +25,23 @@
 //                                            latest of those queued one after the other
 //   kMsgHostDragExit                         the drag left the window
 //   kMsgHostDrop                             "where" (BPoint): the drag's data is dropped
-//   kMsgHostCall                             "function" (pointer to a void (*)(void*)),
-//                                            "cookie" (pointer): once nothing else is
-//                                            queued, the window draws what is pending,
-//                                            presents it, then calls function(cookie) on
-//                                            its thread, locked
+//
+// "buttons" and "modifiers" are kHost* bits and "bytes" the character a key makes (Return is
+// '\n', Backspace '\b', Tab '\t', Escape 0x1b): the kits' own values, which the window side
+// checks once, so that a host needs no kit header.
 namespace platform {
+
+enum {
+	kHostPrimaryButton = 0x01,
+	kHostSecondaryButton = 0x02,
+	kHostTertiaryButton = 0x04
+};
+
+enum {
+	kHostShiftKey = 0x01,
+	kHostCommandKey = 0x02,
+	kHostControlKey = 0x04
+};
 
 // What one drag may hand a window. Vellumark never reads dragged text: a preview is plenty.
 const size_t kMaxDragTextPreview = 64 * 1024;
@@ -41,9 +52,20 @@ enum {
 	kMsgHostDragData = 'pDDT',
 	kMsgHostDragMotion = 'pDMV',
 	kMsgHostDragExit = 'pDEX',
-	kMsgHostDrop = 'pDRP',
-	kMsgHostCall = 'pCAL'
+	kMsgHostDrop = 'pDRP'
 };
+
+// How much of a dragged text a preview keeps: at most kMaxDragTextPreview bytes, cut before
+// a UTF-8 character that would not fit whole.
+inline size_t DragTextPreviewLength(const char* text, size_t length)
+{
+	if (length <= kMaxDragTextPreview)
+		return length;
+	size_t cut = kMaxDragTextPreview;
+	while (cut > 0 && ((unsigned char)text[cut] & 0xC0) == 0x80)
+		cut--;
+	return cut;
+}
 
 }  // namespace platform
 

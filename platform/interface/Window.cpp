@@ -127,9 +127,6 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		case platform::kMsgHostExpose:
 			data.PresentAll();
 			break;
-		case platform::kMsgHostCall:
-			data.RunHostCall(message);
-			break;
 		case platform::kMsgWindowFirstShow:
 			data.FirstShow();
 			break;

@@ -86,6 +86,26 @@ void WindowData::ForgetView(const BView* view)
 	fInput.ForgetView(view);
 }
 
+// What the look, feel and flags ask of the window system.
+uint32 WindowData::HostHints() const
+{
+	uint32 hints = 0;
+	if (look == B_NO_BORDER_WINDOW_LOOK || look == B_BORDERED_WINDOW_LOOK)
+		hints |= kHostWindowUndecorated;
+	if (look == B_MODAL_WINDOW_LOOK || feel == B_MODAL_APP_WINDOW_FEEL
+		|| feel == B_MODAL_SUBSET_WINDOW_FEEL || feel == B_MODAL_ALL_WINDOW_FEEL)
+		hints |= kHostWindowDialog;
+	else if (look == B_FLOATING_WINDOW_LOOK)
+		hints |= kHostWindowUtility;
+	if (feel == B_MODAL_ALL_WINDOW_FEEL || feel == B_FLOATING_ALL_WINDOW_FEEL)
+		hints |= kHostWindowKeepAbove;
+	if (flags & B_NOT_CLOSABLE)
+		hints |= kHostWindowNotClosable;
+	if (flags & B_AVOID_FOCUS)
+		hints |= kHostWindowAvoidFocus;
+	return hints;
+}
+
 status_t WindowData::CreateHostWindow()
 {
 	if (fHostCreated)
@@ -95,6 +115,7 @@ status_t WindowData::CreateHostWindow()
 	platform::HostWindowParams params;
 	params.frame = frame;
 	params.title = title.c_str();
+	params.hints = HostHints();
 	params.look = look;
 	params.feel = feel;
 	params.flags = flags;
@@ -224,22 +245,6 @@ void WindowData::FirstShow()
 	PresentAll();
 	if (HasHostWindow() && !hidden)
 		platform::TheHost().ShowWindow(fHostID);
-}
-
-// Waits its turn until nothing else is queued, so that what the messages before it led to
-// (an update, a control's message to its window) has been handled too.
-void WindowData::RunHostCall(BMessage* message)
-{
-	if (fWindow->CountQueuedMessages() > 0 && fWindow->PostMessage(message) == B_OK)
-		return;
-	UpdateIfNeeded();
-	Flush();
-	void* function = NULL;
-	void* cookie = NULL;
-	if (message->FindPointer("function", &function) != B_OK || function == NULL)
-		return;
-	message->FindPointer("cookie", &cookie);
-	reinterpret_cast<void (*)(void*)>(function)(cookie);
 }
 
 BMessage* WindowData::TakeQueuedMessage(bool (*match)(const BMessage&))

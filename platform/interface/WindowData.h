@@ -56,6 +56,7 @@ public:
 	bool HasHostWindow() const { return fHostCreated && !fHostClosed; }
 	platform::host_window_id HostID() const { return fHostID; }
 	status_t CreateHostWindow();
+	uint32 HostHints() const;
 	void CloseHostWindow();
 
 	// Drawing. A painter for a view, drawing in its coordinates and clipped to what of it is
@@ -76,8 +77,6 @@ public:
 	void Update();  // the posted update arrived
 	void FirstShow();
 
-	// Runs a host's call on the window's thread ("function", "cookie").
-	void RunHostCall(BMessage* message);
 	// The oldest queued message that match accepts, taken out of the queue; NULL if none.
 	BMessage* TakeQueuedMessage(bool (*match)(const BMessage&));
 

@@ -19,6 +19,17 @@ namespace platform {
 
 namespace {
 
+// The host posts input in the kits' own values without including the kits' headers.
+static_assert(kHostPrimaryButton == B_PRIMARY_MOUSE_BUTTON
+		&& kHostSecondaryButton == B_SECONDARY_MOUSE_BUTTON
+		&& kHostTertiaryButton == B_TERTIARY_MOUSE_BUTTON,
+	"host buttons");
+static_assert(kHostShiftKey == B_SHIFT_KEY && kHostCommandKey == B_COMMAND_KEY
+		&& kHostControlKey == B_CONTROL_KEY,
+	"host modifiers");
+static_assert(
+	B_ENTER == '\n' && B_BACKSPACE == '\b' && B_TAB == '\t' && B_ESCAPE == 0x1b, "host key bytes");
+
 bool IsPointerMessage(const BMessage& message)
 {
 	// A press of a further button while one is held comes as a B_MOUSE_DOWN too; a press

@@ -18,14 +18,14 @@ DisplayOrHeadlessHost::DisplayOrHeadlessHost(Host& display, Host& headless,
 {
 }
 
-status_t DisplayOrHeadlessHost::Init()
+status_t DisplayOrHeadlessHost::Init(const std::function<void()>& meanwhile)
 {
 	std::lock_guard<std::mutex> lock(fInitLock);
 	if (fInitDone)
 		return fInitStatus;
 	fInitDone = true;
 
-	fInitStatus = fDisplay.Init();
+	fInitStatus = fDisplay.Init(meanwhile);
 	if (fInitStatus == B_OK)
 		return fInitStatus;
 	fLastError = fDisplay.LastError();

@@ -22,7 +22,7 @@ public:
 		std::function<bool(std::string* whyNot)> hasWorkWithoutDisplay,
 		std::function<std::string()> programName);
 
-	status_t Init() override;
+	status_t Init(const std::function<void()>& meanwhile = nullptr) override;
 	void Shutdown() override;
 	const char* LastError() const override;
 

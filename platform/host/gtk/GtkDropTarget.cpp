@@ -218,12 +218,7 @@ std::string GtkDropTarget::TextPreview(GtkSelectionData* selection)
 	std::string text = converted != NULL ? std::string(converted)
 										 : std::string(bytes, MIN(length, kMaxDragTextPreview + 1));
 	g_free(converted);
-	if (text.size() > kMaxDragTextPreview) {
-		size_t cut = kMaxDragTextPreview;
-		while (cut > 0 && (uint8(text[cut]) & 0xC0) == 0x80)
-			cut--;
-		text.resize(cut);
-	}
+	text.resize(DragTextPreviewLength(text.data(), text.size()));
 	return text;
 }
 

@@ -15,7 +15,6 @@
 #endif
 
 #include "host/gtk/GtkHostWindow.h"
-#include "interface/PlainFont.h"
 
 namespace platform {
 
@@ -59,7 +58,7 @@ GtkHost::~GtkHost()
 	Shutdown();
 }
 
-status_t GtkHost::Init()
+status_t GtkHost::Init(const std::function<void()>& meanwhile)
 {
 	std::lock_guard<std::mutex> lock(fInitLock);
 	if (fInitDone)
@@ -70,13 +69,13 @@ status_t GtkHost::Init()
 		program_invocation_short_name);
 	gLostDisplayLineLength = strlen(gLostDisplayLine);
 
-	// The first frame needs the plain font too: loading it here, while the display thread
-	// brings GTK up, takes it off the path to that frame. GTK would set the locale while
-	// Pango reads it, so the locale is set first, here, and GTK leaves it alone.
+	// The caller's work (loading a font, say) runs while the display thread brings GTK up.
+	// GTK would set the locale while that work may read it, so the locale is set first,
+	// here, and GTK leaves it alone.
 	setlocale(LC_ALL, "");
 	gtk_disable_setlocale();
 	bool opened = fDisplay.Start(
-		&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); }, [] { PlainFont::Default(); });
+		&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); }, meanwhile ? meanwhile : [] {});
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();

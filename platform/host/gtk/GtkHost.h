@@ -24,7 +24,7 @@ public:
 	GtkHost();
 	~GtkHost() override;
 
-	status_t Init() override;
+	status_t Init(const std::function<void()>& meanwhile = nullptr) override;
 	void Shutdown() override;
 	const char* LastError() const override;
 

@@ -1,11 +1,9 @@
 #include "host/gtk/GtkHostWindow.h"
 
 #include <AppDefs.h>
-#include <InterfaceDefs.h>
 #include <Looper.h>
 #include <Message.h>
 #include <OS.h>
-#include <Window.h>
 
 #include <math.h>
 #include <string.h>
@@ -29,11 +27,11 @@ uint32 ButtonBit(guint button)
 {
 	switch (button) {
 		case 1:
-			return B_PRIMARY_MOUSE_BUTTON;
+			return kHostPrimaryButton;
 		case 3:
-			return B_SECONDARY_MOUSE_BUTTON;
+			return kHostSecondaryButton;
 		case 2:
-			return B_TERTIARY_MOUSE_BUTTON;
+			return kHostTertiaryButton;
 		default:
 			return 0;
 	}
@@ -43,11 +41,11 @@ uint32 ButtonsFromState(guint state)
 {
 	uint32 buttons = 0;
 	if (state & GDK_BUTTON1_MASK)
-		buttons |= B_PRIMARY_MOUSE_BUTTON;
+		buttons |= kHostPrimaryButton;
 	if (state & GDK_BUTTON3_MASK)
-		buttons |= B_SECONDARY_MOUSE_BUTTON;
+		buttons |= kHostSecondaryButton;
 	if (state & GDK_BUTTON2_MASK)
-		buttons |= B_TERTIARY_MOUSE_BUTTON;
+		buttons |= kHostTertiaryButton;
 	return buttons;
 }
 
@@ -55,15 +53,15 @@ int32 ModifiersFromState(guint state)
 {
 	int32 modifiers = 0;
 	if (state & GDK_SHIFT_MASK)
-		modifiers |= B_SHIFT_KEY;
+		modifiers |= kHostShiftKey;
 	if (state & GDK_CONTROL_MASK)
-		modifiers |= B_CONTROL_KEY;
+		modifiers |= kHostControlKey;
 	if (state & GDK_MOD1_MASK)
-		modifiers |= B_COMMAND_KEY;
+		modifiers |= kHostCommandKey;
 	return modifiers;
 }
 
-// The bytes a key produces, as the kits define them; empty for keys that produce none
+// The bytes a key produces (see HostMessages.h); empty for keys that produce none
 // (modifiers alone).
 std::string KeyBytes(guint keyval)
 {
@@ -71,15 +69,15 @@ std::string KeyBytes(guint keyval)
 		case GDK_KEY_Return:
 		case GDK_KEY_KP_Enter:
 		case GDK_KEY_ISO_Enter:
-			return std::string(1, (char)B_ENTER);
+			return "\n";
 		case GDK_KEY_BackSpace:
-			return std::string(1, (char)B_BACKSPACE);
+			return "\b";
 		case GDK_KEY_Tab:
 		case GDK_KEY_KP_Tab:
 		case GDK_KEY_ISO_Left_Tab:
-			return std::string(1, (char)B_TAB);
+			return "\t";
 		case GDK_KEY_Escape:
-			return std::string(1, (char)B_ESCAPE);
+			return "\x1b";
 		case GDK_KEY_Delete:
 		case GDK_KEY_KP_Delete:
 			return "\x7f";
@@ -150,7 +148,7 @@ GtkHostWindow::GtkHostWindow(const HostWindowParams& params, BLooper* target) :
 		GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK
 			| GDK_LEAVE_NOTIFY_MASK);
 	gtk_container_add(GTK_CONTAINER(fWindow), fArea);
-	ApplyLookAndFlags(params.look, params.feel, params.flags);
+	ApplyHints(params.hints);
 	ConnectSignals();
 	fDrop.reset(new GtkDropTarget(fArea, [this](BMessage* message) { Post(message); }));
 }
@@ -226,21 +224,20 @@ bool GtkHostWindow::QueryPointer(BPoint* where, uint32* buttons)
 	return true;
 }
 
-void GtkHostWindow::ApplyLookAndFlags(uint32 look, uint32 feel, uint32 flags)
+void GtkHostWindow::ApplyHints(uint32 hints)
 {
 	GtkWindow* window = GTK_WINDOW(fWindow);
-	if (look == B_NO_BORDER_WINDOW_LOOK || look == B_BORDERED_WINDOW_LOOK)
+	if (hints & kHostWindowUndecorated)
 		gtk_window_set_decorated(window, FALSE);
-	if (look == B_MODAL_WINDOW_LOOK || feel == B_MODAL_APP_WINDOW_FEEL
-		|| feel == B_MODAL_SUBSET_WINDOW_FEEL || feel == B_MODAL_ALL_WINDOW_FEEL)
+	if (hints & kHostWindowDialog)
 		gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
-	else if (look == B_FLOATING_WINDOW_LOOK)
+	else if (hints & kHostWindowUtility)
 		gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
-	if (feel == B_MODAL_ALL_WINDOW_FEEL || feel == B_FLOATING_ALL_WINDOW_FEEL)
+	if (hints & kHostWindowKeepAbove)
 		gtk_window_set_keep_above(window, TRUE);
-	if (flags & B_NOT_CLOSABLE)
+	if (hints & kHostWindowNotClosable)
 		gtk_window_set_deletable(window, FALSE);
-	if (flags & B_AVOID_FOCUS) {
+	if (hints & kHostWindowAvoidFocus) {
 		gtk_window_set_accept_focus(window, FALSE);
 		gtk_window_set_focus_on_map(window, FALSE);
 	}

@@ -46,7 +46,7 @@ private:
 	GtkHostWindow(const GtkHostWindow&) = delete;
 	GtkHostWindow& operator=(const GtkHostWindow&) = delete;
 
-	void ApplyLookAndFlags(uint32 look, uint32 feel, uint32 flags);
+	void ApplyHints(uint32 hints);
 	void ConnectSignals();
 
 	static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer self);

@@ -1,70 +1,57 @@
-// The dragged messages a test hands to the headless host, made the way a desktop drag's
-// data becomes one.
+// The drags a test hands to the headless host.
 #include "host/headless/HeadlessHost.h"
 
 #include <AppDefs.h>
 #include <Entry.h>
+#include <Looper.h>
 #include <TypeConstants.h>
 
 #include <string.h>
-
-#include "host/HostMessages.h"
-#include "storage/UriList.h"
+#include <sys/stat.h>
 
 namespace platform {
 
-namespace {
-
-const char kHex[] = "0123456789ABCDEF";
-
-// RFC 3986 unreserved characters and the slash stay; every other byte is escaped.
-std::string FileUri(const std::string& path)
-{
-	std::string uri = "file://";
-	for (unsigned char c : path) {
-		if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-			|| strchr("-._~/", c) != NULL) {
-			uri += (char)c;
-		} else {
-			uri += '%';
-			uri += kHex[c >> 4];
-			uri += kHex[c & 0xf];
-		}
-	}
-	return uri;
-}
-
-}  // namespace
-
 BMessage HeadlessHost::DragMessageFromUriList(const std::string& uriList)
 {
-	BMessage message(B_SIMPLE_DATA);
-	for (const entry_ref& ref : RefsFromUriList(uriList.data(), uriList.size()))
-		message.AddRef("refs", &ref);
+	BMessage message(kMsgHostDragData);
+	message.AddData("uri-list", B_RAW_TYPE, uriList.data(), (ssize_t)uriList.size(), false);
+	return message;
+}
+
+BMessage HeadlessHost::TextDragMessage(const char* text)
+{
+	BMessage message(kMsgHostDragData);
+	const char* data = text != NULL ? text : "";
+	size_t length = DragTextPreviewLength(data, strnlen(data, kMaxDragTextPreview + 1));
+	message.AddData("text", B_RAW_TYPE, data, (ssize_t)length, false);
 	return message;
 }
 
 BMessage HeadlessHost::DragMessageFromPaths(const std::vector<std::string>& paths)
 {
-	std::string list;
-	for (const std::string& path : paths)
-		list += FileUri(path) + "\r\n";
-	return DragMessageFromUriList(list);
+	BMessage message(B_SIMPLE_DATA);
+	for (const std::string& path : paths) {
+		struct stat st;
+		entry_ref ref;
+		if (lstat(path.c_str(), &st) == 0 && get_ref_for_path(path.c_str(), &ref) == B_OK)
+			message.AddRef("refs", &ref);
+	}
+	return message;
 }
 
-BMessage HeadlessHost::TextDragMessage(const char* text)
+// Under the host's lock: the drag's data, unless this drag has handed it on already.
+status_t HeadlessHost::PostDragData(Window* window, const BMessage& drag)
 {
-	BMessage message(B_SIMPLE_DATA);
-	const char* data = text != NULL ? text : "";
-	size_t length = strnlen(data, kMaxDragTextPreview + 1);
-	if (length > kMaxDragTextPreview) {
-		// Cut before the character that would not fit whole.
-		length = kMaxDragTextPreview;
-		while (length > 0 && (uint8(data[length]) & 0xC0) == 0x80)
-			length--;
-	}
-	message.AddData("text/plain", B_MIME_TYPE, data, (ssize_t)length, false);
-	return message;
+	if (window->dragging)
+		return B_OK;
+	BMessage data(kMsgHostDragData);
+	if (drag.what == kMsgHostDragData)
+		data = drag;
+	else
+		data.AddMessage("drag", &drag);
+	status_t status = window->target->PostMessage(&data);
+	window->dragging = status == B_OK;
+	return status;
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "host/headless/HeadlessHost.h"
 
 #include <AppDefs.h>
+#include <Handler.h>
 #include <Looper.h>
 #include <OS.h>
 
@@ -11,9 +12,38 @@
 #include <algorithm>
 #include <chrono>
 
-#include "host/HostMessages.h"
+#include "app/LooperQueue.h"
 
 namespace platform {
+
+namespace {
+
+const uint32 kMsgCall = 'hCAL';  // "token" (int32): the host's own, for its CallHandler
+
+}  // namespace
+
+// Added to each window's looper, so that a test's call reaches the window's thread as a
+// message for it: the window hands messages for other handlers on unread. A call waits its
+// turn until nothing else is queued, so that what the messages before it led to (an update,
+// a message the window posted itself) has been handled too.
+class HeadlessHost::CallHandler : public BHandler {
+public:
+	CallHandler() :
+		BHandler("headless host calls")
+	{
+	}
+	void MessageReceived(BMessage* message) override
+	{
+		int32 token = 0;
+		if (message->what != kMsgCall || message->FindInt32("token", &token) != B_OK) {
+			BHandler::MessageReceived(message);
+			return;
+		}
+		if (LooperQueue::CountFor(*Looper()) > 0 && Looper()->PostMessage(message, this) == B_OK)
+			return;
+		Instance().RunCall(token);
+	}
+};
 
 // Never destroyed: windows may still close while static destruction runs.
 HeadlessHost& HeadlessHost::Instance()
@@ -28,7 +58,8 @@ HeadlessHost::HeadlessHost() :
 {
 }
 
-status_t HeadlessHost::Init()
+// Connects at once: nothing to overlap with the caller's work.
+status_t HeadlessHost::Init(const std::function<void()>&)
 {
 	return B_OK;
 }
@@ -52,11 +83,15 @@ status_t HeadlessHost::CreateWindow(
 	window.info.id = fNextID++;
 	window.info.frame = params.frame;
 	window.info.title = params.title != NULL ? params.title : "";
+	window.info.hints = params.hints;
 	window.info.look = params.look;
 	window.info.feel = params.feel;
 	window.info.flags = params.flags;
 	window.info.open = true;
 	window.target = target;
+	// Before the window's thread runs: the looper is the caller's alone.
+	window.caller = new CallHandler;
+	target->AddHandler(window.caller);
 	*id = window.info.id;
 	fWindows[window.info.id] = window;
 	fChanged.notify_all();
@@ -343,47 +378,17 @@ status_t HeadlessHost::InjectDrop(host_window_id id, BPoint where, const BMessag
 
 bool HeadlessHost::WaitForIdle(host_window_id id, bigtime_t timeout)
 {
-	std::unique_lock<std::mutex> lock(fMutex);
-	Window* window = OpenWindow(id);
-	if (window == NULL)
-		return FindLocked(id) != NULL;
-
-	int64 token = fNextCall++;
-	fCalls[token] = Call();
-	BMessage message(kMsgHostCall);
-	message.AddPointer("function", reinterpret_cast<void*>(&HeadlessHost::CallOnWindowThread));
-	message.AddPointer("cookie", reinterpret_cast<void*>((intptr_t)token));
-	if (window->target->PostMessage(&message) != B_OK) {
-		fCalls.erase(token);
-		return true;
-	}
-	bool finished =
-		WaitFor(lock, timeout, [&] { return fCalls[token].done || OpenWindow(id) == NULL; });
-	fCalls.erase(token);
-	return finished;
+	CallResult result = CallOnWindowThread(id, nullptr, timeout);
+	if (result != kClosed)
+		return result == kRan;
+	std::lock_guard<std::mutex> lock(fMutex);
+	return FindLocked(id) != NULL;
 }
 
 bool HeadlessHost::RunOnWindowThread(
 	host_window_id id, const std::function<void()>& fn, bigtime_t timeout)
 {
-	std::unique_lock<std::mutex> lock(fMutex);
-	Window* window = OpenWindow(id);
-	if (window == NULL)
-		return false;
-
-	int64 token = fNextCall++;
-	fCalls[token].function = fn;
-	BMessage message(kMsgHostCall);
-	message.AddPointer("function", reinterpret_cast<void*>(&HeadlessHost::CallOnWindowThread));
-	message.AddPointer("cookie", reinterpret_cast<void*>((intptr_t)token));
-	if (window->target->PostMessage(&message) != B_OK) {
-		fCalls.erase(token);
-		return false;
-	}
-	WaitFor(lock, timeout, [&] { return fCalls[token].done || OpenWindow(id) == NULL; });
-	bool ran = fCalls[token].done;
-	fCalls.erase(token);
-	return ran;
+	return CallOnWindowThread(id, fn, timeout) == kRan;
 }
 
 bool HeadlessHost::WaitForClose(host_window_id id, bigtime_t timeout)
@@ -392,26 +397,45 @@ bool HeadlessHost::WaitForClose(host_window_id id, bigtime_t timeout)
 	return WaitFor(lock, timeout, [&] { return OpenWindow(id) == NULL; });
 }
 
-// The token stands for the call, so a call whose waiter gave up finds nothing to do.
-void HeadlessHost::CallOnWindowThread(void* cookie)
+HeadlessHost::CallResult HeadlessHost::CallOnWindowThread(
+	host_window_id id, const std::function<void()>& fn, bigtime_t timeout)
 {
-	HeadlessHost& host = Instance();
-	int64 token = (int64)(intptr_t)cookie;
+	std::unique_lock<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return kClosed;
+	int32 token = fNextCall++;
+	fCalls[token].function = fn;
+	BMessage message(kMsgCall);
+	message.AddInt32("token", token);
+	if (window->target->PostMessage(&message, window->caller) != B_OK) {
+		fCalls.erase(token);
+		return kClosed;
+	}
+	WaitFor(lock, timeout, [&] { return fCalls[token].done || OpenWindow(id) == NULL; });
+	CallResult result = fCalls[token].done ? kRan : OpenWindow(id) == NULL ? kClosed : kTimedOut;
+	fCalls.erase(token);
+	return result;
+}
+
+// The token stands for the call, so a call whose waiter gave up finds nothing to do.
+void HeadlessHost::RunCall(int32 token)
+{
 	std::function<void()> function;
 	{
-		std::lock_guard<std::mutex> lock(host.fMutex);
-		auto it = host.fCalls.find(token);
-		if (it == host.fCalls.end())
+		std::lock_guard<std::mutex> lock(fMutex);
+		auto it = fCalls.find(token);
+		if (it == fCalls.end())
 			return;
 		function = it->second.function;
 	}
 	if (function)
 		function();
-	std::lock_guard<std::mutex> lock(host.fMutex);
-	auto it = host.fCalls.find(token);
-	if (it != host.fCalls.end())
+	std::lock_guard<std::mutex> lock(fMutex);
+	auto it = fCalls.find(token);
+	if (it != fCalls.end())
 		it->second.done = true;
-	host.fChanged.notify_all();
+	fChanged.notify_all();
 }
 
 HeadlessHost::Window* HeadlessHost::OpenWindow(host_window_id id)
@@ -434,18 +458,6 @@ status_t HeadlessHost::Post(host_window_id id, BMessage* message)
 	if (window == NULL)
 		return B_BAD_VALUE;
 	return window->target->PostMessage(message);
-}
-
-// Under the host's lock: the drag's data, unless this drag has handed it on already.
-status_t HeadlessHost::PostDragData(Window* window, const BMessage& drag)
-{
-	if (window->dragging)
-		return B_OK;
-	BMessage data(kMsgHostDragData);
-	data.AddMessage("drag", &drag);
-	status_t status = window->target->PostMessage(&data);
-	window->dragging = status == B_OK;
-	return status;
 }
 
 void HeadlessHost::PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons)

@@ -1,7 +1,6 @@
 #ifndef PLATFORM_HEADLESS_HOST_H
 #define PLATFORM_HEADLESS_HOST_H
 
-#include <InterfaceDefs.h>
 #include <Message.h>
 #include <Rect.h>
 
@@ -13,6 +12,9 @@
 #include <vector>
 
 #include "host/Host.h"
+#include "host/HostMessages.h"
+
+class BHandler;
 
 namespace platform {
 
@@ -21,6 +23,7 @@ struct HeadlessWindowInfo {
 	host_window_id id = -1;
 	BRect frame;  // the content area on the screen, as the window asked for it
 	std::string title;
+	uint32 hints = 0;  // kHostWindow* bits
 	uint32 look = 0;
 	uint32 feel = 0;
 	uint32 flags = 0;
@@ -40,7 +43,7 @@ public:
 	static HeadlessHost& Instance();
 
 	// Host.
-	virtual status_t Init();
+	virtual status_t Init(const std::function<void()>& meanwhile = nullptr);
 	virtual void Shutdown();
 	virtual const char* LastError() const;
 	virtual status_t CreateWindow(
@@ -75,11 +78,10 @@ public:
 	// and B_MOUSE_UP when one comes up, each with "where", "buttons", "when", "modifiers";
 	// the live state that GetPointer reports changes at once.
 	status_t InjectPointer(host_window_id id, BPoint where, uint32 buttons);
-	status_t InjectMouseDown(
-		host_window_id id, BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
+	status_t InjectMouseDown(host_window_id id, BPoint where, uint32 buttons = kHostPrimaryButton);
 	status_t InjectMouseUp(host_window_id id, BPoint where);  // every button up
 	status_t InjectMouseMove(host_window_id id, BPoint where);  // buttons kept
-	status_t InjectClick(host_window_id id, BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
+	status_t InjectClick(host_window_id id, BPoint where, uint32 buttons = kHostPrimaryButton);
 	status_t InjectKey(host_window_id id, const char* bytes);  // B_KEY_DOWN
 	status_t InjectClose(host_window_id id);  // the close box: B_QUIT_REQUESTED
 	status_t InjectExpose(host_window_id id);
@@ -91,12 +93,14 @@ public:
 	status_t InjectDragExit(host_window_id id);
 	status_t InjectDrop(host_window_id id, BPoint where, const BMessage& drag);
 
-	// Dragged messages as a desktop drag makes them: B_SIMPLE_DATA with one "refs" entry
-	// per local, existing file of the URI list; or a preview of the text (its first
-	// kMaxDragTextPreview bytes, whole characters) under "text/plain".
+	// A drag whose what is kMsgHostDragData goes to the window as a display hands it, raw:
+	// a URI list, which the window turns into refs, or a preview of a text (its first
+	// kMaxDragTextPreview bytes, whole characters). Any other message is handed on as the
+	// dragged message itself: DragMessageFromPaths makes B_SIMPLE_DATA with one "refs" entry
+	// per existing path, each resolved here, once.
 	static BMessage DragMessageFromUriList(const std::string& uriList);
-	static BMessage DragMessageFromPaths(const std::vector<std::string>& paths);
 	static BMessage TextDragMessage(const char* text);
+	static BMessage DragMessageFromPaths(const std::vector<std::string>& paths);
 
 	// Waits until the window has handled everything posted to it so far, and what that led
 	// to (messages it posted itself, drawing, presenting): until its queue is empty. true
@@ -104,6 +108,8 @@ public:
 	bool WaitForIdle(host_window_id id, bigtime_t timeout = 5000000);
 	// Runs fn on the window's thread with the window locked, once the window is idle as
 	// for WaitForIdle, and waits for it; false if the window closed first or on timeout.
+	// The call travels as a message to a handler the host adds to the window's looper, and
+	// goes back behind whatever is queued until nothing is.
 	bool RunOnWindowThread(
 		host_window_id id, const std::function<void()>& fn, bigtime_t timeout = 5000000);
 	bool WaitForClose(host_window_id id, bigtime_t timeout = 5000000);
@@ -116,10 +122,17 @@ private:
 		BPoint pointer = BPoint(-1, -1);
 		uint32 buttons = 0;
 		bool dragging = false;  // the window has this drag's data
+		BHandler* caller = NULL;  // runs calls on the window's thread; kept with the entry
 	};
 	struct Call {
 		std::function<void()> function;
 		bool done = false;
+	};
+	class CallHandler;
+	enum CallResult {
+		kRan,
+		kClosed,
+		kTimedOut
 	};
 
 	HeadlessHost();
@@ -131,14 +144,16 @@ private:
 	status_t PostDragData(Window* window, const BMessage& drag);
 	bool WaitFor(
 		std::unique_lock<std::mutex>& lock, bigtime_t timeout, const std::function<bool()>& ready);
-	static void CallOnWindowThread(void* cookie);
+	CallResult CallOnWindowThread(
+		host_window_id id, const std::function<void()>& fn, bigtime_t timeout);
+	void RunCall(int32 token);
 
 	mutable std::mutex fMutex;
 	std::condition_variable fChanged;
 	std::map<host_window_id, Window> fWindows;
 	host_window_id fNextID;
-	std::map<int64, Call> fCalls;
-	int64 fNextCall;
+	std::map<int32, Call> fCalls;
+	int32 fNextCall;
 };
 
 }  // namespace platform

@@ -1,80 +1,67 @@
 #include <Message.h>
 #include <Window.h>
 
+#include <tuple>
+
 #include "../interface/WindowTestSupport.h"
 
 using namespace window_test;
-using platform::HeadlessHost;
 
 namespace {
 
-const BRect kFrame(100, 100, 109, 109);
+typedef std::tuple<uint32, BPoint, int32> Posted;  // what, "where", "buttons"
 
-struct Posted {
-	uint32 what;
-	BPoint where;
-	int32 buttons;
-	bool operator==(const Posted& o) const
-	{
-		return what == o.what && where == o.where && buttons == o.buttons;
-	}
-};
-
-// Keeps the pointer messages it gets instead of handling them; answers a ping with a pong
-// posted to itself.
-class PointerLogWindow : public BWindow {
+// Logs the pointer messages it is sent, and 'png3', which it posts itself on 'png2', and
+// that on 'png1': a chain that settling must wait for.
+class LogWindow : public BWindow {
 public:
-	PointerLogWindow() :
-		BWindow(kFrame, UniqueTitle("host").c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0)
+	LogWindow() :
+		BWindow(BRect(100, 100, 109, 109), UniqueTitle("host").c_str(), B_TITLED_WINDOW_LOOK,
+			B_NORMAL_WINDOW_FEEL, 0)
 	{
 	}
 	void DispatchMessage(BMessage* message, BHandler* handler) override
 	{
-		if (message->what == B_MOUSE_DOWN || message->what == B_MOUSE_UP
-			|| message->what == B_MOUSE_MOVED) {
-			Posted posted = {message->what, BPoint(), -1};
-			message->FindPoint("where", &posted.where);
-			message->FindInt32("buttons", &posted.buttons);
+		uint32 what = message->what;
+		if (what == 'png1' || what == 'png2')
+			PostMessage(what + 1);
+		Posted posted(what, BPoint(), -1);
+		message->FindPoint("where", &std::get<1>(posted));
+		message->FindInt32("buttons", &std::get<2>(posted));
+		if (what == B_MOUSE_DOWN || what == B_MOUSE_UP || what == B_MOUSE_MOVED || what == 'png3')
 			log.push_back(posted);
-		} else if (message->what == 'ping')
-			PostMessage('pong');
-		else if (message->what == 'pong')
-			pongs++;
-		else
-			BWindow::DispatchMessage(message, handler);
+		BWindow::DispatchMessage(message, handler);
 	}
-	std::vector<Posted> log;  // read once the window is idle
-	int pongs = 0;
+	std::vector<Posted> log;  // read on the window's thread, or once it is idle
 };
 
 }  // namespace
 
-TEST(HeadlessHost, InjectedPointerPostsOneMessagePerChange)
+// The pointer's changes come one message each; the test driver's calls wait for the window
+// to settle, run on its thread with it locked, and run no more once it has closed.
+TEST(HeadlessHost, PointerChangesPostOneMessageEachAndCallsRunOnTheSettledWindowsThread)
 {
 	Watchdog watchdog;
-	PointerLogWindow* window = new PointerLogWindow;
-	ShownWindow shown(window);
-	HeadlessHost& host = shown.Host();
-	host.InjectMouseMove(shown.Id(), BPoint(1, 2));
-	host.InjectMouseDown(shown.Id(), BPoint(1, 2));
-	host.InjectPointer(shown.Id(), BPoint(1, 2), B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
-	host.InjectPointer(shown.Id(), BPoint(-5, 30), B_SECONDARY_MOUSE_BUTTON);
-	host.InjectMouseUp(shown.Id(), BPoint(-5, 30));
-	shown.Idle();
-
+	LogWindow* window = new LogWindow;
+	auto shown = std::make_unique<ShownWindow>(window);
+	platform::HeadlessHost& host = shown->Host();
+	platform::host_window_id id = shown->Id();
+	host.InjectMouseMove(id, BPoint(1, 2));
+	host.InjectMouseDown(id, BPoint(1, 2));
+	host.InjectPointer(id, BPoint(1, 2), B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
+	host.InjectPointer(id, BPoint(-5, 30), B_SECONDARY_MOUSE_BUTTON);
+	host.InjectMouseUp(id, BPoint(-5, 30));
+	window->PostMessage('png1');
 	const std::vector<Posted> expected = {{B_MOUSE_MOVED, BPoint(1, 2), 0},
 		{B_MOUSE_DOWN, BPoint(1, 2), 1}, {B_MOUSE_DOWN, BPoint(1, 2), 3},
 		{B_MOUSE_MOVED, BPoint(-5, 30), 3}, {B_MOUSE_UP, BPoint(-5, 30), 2},
-		{B_MOUSE_UP, BPoint(-5, 30), 0}};
-	EXPECT_TRUE(window->log == expected);
-}
-
-TEST(HeadlessHost, WaitForIdleCoversWhatTheWindowPostsToItself)
-{
-	Watchdog watchdog;
-	PointerLogWindow* window = new PointerLogWindow;
-	ShownWindow shown(window);
-	window->PostMessage('ping');
-	shown.Idle();
-	EXPECT_EQ(window->pongs, 1);
+		{B_MOUSE_UP, BPoint(-5, 30), 0}, {'png3', BPoint(), -1}};
+	EXPECT_TRUE(host.RunOnWindowThread(id, [&] {
+		EXPECT_EQ(find_thread(NULL), window->Thread());
+		EXPECT_TRUE(window->IsLocked());
+		EXPECT_TRUE(window->log == expected);
+	}));
+	shown.reset();
+	EXPECT_TRUE(host.WaitForIdle(id));
+	EXPECT_FALSE(host.RunOnWindowThread(id, [] {}));
 }
