@@ -20,12 +20,12 @@ namespace platform {
 namespace {
 
 // The host posts input in the kits' own values without including the kits' headers.
-static_assert(kHostPrimaryButton == B_PRIMARY_MOUSE_BUTTON
-		&& kHostSecondaryButton == B_SECONDARY_MOUSE_BUTTON
-		&& kHostTertiaryButton == B_TERTIARY_MOUSE_BUTTON,
+static_assert(int(kHostPrimaryButton) == int(B_PRIMARY_MOUSE_BUTTON)
+		&& int(kHostSecondaryButton) == int(B_SECONDARY_MOUSE_BUTTON)
+		&& int(kHostTertiaryButton) == int(B_TERTIARY_MOUSE_BUTTON),
 	"host buttons");
-static_assert(kHostShiftKey == B_SHIFT_KEY && kHostCommandKey == B_COMMAND_KEY
-		&& kHostControlKey == B_CONTROL_KEY,
+static_assert(int(kHostShiftKey) == int(B_SHIFT_KEY) && int(kHostCommandKey) == int(B_COMMAND_KEY)
+		&& int(kHostControlKey) == int(B_CONTROL_KEY),
 	"host modifiers");
 static_assert(
 	B_ENTER == '\n' && B_BACKSPACE == '\b' && B_TAB == '\t' && B_ESCAPE == 0x1b, "host key bytes");
