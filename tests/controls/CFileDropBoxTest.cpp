@@ -1,40 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <Entry.h>
-#include <Message.h>
 
 #include "CFileDropBox.h"
 #include "ControlHarness.h"
 #include "TestSupport.h"
 
 using namespace control_test;
+using platform::HeadlessHost;
 
-namespace {
-
-class CFileDropBoxTest : public ::testing::Test {
-protected:
-	CFileDropBoxTest() :
-		fFile(fDir.Make("dropped.txt")),
-		fHarness(new CFileDropBox(kControlFrame, "SetBox", "Set icon", 0))
-	{
-	}
-
-	void ExpectBoxLook(Look look)
-	{
-		fHarness.Idle();
-		EXPECT_EQ(LookProblems(fHarness.ControlPixels(), look), "");
-	}
-
-	BMessage FileDrag() const { return platform::HeadlessHost::DragMessageFromPaths({fFile}); }
-
-	testing_support::TempDir fDir;
-	std::string fFile;
-	ControlHarness fHarness;
-};
-
-}  // namespace
-
-// A drag with refs presses the box (also a disabled one) while over it; nothing else does.
+// A drag with refs presses the box (a disabled one too) while over it; nothing else does,
+// and nothing is handed on before the drop.
 TEST(CFileDropBox, OnlyADragWithRefsOverTheBoxPressesIt)
 {
 	static const struct {
@@ -50,67 +26,57 @@ TEST(CFileDropBox, OnlyADragWithRefsOverTheBoxPressesIt)
 		{"drag in", true, kPressed},
 	};
 	testing_support::TempDir dir;
-	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({dir.Make("dropped.txt")});
+	BMessage drag = HeadlessHost::DragMessageFromPaths({dir.Make("dropped.txt")});
 	ASSERT_TRUE(drag.HasRef("refs"));
-	for (size_t row = 0; row < sizeof(kScripts) / sizeof(kScripts[0]); row++) {
-		ControlHarness harness(new CFileDropBox(kControlFrame, "SetBox", "Set icon", 0));
+	for (size_t row = 0; row < std::size(kScripts); row++) {
+		ControlHarness harness(new CFileDropBox(kControlFrame, "SetBox", "Set icon", 3));
 		if (kScripts[row].disabled)
-			harness.OnWindowThread(
-				[&] { static_cast<BControl*>(harness.Control())->SetEnabled(false); });
+			harness.OnWindowThread([&] { harness.Control()->SetEnabled(false); });
 		harness.Play(kScripts[row].script, drag);
 		harness.Idle();
 		EXPECT_EQ(LookProblems(harness.ControlPixels(), kScripts[row].look), "")
 			<< "row " << row << ": " << kScripts[row].script;
-		EXPECT_TRUE(harness.windowLog.Messages().empty()) << "row " << row;
-		EXPECT_TRUE(harness.parentLog.Messages().empty()) << "row " << row;
+		EXPECT_TRUE(harness.Received().empty()) << "row " << row;
 	}
 }
 
-TEST_F(CFileDropBoxTest, DropFlattensTheBoxAndTagsTheMessageForTheParent)
+// What the drag carried, with the box's name and its id after any id the drag had.
+TEST(CFileDropBox, DropFlattensTheBoxAndIsHandedOnTaggedWithTheBoxAndItsId)
 {
-	BMessage drag = FileDrag();
-	fHarness.Host().InjectDragMotion(fHarness.Id(), fHarness.Inside(), drag);
-	fHarness.Host().InjectDrop(fHarness.Id(), fHarness.Inside(), drag);
-	ExpectBoxLook(kFlatEnabled);
-
-	std::vector<BMessage> received = fHarness.parentLog.Messages();
-	ASSERT_EQ(received.size(), 1u);
-	const BMessage& dropped = received[0];
-	EXPECT_TRUE(dropped.WasDropped());
-	const char* name = NULL;
-	ASSERT_EQ(dropped.FindString("FileDropName", &name), B_OK);
-	EXPECT_STREQ(name, "SetBox");
-	int32 id = -1;
-	ASSERT_EQ(dropped.FindInt32("FileDropID", &id), B_OK);
-	EXPECT_EQ(id, 0);
-	entry_ref ref, expected;
-	ASSERT_EQ(dropped.FindRef("refs", &ref), B_OK);
-	get_ref_for_path(fFile.c_str(), &expected);
-	EXPECT_EQ(ref, expected);
-}
-
-TEST_F(CFileDropBoxTest, ExistingFileDropIdStaysFirstAndTheBoxValueFollows)
-{
-	BMessage drag = FileDrag();
-	drag.AddInt32("FileDropID", 7);
-	fHarness.Host().InjectDrop(fHarness.Id(), fHarness.Inside(), drag);
-	fHarness.Idle();
-	std::vector<BMessage> received = fHarness.parentLog.Messages();
-	ASSERT_EQ(received.size(), 1u);
-	int32 first = -1, second = -1;
-	EXPECT_EQ(received[0].FindInt32("FileDropID", 0, &first), B_OK);
-	EXPECT_EQ(received[0].FindInt32("FileDropID", 1, &second), B_OK);
-	EXPECT_EQ(first, 7);
-	EXPECT_EQ(second, 0);
-}
-
-TEST_F(CFileDropBoxTest, DroppedTextIsTaggedAndPassedOnToo)
-{
-	fHarness.Host().InjectDrop(
-		fHarness.Id(), fHarness.Inside(), platform::HeadlessHost::TextDragMessage("hello"));
-	fHarness.Idle();
-	std::vector<BMessage> received = fHarness.parentLog.Messages();
-	ASSERT_EQ(received.size(), 1u);
-	EXPECT_TRUE(received[0].HasInt32("FileDropID"));
-	EXPECT_FALSE(received[0].HasRef("refs"));
+	testing_support::TempDir dir;
+	std::string file = dir.Make("dropped.txt");
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(file.c_str(), &ref), B_OK);
+	static const struct {
+		bool file;
+		std::vector<int32> ids;  // the drag's, then what the parent finds
+	} kDrops[] = {
+		{true, {3}},
+		{true, {7, 3}},
+		{false, {3}},
+	};
+	for (size_t row = 0; row < std::size(kDrops); row++) {
+		ControlHarness harness(new CFileDropBox(kControlFrame, "SetBox", "Set icon", 3));
+		BMessage drag = kDrops[row].file ? HeadlessHost::DragMessageFromPaths({file})
+										 : HeadlessHost::TextDragMessage("hello");
+		for (size_t i = 0; i + 1 < kDrops[row].ids.size(); i++)
+			drag.AddInt32("FileDropID", kDrops[row].ids[i]);
+		harness.Play("drag in", drag);
+		harness.Host().InjectDrop(harness.Id(), kInside, drag);
+		harness.Idle();
+		EXPECT_EQ(LookProblems(harness.ControlPixels(), kFlatEnabled), "") << "row " << row;
+		std::vector<BMessage> received = harness.Received();
+		ASSERT_EQ(received.size(), 1u) << "row " << row;
+		EXPECT_TRUE(received[0].WasDropped()) << "row " << row;
+		const char* name = NULL;
+		received[0].FindString("FileDropName", &name);
+		EXPECT_STREQ(name, "SetBox") << "row " << row;
+		std::vector<int32> ids;
+		for (int32 id = 0; received[0].FindInt32("FileDropID", int32(ids.size()), &id) == B_OK;)
+			ids.push_back(id);
+		EXPECT_EQ(ids, kDrops[row].ids) << "row " << row;
+		entry_ref found;
+		EXPECT_EQ(received[0].FindRef("refs", &found) == B_OK && found == ref, kDrops[row].file)
+			<< "row " << row;
+	}
 }

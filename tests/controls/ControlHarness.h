@@ -1,8 +1,8 @@
 #ifndef CONTROL_HARNESS_H
 #define CONTROL_HARNESS_H
 
+#include <Control.h>
 #include <Message.h>
-#include <View.h>
 #include <Window.h>
 
 #include <functional>
@@ -14,69 +14,40 @@
 
 namespace control_test {
 
-const rgb_color kViewColor = {216, 216, 216, 255};
 const BRect kControlFrame(10, 10, 90, 30);  // in the window
+const BPoint kInside(50, 20);
+const BPoint kOutside(150, 50);  // in the window, off the control
+const uint32 kViewColour = 0xFFD8D8D8;
 
-// Records every message that reaches it, in order.
-class MessageLog {
-public:
-	void Add(const BMessage* message);
-	std::vector<BMessage> Messages() const;
-	int32 Count(uint32 what) const;
-
-private:
-	mutable std::mutex fMutex;
-	std::vector<BMessage> fMessages;
-};
-
-// A grey background view that logs what its children hand on to it.
-class RecordingView : public BView {
-public:
-	RecordingView(BRect frame, MessageLog* log);
-	virtual void MessageReceived(BMessage* message);
-
-private:
-	MessageLog* fLog;
-};
-
-// A window whose MessageReceived logs what controls send it.
-class RecordingWindow : public BWindow {
-public:
-	RecordingWindow(BRect frame, const char* title, MessageLog* log);
-	virtual void MessageReceived(BMessage* message);
-
-private:
-	MessageLog* fLog;
-};
-
-// One control in a shown window on the headless host, at kControlFrame.
+// One control in a shown window on the headless host, at kControlFrame, on a grey view that
+// is both its parent and its target: the view keeps what the control sends it or hands on.
 class ControlHarness {
 public:
-	explicit ControlHarness(BView* control);
+	explicit ControlHarness(BControl* control);
 	~ControlHarness();
 
 	platform::HeadlessHost& Host() const { return platform::HeadlessHost::Instance(); }
 	platform::host_window_id Id() const { return fId; }
-	BView* Control() const { return fControl; }
+	BControl* Control() const { return fControl; }
 	void Idle() const;
 	void OnWindowThread(const std::function<void()>& fn) const;
-	// The control's pixels, read from the screen copy.
-	std::vector<uint32> ControlPixels() const;
-	BPoint Inside() const { return BPoint(50, 20); }
+	std::vector<uint32> ControlPixels() const;  // from the screen copy
 	// Plays a pointer script: steps "verb place" separated by ';', place being in (over the
 	// control), out (elsewhere in the window) or off (beyond the window). Verbs: move, down,
 	// up, click, click2 (secondary button), buttonsN (the pointer with buttons N down),
 	// text (a text drag moving there), drag (a drag of fileDrag), exit (the drag leaves).
 	void Play(const std::string& script, const BMessage& fileDrag = BMessage()) const;
-	BPoint Outside() const { return BPoint(150, 50); }
-
-	MessageLog windowLog;
-	MessageLog parentLog;
+	std::vector<BMessage> Received() const;
+	int32 Count(uint32 what) const;  // of the messages received
 
 private:
-	RecordingWindow* fWindow;
-	BView* fControl;
+	class Background;
+
+	BWindow* fWindow;
+	BControl* fControl;
 	platform::host_window_id fId;
+	mutable std::mutex fLock;
+	std::vector<BMessage> fReceived;
 };
 
 // The four looks of a flat button (and of a drop box, which draws as one).
@@ -86,8 +57,6 @@ enum Look {
 	kRaised,
 	kPressed
 };
-
-uint32 Packed(rgb_color color);
 
 // Checks the drawing rules of a look on a control's pixels: the colours of its corners,
 // edges, frames and face, at points the label never reaches. Empty when they hold; else
