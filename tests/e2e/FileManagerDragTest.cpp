@@ -31,21 +31,11 @@ TEST_F(FileManagerDrag, EntryDraggedOverABoxPressesItAndDroppedSetsOrClearsFolde
 		{"XDG_CONFIG_HOME=" + scratch.Join("config"),
 			"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "GIO_USE_VFS=local"});
 	Child files({"pcmanfm", photos}, env);
-	Toplevel view = {};
-	ASSERT_TRUE(WaitUntil(
-		[&] {
-			for (const Toplevel& window : Toplevels())
-				view = window.width > 100 ? window : view;
-			return view.id != 0;
-		},
-		std::chrono::seconds(10)))
-		<< "no file manager window: " << files.Err();
-	// Below the program's window.
-	Xdotool("windowmove " + std::to_string(view.id) + " 0 250");
-	view.x = 0;
-	view.y = 250;
+	// Below the program's window, once it shows.
+	Xdotool("search --sync --onlyvisible --maxdepth 1 --class pcmanfm windowmove %@ 0 250");
 	ASSERT_NO_FATAL_FAILURE(Launch());
-	auto shot = [&] { return Grab(view.x, view.y, view.width, view.height); };
+	const int width = 1024;
+	auto shot = [&] { return Grab(0, 250, width, 518); };
 
 	// The boxes' frames are (100, 10, 180, 60) and (190, 10, 270, 60).
 	static const struct {
@@ -71,21 +61,22 @@ TEST_F(FileManagerDrag, EntryDraggedOverABoxPressesItAndDroppedSetsOrClearsFolde
 		} else {
 			WriteFile(entry, "notes");
 		}
-		ASSERT_TRUE(WaitUntil([&] { return shot() != before; })) << "drag " << i << ": not shown";
+		ASSERT_TRUE(WaitUntil([&] { return shot() != before; }))
+			<< "drag " << i << ": not shown; " << files.Err();
 		usleep(300000);
 		after = shot();
 		// Its picture lies above its name.
-		int left = view.width, top = view.height, right = 0, bottom = 0;
+		int left = width, top = 518, right = 0, bottom = 0;
 		for (int at = 0; at < int(after.size()); at++) {
 			if (after[at] != before[at]) {
-				left = std::min(left, at % view.width);
-				right = std::max(right, at % view.width);
-				top = std::min(top, at / view.width);
-				bottom = std::max(bottom, at / view.width);
+				left = std::min(left, at % width);
+				right = std::max(right, at % width);
+				top = std::min(top, at / width);
+				bottom = std::max(bottom, at / width);
 			}
 		}
-		int x = view.x + (left + right) / 2, y = view.y + top + (bottom - top) / 3;
-		int toX = fMain.x + kDrags[i].boxLeft + 40, toY = fMain.y + 35;
+		int x = (left + right) / 2, y = 250 + top + (bottom - top) / 3;
+		int toX = 100 + kDrags[i].boxLeft + 40, toY = 135;
 		std::string drag =
 			"mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2 mousedown 1";
 		for (int step = 1; step <= 12; step++) {

@@ -40,13 +40,6 @@ std::vector<std::string> Lines(const std::string& text);  // the non-empty ones
 bool HaveProgram(const std::string& name);  // on PATH
 const char* const kProgram = VELLUMARK_BINARY_DIR "/vellumark";
 
-// A mapped top-level window, as a window manager would see it (a bare Xvfb has none).
-struct Toplevel {
-	unsigned long id;
-	std::string title;
-	int x, y, width, height;  // the content area on the screen
-};
-
 // An end-to-end test on a display of its own: an Xvfb on a display number that the server
 // picks itself (so that tests side by side never meet), a client connection of the test's
 // that looks at the screen, and the built program on it through the GTK host. Skips when
@@ -56,13 +49,14 @@ protected:
 	void SetUp() override;
 	// Starts the program with the arguments and waits for its main window.
 	void Launch(const std::vector<std::string>& arguments = {});
-	// One xdotool command line: pointer and keys through XTEST, as a user's hands.
-	int Xdotool(const std::string& command);
-	std::vector<Toplevel> Toplevels();
+	// Runs one xdotool command line (pointer and keys through XTEST, as a user's hands; the
+	// windows on the screen) and returns what it printed.
+	std::string Xdotool(const std::string& command);
 	// What the screen shows, 0xRRGGBB, rows from the top.
 	std::vector<uint32_t> Grab(int x, int y, int width, int height);
-	// In the main window; and whether it shows the colour there within a few seconds.
-	uint32_t Pixel(int x, int y) { return Grab(fMain.x + x, fMain.y + y, 1, 1).at(0); }
+	// In the main window, whose content area is at (100, 100) on the screen; and whether it
+	// shows the colour there within a few seconds.
+	uint32_t Pixel(int x, int y) { return Grab(100 + x, 100 + y, 1, 1).at(0); }
 	bool Shows(int x, int y, uint32_t colour)
 	{
 		return testing_support::WaitUntil([&] { return Pixel(x, y) == colour; });
@@ -73,7 +67,7 @@ protected:
 	std::unique_ptr<Display, int (*)(Display*)> fX{nullptr, nullptr};
 	std::vector<std::string> fEnv;  // of a program on the display
 	std::unique_ptr<Child> fProgram;
-	Toplevel fMain = {};
+	unsigned long fMain = 0;
 };
 
 }  // namespace e2e
