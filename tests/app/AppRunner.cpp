@@ -20,13 +20,12 @@ AppRunner::AppRunner(const std::vector<std::string>& commandLine)
 
 AppRunner::~AppRunner()
 {
-	if (!Finished(0)) {
+	if (!Finished(0))
 		Host().InjectClose(MainWindow());
-		if (!Finished()) {
-			// A hung application would hang every later test too.
-			fprintf(stderr, "the application did not quit; giving up\n");
-			abort();
-		}
+	if (!Finished()) {
+		// A hung application would hang every later test too.
+		fprintf(stderr, "the application did not quit; giving up\n");
+		abort();
 	}
 	platform::LaunchArguments::Reset();
 }

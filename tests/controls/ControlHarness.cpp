@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-
 #include <algorithm>
 #include <atomic>
 #include <sstream>
@@ -99,6 +97,10 @@ void ControlHarness::Play(const std::string& script, const BMessage& fileDrag) c
 			Host().InjectDragMotion(fId, at, platform::HeadlessHost::TextDragMessage("t"));
 		else if (verb == "drag")
 			Host().InjectDragMotion(fId, at, fileDrag);
+		else if (verb == "drop")
+			Host().InjectDrop(fId, at, fileDrag);
+		else if (verb == "droptext")
+			Host().InjectDrop(fId, at, platform::HeadlessHost::TextDragMessage("t"));
 		else if (verb == "exit")
 			Host().InjectDragExit(fId);
 		else
@@ -110,13 +112,6 @@ std::vector<BMessage> ControlHarness::Received() const
 {
 	std::lock_guard<std::mutex> lock(fLock);
 	return fReceived;
-}
-
-int32 ControlHarness::Count(uint32 what) const
-{
-	std::vector<BMessage> received = Received();
-	return int32(std::count_if(received.begin(), received.end(),
-		[what](const BMessage& message) { return message.what == what; }));
 }
 
 namespace {
@@ -149,17 +144,13 @@ std::string LookProblems(const std::vector<uint32>& pixels, Look look)
 {
 	if (pixels.size() != size_t(kWidth * kHeight))
 		return "the control is not 81 x 21";
-	std::string problems;
-	char line[80];
+	std::ostringstream problems;
 	for (const auto& rule : kLookRules[look]) {
 		uint32 found = pixels[rule.y * kWidth + rule.x];
-		if (rule.colour == 0 || found == rule.colour)
-			continue;
-		snprintf(line, sizeof(line), "(%d, %d): %08X, expected %08X\n", rule.x, rule.y, found,
-			rule.colour);
-		problems += line;
+		if (rule.colour != 0 && found != rule.colour)
+			problems << "(" << rule.x << ", " << rule.y << "): " << std::hex << found << "\n";
 	}
-	return problems;
+	return problems.str();
 }
 
 BRect LabelInk(const std::vector<uint32>& pixels, uint32* darkest)

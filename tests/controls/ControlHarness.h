@@ -35,10 +35,10 @@ public:
 	// Plays a pointer script: steps "verb place" separated by ';', place being in (over the
 	// control), out (elsewhere in the window) or off (beyond the window). Verbs: move, down,
 	// up, click, click2 (secondary button), buttonsN (the pointer with buttons N down),
-	// text (a text drag moving there), drag (a drag of fileDrag), exit (the drag leaves).
+	// text (a text drag moving there), drag (a drag of fileDrag moving there), drop and
+	// droptext (fileDrag or a text dropped there), exit (the drag leaves).
 	void Play(const std::string& script, const BMessage& fileDrag = BMessage()) const;
 	std::vector<BMessage> Received() const;
-	int32 Count(uint32 what) const;  // of the messages received
 
 private:
 	class Background;

@@ -123,11 +123,7 @@ void Session::Launch(const std::vector<std::string>& arguments)
 
 std::string Session::Xdotool(const std::string& command)
 {
-	std::vector<std::string> argv = {"xdotool"};
-	std::istringstream words(command);
-	for (std::string word; words >> word;)
-		argv.push_back(word);
-	Child xdotool(argv, fEnv);
+	Child xdotool({"sh", "-c", "exec xdotool " + command}, fEnv);
 	xdotool.Wait(std::chrono::seconds(20));
 	return xdotool.Out();
 }
