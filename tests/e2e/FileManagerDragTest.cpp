@@ -76,14 +76,11 @@ TEST_F(FileManagerDrag, EntryDraggedOverABoxPressesItAndDroppedSetsOrClearsFolde
 			}
 		}
 		int x = (left + right) / 2, y = 250 + top + (bottom - top) / 3;
-		int toX = 100 + kDrags[i].boxLeft + 40, toY = 135;
-		std::string drag =
-			"mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2 mousedown 1";
-		for (int step = 1; step <= 12; step++) {
-			drag += " mousemove " + std::to_string(x + (toX - x) * step / 12) + " "
-				+ std::to_string(y + (toY - y) * step / 12) + " sleep 0.06";
-		}
-		Xdotool(drag + " sleep 0.3 mousemove_relative 1 1 sleep 0.3");
+		// Past the drag threshold, then over the box, then a little further within it.
+		Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)
+			+ " sleep 0.2 mousedown 1 sleep 0.2 mousemove_relative 20 20 sleep 0.3 mousemove "
+			+ std::to_string(100 + kDrags[i].boxLeft + 40)
+			+ " 135 sleep 0.3 mousemove_relative 1 1 sleep 0.3");
 		for (const auto& [dx, colour] : {std::pair{1, 0xD9D9D9}, {2, 0x000000}, {80, 0xFFFFFF}}) {
 			int at = kDrags[i].boxLeft + dx;
 			EXPECT_TRUE(Shows(at, 35, colour)) << "drag " << i << ": " << std::hex << Pixel(at, 35);

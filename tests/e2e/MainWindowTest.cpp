@@ -58,7 +58,6 @@ TEST_F(MainWindowOnX, ShowsEachLookUnderThePointerAndQuitsWithStatusZeroAtTheClo
 TEST_F(MainWindowOnX, LosingTheDisplayEndsTheProgramWithOneLineAndAFailureStatus)
 {
 	ASSERT_NO_FATAL_FAILURE(Launch());
-	fX.reset();
 	fServer.reset();
 	EXPECT_GT(fProgram->Wait(), 0) << "it hangs, or ends as if nothing happened";
 	std::vector<std::string> lines = Lines(fProgram->Err());
