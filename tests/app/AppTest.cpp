@@ -23,14 +23,18 @@ const BPoint kQuit(50, 50);
 
 }  // namespace
 
-// The about box, opened from the About button, says who made the program.
+// The application runs until asked to quit, also when launched to handle a file that does
+// not exist. The about box, opened from the About button, says who made the program.
 TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 {
 	// 0: the close box; 1: the Quit button; 2: the close box over the about box.
 	for (int action = 0; action < 3; action++) {
 		int threadsBefore = testing_support::CountThreads();
 		{
-			AppRunner app;
+			AppRunner app(action == 0 ? std::vector<std::string>{"vellumark", "--refs", "/no/file"}
+									  : std::vector<std::string>{"vellumark"});
+			ASSERT_GE(app.MainWindow(), 0);
+			EXPECT_FALSE(app.Finished(300)) << "action " << action << ": it quit by itself";
 			if (action == 2) {
 				app.Host().InjectClick(app.MainWindow(), kAbout);
 				host_window_id alert = app.Host().WaitForWindow("");
@@ -54,44 +58,31 @@ TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 	}
 }
 
-// Plain arguments are ignored, and the launch switch without an existing file quits nothing.
-TEST(CMainApp, CommandLineFilesAndMissingLaunchFilesKeepItRunningAndChangeNothing)
-{
-	testing_support::TempDir dir;
-	SKIP_WITHOUT_XATTRS(dir.Path());
-	std::string file = dir.Make("one/a.txt");
-	const std::vector<std::string> kRows[] = {
-		{"vellumark", file}, {"vellumark", "--refs", "/nonexistent/file"}};
-	for (size_t i = 0; i < std::size(kRows); i++) {
-		AppRunner app(kRows[i]);
-		ASSERT_GE(app.MainWindow(), 0) << "row " << i;
-		EXPECT_FALSE(app.Finished(300)) << "row " << i << ": the application keeps running";
-		EXPECT_FALSE(HasXattr(dir.Join("one"), kLargeIconAttr)) << "row " << i;
-	}
-}
-
-// In one window, in turn: only what is dropped onto a box changes the folder's icons.
+// In one window, in turn: only what is dropped onto a box changes the folder's icons; the
+// file named on the command line without the launch switch changes nothing.
 TEST(CMainView, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 {
 	testing_support::TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	std::string folder = dir.Make("folder", true), file = dir.Make("folder/file.txt");
-	AppRunner app;
+	AppRunner app({"vellumark", file});
 	host_window_id id = app.MainWindow();
 	BWindow* window = dynamic_cast<BWindow*>(platform::WindowRegistry::At(0));
 	ASSERT_NE(window, nullptr);
 	static const struct {
+		const char* what;
 		BPoint where;
 		bool dropped;  // else handed to the view as a message that was not dropped
 		bool folder;
 		bool icons;
 	} kDrops[] = {
-		{BPoint(95, 35), true, false, false},  // the background
-		{kAbout, true, false, false}, {BPoint(140, 35), false, false, false},  // Set icon
-		{BPoint(140, 35), true, false, true}, {BPoint(230, 35), true, true, false},  // Clear icon
+		{"the background", BPoint(95, 35), true, false, false},
+		{"the About button", kAbout, true, false, false},
+		{"Set icon, not dropped", BPoint(140, 35), false, false, false},
+		{"Set icon", BPoint(140, 35), true, false, true},
+		{"Clear icon", BPoint(230, 35), true, true, false},
 	};
-	for (size_t i = 0; i < std::size(kDrops); i++) {
-		const auto& drop = kDrops[i];
+	for (const auto& drop : kDrops) {
 		BMessage drag = platform::HeadlessHost::DragMessageFromPaths({drop.folder ? folder : file});
 		if (drop.dropped) {
 			app.Host().InjectDragMotion(id, drop.where, drag);
@@ -101,7 +92,7 @@ TEST(CMainView, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 			app.Host().RunOnWindowThread(id, [&] { window->ChildAt(0)->MessageReceived(&drag); });
 		}
 		ASSERT_TRUE(app.Host().WaitForIdle(id));
-		EXPECT_EQ(HasXattr(folder, kLargeIconAttr), drop.icons) << "drop " << i;
-		EXPECT_EQ(HasXattr(folder, kMiniIconAttr), drop.icons) << "drop " << i;
+		EXPECT_EQ(HasXattr(folder, kLargeIconAttr), drop.icons) << drop.what;
+		EXPECT_EQ(HasXattr(folder, kMiniIconAttr), drop.icons) << drop.what;
 	}
 }

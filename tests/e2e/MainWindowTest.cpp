@@ -7,13 +7,7 @@ namespace e2e {
 
 using testing_support::WaitUntil;
 
-class MainWindowOnX : public Session {
-protected:
-	size_t ProgramWindows()
-	{
-		return Lines(Xdotool("search --onlyvisible --maxdepth 1 --classname vellumark")).size();
-	}
-};
+class MainWindowOnX : public Session {};
 
 // The About button's frame is (10, 10, 90, 30) in the window; at y = 20 its edge columns show
 // the frame and bevels, never the label.
@@ -43,13 +37,16 @@ TEST_F(MainWindowOnX, ShowsEachLookUnderThePointerAndQuitsWithStatusZeroAtTheClo
 		EXPECT_TRUE(Shows(kSteps[i].x, kSteps[i].y, kSteps[i].colour))
 			<< "step " << i << ": " << std::hex << Pixel(kSteps[i].x, kSteps[i].y);
 	}
+	auto windows = [&] {
+		return Lines(Xdotool("search --onlyvisible --maxdepth 1 --classname vellumark")).size();
+	};
 	Xdotool("mouseup 1 sleep 0.5");
-	EXPECT_EQ(ProgramWindows(), 1u) << "released outside, yet the about box opened";
+	EXPECT_EQ(windows(), 1u) << "released outside, yet the about box opened";
 
 	Xdotool("mousemove 150 120 sleep 0.1 click 1");
-	EXPECT_TRUE(WaitUntil([&] { return ProgramWindows() == 2; })) << "no about box";
+	EXPECT_TRUE(WaitUntil([&] { return windows() == 2; })) << "no about box";
 	Xdotool("key Return");
-	EXPECT_TRUE(WaitUntil([&] { return ProgramWindows() == 1; })) << "the about box stayed open";
+	EXPECT_TRUE(WaitUntil([&] { return windows() == 1; })) << "the about box stayed open";
 	EXPECT_TRUE(fProgram->Running());
 	SendCloseRequest(fMain);
 	EXPECT_EQ(fProgram->Wait(), 0) << fProgram->Err();
