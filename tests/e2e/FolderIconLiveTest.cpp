@@ -10,8 +10,6 @@
 
 namespace e2e {
 
-using testing_support::WaitUntil;
-
 class FolderIconLive : public Session {};
 
 TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)

@@ -5,8 +5,6 @@
 
 namespace e2e {
 
-using testing_support::WaitUntil;
-
 class MainWindowOnX : public Session {};
 
 // The About button's frame is (10, 10, 90, 30) in the window; at y = 20 its edge columns show
