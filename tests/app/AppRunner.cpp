@@ -1,19 +1,14 @@
 #include "AppRunner.h"
 
-#include <gtest/gtest.h>
-
 #include <stdio.h>
 #include <stdlib.h>
-
-#include <chrono>
 
 #include "CMainApp.h"
 #include "app/LaunchArguments.h"
 
 namespace app_test {
 
-AppRunner::AppRunner(const std::vector<std::string>& commandLine) :
-	fMainWindow(-1)
+AppRunner::AppRunner(const std::vector<std::string>& commandLine)
 {
 	platform::LaunchArguments::Set(commandLine);
 	fDone = std::async(std::launch::async, [] {
@@ -25,29 +20,14 @@ AppRunner::AppRunner(const std::vector<std::string>& commandLine) :
 
 AppRunner::~AppRunner()
 {
-	if (!Finished(0)) {
-		platform::host_window_id id = MainWindow();
-		if (id >= 0)
-			Host().InjectClose(id);
-		if (!Finished(10000)) {
-			// A hung application would hang every later test too.
-			fprintf(stderr, "the application did not quit; giving up\n");
-			abort();
-		}
+	if (!Finished(0))
+		Host().InjectClose(MainWindow());
+	if (!Finished()) {
+		// A hung application would hang every later test too.
+		fprintf(stderr, "the application did not quit; giving up\n");
+		abort();
 	}
 	platform::LaunchArguments::Reset();
-}
-
-platform::host_window_id AppRunner::MainWindow()
-{
-	if (fMainWindow < 0 || !Host().IsOpen(fMainWindow))
-		fMainWindow = Host().WaitForWindow("Vellumark");
-	return fMainWindow;
-}
-
-bool AppRunner::Finished(int timeoutMs)
-{
-	return fDone.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
 }
 
 }  // namespace app_test

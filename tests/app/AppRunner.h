@@ -7,12 +7,10 @@
 
 #include "host/headless/HeadlessHost.h"
 
-class CMainApp;
-
 namespace app_test {
 
 // Runs Vellumark's application object on a thread of its own, as main would, with the given
-// command line, on the headless host.
+// command line, on the headless host. Closes its main window at the end if it still runs.
 class AppRunner {
 public:
 	explicit AppRunner(const std::vector<std::string>& commandLine = {"vellumark"});
@@ -20,13 +18,15 @@ public:
 
 	platform::HeadlessHost& Host() const { return platform::HeadlessHost::Instance(); }
 	// The main window's id; waits for it to open.
-	platform::host_window_id MainWindow();
+	platform::host_window_id MainWindow() { return Host().WaitForWindow("Vellumark"); }
 	// Whether Run() returned (and the application was deleted) within the time.
-	bool Finished(int timeoutMs = 10000);
+	bool Finished(int timeoutMs = 10000)
+	{
+		return fDone.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
+	}
 
 private:
 	std::future<void> fDone;
-	platform::host_window_id fMainWindow;
 };
 
 }  // namespace app_test

@@ -4,197 +4,94 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <functional>
+#include <filesystem>
 
+#include "Session.h"
 #include "TestSupport.h"
-#include "VellumarkSession.h"
 
 namespace e2e {
 
-using std::chrono::milliseconds;
-using testing_support::Bytes;
-using testing_support::HasXattr;
-using testing_support::SetXattr;
-using testing_support::Stored;
-using testing_support::TempDir;
-using testing_support::WaitUntil;
+using namespace testing_support;
 
-namespace {
+class FileManagerDrag : public Session {};
 
-const char* const kLargeIcon = testing_support::kLargeIconAttr;
-const char* const kMiniIcon = testing_support::kMiniIconAttr;
+// A file onto Set icon gives its folder icons; a folder with icons onto Clear icon takes its
+// own away. Either drag presses the box it is over.
+TEST_F(FileManagerDrag, EntryDraggedOverABoxPressesItAndDroppedSetsOrClearsFolderIcons)
+{
+	if (!HaveProgram("pcmanfm"))
+		GTEST_SKIP() << "pcmanfm is not installed (scripts/setup installs it)";
+	TempDir scratch;
+	SKIP_WITHOUT_XATTRS(scratch.Path());
+	std::string photos = scratch.Make("Photos", true);
+	WriteFile(scratch.Make("config/pcmanfm/default", true) + "/pcmanfm.conf",
+		"[ui]\nview_mode=icon\nwin_width=500\nwin_height=300\nshow_statusbar=0\n");
+	std::vector<std::string> env = fEnv;
+	env.insert(env.end(),
+		{"XDG_CONFIG_HOME=" + scratch.Join("config"),
+			"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "GIO_USE_VFS=local"});
+	Child files({"pcmanfm", photos}, env);
+	// Below the program's window, once it shows.
+	Xdotool("search --sync --onlyvisible --maxdepth 1 --class pcmanfm windowmove %@ 0 250");
+	ASSERT_NO_FATAL_FAILURE(Launch());
+	const int width = 1024;
+	auto shot = [&] { return Grab(0, 250, width, 518); };
 
-const Rgb kBase = {217, 217, 217};
-const Rgb kInk = {0, 0, 0};
-const Rgb kHighlight = {255, 255, 255};
-
-// Window points inside the two drop boxes, (100, 10, 180, 60) and (190, 10, 270, 60).
-const int kSetIconX = 140;
-const int kClearIconX = 230;
-const int kBoxY = 35;
-
-}  // namespace
-
-class FileManagerDrag : public VellumarkSession {
-protected:
-	void SetUp() override
-	{
-		VellumarkSession::SetUp();
-		if (IsSkipped() || HasFatalFailure())
-			return;
-		if (!HaveProgram("pcmanfm"))
-			GTEST_SKIP() << "pcmanfm is not installed (scripts/setup installs it)";
-		SKIP_WITHOUT_XATTRS(fScratch.Path());
-		fFolder = fScratch.Make("Photos", true);
-	}
-
-	void TearDown() override
-	{
-		fFileManager.reset();
-		VellumarkSession::TearDown();
-	}
-
-	// PCManFM showing the folder in icon view, below the program's window.
-	void OpenFileManager()
-	{
-		std::string config = fScratch.Make("config/pcmanfm/default", true);
-		std::ofstream(config + "/pcmanfm.conf") << "[ui]\nview_mode=icon\nwin_width=500\n"
-												   "win_height=300\nshow_statusbar=0\n";
-		fFileManager = std::make_unique<ChildProcess>();
-		ASSERT_TRUE(fFileManager->Start({"pcmanfm", fFolder},
-			{"DISPLAY=" + fServer->Name(), "XDG_CONFIG_HOME=" + fScratch.Join("config"),
-				"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "GIO_USE_VFS=local"}));
-		ASSERT_TRUE(WaitUntil(
-			[this] {
-				for (const TopWindow& window : fScreen->Toplevels("pcmanfm")) {
-					if (window.width > 100)
-						fFileManagerWindow = window;
-				}
-				return fFileManagerWindow.id != 0;
-			},
-			milliseconds(10000)))
-			<< "no file manager window: " << fFileManager->Stderr();
-		fScreen->MoveWindow(fFileManagerWindow.id, 0, 250);
-		fFileManagerWindow.x = 0;
-		fFileManagerWindow.y = 250;
-	}
-
-	// Makes the entry while the file manager looks, and finds its icon as what changed.
-	bool ShowNewEntry(const std::function<void()>& make, int* x, int* y)
-	{
-		Xdotool({"mousemove", "1000", "740"});
-		const TopWindow& view = fFileManagerWindow;
-		ScreenShot before = fScreen->Grab(view.x, view.y, view.width, view.height);
-		WaitUntil(
-			[&] {
-				usleep(300000);
-				ScreenShot settled = fScreen->Grab(view.x, view.y, view.width, view.height);
-				bool same = settled.pixels == before.pixels;
-				before = settled;
-				return same;
-			},
-			milliseconds(5000));
-		make();
-		ScreenShot after;
-		bool changed = WaitUntil(
-			[&] {
-				after = fScreen->Grab(view.x, view.y, view.width, view.height);
-				return after.pixels != before.pixels;
-			},
-			milliseconds(5000));
-		if (!changed)
-			return false;
+	// The boxes' frames are (100, 10, 180, 60) and (190, 10, 270, 60).
+	static const struct {
+		const char* entry;
+		bool folder;
+		int boxLeft;
+	} kDrags[] = {{"notes.txt", false, 100}, {"Album", true, 190}};
+	for (size_t i = 0; i < std::size(kDrags); i++) {
+		std::string entry = photos + "/" + kDrags[i].entry;
+		// Alone in a still view, the new entry is all that changes there.
+		std::filesystem::remove(photos + "/" + kDrags[0].entry);
+		Xdotool("mousemove 1000 740");
+		std::vector<uint32_t> before = shot(), after;
+		WaitUntil([&] {
+			usleep(300000);
+			after.swap(before);
+			return (before = shot()) == after;
+		});
+		if (kDrags[i].folder) {
+			mkdir(entry.c_str(), 0755);
+			SetXattr(entry, kLargeIconAttr, Stored("ICON", Bytes(1024, 0x3F)));
+			SetXattr(entry, kMiniIconAttr, Stored("MICN", Bytes(256, 0x3F)));
+		} else {
+			WriteFile(entry, "notes");
+		}
+		ASSERT_TRUE(WaitUntil([&] { return shot() != before; }))
+			<< "drag " << i << ": not shown; " << files.Err();
 		usleep(300000);
-		after = fScreen->Grab(view.x, view.y, view.width, view.height);
-		int left = view.width, top = view.height, right = -1, bottom = -1;
-		for (int row = 0; row < view.height; row++) {
-			for (int column = 0; column < view.width; column++) {
-				size_t at = (size_t)row * view.width + column;
-				if (after.pixels[at] == before.pixels[at])
-					continue;
-				left = std::min(left, column);
-				right = std::max(right, column);
-				top = std::min(top, row);
-				bottom = std::max(bottom, row);
+		after = shot();
+		// Its picture lies above its name.
+		int left = width, top = 518, right = 0, bottom = 0;
+		for (int at = 0; at < int(after.size()); at++) {
+			if (after[at] != before[at]) {
+				left = std::min(left, at % width);
+				right = std::max(right, at % width);
+				top = std::min(top, at / width);
+				bottom = std::max(bottom, at / width);
 			}
 		}
-		// The picture sits above the name.
-		*x = view.x + (left + right) / 2;
-		*y = view.y + top + (bottom - top) / 3;
-		return right >= 0;
-	}
-
-	void DragFromTo(int fromX, int fromY, int windowX, int windowY)
-	{
-		Xdotool({"mousemove", std::to_string(fromX), std::to_string(fromY)});
-		usleep(200000);
-		Xdotool({"mousedown", "1"});
-		int toX = fMainWindow.x + windowX;
-		int toY = fMainWindow.y + windowY;
-		const int steps = 12;
-		for (int step = 1; step <= steps; step++) {
-			Xdotool({"mousemove", std::to_string(fromX + (toX - fromX) * step / steps),
-				std::to_string(fromY + (toY - fromY) * step / steps)});
-			usleep(60000);
+		int x = (left + right) / 2, y = 250 + top + (bottom - top) / 3;
+		// Past the drag threshold, then over the box, then a little further within it.
+		Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)
+			+ " sleep 0.2 mousedown 1 sleep 0.2 mousemove_relative 20 20 sleep 0.3 mousemove "
+			+ std::to_string(100 + kDrags[i].boxLeft + 40)
+			+ " 135 sleep 0.3 mousemove_relative 1 1 sleep 0.3");
+		for (const auto& [dx, colour] : {std::pair{1, 0xD9D9D9}, {2, 0x000000}, {80, 0xFFFFFF}}) {
+			int at = kDrags[i].boxLeft + dx;
+			EXPECT_TRUE(Shows(at, 35, colour)) << "drag " << i << ": " << std::hex << Pixel(at, 35);
 		}
-		usleep(300000);
-		Xdotool({"mousemove", std::to_string(toX + 1), std::to_string(toY + 1)});
-		usleep(300000);
+		Xdotool("mouseup 1");
+		EXPECT_TRUE(WaitUntil([&] {
+			return HasXattr(photos, kLargeIconAttr) && HasXattr(photos, kMiniIconAttr)
+				&& !HasXattr(entry, kLargeIconAttr) && !HasXattr(entry, kMiniIconAttr);
+		})) << "drag "
+			<< i << ": " << fProgram->Out();
 	}
-
-	TempDir fScratch;
-	std::string fFolder;
-	std::unique_ptr<ChildProcess> fFileManager;
-	TopWindow fFileManagerWindow;
-};
-
-TEST_F(FileManagerDrag, FileOnSetIconShowsThePressedBoxAndGivesItsFolderIcons)
-{
-	OpenFileManager();
-	Launch();
-	ASSERT_TRUE(WaitForMainWindow()) << fProgram->Stderr();
-	int x = 0, y = 0;
-	std::string file = fFolder + "/notes.txt";
-	ASSERT_TRUE(ShowNewEntry([&] { std::ofstream(file) << "notes"; }, &x, &y))
-		<< "the file manager did not show the new file";
-
-	DragFromTo(x, y, kSetIconX, kBoxY);
-	EXPECT_TRUE(WindowShows(101, kBoxY, kBase)) << WindowPixel(101, kBoxY);
-	EXPECT_TRUE(WindowShows(102, kBoxY, kInk)) << WindowPixel(102, kBoxY);
-	EXPECT_TRUE(WindowShows(180, kBoxY, kHighlight)) << WindowPixel(180, kBoxY);
-	Xdotool({"mouseup", "1"});
-
-	EXPECT_TRUE(
-		WaitUntil([&] { return HasXattr(fFolder, kLargeIcon) && HasXattr(fFolder, kMiniIcon); },
-			milliseconds(5000)))
-		<< "the folder got no icons; program output: " << fProgram->Stdout();
-	EXPECT_FALSE(HasXattr(file, kLargeIcon));
-}
-
-TEST_F(FileManagerDrag, FolderOnClearIconLosesItsOwnIcons)
-{
-	std::string album = fFolder + "/Album";
-	OpenFileManager();
-	Launch();
-	ASSERT_TRUE(WaitForMainWindow()) << fProgram->Stderr();
-	int x = 0, y = 0;
-	ASSERT_TRUE(ShowNewEntry(
-		[&] {
-			mkdir(album.c_str(), 0755);
-			SetXattr(album, kLargeIcon, Stored("ICON", Bytes(1024, 0x3F)));
-			SetXattr(album, kMiniIcon, Stored("MICN", Bytes(256, 0x3F)));
-		},
-		&x, &y))
-		<< "the file manager did not show the new folder";
-
-	DragFromTo(x, y, kClearIconX, kBoxY);
-	Xdotool({"mouseup", "1"});
-
-	EXPECT_TRUE(
-		WaitUntil([&] { return !HasXattr(album, kLargeIcon) && !HasXattr(album, kMiniIcon); },
-			milliseconds(5000)))
-		<< "the folder kept its icons; program output: " << fProgram->Stdout();
 }
 
 }  // namespace e2e
