@@ -27,10 +27,6 @@ struct HostWindowParams {
 	BRect frame;  // the content area in screen coordinates (edges included)
 	const char* title;
 	uint32 hints;  // kHostWindow* bits
-	// What the window asked for, unread by a display; the headless host keeps it for tests.
-	uint32 look;
-	uint32 feel;
-	uint32 flags;
 };
 
 // The one narrow interface between the kits and a window system. Every call may come from
@@ -43,8 +39,8 @@ public:
 
 	// Connects to the window system (once; later calls return the first result). On failure
 	// the caller prints one line and exits non-zero. A host that takes a while to connect runs
-	// meanwhile on the calling thread in the meantime (work the first frame needs); the
-	// caller must not count on it running.
+	// meanwhile on the calling thread (work the first frame needs); the caller must not count
+	// on it running.
 	virtual status_t Init(const std::function<void()>& meanwhile = nullptr) = 0;
 	virtual void Shutdown() = 0;
 	// A one-line reason for the last failure of Init, for the user.
@@ -52,7 +48,6 @@ public:
 
 	virtual status_t CreateWindow(
 		const HostWindowParams& params, BLooper* target, host_window_id* id) = 0;
-	virtual void SetTitle(host_window_id id, const char* title) = 0;
 	virtual void ShowWindow(host_window_id id) = 0;
 	virtual void HideWindow(host_window_id id) = 0;
 	// Copies the changed part of the window's back buffer (0xAARRGGBB words, width * height,

@@ -116,9 +116,6 @@ status_t WindowData::CreateHostWindow()
 	params.frame = frame;
 	params.title = title.c_str();
 	params.hints = HostHints();
-	params.look = look;
-	params.feel = feel;
-	params.flags = flags;
 	status_t status = host.CreateWindow(params, fWindow, &fHostID);
 	fHostCreated = status == B_OK;
 	return status;

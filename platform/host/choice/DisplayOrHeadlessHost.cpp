@@ -71,11 +71,6 @@ status_t DisplayOrHeadlessHost::CreateWindow(
 	return Active().CreateWindow(params, target, id);
 }
 
-void DisplayOrHeadlessHost::SetTitle(host_window_id id, const char* title)
-{
-	Active().SetTitle(id, title);
-}
-
 void DisplayOrHeadlessHost::ShowWindow(host_window_id id)
 {
 	Active().ShowWindow(id);

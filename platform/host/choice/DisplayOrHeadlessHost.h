@@ -28,7 +28,6 @@ public:
 
 	status_t CreateWindow(
 		const HostWindowParams& params, BLooper* target, host_window_id* id) override;
-	void SetTitle(host_window_id id, const char* title) override;
 	void ShowWindow(host_window_id id) override;
 	void HideWindow(host_window_id id) override;
 	void PresentPixels(

@@ -115,15 +115,6 @@ status_t GtkHost::CreateWindow(const HostWindowParams& params, BLooper* target, 
 	return B_OK;
 }
 
-void GtkHost::SetTitle(host_window_id id, const char* title)
-{
-	std::string copy = title != NULL ? title : "";
-	fDisplay.Post([this, id, copy] {
-		if (GtkHostWindow* window = WindowFor(id))
-			window->SetTitle(copy.c_str());
-	});
-}
-
 void GtkHost::ShowWindow(host_window_id id)
 {
 	fDisplay.Post([this, id] {

@@ -163,11 +163,6 @@ GtkHostWindow::~GtkHostWindow()
 	cairo_surface_destroy(fSurface);
 }
 
-void GtkHostWindow::SetTitle(const char* title)
-{
-	gtk_window_set_title(GTK_WINDOW(fWindow), title != NULL ? title : "");
-}
-
 void GtkHostWindow::Show()
 {
 	gtk_window_move(GTK_WINDOW(fWindow), (gint)fScreenOrigin.x, (gint)fScreenOrigin.y);

@@ -36,7 +36,6 @@ public:
 	// Destroys the toplevel; nothing is posted to the looper afterwards.
 	~GtkHostWindow();
 
-	void SetTitle(const char* title);
 	void Show();
 	void Hide();
 	void Present(const GtkPixelPatch& patch);

@@ -84,9 +84,6 @@ status_t HeadlessHost::CreateWindow(
 	window.info.frame = params.frame;
 	window.info.title = params.title != NULL ? params.title : "";
 	window.info.hints = params.hints;
-	window.info.look = params.look;
-	window.info.feel = params.feel;
-	window.info.flags = params.flags;
 	window.info.open = true;
 	window.target = target;
 	// Before the window's thread runs: the looper is the caller's alone.
@@ -96,13 +93,6 @@ status_t HeadlessHost::CreateWindow(
 	fWindows[window.info.id] = window;
 	fChanged.notify_all();
 	return B_OK;
-}
-
-void HeadlessHost::SetTitle(host_window_id id, const char* title)
-{
-	std::lock_guard<std::mutex> lock(fMutex);
-	if (Window* window = OpenWindow(id))
-		window->info.title = title != NULL ? title : "";
 }
 
 void HeadlessHost::ShowWindow(host_window_id id)

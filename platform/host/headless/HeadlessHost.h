@@ -24,9 +24,6 @@ struct HeadlessWindowInfo {
 	BRect frame;  // the content area on the screen, as the window asked for it
 	std::string title;
 	uint32 hints = 0;  // kHostWindow* bits
-	uint32 look = 0;
-	uint32 feel = 0;
-	uint32 flags = 0;
 	bool open = false;  // made and not yet closed
 	bool shown = false;  // on the screen
 	int32 width = 0;  // of the screen copy, in pixels
@@ -48,7 +45,6 @@ public:
 	virtual const char* LastError() const;
 	virtual status_t CreateWindow(
 		const HostWindowParams& params, BLooper* target, host_window_id* id);
-	virtual void SetTitle(host_window_id id, const char* title);
 	virtual void ShowWindow(host_window_id id);
 	virtual void HideWindow(host_window_id id);
 	virtual void PresentPixels(
