@@ -1,48 +1,25 @@
 #include "FaultSupport.h"
 
-#include <Bitmap.h>
-#include <Node.h>
-#include <NodeInfo.h>
+#include <GraphicsDefs.h>
 
-#include <errno.h>
-#include <stdlib.h>
-#include <string.h>
+#include <stdio.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "IconCompositing.h"
-#include "TestSupport.h"
 #include "desktop/ImageNames.h"
 
 namespace fault_test {
-
-const BPoint kSetBox(140, 35);
-const BPoint kClearBox(230, 35);
-
-int CountFromEnvironment(const char* variable, int fallback)
-{
-	const char* value = getenv(variable);
-	if (value == NULL)
-		return fallback;
-	char* end = NULL;
-	long count = strtol(value, &end, 10);
-	return end != value && *end == '\0' && count > 0 && count < 10000000 ? int(count) : fallback;
-}
 
 Xattrs AllXattrs(const std::string& path, bool followLink)
 {
 	auto list = followLink ? listxattr : llistxattr;
 	auto get = followLink ? getxattr : lgetxattr;
 	Xattrs all;
-	ssize_t size = list(path.c_str(), NULL, 0);
-	if (size <= 0)
-		return all;
-	std::vector<char> names(size);
-	size = list(path.c_str(), names.data(), names.size());
+	std::vector<char> names(65536);
+	ssize_t size = list(path.c_str(), names.data(), names.size());
 	for (ssize_t start = 0; start < size;) {
 		std::string name(names.data() + start);
 		start += name.size() + 1;
@@ -56,32 +33,6 @@ Xattrs AllXattrs(const std::string& path, bool followLink)
 	return all;
 }
 
-Bytes PlainLargeIcon(uint8_t colour)
-{
-	return Stored("ICON", Bytes(32 * 32, colour));
-}
-
-Bytes PlainMiniIcon(uint8_t colour)
-{
-	return Stored("MICN", Bytes(16 * 16, colour));
-}
-
-int FillAttributeSpace(const std::string& path)
-{
-	int count = 0;
-	for (size_t size = 4096; size >= 1;) {
-		std::string name = "user.fill." + std::to_string(count);
-		Bytes value(size, uint8_t('a' + count % 26));
-		if (lsetxattr(path.c_str(), name.c_str(), value.data(), size, XATTR_CREATE) == 0)
-			count++;
-		else if (errno == ENOSPC || errno == E2BIG)
-			size /= 2;
-		else
-			break;
-	}
-	return count;
-}
-
 void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
 	Bytes* large, Bytes* mini)
 {
@@ -89,6 +40,8 @@ void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes&
 	*mini = folderMini;
 	ComposeLargeIcon(itemIcon.data(), large->data(), B_TRANSPARENT_8_BIT);
 	ComposeMiniIcon(itemIcon.data(), mini->data(), B_TRANSPARENT_8_BIT);
+	*large = Stored("ICON", *large);
+	*mini = Stored("MICN", *mini);
 }
 
 std::string FolderImage(const std::string& folder)
@@ -109,6 +62,18 @@ std::string ImageForStoredIcon(const Bytes& storedLarge)
 	return platform::FolderIconImageName(storedLarge.data() + 4);
 }
 
+std::string RunDriver(const std::string& order, int* status)
+{
+	FILE* pipe = popen((std::string(FAULT_DROP_DRIVER " ") + order + " 2>&1").c_str(), "r");
+	std::string printed;
+	char buffer[4096];
+	for (size_t got; pipe != NULL && (got = fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
+		printed.append(buffer, got);
+	int wait = pipe != NULL ? pclose(pipe) : -1;
+	*status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+	return printed;
+}
+
 FaultWindow::FaultWindow() :
 	fWindow(fApp.MainWindow())
 {
@@ -122,7 +87,7 @@ std::string FaultWindow::DragAndDrop(
 	EXPECT_TRUE(host.WaitForIdle(fWindow));
 	if (between)
 		between();
-	testing_support::StdoutCapture capture;
+	StdoutCapture capture;
 	EXPECT_EQ(host.InjectDrop(fWindow, box, drag), B_OK);
 	EXPECT_TRUE(host.WaitForIdle(fWindow));
 	return capture.Finish();

@@ -7,51 +7,38 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "AppRunner.h"
 #include "TestSupport.h"
 
-// What the fault tests share: counts taken from the environment, every attribute of a node,
-// icons written as raw attributes, a full attribute space, and drops through the real window.
+// What the fault tests share: every attribute of a node, the icons a Set icon composes, the
+// folder's images for the file managers, and drops through the real window, in this process
+// or in another one.
 namespace fault_test {
 
-using testing_support::Bytes;
-using testing_support::Stored;
-using testing_support::TrackerIcon;
+using namespace testing_support;
 typedef std::map<std::string, Bytes> Xattrs;
 
-const char* const kLargeAttr = testing_support::kLargeIconAttr;
-const char* const kMiniAttr = testing_support::kMiniIconAttr;
-extern const BPoint kSetBox;
-extern const BPoint kClearBox;
-
-// The variable's value when it holds a positive number, else fallback.
-int CountFromEnvironment(const char* variable, int fallback);
+const BPoint kSetBox(140, 35);
+const BPoint kClearBox(230, 35);
 
 // Every extended attribute of the node itself, by name (a link is followed only when asked,
 // as for /proc/self/fd/N); empty where the file system keeps none.
 Xattrs AllXattrs(const std::string& path, bool followLink = false);
 
-// Own icons of one opaque colour, as another program may have written them.
-Bytes PlainLargeIcon(uint8_t colour);
-Bytes PlainMiniIcon(uint8_t colour);
-
-// Writes user.fill.N values, each as large as still fits, halving down to one byte, until
-// the file system refuses even that; the number of values written.
-int FillAttributeSpace(const std::string& path);
-
-// The two icons a Set icon of item (whose mini icon is itemIcon) makes over folder icons.
+// The two stored icons a Set icon of an item whose mini icon is itemIcon makes over the
+// folder's icons (as 8-bit pixels).
 void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
 	Bytes* large, Bytes* mini);
 
-using testing_support::ReadFile;
-// The names of the folder's icon images for the file managers (comma-separated); empty
-// when it has none.
+// The names of the folder's icon images for the file managers (comma-separated), and the name
+// the image of a stored large icon gets; empty when there is none.
 std::string FolderImage(const std::string& folder);
-// The name of the image the folder gets for a stored large icon value ("ICON" and 1024
-// pixels).
 std::string ImageForStoredIcon(const Bytes& storedLarge);
+
+// Runs the drop driver ("set|clear COUNT PATH") in another process to its end: what it
+// printed on either stream, and its exit status.
+std::string RunDriver(const std::string& order, int* status);
 
 // Vellumark's main window on the headless host, with its drops.
 class FaultWindow {

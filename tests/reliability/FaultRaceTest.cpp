@@ -1,0 +1,242 @@
+// The dropped item or its folder changes between the drag entering the window and the drop.
+// The drag's ref names the item by its folder (device, inode and the path it was at) and its
+// name, as the desktop made it when the drag began; what the drop then meets decides:
+// - a ref whose folder is gone, renamed away or swapped for another folder or a link fails
+//   every open, quietly: nothing is read, nothing written, nowhere;
+// - an item whose name now holds a link is that link, never what it names;
+// - a renamed folder is not looked for elsewhere: the ref's path is where its folder was,
+//   and only the same directory object found there is acted on (through a link left at the
+//   old name, say), because that is still the folder the item was dragged out of.
+#include <gtest/gtest.h>
+
+#include <Entry.h>
+#include <Node.h>
+
+#include <fcntl.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "FaultSupport.h"
+
+using namespace fault_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+const uint8_t kItemColour = 0x23, kTargetColour = 0x60;
+const uint8_t kFolderLarge = 0x40, kFolderMini = 0x41;
+
+// Per try, under tryN: F/item, the dragged item in its folder, and O/item, another folder
+// with an item of the same name for a link to lead to. Every node has icons of its own.
+std::string MakeTry(const TempDir& dir, int number)
+{
+	std::string at = dir.Join("try" + std::to_string(number));
+	dir.Make("try" + std::to_string(number) + "/F/item");
+	dir.Make("try" + std::to_string(number) + "/O/item");
+	static const struct {
+		const char* path;
+		uint8_t large, mini;  // large 0: none
+	} kIcons[] = {{"", 0x70, 0x71}, {"/F", kFolderLarge, kFolderMini}, {"/O", 0x50, 0x51},
+		{"/F/item", 0, kItemColour}, {"/O/item", 0, kTargetColour}};
+	bool ok = SetXattr(at + "/F", "user.note", Bytes{'F'});
+	for (const auto& node : kIcons)
+		ok = ok && SetXattr(at + node.path, kMiniIconAttr, Stored("MICN", Bytes(256, node.mini)))
+			&& (node.large == 0
+				|| SetXattr(
+					at + node.path, kLargeIconAttr, Stored("ICON", Bytes(1024, node.large))));
+	EXPECT_TRUE(ok) << "cannot give " << at << " its icons";
+	return at;
+}
+
+// Every node under the try's folder ("." itself) by path, with its attributes; links are not
+// followed, and the images and .directory for the file managers are left out.
+std::map<std::string, Xattrs> Tree(const std::string& at)
+{
+	std::map<std::string, Xattrs> tree = {{".", AllXattrs(at)}};
+	for (const auto& entry : fs::recursive_directory_iterator(at)) {
+		if (entry.path().filename().string()[0] != '.')
+			tree[entry.path().string().substr(at.size() + 1)] = AllXattrs(entry.path());
+	}
+	return tree;
+}
+
+// One race: what is dropped on which box, what changes meanwhile, and the one change the drop
+// may then make; everything else stays as the steps left it. Paths are relative to the try's
+// folder: F (the dragged item's folder), F/item, O, O/item.
+struct Race {
+	const char* name;
+	const char* outcome;
+	bool clear;  // dropped on Clear icon, else on Set icon
+	const char* dropped;  // F/item or F
+	// Steps between the drag entering and the drop: "rm P", "mv P Q", "ln P Q".
+	const char* steps;
+	// "set P": P gets the icons composed with the item's own; "link P": with the icon the link
+	// now at F/item shows; "clear P": P loses its icons; "": nothing changes.
+	const char* change;
+};
+
+const Race kRaces[] = {
+	{"item_deleted", "nothing_done", false, "F/item", "rm F/item", ""},
+	{"item_renamed", "nothing_done", false, "F/item", "mv F/item F/renamed", ""},
+	{"item_symlink_swap", "link_icon_drawn", false, "F/item", "rm F/item; ln O/item F/item",
+		"link F"},
+	{"folder_deleted", "nothing_done", false, "F/item", "rm F", ""},
+	{"folder_renamed", "nothing_done", false, "F/item", "mv F renamed", ""},
+	{"folder_symlink_swap", "nothing_done", false, "F/item", "mv F moved; ln O F", ""},
+	{"folder_swap", "nothing_done", false, "F/item", "mv F moved; mv O F", ""},
+	{"folder_renamed_linked", "folder_set", false, "F/item", "mv F renamed; ln renamed F",
+		"set renamed"},
+	// A link holds no own icons, so clearing them succeeds without a line.
+	{"clear_folder_symlink_swap", "link_holds_none", true, "F", "mv F moved; ln O F", ""},
+	{"clear_item_symlink_swap", "own_folder_cleared", true, "F/item", "rm F/item; ln O/item F/item",
+		"clear F"},
+	{"clear_folder_deleted", "nothing_done", true, "F", "rm F", ""},
+	{"clear_item_folder_symlink_swap", "nothing_done", true, "F/item", "mv F moved; ln O F", ""},
+};
+
+void RunSteps(const std::string& at, const std::string& steps)
+{
+	std::istringstream in(steps);
+	std::string step;
+	while (std::getline(in, step, ';')) {
+		std::istringstream words(step);
+		std::string verb, a, b;
+		words >> verb >> a >> b;
+		if (verb == "rm")
+			fs::remove_all(at + "/" + a);
+		else if (verb == "mv")
+			fs::rename(at + "/" + a, at + "/" + b);
+		else
+			fs::create_symlink(at + "/" + a, at + "/" + b);
+	}
+}
+
+// What a race's checks found wrong, or nothing; expected is the tree as the steps left it.
+std::string Wrong(const Race& race, const std::string& at, std::map<std::string, Xattrs> expected,
+	const std::string& printed)
+{
+	std::string wrong = printed.empty() ? "" : "printed \"" + printed + "\"; ";
+	std::istringstream change(race.change);
+	std::string verb, path;
+	change >> verb >> path;
+	if (verb == "clear") {
+		expected.at(path).erase(kLargeIconAttr);
+		expected.at(path).erase(kMiniIconAttr);
+	} else if (!verb.empty()) {
+		Bytes itemIcon(256, kItemColour);
+		if (verb == "link") {
+			itemIcon = TrackerIcon(at + "/F/item", 16);
+			if (itemIcon.size() != 256 || itemIcon == Bytes(256, kTargetColour))
+				wrong += "the link shows the icon of what it names; ";
+		}
+		ComposedIcons(itemIcon, Bytes(32 * 32, kFolderLarge), Bytes(16 * 16, kFolderMini),
+			&expected.at(path)[kLargeIconAttr], &expected.at(path)[kMiniIconAttr]);
+	}
+	std::map<std::string, Xattrs> now = Tree(at);
+	for (const auto& [node, xattrs] : expected) {
+		if (!now.count(node) || now[node] != xattrs)
+			wrong += node + " is not as it should be; ";
+	}
+	return now.size() == expected.size() ? wrong : wrong + "a node came or went; ";
+}
+
+class DropRace : public ::testing::Test {
+protected:
+	void SetUp() override { SKIP_WITHOUT_XATTRS(fDir.Path()); }
+
+	TempDir fDir;
+	FaultWindow fWindow;
+};
+
+}  // namespace
+
+// Each race runs on fresh folders 50 times; every try must come out as the rule says.
+// Records how often each was tried and how often it came out so.
+TEST_F(DropRace, EachRaceBeforeTheDropComesOutAsItsRuleSays)
+{
+	const int tries = 50;
+	int number = 0;
+	for (size_t row = 0; row < sizeof(kRaces) / sizeof(kRaces[0]); row++) {
+		const Race& race = kRaces[row];
+		int sound = 0;
+		std::string firstWrong;
+		for (int i = 0; i < tries; i++) {
+			std::string at = MakeTry(fDir, number++);
+			std::map<std::string, Xattrs> steps;
+			std::string printed =
+				fWindow.DropPath(race.clear ? kClearBox : kSetBox, at + "/" + race.dropped, [&] {
+					RunSteps(at, race.steps);
+					steps = Tree(at);
+				});
+			std::string wrong = Wrong(race, at, steps, printed);
+			sound += wrong.empty();
+			if (!wrong.empty() && firstWrong.empty())
+				firstWrong = "try " + std::to_string(i) + ": " + wrong;
+		}
+		EXPECT_EQ(sound, tries) << "row " << row << " (" << race.name << "): " << firstWrong;
+		std::string figure = std::string("fault.") + race.name;
+		RecordFigure(figure + ".tries", tries);
+		RecordFigure(figure + ".sound", sound);
+		RecordFigure(figure + ".outcome", sound == tries ? race.outcome : "unsound");
+	}
+}
+
+// The swap races the drop's handling instead of coming before it: whichever step it falls
+// between, the other folder, which was never dragged from, is never written.
+TEST_F(DropRace, FolderSwappedWhileTheDropIsHandledNeverSetsTheOtherFolder)
+{
+	std::string at = MakeTry(fDir, 0), folder = at + "/F", other = at + "/O", moved = at + "/moved";
+	// Looked at through its own descriptor: a path may name either folder meanwhile.
+	int otherFd = open(other.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	ASSERT_GE(otherFd, 0);
+	std::string otherNode = "/proc/self/fd/" + std::to_string(otherFd);
+	Xattrs otherBefore = AllXattrs(otherNode, true);
+	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({folder + "/item"});
+	std::atomic<bool> stop(false);
+	std::thread swapper([&] {
+		while (!stop) {
+			rename(folder.c_str(), moved.c_str());
+			rename(other.c_str(), folder.c_str());
+			rename(folder.c_str(), other.c_str());
+			rename(moved.c_str(), folder.c_str());
+		}
+	});
+	const int drops = 2000;
+	int written = 0;
+	for (int i = 0; i < drops; i++) {
+		fWindow.DragAndDrop(kSetBox, drag);
+		if (AllXattrs(otherNode, true) != otherBefore) {
+			written++;
+			for (const auto& [name, value] : otherBefore)
+				setxattr(otherNode.c_str(), name.c_str(), value.data(), value.size(), 0);
+		}
+	}
+	stop = true;
+	swapper.join();
+	close(otherFd);
+	EXPECT_EQ(written, 0) << "of " << drops << " drops";
+	RecordFigure("fault.folder_swap_racing.drops", drops);
+	RecordFigure("fault.folder_swap_racing.other_folder_written", written);
+}
+
+// What closes the race above, step by step: the parent found for the item is that folder,
+// and opening it once another folder has taken its name fails.
+TEST(ParentEntry, OpensOnlyTheFolderItWasFoundToBe)
+{
+	TempDir dir;
+	BEntry parent(dir.Make("folder/item").c_str());
+	dir.Make("other", true);
+	ASSERT_EQ(parent.GetParent(&parent), B_OK);
+	fs::rename(dir.Join("folder"), dir.Join("moved"));
+	fs::rename(dir.Join("other"), dir.Join("folder"));
+	BNode node;
+	EXPECT_NE(node.SetTo(&parent), B_OK);
+	fs::rename(dir.Join("folder"), dir.Join("other"));
+	fs::rename(dir.Join("moved"), dir.Join("folder"));
+	EXPECT_EQ(node.SetTo(&parent), B_OK) << "the folder itself, back at its name";
+}
