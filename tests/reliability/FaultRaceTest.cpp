@@ -13,11 +13,9 @@
 #include <Node.h>
 
 #include <fcntl.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -38,18 +36,10 @@ std::string MakeTry(const TempDir& dir, int number)
 	std::string at = dir.Join("try" + std::to_string(number));
 	dir.Make("try" + std::to_string(number) + "/F/item");
 	dir.Make("try" + std::to_string(number) + "/O/item");
-	static const struct {
-		const char* path;
-		uint8_t large, mini;  // large 0: none
-	} kIcons[] = {{"", 0x70, 0x71}, {"/F", kFolderLarge, kFolderMini}, {"/O", 0x50, 0x51},
-		{"/F/item", 0, kItemColour}, {"/O/item", 0, kTargetColour}};
-	bool ok = SetXattr(at + "/F", "user.note", Bytes{'F'});
-	for (const auto& node : kIcons)
-		ok = ok && SetXattr(at + node.path, kMiniIconAttr, Stored("MICN", Bytes(256, node.mini)))
-			&& (node.large == 0
-				|| SetXattr(
-					at + node.path, kLargeIconAttr, Stored("ICON", Bytes(1024, node.large))));
-	EXPECT_TRUE(ok) << "cannot give " << at << " its icons";
+	EXPECT_TRUE(GiveIcons(at, 0x70, 0x71) && GiveIcons(at + "/F", kFolderLarge, kFolderMini)
+		&& GiveIcons(at + "/O", 0x50, 0x51) && GiveIcons(at + "/F/item", 0, kItemColour)
+		&& GiveIcons(at + "/O/item", 0, kTargetColour) && SetXattr(at + "/F", "user.note", {'F'}))
+		<< at;
 	return at;
 }
 
@@ -99,11 +89,11 @@ const Race kRaces[] = {
 	{"clear_item_folder_symlink_swap", "nothing_done", true, "F/item", "mv F moved; ln O F", ""},
 };
 
-void RunSteps(const std::string& at, const std::string& steps)
+// Runs the race's steps; the tree as they left it.
+std::map<std::string, Xattrs> RunSteps(const std::string& at, const std::string& steps)
 {
 	std::istringstream in(steps);
-	std::string step;
-	while (std::getline(in, step, ';')) {
+	for (std::string step; std::getline(in, step, ';');) {
 		std::istringstream words(step);
 		std::string verb, a, b;
 		words >> verb >> a >> b;
@@ -114,6 +104,7 @@ void RunSteps(const std::string& at, const std::string& steps)
 		else
 			fs::create_symlink(at + "/" + a, at + "/" + b);
 	}
+	return Tree(at);
 }
 
 // What a race's checks found wrong, or nothing; expected is the tree as the steps left it.
@@ -124,79 +115,68 @@ std::string Wrong(const Race& race, const std::string& at, std::map<std::string,
 	std::istringstream change(race.change);
 	std::string verb, path;
 	change >> verb >> path;
+	Bytes itemIcon = verb == "link" ? TrackerIcon(at + "/F/item", 16) : Bytes(256, kItemColour);
+	if (itemIcon.size() != 256 || itemIcon == Bytes(256, kTargetColour))
+		wrong += "the link shows the icon of what it names; ";
 	if (verb == "clear") {
 		expected.at(path).erase(kLargeIconAttr);
 		expected.at(path).erase(kMiniIconAttr);
 	} else if (!verb.empty()) {
-		Bytes itemIcon(256, kItemColour);
-		if (verb == "link") {
-			itemIcon = TrackerIcon(at + "/F/item", 16);
-			if (itemIcon.size() != 256 || itemIcon == Bytes(256, kTargetColour))
-				wrong += "the link shows the icon of what it names; ";
-		}
-		ComposedIcons(itemIcon, Bytes(32 * 32, kFolderLarge), Bytes(16 * 16, kFolderMini),
+		ComposedIcons(itemIcon, Bytes(1024, kFolderLarge), Bytes(256, kFolderMini),
 			&expected.at(path)[kLargeIconAttr], &expected.at(path)[kMiniIconAttr]);
 	}
 	std::map<std::string, Xattrs> now = Tree(at);
-	for (const auto& [node, xattrs] : expected) {
-		if (!now.count(node) || now[node] != xattrs)
-			wrong += node + " is not as it should be; ";
-	}
+	for (const auto& [node, xattrs] : expected)
+		wrong += now.count(node) && now[node] == xattrs ? "" : node + " is not as it should be; ";
 	return now.size() == expected.size() ? wrong : wrong + "a node came or went; ";
 }
-
-class DropRace : public ::testing::Test {
-protected:
-	void SetUp() override { SKIP_WITHOUT_XATTRS(fDir.Path()); }
-
-	TempDir fDir;
-	FaultWindow fWindow;
-};
 
 }  // namespace
 
 // Each race runs on fresh folders 50 times; every try must come out as the rule says.
 // Records how often each was tried and how often it came out so.
-TEST_F(DropRace, EachRaceBeforeTheDropComesOutAsItsRuleSays)
+TEST(DropRace, EachRaceBeforeTheDropComesOutAsItsRuleSays)
 {
+	TempDir dir;
+	SKIP_WITHOUT_XATTRS(dir.Path());
+	app_test::AppRunner app;
 	const int tries = 50;
-	int number = 0;
-	for (size_t row = 0; row < sizeof(kRaces) / sizeof(kRaces[0]); row++) {
+	for (size_t row = 0, number = 0; row < sizeof(kRaces) / sizeof(kRaces[0]); row++) {
 		const Race& race = kRaces[row];
 		int sound = 0;
 		std::string firstWrong;
 		for (int i = 0; i < tries; i++) {
-			std::string at = MakeTry(fDir, number++);
+			std::string at = MakeTry(dir, number++);
 			std::map<std::string, Xattrs> steps;
-			std::string printed =
-				fWindow.DropPath(race.clear ? kClearBox : kSetBox, at + "/" + race.dropped, [&] {
-					RunSteps(at, race.steps);
-					steps = Tree(at);
-				});
+			std::string printed = Drop(app, race.clear ? kClearBox : kSetBox,
+				DragOf(at + "/" + race.dropped), [&] { steps = RunSteps(at, race.steps); });
 			std::string wrong = Wrong(race, at, steps, printed);
 			sound += wrong.empty();
-			if (!wrong.empty() && firstWrong.empty())
+			if (firstWrong.empty() && !wrong.empty())
 				firstWrong = "try " + std::to_string(i) + ": " + wrong;
 		}
 		EXPECT_EQ(sound, tries) << "row " << row << " (" << race.name << "): " << firstWrong;
-		std::string figure = std::string("fault.") + race.name;
-		RecordFigure(figure + ".tries", tries);
-		RecordFigure(figure + ".sound", sound);
-		RecordFigure(figure + ".outcome", sound == tries ? race.outcome : "unsound");
+		RecordFigure(std::string("fault.") + race.name + ".tries", tries);
+		RecordFigure(std::string("fault.") + race.name + ".sound", sound);
+		RecordFigure(std::string("fault.") + race.name + ".outcome",
+			sound == tries ? race.outcome : "unsound");
 	}
 }
 
 // The swap races the drop's handling instead of coming before it: whichever step it falls
 // between, the other folder, which was never dragged from, is never written.
-TEST_F(DropRace, FolderSwappedWhileTheDropIsHandledNeverSetsTheOtherFolder)
+TEST(DropRace, FolderSwappedWhileTheDropIsHandledNeverSetsTheOtherFolder)
 {
-	std::string at = MakeTry(fDir, 0), folder = at + "/F", other = at + "/O", moved = at + "/moved";
+	TempDir dir;
+	SKIP_WITHOUT_XATTRS(dir.Path());
+	app_test::AppRunner app;
+	std::string at = MakeTry(dir, 0), folder = at + "/F", other = at + "/O", moved = at + "/moved";
 	// Looked at through its own descriptor: a path may name either folder meanwhile.
 	int otherFd = open(other.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 	ASSERT_GE(otherFd, 0);
 	std::string otherNode = "/proc/self/fd/" + std::to_string(otherFd);
 	Xattrs otherBefore = AllXattrs(otherNode, true);
-	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({folder + "/item"});
+	BMessage drag = DragOf(folder + "/item");
 	std::atomic<bool> stop(false);
 	std::thread swapper([&] {
 		while (!stop) {
@@ -209,7 +189,7 @@ TEST_F(DropRace, FolderSwappedWhileTheDropIsHandledNeverSetsTheOtherFolder)
 	const int drops = 2000;
 	int written = 0;
 	for (int i = 0; i < drops; i++) {
-		fWindow.DragAndDrop(kSetBox, drag);
+		Drop(app, kSetBox, drag);
 		if (AllXattrs(otherNode, true) != otherBefore) {
 			written++;
 			for (const auto& [name, value] : otherBefore)

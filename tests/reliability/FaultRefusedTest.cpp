@@ -15,7 +15,6 @@
 
 #include <errno.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -28,35 +27,37 @@ using namespace fault_test;
 
 namespace {
 
-const char kSetLines[] = "Set large icon failed.\nSet mini icon failed.\n";
+const char* const kIconAttrs[] = {kLargeIconAttr, kMiniIconAttr};
+const char* const kSetLines[] = {"Set large icon failed.\n", "Set mini icon failed.\n"};
+const std::string kBothSetLines = std::string(kSetLines[0]) + kSetLines[1];
 const char kClearLines[] = "Merdoiement au clear du large icon.\n"
 						   "Merdoiement au clear du mini icon.\n";
 const uint8_t kItemColour = 0x23;
 
-enum Folder { kRootOwned, kFull, kFullWithIcons, kProc, kSys };
-
-// One drop on a folder that refuses writes.
+// One drop on a folder that refuses writes: made under the scratch folder (root-owned and
+// dropped on by nobody, full, or full with own icons), or the folder of a kernel's file.
 struct Refusal {
 	const char* name;  // the figure's
-	Folder folder;
+	const char* folder;  // "root", "full", "full+icons" or the kernel's file
 	bool set;  // on Set icon, else on Clear icon
 	bool dropFolder;  // the folder itself is dropped, else the item in it
-	const char* printed;  // NULL: a Set icon that may replace whole icons
+	const char* printed;  // NULL: a Set icon that may store whole new icons
 	const char* outcome;
 };
 
 const Refusal kRefusals[] = {
-	{"unprivileged.set", kRootOwned, true, false, kSetLines, "refused_with_lines"},
-	{"unprivileged.clear_folder", kRootOwned, false, true, kClearLines, "refused_with_lines"},
-	{"unprivileged.clear_item", kRootOwned, false, false, kClearLines, "refused_with_lines"},
-	{"proc.set", kProc, true, false, kSetLines, "refused_with_lines"},
-	{"proc.clear", kProc, false, false, kClearLines, "refused_with_lines"},
-	{"sys.set", kSys, true, false, kSetLines, "refused_with_lines"},
-	{"sys.clear", kSys, false, false, kClearLines, "refused_with_lines"},
-	{"xattr_full.set", kFull, true, false, kSetLines, "refused"},
-	{"xattr_full.clear", kFull, false, false, "", "nothing_to_remove"},
-	{"xattr_full_own_icons.set", kFullWithIcons, true, false, NULL, "whole_icons"},
-	{"xattr_full_own_icons.clear", kFullWithIcons, false, false, "", "removed"},
+	{"unprivileged.set", "root", true, false, kBothSetLines.c_str(), "refused_with_lines"},
+	{"unprivileged.clear_folder", "root", false, true, kClearLines, "refused_with_lines"},
+	{"unprivileged.clear_item", "root", false, false, kClearLines, "refused_with_lines"},
+	{"proc.set", "/proc/self/status", true, false, kBothSetLines.c_str(), "refused_with_lines"},
+	{"proc.clear", "/proc/self/status", false, false, kClearLines, "refused_with_lines"},
+	{"sys.set", "/sys/kernel/uevent_seqnum", true, false, kBothSetLines.c_str(),
+		"refused_with_lines"},
+	{"sys.clear", "/sys/kernel/uevent_seqnum", false, false, kClearLines, "refused_with_lines"},
+	{"xattr_full.set", "full", true, false, kBothSetLines.c_str(), "refused"},
+	{"xattr_full.clear", "full", false, false, "", "nothing_to_remove"},
+	{"xattr_full_own_icons.set", "full+icons", true, false, NULL, "whole_icons"},
+	{"xattr_full_own_icons.clear", "full+icons", false, false, "", "removed"},
 };
 
 // Writes user.fill.N values, each as large as still fits, halving down to one byte, until
@@ -65,8 +66,8 @@ int FillAttributeSpace(const std::string& path)
 {
 	int count = 0;
 	for (size_t size = 4096; size >= 1;) {
-		std::string name = "user.fill." + std::to_string(count);
 		Bytes value(size, uint8_t('a' + count % 26));
+		std::string name = "user.fill." + std::to_string(count);
 		if (lsetxattr(path.c_str(), name.c_str(), value.data(), size, XATTR_CREATE) == 0)
 			count++;
 		else if (errno == ENOSPC || errno == E2BIG)
@@ -77,22 +78,15 @@ int FillAttributeSpace(const std::string& path)
 	return count;
 }
 
-Xattrs WithoutIcons(Xattrs all)
+// Everything a drop may change in a folder: its attributes, and as "image" and "directory" the
+// name of its image and its .directory for the file managers.
+Xattrs Take(const std::string& folder)
 {
-	all.erase(kLargeIconAttr);
-	all.erase(kMiniIconAttr);
+	Xattrs all = AllXattrs(folder);
+	std::string image = FolderImage(folder), directory = ReadFile(folder + "/.directory");
+	all["image"] = Bytes(image.begin(), image.end());
+	all["directory"] = Bytes(directory.begin(), directory.end());
 	return all;
-}
-
-// Everything a drop may change in a folder.
-struct Snapshot {
-	Xattrs xattrs;
-	std::string image, directory;
-};
-
-Snapshot Take(const std::string& folder)
-{
-	return {AllXattrs(folder), FolderImage(folder), ReadFile(folder + "/.directory")};
 }
 
 }  // namespace
@@ -101,92 +95,75 @@ TEST(RefusedWrites, EachDropPrintsItsLinesAndChangesNothingButWholeIcons)
 {
 	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
-	FaultWindow window;
+	app_test::AppRunner app;
 	for (size_t row = 0; row < sizeof(kRefusals) / sizeof(kRefusals[0]); row++) {
 		const Refusal& refusal = kRefusals[row];
-		std::string folder = dir.Join("row" + std::to_string(row)), item = folder + "/item";
-		if (refusal.folder == kProc || refusal.folder == kSys) {
-			item = refusal.folder == kProc ? "/proc/self/status" : "/sys/kernel/uevent_seqnum";
-			folder = item.substr(0, item.rfind('/'));
-			struct stat st;
-			if (stat(item.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-				continue;
-		} else {
-			dir.Make("row" + std::to_string(row) + "/item");
-			ASSERT_TRUE(SetXattr(item, kMiniIconAttr, Stored("MICN", Bytes(256, kItemColour))));
-			ASSERT_TRUE(SetXattr(folder, "user.comment", Bytes{'k', 'e', 'e', 'p'}));
+		std::string kind = refusal.folder, at = "row" + std::to_string(row);
+		std::string item = kind[0] == '/' ? kind : dir.Make(at + "/item");
+		std::string folder = item.substr(0, item.rfind('/'));
+		struct stat st;
+		// No such kernel file; or the folder cannot belong to root and the drop to someone else.
+		if (stat(item.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (kind == "root" && geteuid()))
+			continue;
+		if (kind[0] != '/') {
+			ASSERT_TRUE(GiveIcons(item, 0, kItemColour) && SetXattr(folder, "user.comment", {'k'})
+				&& (kind != "root"
+					|| (chmod(folder.c_str(), 0755) == 0 && GiveIcons(folder, 0x40, 0x41))));
 		}
-		if (refusal.folder == kRootOwned) {
-			if (geteuid() != 0)
-				continue;  // the folder must belong to root and the drop to someone else
-			chmod(folder.c_str(), 0755);
-			ASSERT_TRUE(SetXattr(folder, kLargeIconAttr, Stored("ICON", Bytes(1024, 0x40))));
-			ASSERT_TRUE(SetXattr(folder, kMiniIconAttr, Stored("MICN", Bytes(256, 0x41))));
+		if (kind == "full+icons") {
+			std::string first = dir.Make(at + "/first");
+			ASSERT_TRUE(GiveIcons(first, 0, 0x2A));
+			ASSERT_EQ(Drop(app, kSetBox, DragOf(first)), "") << "row " << row;
 		}
-		if (refusal.folder == kFullWithIcons) {
-			std::string first = dir.Make("row" + std::to_string(row) + "/first");
-			ASSERT_TRUE(SetXattr(first, kMiniIconAttr, Stored("MICN", Bytes(256, 0x2A))));
-			ASSERT_EQ(window.DropPath(kSetBox, first), "") << "row " << row;
-			ASSERT_NE(FolderImage(folder), "") << "row " << row;
-		}
-		if (refusal.folder == kFull || refusal.folder == kFullWithIcons) {
-			RecordFigure("fault." + std::string(refusal.name) + ".fillers",
-				FillAttributeSpace(folder));
+		if (kind.compare(0, 4, "full") == 0) {
+			RecordFigure(
+				std::string("fault.") + refusal.name + ".fillers", FillAttributeSpace(folder));
 			EXPECT_FALSE(SetXattr(folder, "user.probe", Bytes(1028))) << "row " << row;
 		}
 
-		Snapshot before = Take(folder);
+		Xattrs before = Take(folder);
 		std::string dropped = refusal.dropFolder ? folder : item, printed;
-		BPoint box = refusal.set ? kSetBox : kClearBox;
-		if (refusal.folder == kRootOwned) {
-			std::string out = folder + ".out", order = refusal.set ? "set 1 " : "clear 1 ";
+		if (kind == "root") {
+			std::string order = (refusal.set ? "set 1 " : "clear 1 ") + dropped;
 			EXPECT_EQ(RunUnprivileged([&] {
 				int status = -1;
-				WriteFile(out, RunDriver(order + dropped, &status));
+				WriteFile(folder + ".out", RunDriver(order, &status));
 				return status;
 			}),
-				0) << "row " << row;
-			printed = ReadFile(out);
+				0)
+				<< "row " << row;
+			printed = ReadFile(folder + ".out");
 		} else {
-			printed = window.DropPath(box, dropped);
+			printed = Drop(app, refusal.set ? kSetBox : kClearBox, DragOf(dropped));
 		}
-		Snapshot after = Take(folder);
-
-		std::string wrong;
+		Xattrs after = Take(folder), expected = before;
+		std::string lines = refusal.printed != NULL ? refusal.printed : "";
 		if (refusal.printed == NULL) {
-			// Each icon is the new one or the old one, and the lines name those not stored.
-			Bytes large, mini;
-			ComposedIcons(Bytes(256, kItemColour),
-				Bytes(before.xattrs[kLargeIconAttr].begin() + 4, before.xattrs[kLargeIconAttr].end()),
-				Bytes(before.xattrs[kMiniIconAttr].begin() + 4, before.xattrs[kMiniIconAttr].end()),
-				&large, &mini);
-			bool largeNew = after.xattrs[kLargeIconAttr] == large;
-			bool miniNew = after.xattrs[kMiniIconAttr] == mini;
-			if (!largeNew && after.xattrs[kLargeIconAttr] != before.xattrs[kLargeIconAttr])
-				wrong += "a torn large icon; ";
-			if (!miniNew && after.xattrs[kMiniIconAttr] != before.xattrs[kMiniIconAttr])
-				wrong += "a torn mini icon; ";
-			if (printed != std::string(largeNew ? "" : "Set large icon failed.\n")
-					+ (miniNew ? "" : "Set mini icon failed.\n"))
-				wrong += "printed \"" + printed + "\"; ";
-			if (WithoutIcons(after.xattrs) != WithoutIcons(before.xattrs))
-				wrong += "another attribute changed; ";
-			if (after.image != ImageForStoredIcon(after.xattrs[kLargeIconAttr]))
-				wrong += "the image is not the stored icon; ";
-		} else {
-			if (printed != refusal.printed)
-				wrong += "printed \"" + printed + "\"; ";
+			// Each icon is the one it was or the new one; the lines name those not stored.
+			const Bytes &large = before[kLargeIconAttr], &mini = before[kMiniIconAttr];
+			Bytes composed[2];
+			ComposedIcons(Bytes(256, kItemColour), Bytes(large.begin() + 4, large.end()),
+				Bytes(mini.begin() + 4, mini.end()), &composed[0], &composed[1]);
+			for (int n = 0; n < 2; n++) {
+				if (after[kIconAttrs[n]] == composed[n])
+					expected[kIconAttrs[n]] = composed[n];
+				else
+					lines += kSetLines[n];
+			}
+			std::string image = ImageForStoredIcon(expected[kLargeIconAttr]);
+			expected["image"] = Bytes(image.begin(), image.end());
+			expected["directory"] = after["directory"];
+		} else if (!refusal.set && lines.empty() && before.count(kLargeIconAttr)) {
 			// A Clear icon that printed nothing removed the own icons, and only them.
-			Snapshot expected = before;
-			if (!refusal.set && *refusal.printed == '\0' && before.xattrs.count(kLargeIconAttr))
-				expected = {WithoutIcons(before.xattrs), "", after.directory};
-			if (after.xattrs != expected.xattrs || after.image != expected.image
-				|| after.directory != expected.directory)
-				wrong += "the folder changed; ";
+			expected.erase(kLargeIconAttr);
+			expected.erase(kMiniIconAttr);
+			expected["image"].clear();
+			expected["directory"] = after["directory"];
 		}
-		EXPECT_EQ(wrong, "") << "row " << row << " (" << refusal.name << ")";
-		RecordFigure("fault." + std::string(refusal.name) + ".outcome",
-			wrong.empty() ? refusal.outcome : "unexpected");
+		EXPECT_EQ(printed, lines) << "row " << row << " (" << refusal.name << ")";
+		EXPECT_TRUE(after == expected) << "row " << row << " (" << refusal.name << ")";
+		RecordFigure(std::string("fault.") + refusal.name + ".outcome",
+			printed == lines && after == expected ? refusal.outcome : "unexpected");
 	}
 }
 
@@ -207,9 +184,9 @@ TEST(ConcurrentSetIcons, EveryStoredIconAndImageIsOneASingleSetIconCouldHaveMade
 	std::set<std::string> images;
 	for (int i = 0; i < 2; i++) {
 		items[i] = dir.Make("folder/item" + std::to_string(i));
-		Bytes colour(256, i == 0 ? 0x23 : 0x2A), large, mini;
-		ASSERT_TRUE(SetXattr(items[i], kMiniIconAttr, Stored("MICN", colour)));
-		ComposedIcons(colour, typeLarge, typeMini, &large, &mini);
+		Bytes large, mini;
+		ASSERT_TRUE(GiveIcons(items[i], 0, 0x23 + 7 * i));
+		ComposedIcons(Bytes(256, 0x23 + 7 * i), typeLarge, typeMini, &large, &mini);
 		larges.insert(large);
 		minis.insert(mini);
 		images.insert(ImageForStoredIcon(large));
@@ -227,18 +204,16 @@ TEST(ConcurrentSetIcons, EveryStoredIconAndImageIsOneASingleSetIconCouldHaveMade
 		});
 	}
 	long long samples = 0, torn = 0;
-	for (bool last = false; !last;) {
+	for (bool last = false; !last; samples += 2) {
 		last = running == 0;
 		Xattrs now = AllXattrs(folder);
-		samples += 2;
-		torn += (larges.count(now[kLargeIconAttr]) == 0) + (minis.count(now[kMiniIconAttr]) == 0);
+		torn += !larges.count(now[kLargeIconAttr]) + !minis.count(now[kMiniIconAttr]);
 		std::this_thread::sleep_for(std::chrono::microseconds(500));
 	}
 	for (std::thread& driver : drivers)
 		driver.join();
 
-	EXPECT_EQ(status[0], 0);
-	EXPECT_EQ(status[1], 0);
+	EXPECT_TRUE(status[0] == 0 && status[1] == 0);
 	EXPECT_EQ(printed[0] + printed[1], "") << "a Set icon failed or told of a foreign file";
 	EXPECT_EQ(torn, 0) << "of " << samples << " values sampled";
 	EXPECT_TRUE(HasXattr(folder, kLargeIconAttr)) << "no icon stored at all";

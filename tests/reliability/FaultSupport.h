@@ -1,19 +1,24 @@
+// What the fault and load tests share: every attribute of a node, the icons a Set icon
+// composes, the folder's images for the file managers, and drops through the real window, in
+// this process or in another one.
 #ifndef FAULT_SUPPORT_H
 #define FAULT_SUPPORT_H
 
-#include <Message.h>
-#include <Point.h>
+#include <GraphicsDefs.h>
 
+#include <stdio.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+
+#include <filesystem>
 #include <functional>
 #include <map>
-#include <string>
 
 #include "AppRunner.h"
+#include "IconCompositing.h"
 #include "TestSupport.h"
+#include "desktop/ImageNames.h"
 
-// What the fault tests share: every attribute of a node, the icons a Set icon composes, the
-// folder's images for the file managers, and drops through the real window, in this process
-// or in another one.
 namespace fault_test {
 
 using namespace testing_support;
@@ -24,38 +29,93 @@ const BPoint kClearBox(230, 35);
 
 // Every extended attribute of the node itself, by name (a link is followed only when asked,
 // as for /proc/self/fd/N); empty where the file system keeps none.
-Xattrs AllXattrs(const std::string& path, bool followLink = false);
+inline Xattrs AllXattrs(const std::string& path, bool followLink = false)
+{
+	std::vector<char> names(65536);
+	ssize_t size = (followLink ? listxattr : llistxattr)(path.c_str(), names.data(), names.size());
+	Xattrs all;
+	for (ssize_t start = 0; start < size; start += strlen(names.data() + start) + 1) {
+		Bytes value(65536);
+		ssize_t length = (followLink ? getxattr : lgetxattr)(
+			path.c_str(), names.data() + start, value.data(), value.size());
+		if (length >= 0)
+			all[names.data() + start] = Bytes(value.begin(), value.begin() + length);
+	}
+	return all;
+}
 
-// The two stored icons a Set icon of an item whose mini icon is itemIcon makes over the
-// folder's icons (as 8-bit pixels).
-void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
-	Bytes* large, Bytes* mini);
+// Gives the node own icons of one opaque colour each, as another program may have written
+// them; a colour of 0 leaves that icon out.
+inline bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
+{
+	return (large == 0 || SetXattr(path, kLargeIconAttr, Stored("ICON", Bytes(1024, large))))
+		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
+}
+
+// The two values a Set icon of an item whose mini icon is itemIcon stores over the folder's
+// icons (all three as 8-bit pixels).
+inline void ComposedIcons(
+	const Bytes& itemIcon, Bytes folderLarge, Bytes folderMini, Bytes* large, Bytes* mini)
+{
+	ComposeLargeIcon(itemIcon.data(), folderLarge.data(), B_TRANSPARENT_8_BIT);
+	ComposeMiniIcon(itemIcon.data(), folderMini.data(), B_TRANSPARENT_8_BIT);
+	*large = Stored("ICON", folderLarge);
+	*mini = Stored("MICN", folderMini);
+}
 
 // The names of the folder's icon images for the file managers (comma-separated), and the name
 // the image of a stored large icon gets; empty when there is none.
-std::string FolderImage(const std::string& folder);
-std::string ImageForStoredIcon(const Bytes& storedLarge);
+inline std::string FolderImage(const std::string& folder)
+{
+	std::string names;
+	for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+		if (platform::IsFolderIconImageName(entry.path().filename()))
+			names += (names.empty() ? "" : ",") + entry.path().filename().string();
+	}
+	return names;
+}
+
+inline std::string ImageForStoredIcon(const Bytes& large)
+{
+	return large.size() == 4 + 1024 ? platform::FolderIconImageName(large.data() + 4) : "";
+}
 
 // Runs the drop driver ("set|clear COUNT PATH") in another process to its end: what it
 // printed on either stream, and its exit status.
-std::string RunDriver(const std::string& order, int* status);
+inline std::string RunDriver(const std::string& order, int* status)
+{
+	FILE* pipe = popen((std::string(FAULT_DROP_DRIVER " ") + order + " 2>&1").c_str(), "r");
+	std::string printed;
+	char buffer[4096];
+	for (size_t got; pipe != NULL && (got = fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
+		printed.append(buffer, got);
+	int wait = pipe != NULL ? pclose(pipe) : -1;
+	*status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+	return printed;
+}
 
-// Vellumark's main window on the headless host, with its drops.
-class FaultWindow {
-public:
-	FaultWindow();
+inline BMessage DragOf(const std::string& path)
+{
+	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({path});
+	EXPECT_TRUE(drag.HasRef("refs")) << path << " makes no ref";
+	return drag;
+}
 
-	// Drags the message over the box (the drag enters), runs between(), drops it there and
-	// waits until the window has handled it; what the program printed meanwhile.
-	std::string DragAndDrop(BPoint box, const BMessage& drag,
-		const std::function<void()>& between = std::function<void()>());
-	std::string DropPath(BPoint box, const std::string& path,
-		const std::function<void()>& between = std::function<void()>());
-
-private:
-	app_test::AppRunner fApp;
-	platform::host_window_id fWindow;
-};
+// Drags over a box of Vellumark's main window (the drag enters), runs between(), drops there
+// and waits until the window has handled it; what the program printed meanwhile.
+inline std::string Drop(app_test::AppRunner& app, BPoint box, const BMessage& drag,
+	const std::function<void()>& between = std::function<void()>())
+{
+	platform::host_window_id window = app.MainWindow();
+	EXPECT_EQ(app.Host().InjectDragMotion(window, box, drag), B_OK);
+	EXPECT_TRUE(app.Host().WaitForIdle(window));
+	if (between)
+		between();
+	StdoutCapture capture;
+	EXPECT_EQ(app.Host().InjectDrop(window, box, drag), B_OK);
+	EXPECT_TRUE(app.Host().WaitForIdle(window));
+	return capture.Finish();
+}
 
 }  // namespace fault_test
 
