@@ -11,15 +11,9 @@
 // And two Vellumark processes setting icons on the same folder at once, each dropping its own
 // file over and over: every value seen, while they run and at the end, is one a single Set
 // icon can make, never torn nor mixed from both processes' writes.
-#include <gtest/gtest.h>
-
-#include <errno.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <set>
-#include <thread>
 
 #include "FaultSupport.h"
 
@@ -60,24 +54,6 @@ const Refusal kRefusals[] = {
 	{"xattr_full_own_icons.clear", "full+icons", false, false, "", "removed"},
 };
 
-// Writes user.fill.N values, each as large as still fits, halving down to one byte, until
-// the file system refuses even that; the number of values written.
-int FillAttributeSpace(const std::string& path)
-{
-	int count = 0;
-	for (size_t size = 4096; size >= 1;) {
-		Bytes value(size, uint8_t('a' + count % 26));
-		std::string name = "user.fill." + std::to_string(count);
-		if (lsetxattr(path.c_str(), name.c_str(), value.data(), size, XATTR_CREATE) == 0)
-			count++;
-		else if (errno == ENOSPC || errno == E2BIG)
-			size /= 2;
-		else
-			break;
-	}
-	return count;
-}
-
 // Everything a drop may change in a folder: its attributes, and as "image" and "directory" the
 // name of its image and its .directory for the file managers.
 Xattrs Take(const std::string& folder)
@@ -116,8 +92,13 @@ TEST(RefusedWrites, EachDropPrintsItsLinesAndChangesNothingButWholeIcons)
 			ASSERT_EQ(Drop(app, kSetBox, DragOf(first)), "") << "row " << row;
 		}
 		if (kind.compare(0, 4, "full") == 0) {
-			RecordFigure(
-				std::string("fault.") + refusal.name + ".fillers", FillAttributeSpace(folder));
+			// Values as large as still fit, halving down to one byte, until even that is refused.
+			int fillers = 0;
+			for (size_t size = 4096; size >= 1;)
+				SetXattr(folder, "user.fill." + std::to_string(fillers), Bytes(size, 'f'))
+					? fillers++
+					: size /= 2;
+			RecordFigure(std::string("fault.") + refusal.name + ".fillers", fillers);
 			EXPECT_FALSE(SetXattr(folder, "user.probe", Bytes(1028))) << "row " << row;
 		}
 
@@ -125,13 +106,7 @@ TEST(RefusedWrites, EachDropPrintsItsLinesAndChangesNothingButWholeIcons)
 		std::string dropped = refusal.dropFolder ? folder : item, printed;
 		if (kind == "root") {
 			std::string order = (refusal.set ? "set 1 " : "clear 1 ") + dropped;
-			EXPECT_EQ(RunUnprivileged([&] {
-				int status = -1;
-				WriteFile(folder + ".out", RunDriver(order, &status));
-				return status;
-			}),
-				0)
-				<< "row " << row;
+			EXPECT_EQ(RunUnprivileged([&] { return RunDriver(order, folder + ".out"); }), 0) << row;
 			printed = ReadFile(folder + ".out");
 		} else {
 			printed = Drop(app, refusal.set ? kSetBox : kClearBox, DragOf(dropped));
@@ -176,7 +151,8 @@ TEST(ConcurrentSetIcons, EveryStoredIconAndImageIsOneASingleSetIconCouldHaveMade
 	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	const int sets = 1000;
-	std::string folder = dir.Make("folder", true), items[2];
+	std::string folder = dir.Make("folder", true), items[2],
+				out[2] = {dir.Join("0"), dir.Join("1")};
 	Bytes typeLarge = TrackerIcon(folder, 32), typeMini = TrackerIcon(folder, 16);
 	ASSERT_EQ(typeLarge.size(), 1024u);
 	// Own mini icons of one opaque colour each: a Set icon draws over the whole lower part.
@@ -194,12 +170,11 @@ TEST(ConcurrentSetIcons, EveryStoredIconAndImageIsOneASingleSetIconCouldHaveMade
 
 	Watchdog watchdog(90);
 	std::atomic<int> running(2);
-	std::string printed[2];
 	int status[2];
 	std::thread drivers[2];
 	for (int i = 0; i < 2; i++) {
 		drivers[i] = std::thread([&, i] {
-			printed[i] = RunDriver("set " + std::to_string(sets) + " " + items[i], &status[i]);
+			status[i] = RunDriver("set " + std::to_string(sets) + " " + items[i], out[i]);
 			running--;
 		});
 	}
@@ -214,7 +189,8 @@ TEST(ConcurrentSetIcons, EveryStoredIconAndImageIsOneASingleSetIconCouldHaveMade
 		driver.join();
 
 	EXPECT_TRUE(status[0] == 0 && status[1] == 0);
-	EXPECT_EQ(printed[0] + printed[1], "") << "a Set icon failed or told of a foreign file";
+	EXPECT_EQ(ReadFile(out[0]) + ReadFile(out[1]), "")
+		<< "a Set icon failed or told of a foreign file";
 	EXPECT_EQ(torn, 0) << "of " << samples << " values sampled";
 	EXPECT_TRUE(HasXattr(folder, kLargeIconAttr)) << "no icon stored at all";
 	EXPECT_EQ(images.count(FolderImage(folder)), 1u);

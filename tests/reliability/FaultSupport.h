@@ -6,13 +6,15 @@
 
 #include <GraphicsDefs.h>
 
-#include <stdio.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
-#include <functional>
 #include <map>
+#include <thread>
 
 #include "AppRunner.h"
 #include "IconCompositing.h"
@@ -27,17 +29,16 @@ typedef std::map<std::string, Bytes> Xattrs;
 const BPoint kSetBox(140, 35);
 const BPoint kClearBox(230, 35);
 
-// Every extended attribute of the node itself, by name (a link is followed only when asked,
-// as for /proc/self/fd/N); empty where the file system keeps none.
-inline Xattrs AllXattrs(const std::string& path, bool followLink = false)
+// Every extended attribute of the node itself (not of what a link names), by name; empty where
+// the file system keeps none.
+inline Xattrs AllXattrs(const std::string& path)
 {
 	std::vector<char> names(65536);
-	ssize_t size = (followLink ? listxattr : llistxattr)(path.c_str(), names.data(), names.size());
+	ssize_t size = llistxattr(path.c_str(), names.data(), names.size());
 	Xattrs all;
 	for (ssize_t start = 0; start < size; start += strlen(names.data() + start) + 1) {
 		Bytes value(65536);
-		ssize_t length = (followLink ? getxattr : lgetxattr)(
-			path.c_str(), names.data() + start, value.data(), value.size());
+		ssize_t length = lgetxattr(path.c_str(), names.data() + start, value.data(), value.size());
 		if (length >= 0)
 			all[names.data() + start] = Bytes(value.begin(), value.begin() + length);
 	}
@@ -80,18 +81,12 @@ inline std::string ImageForStoredIcon(const Bytes& large)
 	return large.size() == 4 + 1024 ? platform::FolderIconImageName(large.data() + 4) : "";
 }
 
-// Runs the drop driver ("set|clear COUNT PATH") in another process to its end: what it
-// printed on either stream, and its exit status.
-inline std::string RunDriver(const std::string& order, int* status)
+// Runs the drop driver ("set|clear COUNT PATH") in another process to its end, with what it
+// prints on either stream sent to the file out; its exit status.
+inline int RunDriver(const std::string& order, const std::string& out)
 {
-	FILE* pipe = popen((std::string(FAULT_DROP_DRIVER " ") + order + " 2>&1").c_str(), "r");
-	std::string printed;
-	char buffer[4096];
-	for (size_t got; pipe != NULL && (got = fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
-		printed.append(buffer, got);
-	int wait = pipe != NULL ? pclose(pipe) : -1;
-	*status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-	return printed;
+	int wait = system((FAULT_DROP_DRIVER " " + order + " >" + out + " 2>&1").c_str());
+	return WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
 }
 
 inline BMessage DragOf(const std::string& path)

@@ -12,11 +12,7 @@
 // Each drop changes its folder from what the last check found, so a lost drop shows; a Clear
 // of G handled before the Set of G onto F draws G's type icon into F instead, so that shows
 // too; and each drop repaints its box once, so the presents count drops handled twice.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <atomic>
-#include <thread>
 
 #include "FaultSupport.h"
 

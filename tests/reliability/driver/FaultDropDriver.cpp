@@ -4,10 +4,7 @@
 // program prints reaches this process's standard output unchanged.
 //
 //   fault_drop_driver set|clear COUNT PATH
-
-#include <AppDefs.h>
 #include <Application.h>
-#include <Message.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,41 +18,34 @@
 
 int main(int argc, char** argv)
 {
+	platform::HeadlessHost& host = platform::HeadlessHost::Instance();
 	char* end = NULL;
 	long count = argc == 4 ? strtol(argv[2], &end, 10) : -1;
-	bool set = argc == 4 && strcmp(argv[1], "set") == 0;
-	if (count < 0 || end == argv[2] || *end != '\0' || (!set && strcmp(argv[1], "clear") != 0)) {
-		fprintf(stderr, "usage: fault_drop_driver set|clear COUNT PATH\n");
-		return 2;
-	}
-	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({argv[3]});
-	if (!drag.HasRef("refs")) {
-		fprintf(stderr, "fault_drop_driver: %s makes no entry ref\n", argv[3]);
+	BMessage drag = count >= 0 ? host.DragMessageFromPaths({argv[3]}) : BMessage();
+	bool set = count >= 0 && strcmp(argv[1], "set") == 0;
+	if (count < 0 || *end != '\0' || (!set && strcmp(argv[1], "clear") != 0)
+		|| !drag.HasRef("refs")) {
+		fprintf(stderr, "usage: fault_drop_driver set|clear COUNT PATH (a path that exists)\n");
 		return 2;
 	}
 	// The program sees a plain start, not this driver's arguments.
 	platform::LaunchArguments::Set({"vellumark"});
-
 	bool dropped = false;
 	std::thread dropper([&] {
-		platform::HeadlessHost& host = platform::HeadlessHost::Instance();
 		platform::host_window_id window = host.WaitForWindow("Vellumark", 20000000);
-		if (window < 0) {
-			fprintf(stderr, "fault_drop_driver: the main window did not open\n");
-			if (be_app != NULL)
-				be_app->PostMessage(B_QUIT_REQUESTED);
-			return;
-		}
-		// In bursts, so that the window's queue stays short while the drops keep coming.
 		BPoint box = set ? BPoint(140, 35) : BPoint(230, 35);
-		bool ok = true;
-		for (long i = 0; i < count && ok; i++)
-			ok = host.InjectDragMotion(window, box, drag) == B_OK
+		// In bursts, so that the window's queue stays short while the drops keep coming.
+		dropped = window >= 0;
+		for (long i = 0; i < count && dropped; i++) {
+			dropped = host.InjectDragMotion(window, box, drag) == B_OK
 				&& host.InjectDrop(window, box, drag) == B_OK
 				&& ((i + 1) % 50 != 0 || host.WaitForIdle(window, 120000000));
-		dropped = ok && host.WaitForIdle(window, 120000000);
+		}
+		dropped = dropped && host.WaitForIdle(window, 120000000);
 		if (!dropped)
-			fprintf(stderr, "fault_drop_driver: the window stopped taking drops\n");
+			fprintf(stderr, "fault_drop_driver: the window did not open or take the drops\n");
+		if (window < 0 && be_app != NULL)
+			be_app->PostMessage(B_QUIT_REQUESTED);
 		host.InjectClose(window);
 	});
 	CMainApp* app = new CMainApp(kAppSignature);
