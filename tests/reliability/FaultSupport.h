@@ -36,12 +36,8 @@ inline Xattrs AllXattrs(const std::string& path)
 	std::vector<char> names(65536);
 	ssize_t size = llistxattr(path.c_str(), names.data(), names.size());
 	Xattrs all;
-	for (ssize_t start = 0; start < size; start += strlen(names.data() + start) + 1) {
-		Bytes value(65536);
-		ssize_t length = lgetxattr(path.c_str(), names.data() + start, value.data(), value.size());
-		if (length >= 0)
-			all[names.data() + start] = Bytes(value.begin(), value.begin() + length);
-	}
+	for (ssize_t start = 0; start < size; start += strlen(names.data() + start) + 1)
+		GetXattr(path, names.data() + start, &all[names.data() + start]);
 	return all;
 }
 
@@ -53,32 +49,30 @@ inline bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
 		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
 }
 
-// The two values a Set icon of an item whose mini icon is itemIcon stores over the folder's
-// icons (all three as 8-bit pixels).
-inline void ComposedIcons(
-	const Bytes& itemIcon, Bytes folderLarge, Bytes folderMini, Bytes* large, Bytes* mini)
+// The two icons a Set icon stores over the folder's (both stored values) for an item that
+// shows itemIcon (16 by 16 pixels).
+inline Xattrs Composed(const Bytes& itemIcon, Bytes large, Bytes mini)
 {
-	ComposeLargeIcon(itemIcon.data(), folderLarge.data(), B_TRANSPARENT_8_BIT);
-	ComposeMiniIcon(itemIcon.data(), folderMini.data(), B_TRANSPARENT_8_BIT);
-	*large = Stored("ICON", folderLarge);
-	*mini = Stored("MICN", folderMini);
+	ComposeLargeIcon(itemIcon.data(), large.data() + 4, B_TRANSPARENT_8_BIT);
+	ComposeMiniIcon(itemIcon.data(), mini.data() + 4, B_TRANSPARENT_8_BIT);
+	return {{kLargeIconAttr, large}, {kMiniIconAttr, mini}};
 }
 
-// The names of the folder's icon images for the file managers (comma-separated), and the name
+// The names of the folder's icon images for the file managers (each followed by a space), and the name
 // the image of a stored large icon gets; empty when there is none.
 inline std::string FolderImage(const std::string& folder)
 {
 	std::string names;
-	for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-		if (platform::IsFolderIconImageName(entry.path().filename()))
-			names += (names.empty() ? "" : ",") + entry.path().filename().string();
-	}
+	for (const auto& entry : std::filesystem::directory_iterator(folder))
+		names += platform::IsFolderIconImageName(entry.path().filename())
+			? entry.path().filename().string() + " "
+			: "";
 	return names;
 }
 
 inline std::string ImageForStoredIcon(const Bytes& large)
 {
-	return large.size() == 4 + 1024 ? platform::FolderIconImageName(large.data() + 4) : "";
+	return large.size() == 4 + 1024 ? platform::FolderIconImageName(large.data() + 4) + " " : "";
 }
 
 // Runs the drop driver ("set|clear COUNT PATH") in another process to its end, with what it
