@@ -48,10 +48,8 @@ int main(int argc, char** argv)
 			be_app->PostMessage(B_QUIT_REQUESTED);
 		host.InjectClose(window);
 	});
-	CMainApp* app = new CMainApp(kAppSignature);
-	app->Run();
-	delete app;
+	CMainApp app(kAppSignature);
+	app.Run();
 	dropper.join();
-	fflush(stdout);
 	return dropped ? 0 : 1;
 }
