@@ -1,74 +1,108 @@
+// What the fault and load tests share: every attribute of a node, the icons a Set icon
+// composes, the folder's images for the file managers, and drops through the real window, in
+// this process or in another one.
 #ifndef FAULT_SUPPORT_H
 #define FAULT_SUPPORT_H
 
-#include <Message.h>
-#include <Point.h>
+#include <GraphicsDefs.h>
 
-#include <functional>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
 #include <map>
-#include <string>
-#include <vector>
+#include <thread>
 
 #include "AppRunner.h"
+#include "IconCompositing.h"
 #include "TestSupport.h"
+#include "desktop/ImageNames.h"
 
-// What the fault tests share: counts taken from the environment, every attribute of a node,
-// icons written as raw attributes, a full attribute space, and drops through the real window.
 namespace fault_test {
 
-using testing_support::Bytes;
-using testing_support::Stored;
-using testing_support::TrackerIcon;
+using namespace testing_support;
 typedef std::map<std::string, Bytes> Xattrs;
 
-const char* const kLargeAttr = testing_support::kLargeIconAttr;
-const char* const kMiniAttr = testing_support::kMiniIconAttr;
-extern const BPoint kSetBox;
-extern const BPoint kClearBox;
+const BPoint kSetBox(140, 35), kClearBox(230, 35);
 
-// The variable's value when it holds a positive number, else fallback.
-int CountFromEnvironment(const char* variable, int fallback);
+// Every extended attribute of the node itself (not of what a link names), by name; empty where
+// the file system keeps none.
+inline Xattrs AllXattrs(const std::string& path)
+{
+	std::vector<char> names(65536);
+	ssize_t size = llistxattr(path.c_str(), names.data(), names.size());
+	Xattrs all;
+	for (ssize_t start = 0; start < size; start += strlen(names.data() + start) + 1)
+		GetXattr(path, names.data() + start, &all[names.data() + start]);
+	return all;
+}
 
-// Every extended attribute of the node itself, by name (a link is followed only when asked,
-// as for /proc/self/fd/N); empty where the file system keeps none.
-Xattrs AllXattrs(const std::string& path, bool followLink = false);
+// Gives the node own icons of one opaque colour each, as another program may have written
+// them; a colour of 0 leaves that icon out.
+inline bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
+{
+	return (large == 0 || SetXattr(path, kLargeIconAttr, Stored("ICON", Bytes(1024, large))))
+		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
+}
 
-// Own icons of one opaque colour, as another program may have written them.
-Bytes PlainLargeIcon(uint8_t colour);
-Bytes PlainMiniIcon(uint8_t colour);
+// The two icons a Set icon stores over the folder's (both stored values) for an item that
+// shows itemIcon (16 by 16 pixels).
+inline Xattrs Composed(const Bytes& itemIcon, Bytes large, Bytes mini)
+{
+	ComposeLargeIcon(itemIcon.data(), large.data() + 4, B_TRANSPARENT_8_BIT);
+	ComposeMiniIcon(itemIcon.data(), mini.data() + 4, B_TRANSPARENT_8_BIT);
+	return {{kLargeIconAttr, large}, {kMiniIconAttr, mini}};
+}
 
-// Writes user.fill.N values, each as large as still fits, halving down to one byte, until
-// the file system refuses even that; the number of values written.
-int FillAttributeSpace(const std::string& path);
+// The names of the folder's icon images for the file managers (each followed by a space), and the name
+// the image of a stored large icon gets; empty when there is none.
+inline std::string FolderImage(const std::string& folder)
+{
+	std::string names;
+	for (const auto& entry : std::filesystem::directory_iterator(folder))
+		names += platform::IsFolderIconImageName(entry.path().filename())
+			? entry.path().filename().string() + " "
+			: "";
+	return names;
+}
 
-// The two icons a Set icon of item (whose mini icon is itemIcon) makes over folder icons.
-void ComposedIcons(const Bytes& itemIcon, const Bytes& folderLarge, const Bytes& folderMini,
-	Bytes* large, Bytes* mini);
+inline std::string ImageForStoredIcon(const Bytes& large)
+{
+	return large.size() == 4 + 1024 ? platform::FolderIconImageName(large.data() + 4) + " " : "";
+}
 
-using testing_support::ReadFile;
-// The names of the folder's icon images for the file managers (comma-separated); empty
-// when it has none.
-std::string FolderImage(const std::string& folder);
-// The name of the image the folder gets for a stored large icon value ("ICON" and 1024
-// pixels).
-std::string ImageForStoredIcon(const Bytes& storedLarge);
+// Runs the drop driver ("set|clear COUNT PATH") in another process to its end, with what it
+// prints on either stream sent to the file out; its exit status.
+inline int RunDriver(const std::string& order, const std::string& out)
+{
+	int wait = system((FAULT_DROP_DRIVER " " + order + " >" + out + " 2>&1").c_str());
+	return WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+}
 
-// Vellumark's main window on the headless host, with its drops.
-class FaultWindow {
-public:
-	FaultWindow();
+inline BMessage DragOf(const std::string& path)
+{
+	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({path});
+	EXPECT_TRUE(drag.HasRef("refs")) << path << " makes no ref";
+	return drag;
+}
 
-	// Drags the message over the box (the drag enters), runs between(), drops it there and
-	// waits until the window has handled it; what the program printed meanwhile.
-	std::string DragAndDrop(BPoint box, const BMessage& drag,
-		const std::function<void()>& between = std::function<void()>());
-	std::string DropPath(BPoint box, const std::string& path,
-		const std::function<void()>& between = std::function<void()>());
-
-private:
-	app_test::AppRunner fApp;
-	platform::host_window_id fWindow;
-};
+// Drags over a box of Vellumark's main window (the drag enters), runs between(), drops there
+// and waits until the window has handled it; what the program printed meanwhile.
+inline std::string Drop(app_test::AppRunner& app, BPoint box, const BMessage& drag,
+	const std::function<void()>& between = std::function<void()>())
+{
+	platform::host_window_id window = app.MainWindow();
+	EXPECT_TRUE(
+		app.Host().InjectDragMotion(window, box, drag) == B_OK && app.Host().WaitForIdle(window));
+	if (between)
+		between();
+	StdoutCapture capture;
+	EXPECT_TRUE(app.Host().InjectDrop(window, box, drag) == B_OK && app.Host().WaitForIdle(window));
+	return capture.Finish();
+}
 
 }  // namespace fault_test
 
