@@ -34,8 +34,8 @@ private:
 	State* fState;
 };
 
-// A fresh folder under the build's scratch area (on the same file system as the build,
-// which stores extended attributes), removed with its contents on destruction.
+// A fresh folder under /tmp/vellumark-test-scratch, removed with its contents on destruction.
+// Tests that need extended attributes skip when its file system keeps none.
 class TempDir {
 public:
 	TempDir();
