@@ -4,7 +4,6 @@
 #include <SupportDefs.h>
 
 #include <glib.h>
-#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -18,6 +17,7 @@
 #include "desktop/FolderFiles.h"
 #include "desktop/FolderIconDrawing.h"
 #include "desktop/ImageNames.h"
+#include "storage/DescriptorPath.h"
 
 namespace platform {
 
@@ -35,18 +35,6 @@ std::atomic<bool> sFailureReported(false);
 // The first failure of the view being changed on this thread, until its attribute is written.
 thread_local const char* sPendingWhat = NULL;
 thread_local status_t sPendingStatus = B_OK;
-
-std::string ProcPath(int fd)
-{
-	char path[40];
-	snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
-	return path;
-}
-
-bool SameNode(const struct stat& a, const struct stat& b)
-{
-	return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 std::string Uri(const std::string& path)
 {
@@ -147,16 +135,7 @@ bool FolderIconView::IsFolder() const
 // Where the folder is now (the kernel follows renames), checked to still be that folder.
 std::string FolderIconView::FolderPath() const
 {
-	char path[PATH_MAX];
-	ssize_t length = readlink(ProcPath(fFd).c_str(), path, sizeof(path) - 1);
-	if (length <= 0 || path[0] != '/')
-		return std::string();
-	path[length] = '\0';
-	struct stat byDescriptor, byPath;
-	if (fstat(fFd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
-		|| !SameNode(byDescriptor, byPath))
-		return std::string();
-	return path;
+	return CurrentPath(fFd);
 }
 
 status_t FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const

@@ -40,10 +40,17 @@ bool FindText(const std::string& png, const char* keyword, std::string* text)
 
 std::string LargeIconHash(const uint8* largeIcon)
 {
+	// The same icon is hashed again and again as it is stored over itself: the last one is
+	// kept per thread, keyed by all its bytes.
+	thread_local uint8 tIcon[kLargeIconBytes];
+	thread_local std::string tHash;
+	if (!tHash.empty() && memcmp(tIcon, largeIcon, kLargeIconBytes) == 0)
+		return tHash;
 	gchar* hash = g_compute_checksum_for_data(G_CHECKSUM_SHA256, largeIcon, kLargeIconBytes);
-	std::string result = hash;
+	tHash = hash;
 	g_free(hash);
-	return result;
+	memcpy(tIcon, largeIcon, kLargeIconBytes);
+	return tHash;
 }
 
 std::string FolderIconImageName(const uint8* largeIcon)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/DescriptorPath.h"
 #include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 #include "storage/Xattr.h"
@@ -48,6 +49,7 @@ type_code ReadTypeCode(const uint8* bytes)
 
 BNode::BNode() :
 	fFd(-1),
+	fReadable(false),
 	fStatus(B_NO_INIT),
 	fDevice(-1),
 	fInode(-1),
@@ -104,8 +106,10 @@ status_t BNode::SetTo(const BEntry* entry)
 		return fStatus = B_BAD_VALUE;
 	if (entry->InitCheck() != B_OK)
 		return fStatus = B_NO_INIT;
-	status_t status = OpenRef(&entry->fRef);
 	// An entry known to name one folder (a parent) is that folder, not what took its name.
+	if (entry->fNodeInode != ino_t(-1) && OpenKnownFolder(entry) == B_OK)
+		return fStatus = B_OK;
+	status_t status = OpenRef(&entry->fRef, entry->fDirFd);
 	if (status == B_OK && entry->fNodeInode != ino_t(-1)
 		&& (fDevice != entry->fNodeDevice || fInode != entry->fNodeInode)) {
 		Unset();
@@ -130,23 +134,47 @@ void BNode::Unset()
 	if (fFd >= 0)
 		close(fFd);
 	fFd = -1;
+	fReadable = false;
 	fStatus = B_NO_INIT;
 	fDevice = -1;
 	fInode = -1;
 	fPath.clear();
 }
 
-// Opens the entry itself, never what a link names, below a directory whose identity was
-// checked on the open descriptor, so a renamed or replaced directory cannot slip in between.
-status_t BNode::OpenRef(const entry_ref* ref)
+// A folder of known identity is opened for reading at once by its path: O_DIRECTORY
+// opens nothing else, and the identity checked on the descriptor makes it that folder.
+status_t BNode::OpenKnownFolder(const BEntry* entry)
 {
-	int dirFd;
-	status_t status = platform::OpenRefDirectory(*ref, &dirFd);
+	int fd = open(platform::PathOfRef(entry->fRef).c_str(),
+		O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+	struct stat st;
+	if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != entry->fNodeDevice
+		|| st.st_ino != entry->fNodeInode) {
+		if (fd >= 0)
+			close(fd);
+		return B_ENTRY_NOT_FOUND;
+	}
+	fFd = fd;
+	fReadable = true;
+	fDevice = st.st_dev;
+	fInode = st.st_ino;
+	fPath = platform::PathOfRef(entry->fRef);
+	return B_OK;
+}
+
+// Opens the entry itself, never what a link names, below a directory whose identity was
+// checked on the open descriptor (the entry's own, when it holds one), so a renamed or replaced
+// directory cannot slip in between.
+status_t BNode::OpenRef(const entry_ref* ref, int heldDirFd)
+{
+	int dirFd = heldDirFd;
+	status_t status = dirFd >= 0 ? B_OK : platform::OpenRefDirectory(*ref, &dirFd);
 	if (status != B_OK)
 		return status;
 	int fd = openat(dirFd, ref->name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
 	int error = errno;
-	close(dirFd);
+	if (dirFd != heldDirFd)
+		close(dirFd);
 	if (fd < 0)
 		return platform::StatusForErrno(error);
 	struct stat st;
@@ -154,6 +182,19 @@ status_t BNode::OpenRef(const entry_ref* ref)
 		error = errno;
 		close(fd);
 		return platform::StatusForErrno(error);
+	}
+	// A file or folder that may be read is held open for reading, reopened through the
+	// descriptor's /proc name so that it is the very node just checked: its attributes are
+	// then reached with no path to resolve on every call. Other nodes (a device, a link) are
+	// never opened for more than their attributes.
+	if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
+		int readable = open(
+			platform::DescriptorPath(fd).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+		if (readable >= 0) {
+			close(fd);
+			fd = readable;
+			fReadable = true;
+		}
 	}
 	fFd = fd;
 	fDevice = st.st_dev;
@@ -183,7 +224,7 @@ ssize_t BNode::WriteAttr(
 	value[3] = uint8(type);
 	if (length > 0)
 		memcpy(value.data() + kTypeSize, buffer, length);
-	status = Xattr(fFd, fPath).Write(kUserPrefix + std::string(name), value);
+	status = Xattr(fFd, fReadable, fPath).Write(kUserPrefix + std::string(name), value);
 	return status == B_OK ? ssize_t(length) : status;
 }
 
@@ -202,7 +243,7 @@ ssize_t BNode::ReadAttr(
 	if (offset < off_t(Xattr::kMaxValueSize) && length < Xattr::kMaxValueSize)
 		hint = kTypeSize + size_t(offset) + length;
 	std::vector<uint8> value;
-	status = Xattr(fFd, fPath).Read(kUserPrefix + std::string(name), hint, &value);
+	status = Xattr(fFd, fReadable, fPath).Read(kUserPrefix + std::string(name), hint, &value);
 	if (status != B_OK)
 		return status;
 	if (value.size() < kTypeSize)
@@ -227,7 +268,7 @@ status_t BNode::RemoveAttr(const char* name)
 	status_t status = CheckName(name);
 	if (status != B_OK)
 		return status;
-	status = Xattr(fFd, fPath).Remove(kUserPrefix + std::string(name));
+	status = Xattr(fFd, fReadable, fPath).Remove(kUserPrefix + std::string(name));
 	// Linux keeps user attributes on regular files and folders only; any other node (a
 	// symbolic link) refuses the call, but has no such attribute to remove.
 	struct stat st;
@@ -246,7 +287,7 @@ status_t BNode::GetAttrInfo(const char* name, attr_info* info) const
 	if (info == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> value;
-	status = Xattr(fFd, fPath).Read(kUserPrefix + std::string(name), 4096, &value);
+	status = Xattr(fFd, fReadable, fPath).Read(kUserPrefix + std::string(name), 4096, &value);
 	if (status != B_OK)
 		return status;
 	if (value.size() < kTypeSize)
@@ -264,7 +305,7 @@ status_t BNode::GetNextAttrName(char* buffer)
 		return B_BAD_VALUE;
 	if (fAttrCursor == NULL) {
 		std::vector<std::string> all;
-		status_t status = Xattr(fFd, fPath).List(&all);
+		status_t status = Xattr(fFd, fReadable, fPath).List(&all);
 		if (status != B_OK)
 			return status;
 		AttrCursor* cursor = new AttrCursor;
@@ -310,6 +351,7 @@ BNode& BNode::operator=(const BNode& other)
 			fStatus = platform::StatusForErrno(errno);
 			return *this;
 		}
+		fReadable = other.fReadable;
 		fDevice = other.fDevice;
 		fInode = other.fInode;
 		fPath = other.fPath;

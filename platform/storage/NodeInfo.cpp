@@ -229,7 +229,7 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	if (status != B_OK) {
 		if (!HasNoValue(status))
 			return status;
-		platform::GetDesktopNodeType(fNode->Descriptor(), type);
+		platform::GetDesktopNodeType(fNode->fFd, fNode->fPath, type);
 	}
 	status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)

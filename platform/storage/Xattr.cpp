@@ -1,10 +1,10 @@
 #include "storage/Xattr.h"
 
 #include <errno.h>
-#include <stdio.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "storage/DescriptorPath.h"
 #include "storage/StorageErrors.h"
 
 namespace platform {
@@ -21,23 +21,32 @@ const int kRetries = 5;
 
 }  // namespace
 
-Xattr::Xattr(int fd, const std::string& path) :
-	fTarget(path),
+Xattr::Xattr(int fd, bool readable, const std::string& path) :
+	fFd(readable ? fd : -1),
 	fFollow(false)
 {
-	if (HasProcFds()) {
-		char procPath[40];
-		snprintf(procPath, sizeof(procPath), "/proc/self/fd/%d", fd);
-		fTarget = procPath;
-		fFollow = true;
-	}
+	if (readable)
+		return;
+	fFollow = HasProcFds();
+	fTarget = fFollow ? DescriptorPath(fd) : path;
 }
 
 ssize_t Xattr::Get(const std::string& name, void* buffer, size_t size) const
 {
+	if (fFd >= 0)
+		return fgetxattr(fFd, name.c_str(), buffer, size);
 	if (fFollow)
 		return getxattr(fTarget.c_str(), name.c_str(), buffer, size);
 	return lgetxattr(fTarget.c_str(), name.c_str(), buffer, size);
+}
+
+ssize_t Xattr::ListInto(char* buffer, size_t size) const
+{
+	if (fFd >= 0)
+		return flistxattr(fFd, buffer, size);
+	if (fFollow)
+		return listxattr(fTarget.c_str(), buffer, size);
+	return llistxattr(fTarget.c_str(), buffer, size);
 }
 
 status_t Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value) const
@@ -69,15 +78,18 @@ status_t Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8
 
 status_t Xattr::Write(const std::string& name, const std::vector<uint8>& value) const
 {
-	int result = fFollow ? setxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0)
-						 : lsetxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0);
+	const char* key = name.c_str();
+	int result = fFd >= 0 ? fsetxattr(fFd, key, value.data(), value.size(), 0)
+		: fFollow         ? setxattr(fTarget.c_str(), key, value.data(), value.size(), 0)
+						  : lsetxattr(fTarget.c_str(), key, value.data(), value.size(), 0);
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 
 status_t Xattr::Remove(const std::string& name) const
 {
-	int result = fFollow ? removexattr(fTarget.c_str(), name.c_str())
-						 : lremovexattr(fTarget.c_str(), name.c_str());
+	int result = fFd >= 0 ? fremovexattr(fFd, name.c_str())
+		: fFollow         ? removexattr(fTarget.c_str(), name.c_str())
+						  : lremovexattr(fTarget.c_str(), name.c_str());
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 
@@ -86,13 +98,11 @@ status_t Xattr::List(std::vector<std::string>* names) const
 	names->clear();
 	std::vector<char> buffer;
 	for (int attempt = 0; attempt < kRetries; attempt++) {
-		ssize_t size =
-			fFollow ? listxattr(fTarget.c_str(), NULL, 0) : llistxattr(fTarget.c_str(), NULL, 0);
+		ssize_t size = ListInto(NULL, 0);
 		if (size < 0)
 			return StatusForErrno(errno);
 		buffer.resize(size);
-		ssize_t length = fFollow ? listxattr(fTarget.c_str(), buffer.data(), size)
-								 : llistxattr(fTarget.c_str(), buffer.data(), size);
+		ssize_t length = ListInto(buffer.data(), size);
 		if (length < 0 && errno == ERANGE)
 			continue;
 		if (length < 0)

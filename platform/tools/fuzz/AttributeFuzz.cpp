@@ -249,7 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	if ((status == B_OK) != !expected.empty() || (status == B_OK && expected != storedType))
 		Fail("the type read other than stored");
 	if (status != B_OK)
-		platform::GetDesktopNodeType(kitNode.Descriptor(), storedType);
+		platform::GetDesktopNodeType(kitNode.Descriptor(), path, storedType);
 
 	CheckIcon(info, large, B_LARGE_ICON, storedType);
 	CheckIcon(info, mini, B_MINI_ICON, storedType);
