@@ -78,7 +78,7 @@ FolderIconView::FolderIconView(int nodeFd) :
 
 void FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* trace)
 {
-	if (largeIcon == NULL || !IsFolder())
+	if (largeIcon == NULL)
 		return;
 	std::string name = FolderIconImageName(largeIcon);
 	if (!changed && FolderFiles(fFd).Exists(name.c_str()))
@@ -107,8 +107,6 @@ void FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTra
 
 void FolderIconView::Withdraw()
 {
-	if (!IsFolder())
-		return;
 	FolderFiles(fFd).RemoveStaleTemporaries();
 	// The pointers first: none may outlive the image it names.
 	status_t status = WithdrawDotDirectory();
@@ -124,12 +122,6 @@ void FolderIconView::Withdraw()
 	if (status != B_OK)
 		ReportFailure("its image for the file managers could not be removed", status);
 	DesktopNotifier::FolderIconChanged(folder);
-}
-
-bool FolderIconView::IsFolder() const
-{
-	struct stat st;
-	return fFd >= 0 && fstat(fFd, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Where the folder is now (the kernel follows renames), checked to still be that folder.

@@ -16,9 +16,10 @@ namespace platform {
 // and an earlier image of ours goes only after they moved, so a pointer never names a
 // missing file. The attributes stay the only source of truth: a view that cannot be made
 // fails nothing, and the first such failure of the process is told once on standard error.
-// Nodes that are not folders get no view.
+// Only folders are given one (see NodeIconNotices).
 class FolderIconView {
 public:
+	// nodeFd is open on a folder.
 	explicit FolderIconView(int nodeFd);
 
 	// As the node's large icon (32 * 32 indices) is stored; trace says what it was
@@ -36,7 +37,6 @@ public:
 	static void SettleFailures(bool attributeWritten);
 
 private:
-	bool IsFolder() const;
 	std::string FolderPath() const;
 
 	status_t PublishImage(const std::string& name, const uint8* largeIcon, const IconTrace* trace);

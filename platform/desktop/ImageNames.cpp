@@ -3,6 +3,8 @@
 #include <glib.h>
 #include <string.h>
 
+#include "support/ByteOrder.h"
+
 namespace platform {
 
 const char kFolderIconSoftware[] = "Vellumark folder icon";
@@ -28,7 +30,7 @@ bool FindText(const std::string& png, const char* keyword, std::string* text)
 	if (found == std::string::npos || found < 8 + 4)
 		return false;
 	const unsigned char* length = reinterpret_cast<const unsigned char*>(&png[found - 4]);
-	size_t size = (size_t(length[0]) << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
+	size_t size = ReadBig(length, 4);
 	size_t keywordSize = strlen(keyword) + 1;
 	if (size < keywordSize || found + 4 + size > png.size())
 		return false;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "interface/ColorMapping.h"
+#include "support/ByteOrder.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ int32 PaddedRow(int32 width, int32 bytesPerPixel)
 uint32 ReadPixel32(const uint8* p)
 {
 	// B_RGB32 in memory: blue, green, red, alpha.
-	return uint32(p[0]) | (uint32(p[1]) << 8) | (uint32(p[2]) << 16) | (uint32(p[3]) << 24);
+	return uint32(platform::ReadLittle(p, 4));
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "storage/DescriptorPath.h"
 #include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 #include "storage/Xattr.h"
+#include "support/ByteOrder.h"
 
 using platform::Xattr;
 
@@ -41,14 +41,14 @@ status_t CheckName(const char* name)
 
 type_code ReadTypeCode(const uint8* bytes)
 {
-	return (type_code(bytes[0]) << 24) | (type_code(bytes[1]) << 16) | (type_code(bytes[2]) << 8)
-		| type_code(bytes[3]);
+	return type_code(platform::ReadBig(bytes, kTypeSize));
 }
 
 }  // namespace
 
 BNode::BNode() :
 	fFd(-1),
+	fFolder(false),
 	fReadable(false),
 	fStatus(B_NO_INIT),
 	fDevice(-1),
@@ -134,6 +134,7 @@ void BNode::Unset()
 	if (fFd >= 0)
 		close(fFd);
 	fFd = -1;
+	fFolder = false;
 	fReadable = false;
 	fStatus = B_NO_INIT;
 	fDevice = -1;
@@ -155,6 +156,7 @@ status_t BNode::OpenKnownFolder(const BEntry* entry)
 		return B_ENTRY_NOT_FOUND;
 	}
 	fFd = fd;
+	fFolder = true;
 	fReadable = true;
 	fDevice = st.st_dev;
 	fInode = st.st_ino;
@@ -171,32 +173,39 @@ status_t BNode::OpenRef(const entry_ref* ref, int heldDirFd)
 	status_t status = dirFd >= 0 ? B_OK : platform::OpenRefDirectory(*ref, &dirFd);
 	if (status != B_OK)
 		return status;
-	int fd = openat(dirFd, ref->name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-	int error = errno;
+	// A file or folder that may be read is held open for reading: its attributes are then
+	// reached with no path to resolve on every call. It is opened so only when it was one
+	// just before, and kept only when it is still that node; anything else (a device, a
+	// link) is opened for no more than its attributes.
+	struct stat st, seen;
+	int fd = -1;
+	if (fstatat(dirFd, ref->name, &seen, AT_SYMLINK_NOFOLLOW) == 0
+		&& (S_ISREG(seen.st_mode) || S_ISDIR(seen.st_mode))) {
+		int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+		fd = openat(dirFd, ref->name, S_ISDIR(seen.st_mode) ? flags | O_DIRECTORY : flags);
+		if (fd >= 0
+			&& (fstat(fd, &st) != 0 || st.st_dev != seen.st_dev || st.st_ino != seen.st_ino)) {
+			close(fd);
+			fd = -1;
+		}
+	}
+	fReadable = fd >= 0;
+	int error = 0;
+	if (fd < 0) {
+		fd = openat(dirFd, ref->name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+		error = errno;
+		if (fd >= 0 && fstat(fd, &st) != 0) {
+			error = errno;
+			close(fd);
+			fd = -1;
+		}
+	}
 	if (dirFd != heldDirFd)
 		close(dirFd);
 	if (fd < 0)
 		return platform::StatusForErrno(error);
-	struct stat st;
-	if (fstat(fd, &st) != 0) {
-		error = errno;
-		close(fd);
-		return platform::StatusForErrno(error);
-	}
-	// A file or folder that may be read is held open for reading, reopened through the
-	// descriptor's /proc name so that it is the very node just checked: its attributes are
-	// then reached with no path to resolve on every call. Other nodes (a device, a link) are
-	// never opened for more than their attributes.
-	if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
-		int readable = open(
-			platform::DescriptorPath(fd).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-		if (readable >= 0) {
-			close(fd);
-			fd = readable;
-			fReadable = true;
-		}
-	}
 	fFd = fd;
+	fFolder = S_ISDIR(st.st_mode);
 	fDevice = st.st_dev;
 	fInode = st.st_ino;
 	fPath = platform::PathOfRef(*ref);
@@ -218,10 +227,7 @@ ssize_t BNode::WriteAttr(
 
 	// Type and data go in one call, so no reader ever sees one without the other.
 	std::vector<uint8> value(kTypeSize + length);
-	value[0] = uint8(type >> 24);
-	value[1] = uint8(type >> 16);
-	value[2] = uint8(type >> 8);
-	value[3] = uint8(type);
+	platform::WriteBig(value.data(), type, kTypeSize);
 	if (length > 0)
 		memcpy(value.data() + kTypeSize, buffer, length);
 	status = Xattr(fFd, fReadable, fPath).Write(kUserPrefix + std::string(name), value);
@@ -351,6 +357,7 @@ BNode& BNode::operator=(const BNode& other)
 			fStatus = platform::StatusForErrno(errno);
 			return *this;
 		}
+		fFolder = other.fFolder;
 		fReadable = other.fReadable;
 		fDevice = other.fDevice;
 		fInode = other.fInode;

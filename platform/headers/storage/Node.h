@@ -57,6 +57,7 @@ private:
 	void ForgetAttrNames();
 
 	int fFd;
+	bool fFolder;
 	bool fReadable;  // fFd is open for reading, and takes the f*xattr calls itself
 	status_t fStatus;
 	dev_t fDevice;

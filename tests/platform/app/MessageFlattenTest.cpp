@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ByteOrder.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,12 +28,9 @@ std::vector<uint8> Flat(const BMessage& message)
 // Rewrites the checksum after a test has changed the header.
 void FixChecksum(std::vector<uint8>& bytes)
 {
-	auto word = [&](size_t at) {
-		return (uint32)bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
-	};
-	uint32 sum = word(8) + word(12) + bytes[16];
-	for (int i = 0; i < 4; i++)
-		bytes[4 + i] = sum >> (24 - 8 * i);
+	uint32 sum =
+		uint32(platform::ReadBig(&bytes[8], 4) + platform::ReadBig(&bytes[12], 4)) + bytes[16];
+	platform::WriteBig(&bytes[4], sum, 4);
 }
 
 status_t UnflattenInto(const std::vector<uint8>& bytes, BMessage* message)

@@ -1,7 +1,6 @@
 #include "ToolTestSupport.h"
 
 #include "tools/IconText.h"
-#include "tools/PngWriter.h"
 
 #include <GraphicsDefs.h>
 
@@ -10,16 +9,6 @@
 #include <cstring>
 
 using platform::IconText;
-using platform::PngWriter;
-
-namespace {
-
-uint32 Big32(const std::vector<uint8>& bytes, size_t at)
-{
-	return (uint32)bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
-}
-
-}  // namespace
 
 TEST(IconText, ParsesTheLegendAndRows)
 {
@@ -64,37 +53,6 @@ TEST(IconText, FormatReadsBackAsTheSamePixels)
 	std::string error;
 	ASSERT_EQ(IconText::Parse(source, 2, 2, &parsed, &error), B_OK) << error;
 	EXPECT_EQ(parsed, pixels);
-}
-
-TEST(PngWriter, ChecksumsMatchTheirStandardCheckValues)
-{
-	const char* check = "123456789";
-	EXPECT_EQ(PngWriter::Crc32((const uint8*)check, 9), 0xCBF43926u);
-	EXPECT_EQ(PngWriter::Adler32((const uint8*)"Wikipedia", 9), 0x11E60398u);
-}
-
-TEST(PngWriter, ColorMappedImageIsStoredAsRgbaRowsWithTransparency)
-{
-	const uint8 pixels[2] = {255, 0};
-	std::vector<uint8> png = PngWriter::EncodeColorMapped(pixels, 2, 1);
-	ASSERT_EQ(memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8), 0);
-	// IHDR: 2 x 1, 8-bit RGBA.
-	EXPECT_EQ(Big32(png, 8), 13u);
-	EXPECT_EQ(memcmp(&png[12], "IHDR", 4), 0);
-	EXPECT_EQ(Big32(png, 16), 2u);
-	EXPECT_EQ(Big32(png, 20), 1u);
-	EXPECT_EQ(png[24], 8);
-	EXPECT_EQ(png[25], 6);
-	EXPECT_EQ(Big32(png, 29), PngWriter::Crc32(&png[12], 17));
-
-	// IDAT: a zlib header, one final stored block of the filter byte and two pixels.
-	const size_t idat = 33;
-	ASSERT_EQ(memcmp(&png[idat + 4], "IDAT", 4), 0);
-	const uint8 block[] = {0x78, 0x01, 0x01, 9, 0, 0xF6, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 255};
-	EXPECT_EQ(memcmp(&png[idat + 8], block, sizeof(block)), 0);
-	size_t idatSize = Big32(png, idat);
-	EXPECT_EQ(Big32(png, idat + 8 + idatSize), PngWriter::Crc32(&png[idat + 4], 4 + idatSize));
-	EXPECT_EQ(memcmp(&png[png.size() - 8], "IEND", 4), 0);
 }
 
 TEST(DesktopIcons, EachSizeIsTheArtworkScaledByAWholeFactorWithoutSmoothing)

@@ -1,6 +1,7 @@
 #ifndef TOOL_TEST_SUPPORT_H
 #define TOOL_TEST_SUPPORT_H
 
+#include "support/ByteOrder.h"
 #include "tools/FileBytes.h"
 #include "tools/ResourceDefinitions.h"
 #include "tools/ResourceWriter.h"
@@ -14,13 +15,12 @@ namespace tool_test {
 
 inline uint32 Word(const std::vector<uint8>& bytes, size_t at)
 {
-	return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | (uint32)bytes[at + 3] << 24;
+	return uint32(platform::ReadLittle(&bytes[at], 4));
 }
 
 inline void SetWord(std::vector<uint8>& bytes, size_t at, uint32 value)
 {
-	for (int i = 0; i < 4; i++)
-		bytes[at + i] = value >> (8 * i);
+	platform::WriteLittle(&bytes[at], value, 4);
 }
 
 // The container that the build writes for Vellumark, from the definitions in resources/.
