@@ -30,11 +30,16 @@ void NodeIconNotices::IconShown(
 		RecentIcons::Remember(node.device, node.inode, which, pixels, type);
 }
 
+bool NodeIconNotices::HasView(const NoticedNode& node, icon_size which)
+{
+	// The file managers show a folder's large icon: the mini one has no view of its own.
+	return sEnabled.load() && which == B_LARGE_ICON && node.folder;
+}
+
 void NodeIconNotices::OwnIconStored(
 	const NoticedNode& node, icon_size which, const uint8* pixels, bool changed)
 {
-	// The file managers show a folder's large icon: the mini one has no view of its own.
-	if (!sEnabled.load() || which != B_LARGE_ICON || pixels == NULL || !node.folder)
+	if (!HasView(node, which) || pixels == NULL)
 		return;
 	IconTrace trace;
 	bool traced = RecentIcons::Trace(node.device, node.inode, pixels, &trace);
@@ -43,7 +48,7 @@ void NodeIconNotices::OwnIconStored(
 
 void NodeIconNotices::OwnIconRemoved(const NoticedNode& node, icon_size which)
 {
-	if (sEnabled.load() && which == B_LARGE_ICON && node.folder)
+	if (HasView(node, which))
 		FolderIconView(node.fd).Withdraw();
 }
 

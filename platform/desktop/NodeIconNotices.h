@@ -29,6 +29,10 @@ public:
 	static void IconShown(
 		const NoticedNode& node, icon_size which, const uint8* pixels, const char* type);
 
+	// Whether the desktop keeps a view of that icon of the node (a folder's large icon):
+	// only then does a store need to know what it replaces.
+	static bool HasView(const NoticedNode& node, icon_size which);
+
 	// The node's own icon of that size is being stored; changed is false when the same
 	// pixels are stored over themselves. Called just before the attribute is written: the
 	// file managers look again when it changes, and then find the new view. When the write

@@ -11,15 +11,13 @@ std::string DescriptorPath(int fd)
 	return "/proc/self/fd/" + std::to_string(fd);
 }
 
-std::string CurrentPath(int fd, const std::string& openedBy)
+std::string CurrentPath(int fd)
 {
 	char path[PATH_MAX];
 	ssize_t length = readlink(DescriptorPath(fd).c_str(), path, sizeof(path) - 1);
 	if (length <= 0 || path[0] != '/')
 		return std::string();
 	path[length] = '\0';
-	if (openedBy == path)
-		return openedBy;
 	struct stat byDescriptor, byPath;
 	if (fstat(fd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
 		|| byDescriptor.st_dev != byPath.st_dev || byDescriptor.st_ino != byPath.st_ino)

@@ -9,9 +9,8 @@ namespace platform {
 std::string DescriptorPath(int fd);
 
 // Where the node open as fd is now (the kernel follows renames), taken only when that path
-// still leads to the same node; empty otherwise. openedBy, the path it was opened by, is
-// taken as it is when the kernel still names it so.
-std::string CurrentPath(int fd, const std::string& openedBy = std::string());
+// still leads to the same node; empty otherwise.
+std::string CurrentPath(int fd);
 
 }  // namespace platform
 

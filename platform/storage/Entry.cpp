@@ -128,20 +128,25 @@ status_t FillRef(const std::string& folder, const std::string& leaf, entry_ref* 
 	return B_OK;
 }
 
-// The reference to the folder open as dirFd, whose path is folderPath. A reference's
-// folder path is already resolved when the reference is made, so the parent is found from
-// the open folder's ".." instead of resolving the path again. The folder is named where it
-// is now: reached through a link left at an old name, it is that folder, never the link.
-status_t ParentRef(const std::string& folderPath, int dirFd, entry_ref* ref)
+// The reference to the folder of ref, open as dirFd. A reference's folder path is already
+// resolved when the reference is made, so the parent is found from the open folder's ".."
+// instead of resolving the path again. The folder is named where it is now: its path stands
+// while it leads to the folder itself, not to a link left at its old name; else the kernel
+// tells where the folder went.
+status_t ParentRef(const entry_ref& child, int dirFd, entry_ref* ref)
 {
-	std::string current = platform::CurrentPath(dirFd, folderPath);
-	if (current.empty())
-		current = folderPath;
+	std::string current = child.directory_path;
+	struct stat st;
+	if (lstat(current.c_str(), &st) != 0 || st.st_dev != child.device
+		|| st.st_ino != child.directory) {
+		current = platform::CurrentPath(dirFd);
+		if (current.empty())
+			current = child.directory_path;
+	}
 	if (current == "/")
 		return FillRef("/", ".", ref);
 	std::string folder, leaf;
 	platform::SplitPath(current, &folder, &leaf);
-	struct stat st;
 	if (fstatat(dirFd, "..", &st, 0) != 0)
 		return platform::StatusForErrno(errno);
 	entry_ref made(st.st_dev, st.st_ino, leaf.c_str());
@@ -359,7 +364,7 @@ status_t BEntry::GetParent(BEntry* parent) const
 	bool isRoot = fRef.directory_path == "/" && strcmp(fRef.name, ".") == 0;
 	int dirFd = fDirFd;
 	if (!isRoot && (dirFd >= 0 || (status = OpenRefDirectory(fRef, &dirFd)) == B_OK)) {
-		status = ParentRef(fRef.directory_path, dirFd, &parentRef);
+		status = ParentRef(fRef, dirFd, &parentRef);
 		if (dirFd != fDirFd)
 			close(dirFd);
 	}

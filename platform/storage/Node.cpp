@@ -39,6 +39,14 @@ status_t CheckName(const char* name)
 	return B_OK;
 }
 
+// The attribute's Linux name, "user." and name (one that CheckName passed), built in full.
+const char* FullName(const char* name, char (&full)[kUserPrefixLength + B_ATTR_NAME_LENGTH + 1])
+{
+	memcpy(full, kUserPrefix, kUserPrefixLength);
+	strcpy(full + kUserPrefixLength, name);
+	return full;
+}
+
 type_code ReadTypeCode(const uint8* bytes)
 {
 	return type_code(platform::ReadBig(bytes, kTypeSize));
@@ -226,11 +234,14 @@ ssize_t BNode::WriteAttr(
 		return B_DEVICE_FULL;
 
 	// Type and data go in one call, so no reader ever sees one without the other.
-	std::vector<uint8> value(kTypeSize + length);
+	// Kept per thread, so that a call allocates nothing once warm.
+	thread_local std::vector<uint8> value;
+	value.resize(kTypeSize + length);
 	platform::WriteBig(value.data(), type, kTypeSize);
 	if (length > 0)
 		memcpy(value.data() + kTypeSize, buffer, length);
-	status = Xattr(fFd, fReadable, fPath).Write(kUserPrefix + std::string(name), value);
+	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
+	status = Xattr(fFd, fReadable, fPath).Write(FullName(name, full), value);
 	return status == B_OK ? ssize_t(length) : status;
 }
 
@@ -248,8 +259,9 @@ ssize_t BNode::ReadAttr(
 	size_t hint = Xattr::kMaxValueSize;
 	if (offset < off_t(Xattr::kMaxValueSize) && length < Xattr::kMaxValueSize)
 		hint = kTypeSize + size_t(offset) + length;
-	std::vector<uint8> value;
-	status = Xattr(fFd, fReadable, fPath).Read(kUserPrefix + std::string(name), hint, &value);
+	thread_local std::vector<uint8> value;
+	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
+	status = Xattr(fFd, fReadable, fPath).Read(FullName(name, full), hint, &value);
 	if (status != B_OK)
 		return status;
 	if (value.size() < kTypeSize)
@@ -274,7 +286,8 @@ status_t BNode::RemoveAttr(const char* name)
 	status_t status = CheckName(name);
 	if (status != B_OK)
 		return status;
-	status = Xattr(fFd, fReadable, fPath).Remove(kUserPrefix + std::string(name));
+	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
+	status = Xattr(fFd, fReadable, fPath).Remove(FullName(name, full));
 	// Linux keeps user attributes on regular files and folders only; any other node (a
 	// symbolic link) refuses the call, but has no such attribute to remove.
 	struct stat st;
@@ -293,7 +306,8 @@ status_t BNode::GetAttrInfo(const char* name, attr_info* info) const
 	if (info == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> value;
-	status = Xattr(fFd, fReadable, fPath).Read(kUserPrefix + std::string(name), 4096, &value);
+	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
+	status = Xattr(fFd, fReadable, fPath).Read(FullName(name, full), 4096, &value);
 	if (status != B_OK)
 		return status;
 	if (value.size() < kTypeSize)

@@ -192,11 +192,15 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	const int32 size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	CopyFromBitmap(icon, pixels, which);
-	// The desktop redoes its view of the icon only when the icon changed.
-	uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
-	ssize_t length =
-		fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous, sizeof(previous));
-	bool changed = length != size || memcmp(previous, pixels, size) != 0;
+	// The desktop redoes its view of the icon only when the icon changed; an icon it keeps no
+	// view of needs no look at what it replaces.
+	bool changed = true;
+	if (platform::NodeIconNotices::HasView(noticed, which)) {
+		uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
+		ssize_t length =
+			fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous, sizeof(previous));
+		changed = length != size || memcmp(previous, pixels, size) != 0;
+	}
 	platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, changed);
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
 	if (written != size && changed)

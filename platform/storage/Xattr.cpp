@@ -31,13 +31,13 @@ Xattr::Xattr(int fd, bool readable, const std::string& path) :
 	fTarget = fFollow ? DescriptorPath(fd) : path;
 }
 
-ssize_t Xattr::Get(const std::string& name, void* buffer, size_t size) const
+ssize_t Xattr::Get(const char* name, void* buffer, size_t size) const
 {
 	if (fFd >= 0)
-		return fgetxattr(fFd, name.c_str(), buffer, size);
+		return fgetxattr(fFd, name, buffer, size);
 	if (fFollow)
-		return getxattr(fTarget.c_str(), name.c_str(), buffer, size);
-	return lgetxattr(fTarget.c_str(), name.c_str(), buffer, size);
+		return getxattr(fTarget.c_str(), name, buffer, size);
+	return lgetxattr(fTarget.c_str(), name, buffer, size);
 }
 
 ssize_t Xattr::ListInto(char* buffer, size_t size) const
@@ -49,7 +49,7 @@ ssize_t Xattr::ListInto(char* buffer, size_t size) const
 	return llistxattr(fTarget.c_str(), buffer, size);
 }
 
-status_t Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value) const
+status_t Xattr::Read(const char* name, size_t sizeHint, std::vector<uint8>* value) const
 {
 	// A size of 0 would ask for the size instead of the value.
 	size_t size = sizeHint < 1 ? 1 : sizeHint < kMaxValueSize ? sizeHint : kMaxValueSize;
@@ -76,20 +76,19 @@ status_t Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8
 	return StatusForErrno(errno);
 }
 
-status_t Xattr::Write(const std::string& name, const std::vector<uint8>& value) const
+status_t Xattr::Write(const char* name, const std::vector<uint8>& value) const
 {
-	const char* key = name.c_str();
-	int result = fFd >= 0 ? fsetxattr(fFd, key, value.data(), value.size(), 0)
-		: fFollow         ? setxattr(fTarget.c_str(), key, value.data(), value.size(), 0)
-						  : lsetxattr(fTarget.c_str(), key, value.data(), value.size(), 0);
+	int result = fFd >= 0 ? fsetxattr(fFd, name, value.data(), value.size(), 0)
+		: fFollow         ? setxattr(fTarget.c_str(), name, value.data(), value.size(), 0)
+						  : lsetxattr(fTarget.c_str(), name, value.data(), value.size(), 0);
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 
-status_t Xattr::Remove(const std::string& name) const
+status_t Xattr::Remove(const char* name) const
 {
-	int result = fFd >= 0 ? fremovexattr(fFd, name.c_str())
-		: fFollow         ? removexattr(fTarget.c_str(), name.c_str())
-						  : lremovexattr(fTarget.c_str(), name.c_str());
+	int result = fFd >= 0 ? fremovexattr(fFd, name)
+		: fFollow         ? removexattr(fTarget.c_str(), name)
+						  : lremovexattr(fTarget.c_str(), name);
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 

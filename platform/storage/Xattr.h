@@ -18,15 +18,15 @@ public:
 
 	// The whole value of name (its full Linux name); sizeHint is the likely size, so that
 	// most reads take one call. A status code on failure.
-	status_t Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value) const;
-	status_t Write(const std::string& name, const std::vector<uint8>& value) const;
-	status_t Remove(const std::string& name) const;
+	status_t Read(const char* name, size_t sizeHint, std::vector<uint8>* value) const;
+	status_t Write(const char* name, const std::vector<uint8>& value) const;
+	status_t Remove(const char* name) const;
 	status_t List(std::vector<std::string>* names) const;
 
 	static const size_t kMaxValueSize = 65536;
 
 private:
-	ssize_t Get(const std::string& name, void* buffer, size_t size) const;
+	ssize_t Get(const char* name, void* buffer, size_t size) const;
 	ssize_t ListInto(char* buffer, size_t size) const;
 
 	int fFd;  // -1 when the calls go by fTarget
