@@ -76,13 +76,15 @@ FolderIconView::FolderIconView(int nodeFd) :
 {
 }
 
-void FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* trace)
+void FolderIconView::Publish(const uint8* largeIcon, bool changed, dev_t device, ino_t inode)
 {
 	if (largeIcon == NULL)
 		return;
 	std::string name = FolderIconImageName(largeIcon);
 	if (!changed && FolderFiles(fFd).Exists(name.c_str()))
 		return;
+	IconTrace traced;
+	const IconTrace* trace = RecentIcons::Trace(device, inode, largeIcon, &traced) ? &traced : NULL;
 	FolderFiles(fFd).RemoveStaleTemporaries();
 	// Each pointer names the image: without a whole image of ours there is nothing to show.
 	status_t status = PublishImage(name, largeIcon, trace);

@@ -22,10 +22,11 @@ public:
 	// nodeFd is open on a folder.
 	explicit FolderIconView(int nodeFd);
 
-	// As the node's large icon (32 * 32 indices) is stored; trace says what it was
-	// drawn from, when known. An icon stored unchanged over itself, whose image is there
-	// already, costs no more than that look.
-	void Publish(const uint8* largeIcon, bool changed, const IconTrace* trace);
+	// As the large icon (32 * 32 indices) of the folder (device, inode) is stored; what it
+	// was drawn from is traced among the icons this thread showed last (see RecentIcons).
+	// An icon stored unchanged over itself, whose image is there already, costs no more
+	// than that look.
+	void Publish(const uint8* largeIcon, bool changed, dev_t device, ino_t inode);
 
 	// As the node's own large icon is removed: takes back every image of ours and the
 	// pointers at them, and only those (a foreign file, another icon stay).

@@ -41,9 +41,7 @@ void NodeIconNotices::OwnIconStored(
 {
 	if (!HasView(node, which) || pixels == NULL)
 		return;
-	IconTrace trace;
-	bool traced = RecentIcons::Trace(node.device, node.inode, pixels, &trace);
-	FolderIconView(node.fd).Publish(pixels, changed, traced ? &trace : NULL);
+	FolderIconView(node.fd).Publish(pixels, changed, node.device, node.inode);
 }
 
 void NodeIconNotices::OwnIconRemoved(const NoticedNode& node, icon_size which)

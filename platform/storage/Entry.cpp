@@ -128,17 +128,25 @@ status_t FillRef(const std::string& folder, const std::string& leaf, entry_ref* 
 	return B_OK;
 }
 
-// The reference to the folder of ref, open as dirFd. A reference's folder path is already
+// Whether the path leads to the folder (dev, ino); lstat does not follow a last link.
+bool LeadsTo(const std::string& path, dev_t device, ino_t inode, bool follow)
+{
+	struct stat st;
+	return (follow ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) == 0 && st.st_dev == device
+		&& st.st_ino == inode;
+}
+
+// The reference to the folder of child, open as dirFd. A reference's folder path is already
 // resolved when the reference is made, so the parent is found from the open folder's ".."
-// instead of resolving the path again. The folder is named where it is now: its path stands
-// while it leads to the folder itself, not to a link left at its old name; else the kernel
-// tells where the folder went.
+// instead of resolving the path again; a folder its path no longer leads to has moved. The
+// folder is named where it is now: reached through a link left at its old name, it is that
+// folder, never the link.
 status_t ParentRef(const entry_ref& child, int dirFd, entry_ref* ref)
 {
 	std::string current = child.directory_path;
-	struct stat st;
-	if (lstat(current.c_str(), &st) != 0 || st.st_dev != child.device
-		|| st.st_ino != child.directory) {
+	if (!LeadsTo(current, child.device, child.directory, false)) {
+		if (!LeadsTo(current, child.device, child.directory, true))
+			return B_ENTRY_NOT_FOUND;
 		current = platform::CurrentPath(dirFd);
 		if (current.empty())
 			current = child.directory_path;
@@ -147,6 +155,7 @@ status_t ParentRef(const entry_ref& child, int dirFd, entry_ref* ref)
 		return FillRef("/", ".", ref);
 	std::string folder, leaf;
 	platform::SplitPath(current, &folder, &leaf);
+	struct stat st;
 	if (fstatat(dirFd, "..", &st, 0) != 0)
 		return platform::StatusForErrno(errno);
 	entry_ref made(st.st_dev, st.st_ino, leaf.c_str());
@@ -269,6 +278,9 @@ status_t BEntry::Stat(struct stat* st) const
 		return B_NO_INIT;
 	if (fDirFd < 0)
 		return StatRef(fRef, st);
+	// The folder held counts while its path still leads to it, as for an entry not held.
+	if (!LeadsTo(fRef.directory_path, fRef.device, fRef.directory, true))
+		return B_ENTRY_NOT_FOUND;
 	return fstatat(fDirFd, fRef.name, st, AT_SYMLINK_NOFOLLOW) == 0
 		? B_OK
 		: platform::StatusForErrno(errno);

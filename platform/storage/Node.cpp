@@ -117,7 +117,7 @@ status_t BNode::SetTo(const BEntry* entry)
 	// An entry known to name one folder (a parent) is that folder, not what took its name.
 	if (entry->fNodeInode != ino_t(-1) && OpenKnownFolder(entry) == B_OK)
 		return fStatus = B_OK;
-	status_t status = OpenRef(&entry->fRef, entry->fDirFd);
+	status_t status = OpenRef(&entry->fRef);
 	if (status == B_OK && entry->fNodeInode != ino_t(-1)
 		&& (fDevice != entry->fNodeDevice || fInode != entry->fNodeInode)) {
 		Unset();
@@ -173,12 +173,11 @@ status_t BNode::OpenKnownFolder(const BEntry* entry)
 }
 
 // Opens the entry itself, never what a link names, below a directory whose identity was
-// checked on the open descriptor (the entry's own, when it holds one), so a renamed or replaced
-// directory cannot slip in between.
-status_t BNode::OpenRef(const entry_ref* ref, int heldDirFd)
+// checked on the open descriptor, so a renamed or replaced directory cannot slip in between.
+status_t BNode::OpenRef(const entry_ref* ref)
 {
-	int dirFd = heldDirFd;
-	status_t status = dirFd >= 0 ? B_OK : platform::OpenRefDirectory(*ref, &dirFd);
+	int dirFd;
+	status_t status = platform::OpenRefDirectory(*ref, &dirFd);
 	if (status != B_OK)
 		return status;
 	// A file or folder that may be read is held open for reading: its attributes are then
@@ -208,8 +207,7 @@ status_t BNode::OpenRef(const entry_ref* ref, int heldDirFd)
 			fd = -1;
 		}
 	}
-	if (dirFd != heldDirFd)
-		close(dirFd);
+	close(dirFd);
 	if (fd < 0)
 		return platform::StatusForErrno(error);
 	fFd = fd;

@@ -76,7 +76,8 @@ private:
 	dev_t fNodeDevice;
 	ino_t fNodeInode;
 	// Platform: the entry's folder as SetTo checked it, held open (O_PATH) so that later
-	// calls reach that folder without resolving its path again; -1 when not held.
+	// calls need not open it again (they still check that its path leads to it); -1 when
+	// not held.
 	int fDirFd;
 
 	status_t Stat(struct stat* st) const;

@@ -52,7 +52,7 @@ public:
 private:
 	friend class BNodeInfo;
 
-	status_t OpenRef(const entry_ref* ref, int heldDirFd = -1);
+	status_t OpenRef(const entry_ref* ref);
 	status_t OpenKnownFolder(const BEntry* entry);
 	void ForgetAttrNames();
 

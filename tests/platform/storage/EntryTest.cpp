@@ -149,14 +149,22 @@ TEST(BEntry, GetParentStepsUpToTheRootThroughTheSameRefsAsTheirPaths)
 	EXPECT_NE(entry.GetParent(&parent), B_OK);
 }
 
-TEST(BEntry, GetParentFailsOnceItsFolderHasMoved)
+// An entry made from a reference holds its folder open; once the folder has moved, it
+// answers as one made from the path does.
+TEST(BEntry, NeitherExistsNorHasAParentOnceItsFolderHasMoved)
 {
-	TempDir dir;
-	dir.Make("old/file");
-	BEntry entry(dir.Join("old/file").c_str());
-	ASSERT_EQ(rename(dir.Join("old").c_str(), dir.Join("new").c_str()), 0);
-	BEntry parent;
-	EXPECT_NE(entry.GetParent(&parent), B_OK);
+	for (bool byRef : {false, true}) {
+		TempDir dir;
+		dir.Make("old/file");
+		entry_ref ref = RefFor(dir.Join("old/file"));
+		BEntry entry;
+		ASSERT_EQ(byRef ? entry.SetTo(&ref) : entry.SetTo(dir.Join("old/file").c_str()), B_OK);
+		ASSERT_TRUE(entry.Exists()) << "by ref " << byRef;
+		ASSERT_EQ(rename(dir.Join("old").c_str(), dir.Join("new").c_str()), 0);
+		BEntry parent;
+		EXPECT_FALSE(entry.Exists()) << "by ref " << byRef;
+		EXPECT_NE(entry.GetParent(&parent), B_OK) << "by ref " << byRef;
+	}
 }
 
 TEST(BDirectory, SetToSucceedsExactlyForFoldersAndLinksToThem)
