@@ -6,8 +6,6 @@
 #include <glib.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 
@@ -17,7 +15,7 @@
 #include "desktop/FolderFiles.h"
 #include "desktop/FolderIconDrawing.h"
 #include "desktop/ImageNames.h"
-#include "storage/DescriptorPath.h"
+#include "storage/EntryPaths.h"
 
 namespace platform {
 
@@ -95,7 +93,7 @@ void FolderIconView::Publish(const uint8* largeIcon, bool changed, dev_t device,
 	status = PublishDotDirectory(name);
 	if (status != B_OK)
 		ReportFailure("its .directory entry could not be written", status);
-	std::string folder = FolderPath();
+	std::string folder = CurrentPath(fFd);
 	if (FileMetadata::IsAvailable()) {
 		status = folder.empty() ? B_ENTRY_NOT_FOUND : PublishMetadata(folder, name);
 		if (status != B_OK)
@@ -114,7 +112,7 @@ void FolderIconView::Withdraw()
 	status_t status = WithdrawDotDirectory();
 	if (status != B_OK)
 		ReportFailure("its .directory entry could not be taken back", status);
-	std::string folder = FolderPath();
+	std::string folder = CurrentPath(fFd);
 	if (FileMetadata::IsAvailable() && !folder.empty()) {
 		status = WithdrawMetadata(folder);
 		if (status != B_OK)
@@ -124,12 +122,6 @@ void FolderIconView::Withdraw()
 	if (status != B_OK)
 		ReportFailure("its image for the file managers could not be removed", status);
 	DesktopNotifier::FolderIconChanged(folder);
-}
-
-// Where the folder is now (the kernel follows renames), checked to still be that folder.
-std::string FolderIconView::FolderPath() const
-{
-	return CurrentPath(fFd);
 }
 
 status_t FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const

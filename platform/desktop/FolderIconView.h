@@ -38,8 +38,6 @@ public:
 	static void SettleFailures(bool attributeWritten);
 
 private:
-	std::string FolderPath() const;
-
 	status_t PublishImage(const std::string& name, const uint8* largeIcon, const IconTrace* trace);
 	status_t PublishDotDirectory(const std::string& name);
 	status_t PublishMetadata(const std::string& folder, const std::string& name);

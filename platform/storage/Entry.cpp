@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "storage/DescriptorPath.h"
 #include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "storage/DescriptorPath.h"
+#include "storage/EntryPaths.h"
 #include "storage/TypeIconSource.h"
 
 namespace platform {

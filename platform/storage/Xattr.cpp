@@ -4,7 +4,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "storage/DescriptorPath.h"
+#include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 
 namespace platform {
