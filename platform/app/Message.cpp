@@ -3,6 +3,7 @@
 #include "app/MessageAccess.h"
 #include "app/MessageData.h"
 #include "app/MessageFormat.h"
+#include "support/ByteOrder.h"
 
 #include <Entry.h>
 
@@ -408,8 +409,7 @@ status_t BMessage::Unflatten(const char* flatBuffer)
 	if (memcmp(flatBuffer, "FOB1", 4) != 0)
 		return B_NOT_A_MESSAGE;
 	const uint8* bytes = (const uint8*)flatBuffer;
-	uint32 size =
-		(uint32)bytes[8] << 24 | (uint32)bytes[9] << 16 | (uint32)bytes[10] << 8 | bytes[11];
+	uint32 size = uint32(platform::ReadBig(bytes + 8, 4));
 	return MessageFormat::Unflatten(bytes, size, this);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/MessageAccess.h"
 #include "app/MessageData.h"
+#include "support/ByteOrder.h"
 
 #include <Entry.h>
 
@@ -29,30 +30,6 @@ thread_local int sDepth = 0;
 size_t Padded(size_t size)
 {
 	return (size + 7) & ~(size_t)7;
-}
-
-void PutBig32(uint8* out, uint32 value)
-{
-	out[0] = value >> 24;
-	out[1] = value >> 16;
-	out[2] = value >> 8;
-	out[3] = value;
-}
-
-void PutBig64(uint8* out, uint64 value)
-{
-	PutBig32(out, value >> 32);
-	PutBig32(out + 4, (uint32)value);
-}
-
-uint32 GetBig32(const uint8* in)
-{
-	return (uint32)in[0] << 24 | (uint32)in[1] << 16 | (uint32)in[2] << 8 | in[3];
-}
-
-uint64 GetBig64(const uint8* in)
-{
-	return (uint64)GetBig32(in) << 32 | GetBig32(in + 4);
 }
 
 size_t SwapUnit(type_code type)
@@ -100,7 +77,7 @@ public:
 	{
 		if (Left() < 4)
 			return false;
-		*value = GetBig32(fPos);
+		*value = uint32(ReadBig(fPos, 4));
 		fPos += 4;
 		return true;
 	}
@@ -161,13 +138,13 @@ uint8* WriteField(const MessageField& field, uint8* out)
 
 	*out++ = kFieldValid | (mini ? kFieldMiniSizes : 0) | (field.fixedSize ? kFieldFixedSize : 0)
 		| (single ? kFieldSingleItem : 0);
-	PutBig32(out, field.type);
+	WriteBig(out, field.type, 4);
 	out += 4;
 	auto putSize = [&](uint32 value) {
 		if (mini) {
 			*out++ = (uint8)value;
 		} else {
-			PutBig32(out, value);
+			WriteBig(out, value, 4);
 			out += 4;
 		}
 	};
@@ -182,7 +159,7 @@ uint8* WriteField(const MessageField& field, uint8* out)
 		size_t size = item.bytes.size();
 		uint8* start = out;
 		if (!field.fixedSize) {
-			PutBig32(out, size);
+			WriteBig(out, size, 4);
 			out += 4;
 		}
 		if (size > 0)
@@ -200,7 +177,7 @@ uint8* WriteField(const MessageField& field, uint8* out)
 
 uint32 Checksum(const uint8* header)
 {
-	return GetBig32(header + 8) + GetBig32(header + 12) + header[16];
+	return uint32(ReadBig(header + 8, 4)) + uint32(ReadBig(header + 12, 4)) + header[16];
 }
 
 status_t ReadItems(
@@ -375,10 +352,10 @@ status_t MessageFormat::Flatten(const BMessage& message, uint8* buffer, size_t s
 		return B_BUFFER_OVERFLOW;
 
 	memcpy(buffer, kMagic, 4);
-	PutBig32(buffer + 8, needed);
-	PutBig32(buffer + 12, message.what);
+	WriteBig(buffer + 8, needed, 4);
+	WriteBig(buffer + 12, message.what, 4);
 	buffer[16] = kMessageValid;
-	PutBig32(buffer + 4, Checksum(buffer));
+	WriteBig(buffer + 4, Checksum(buffer), 4);
 
 	uint8* out = buffer + kHeaderSize;
 	for (const MessageField& field : platform::MessageAccess::Fields(&message))
@@ -395,10 +372,10 @@ status_t MessageFormat::Unflatten(const uint8* buffer, size_t size, BMessage* me
 		return B_NOT_A_MESSAGE;
 	if (size < kHeaderSize + 1)
 		return B_BAD_DATA;
-	uint32 declared = GetBig32(buffer + 8);
+	uint32 declared = uint32(ReadBig(buffer + 8, 4));
 	if (declared < kHeaderSize + 1 || declared > size)
 		return B_BAD_DATA;
-	if (GetBig32(buffer + 4) != Checksum(buffer) || buffer[16] != kMessageValid)
+	if (uint32(ReadBig(buffer + 4, 4)) != Checksum(buffer) || buffer[16] != kMessageValid)
 		return B_BAD_DATA;
 	if (sDepth >= kMaxDepth)
 		return B_BAD_DATA;
@@ -411,7 +388,7 @@ status_t MessageFormat::Unflatten(const uint8* buffer, size_t size, BMessage* me
 	if (status != B_OK)
 		return status;
 
-	message->what = GetBig32(buffer + 12);
+	message->what = uint32(ReadBig(buffer + 12, 4));
 	platform::MessageAccess::Fields(message) = std::move(fields);
 	platform::MessageAccess::SetDropped(message, false, BPoint());
 	return B_OK;
@@ -423,8 +400,8 @@ std::vector<uint8> MessageFormat::FlattenRef(const entry_ref& ref)
 	size_t nameSize = strlen(name) + 1;
 	size_t pathSize = ref.directory_path.size() + 1;
 	std::vector<uint8> bytes(16 + nameSize + pathSize, 0);
-	PutBig64(bytes.data(), (uint64)ref.device);
-	PutBig64(bytes.data() + 8, (uint64)ref.directory);
+	WriteBig(bytes.data(), (uint64)ref.device, 8);
+	WriteBig(bytes.data() + 8, (uint64)ref.directory, 8);
 	memcpy(bytes.data() + 16, name, nameSize);
 	memcpy(bytes.data() + 16 + nameSize, ref.directory_path.c_str(), pathSize);
 	return bytes;
@@ -445,8 +422,8 @@ status_t MessageFormat::UnflattenRef(const uint8* bytes, size_t size, entry_ref*
 		return B_BAD_DATA;
 
 	entry_ref result;
-	result.device = (dev_t)GetBig64(bytes);
-	result.directory = (ino_t)GetBig64(bytes + 8);
+	result.device = (dev_t)ReadBig(bytes, 8);
+	result.directory = (ino_t)ReadBig(bytes + 8, 8);
 	if (*name != 0 && result.set_name((const char*)name) != B_OK)
 		return B_NO_MEMORY;
 	result.directory_path.assign((const char*)path);

@@ -4,11 +4,8 @@
 #include <SupportDefs.h>
 
 #include <glib.h>
-#include <limits.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 
@@ -18,6 +15,7 @@
 #include "desktop/FolderFiles.h"
 #include "desktop/FolderIconDrawing.h"
 #include "desktop/ImageNames.h"
+#include "storage/EntryPaths.h"
 
 namespace platform {
 
@@ -35,18 +33,6 @@ std::atomic<bool> sFailureReported(false);
 // The first failure of the view being changed on this thread, until its attribute is written.
 thread_local const char* sPendingWhat = NULL;
 thread_local status_t sPendingStatus = B_OK;
-
-std::string ProcPath(int fd)
-{
-	char path[40];
-	snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
-	return path;
-}
-
-bool SameNode(const struct stat& a, const struct stat& b)
-{
-	return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 std::string Uri(const std::string& path)
 {
@@ -88,13 +74,15 @@ FolderIconView::FolderIconView(int nodeFd) :
 {
 }
 
-void FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTrace* trace)
+void FolderIconView::Publish(const uint8* largeIcon, bool changed, dev_t device, ino_t inode)
 {
-	if (largeIcon == NULL || !IsFolder())
+	if (largeIcon == NULL)
 		return;
 	std::string name = FolderIconImageName(largeIcon);
 	if (!changed && FolderFiles(fFd).Exists(name.c_str()))
 		return;
+	IconTrace traced;
+	const IconTrace* trace = RecentIcons::Trace(device, inode, largeIcon, &traced) ? &traced : NULL;
 	FolderFiles(fFd).RemoveStaleTemporaries();
 	// Each pointer names the image: without a whole image of ours there is nothing to show.
 	status_t status = PublishImage(name, largeIcon, trace);
@@ -105,7 +93,7 @@ void FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTra
 	status = PublishDotDirectory(name);
 	if (status != B_OK)
 		ReportFailure("its .directory entry could not be written", status);
-	std::string folder = FolderPath();
+	std::string folder = CurrentPath(fFd);
 	if (FileMetadata::IsAvailable()) {
 		status = folder.empty() ? B_ENTRY_NOT_FOUND : PublishMetadata(folder, name);
 		if (status != B_OK)
@@ -119,14 +107,12 @@ void FolderIconView::Publish(const uint8* largeIcon, bool changed, const IconTra
 
 void FolderIconView::Withdraw()
 {
-	if (!IsFolder())
-		return;
 	FolderFiles(fFd).RemoveStaleTemporaries();
 	// The pointers first: none may outlive the image it names.
 	status_t status = WithdrawDotDirectory();
 	if (status != B_OK)
 		ReportFailure("its .directory entry could not be taken back", status);
-	std::string folder = FolderPath();
+	std::string folder = CurrentPath(fFd);
 	if (FileMetadata::IsAvailable() && !folder.empty()) {
 		status = WithdrawMetadata(folder);
 		if (status != B_OK)
@@ -136,27 +122,6 @@ void FolderIconView::Withdraw()
 	if (status != B_OK)
 		ReportFailure("its image for the file managers could not be removed", status);
 	DesktopNotifier::FolderIconChanged(folder);
-}
-
-bool FolderIconView::IsFolder() const
-{
-	struct stat st;
-	return fFd >= 0 && fstat(fFd, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Where the folder is now (the kernel follows renames), checked to still be that folder.
-std::string FolderIconView::FolderPath() const
-{
-	char path[PATH_MAX];
-	ssize_t length = readlink(ProcPath(fFd).c_str(), path, sizeof(path) - 1);
-	if (length <= 0 || path[0] != '/')
-		return std::string();
-	path[length] = '\0';
-	struct stat byDescriptor, byPath;
-	if (fstat(fFd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
-		|| !SameNode(byDescriptor, byPath))
-		return std::string();
-	return path;
 }
 
 status_t FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const

@@ -16,15 +16,17 @@ namespace platform {
 // and an earlier image of ours goes only after they moved, so a pointer never names a
 // missing file. The attributes stay the only source of truth: a view that cannot be made
 // fails nothing, and the first such failure of the process is told once on standard error.
-// Nodes that are not folders get no view.
+// Only folders are given one (see NodeIconNotices).
 class FolderIconView {
 public:
+	// nodeFd is open on a folder.
 	explicit FolderIconView(int nodeFd);
 
-	// As the node's large icon (32 * 32 indices) is stored; trace says what it was
-	// drawn from, when known. An icon stored unchanged over itself, whose image is there
-	// already, costs no more than that look.
-	void Publish(const uint8* largeIcon, bool changed, const IconTrace* trace);
+	// As the large icon (32 * 32 indices) of the folder (device, inode) is stored; what it
+	// was drawn from is traced among the icons this thread showed last (see RecentIcons).
+	// An icon stored unchanged over itself, whose image is there already, costs no more
+	// than that look.
+	void Publish(const uint8* largeIcon, bool changed, dev_t device, ino_t inode);
 
 	// As the node's own large icon is removed: takes back every image of ours and the
 	// pointers at them, and only those (a foreign file, another icon stay).
@@ -36,9 +38,6 @@ public:
 	static void SettleFailures(bool attributeWritten);
 
 private:
-	bool IsFolder() const;
-	std::string FolderPath() const;
-
 	status_t PublishImage(const std::string& name, const uint8* largeIcon, const IconTrace* trace);
 	status_t PublishDotDirectory(const std::string& name);
 	status_t PublishMetadata(const std::string& folder, const std::string& name);

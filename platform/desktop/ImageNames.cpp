@@ -3,6 +3,8 @@
 #include <glib.h>
 #include <string.h>
 
+#include "support/ByteOrder.h"
+
 namespace platform {
 
 const char kFolderIconSoftware[] = "Vellumark folder icon";
@@ -28,7 +30,7 @@ bool FindText(const std::string& png, const char* keyword, std::string* text)
 	if (found == std::string::npos || found < 8 + 4)
 		return false;
 	const unsigned char* length = reinterpret_cast<const unsigned char*>(&png[found - 4]);
-	size_t size = (size_t(length[0]) << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
+	size_t size = ReadBig(length, 4);
 	size_t keywordSize = strlen(keyword) + 1;
 	if (size < keywordSize || found + 4 + size > png.size())
 		return false;
@@ -40,10 +42,17 @@ bool FindText(const std::string& png, const char* keyword, std::string* text)
 
 std::string LargeIconHash(const uint8* largeIcon)
 {
+	// The same icon is hashed again and again as it is stored over itself: the last one is
+	// kept per thread, keyed by all its bytes.
+	thread_local uint8 tIcon[kLargeIconBytes];
+	thread_local std::string tHash;
+	if (!tHash.empty() && memcmp(tIcon, largeIcon, kLargeIconBytes) == 0)
+		return tHash;
 	gchar* hash = g_compute_checksum_for_data(G_CHECKSUM_SHA256, largeIcon, kLargeIconBytes);
-	std::string result = hash;
+	tHash = hash;
 	g_free(hash);
-	return result;
+	memcpy(tIcon, largeIcon, kLargeIconBytes);
+	return tHash;
 }
 
 std::string FolderIconImageName(const uint8* largeIcon)

@@ -1,7 +1,5 @@
 #include "desktop/NodeIconNotices.h"
 
-#include <sys/stat.h>
-
 #include <atomic>
 
 #include "desktop/FolderIconView.h"
@@ -12,11 +10,6 @@ namespace platform {
 namespace {
 
 std::atomic<bool> sEnabled(true);
-
-bool Identify(int fd, struct stat* st)
-{
-	return fd >= 0 && fstat(fd, st) == 0;
-}
 
 }  // namespace
 
@@ -30,29 +23,31 @@ bool NodeIconNotices::IsEnabled()
 	return sEnabled.load();
 }
 
-void NodeIconNotices::IconShown(int nodeFd, icon_size which, const uint8* pixels, const char* type)
+void NodeIconNotices::IconShown(
+	const NoticedNode& node, icon_size which, const uint8* pixels, const char* type)
 {
-	struct stat st;
-	if (sEnabled.load() && Identify(nodeFd, &st))
-		RecentIcons::Remember(st.st_dev, st.st_ino, which, pixels, type);
+	if (sEnabled.load())
+		RecentIcons::Remember(node.device, node.inode, which, pixels, type);
 }
 
-void NodeIconNotices::OwnIconStored(int nodeFd, icon_size which, const uint8* pixels, bool changed)
+bool NodeIconNotices::HasView(const NoticedNode& node, icon_size which)
 {
 	// The file managers show a folder's large icon: the mini one has no view of its own.
-	struct stat st;
-	if (!sEnabled.load() || which != B_LARGE_ICON || pixels == NULL || !Identify(nodeFd, &st)
-		|| !S_ISDIR(st.st_mode))
-		return;
-	IconTrace trace;
-	bool traced = RecentIcons::Trace(st.st_dev, st.st_ino, pixels, &trace);
-	FolderIconView(nodeFd).Publish(pixels, changed, traced ? &trace : NULL);
+	return sEnabled.load() && which == B_LARGE_ICON && node.folder;
 }
 
-void NodeIconNotices::OwnIconRemoved(int nodeFd, icon_size which)
+void NodeIconNotices::OwnIconStored(
+	const NoticedNode& node, icon_size which, const uint8* pixels, bool changed)
 {
-	if (sEnabled.load() && which == B_LARGE_ICON)
-		FolderIconView(nodeFd).Withdraw();
+	if (!HasView(node, which) || pixels == NULL)
+		return;
+	FolderIconView(node.fd).Publish(pixels, changed, node.device, node.inode);
+}
+
+void NodeIconNotices::OwnIconRemoved(const NoticedNode& node, icon_size which)
+{
+	if (HasView(node, which))
+		FolderIconView(node.fd).Withdraw();
 }
 
 void NodeIconNotices::OwnIconSettled(bool written)

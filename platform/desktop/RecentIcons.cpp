@@ -16,24 +16,35 @@ struct Shown {
 	std::string type;
 };
 
-// Oldest first; each thread has its own, so nothing is shared or locked.
+// A ring, tNext the slot to fill next; each thread has its own, so nothing is shared or
+// locked.
 thread_local Shown tShown[RecentIcons::kRemembered];
+thread_local int tNext = 0;
+
+// The icon shown age icons before the last one.
+Shown& Recent(int age)
+{
+	return tShown[(tNext + RecentIcons::kRemembered - 1 - age) % RecentIcons::kRemembered];
+}
 
 const int kItemLeft = 8;
 const int kItemTop = 16;
 
 bool ComposesTo(const uint8* previous, const uint8* item, const uint8* stored)
 {
-	uint8 composed[B_LARGE_ICON * B_LARGE_ICON];
-	memcpy(composed, previous, sizeof(composed));
-	for (int y = 0; y < B_MINI_ICON; y++) {
-		for (int x = 0; x < B_MINI_ICON; x++) {
-			uint8 pixel = item[y * B_MINI_ICON + x];
-			if (pixel != B_TRANSPARENT_MAGIC_CMAP8)
-				composed[(kItemTop + y) * B_LARGE_ICON + kItemLeft + x] = pixel;
+	for (int y = 0; y < B_LARGE_ICON; y++) {
+		int row = y - kItemTop;
+		for (int x = 0; x < B_LARGE_ICON; x++) {
+			int column = x - kItemLeft;
+			uint8 over = row >= 0 && row < B_MINI_ICON && column >= 0 && column < B_MINI_ICON
+				? item[row * B_MINI_ICON + column]
+				: B_TRANSPARENT_MAGIC_CMAP8;
+			int at = y * B_LARGE_ICON + x;
+			if (stored[at] != (over != B_TRANSPARENT_MAGIC_CMAP8 ? over : previous[at]))
+				return false;
 		}
 	}
-	return memcmp(composed, stored, sizeof(composed)) == 0;
+	return true;
 }
 
 }  // namespace
@@ -43,14 +54,8 @@ void RecentIcons::Remember(
 {
 	if (pixels == NULL || (which != B_LARGE_ICON && which != B_MINI_ICON))
 		return;
-	for (int i = 0; i + 1 < kRemembered; i++) {
-		tShown[i].device = tShown[i + 1].device;
-		tShown[i].node = tShown[i + 1].node;
-		tShown[i].which = tShown[i + 1].which;
-		memcpy(tShown[i].pixels, tShown[i + 1].pixels, sizeof(tShown[i].pixels));
-		tShown[i].type.swap(tShown[i + 1].type);
-	}
-	Shown& last = tShown[kRemembered - 1];
+	Shown& last = tShown[tNext];
+	tNext = (tNext + 1) % kRemembered;
 	last.device = device;
 	last.node = node;
 	last.which = which;
@@ -60,12 +65,12 @@ void RecentIcons::Remember(
 
 bool RecentIcons::Trace(dev_t device, ino_t node, const uint8* stored, IconTrace* trace)
 {
-	for (int folder = kRemembered - 1; folder > 0; folder--) {
-		const Shown& large = tShown[folder];
+	for (int folder = 0; folder + 1 < kRemembered; folder++) {
+		const Shown& large = Recent(folder);
 		if (large.which != B_LARGE_ICON || large.device != device || large.node != node)
 			continue;
-		for (int item = folder - 1; item >= 0; item--) {
-			const Shown& mini = tShown[item];
+		for (int item = folder + 1; item < kRemembered; item++) {
+			const Shown& mini = Recent(item);
 			if (mini.which != B_MINI_ICON || (mini.device == device && mini.node == node)
 				|| !ComposesTo(large.pixels, mini.pixels, stored))
 				continue;

@@ -5,6 +5,7 @@
 
 #include "interface/ColorMapping.h"
 #include "storage/IconImages.h"
+#include "support/ByteOrder.h"
 
 namespace platform {
 
@@ -14,8 +15,9 @@ const int kMaxSize = 1024;
 
 std::string BigEndian(uint32 value)
 {
-	char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
-	return std::string(bytes, 4);
+	uint8 bytes[4];
+	WriteBig(bytes, value, 4);
+	return std::string(reinterpret_cast<const char*>(bytes), 4);
 }
 
 void AppendChunk(std::string* png, const char* type, const std::string& data)

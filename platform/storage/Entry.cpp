@@ -1,6 +1,7 @@
 #include <Entry.h>
 
 #include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -124,33 +125,29 @@ status_t FillRef(const std::string& folder, const std::string& leaf, entry_ref* 
 	return B_OK;
 }
 
-// Where the folder open as dirFd is now, when it is no longer at folderPath: the kernel
-// follows renames. Taken only when that path still leads to the folder.
-std::string CurrentFolderPath(const std::string& folderPath, int dirFd)
+// Whether the path leads to the folder (dev, ino); lstat does not follow a last link.
+bool LeadsTo(const std::string& path, dev_t device, ino_t inode, bool follow)
 {
-	char procPath[40];
-	snprintf(procPath, sizeof(procPath), "/proc/self/fd/%d", dirFd);
-	char path[PATH_MAX];
-	ssize_t length = readlink(procPath, path, sizeof(path) - 1);
-	if (length <= 0 || path[0] != '/')
-		return folderPath;
-	path[length] = '\0';
-	if (folderPath == path)
-		return folderPath;
-	struct stat byDescriptor, byPath;
-	if (fstat(dirFd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
-		|| byDescriptor.st_dev != byPath.st_dev || byDescriptor.st_ino != byPath.st_ino)
-		return folderPath;
-	return path;
+	struct stat st;
+	return (follow ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) == 0 && st.st_dev == device
+		&& st.st_ino == inode;
 }
 
-// The reference to the folder open as dirFd, whose path is folderPath. A reference's
-// folder path is already resolved when the reference is made, so the parent is found from
-// the open folder's ".." instead of resolving the path again. The folder is named where it
-// is now: reached through a link left at an old name, it is that folder, never the link.
-status_t ParentRef(const std::string& folderPath, int dirFd, entry_ref* ref)
+// The reference to the folder of child, open as dirFd. A reference's folder path is already
+// resolved when the reference is made, so the parent is found from the open folder's ".."
+// instead of resolving the path again; a folder its path no longer leads to has moved. The
+// folder is named where it is now: reached through a link left at its old name, it is that
+// folder, never the link.
+status_t ParentRef(const entry_ref& child, int dirFd, entry_ref* ref)
 {
-	std::string current = CurrentFolderPath(folderPath, dirFd);
+	std::string current = child.directory_path;
+	if (!LeadsTo(current, child.device, child.directory, false)) {
+		if (!LeadsTo(current, child.device, child.directory, true))
+			return B_ENTRY_NOT_FOUND;
+		current = platform::CurrentPath(dirFd);
+		if (current.empty())
+			current = child.directory_path;
+	}
 	if (current == "/")
 		return FillRef("/", ".", ref);
 	std::string folder, leaf;
@@ -222,14 +219,16 @@ status_t get_ref_for_path(const char* path, entry_ref* ref)
 BEntry::BEntry() :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
-	fNodeInode(-1)
+	fNodeInode(-1),
+	fDirFd(-1)
 {
 }
 
 BEntry::BEntry(const char* path, bool traverse) :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
-	fNodeInode(-1)
+	fNodeInode(-1),
+	fDirFd(-1)
 {
 	SetTo(path, traverse);
 }
@@ -237,21 +236,42 @@ BEntry::BEntry(const char* path, bool traverse) :
 BEntry::BEntry(const entry_ref* ref, bool traverse) :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
-	fNodeInode(-1)
+	fNodeInode(-1),
+	fDirFd(-1)
 {
 	SetTo(ref, traverse);
 }
 
 BEntry::BEntry(const BEntry& other) :
-	fRef(other.fRef),
-	fStatus(other.fStatus),
-	fNodeDevice(other.fNodeDevice),
-	fNodeInode(other.fNodeInode)
+	BEntry()
 {
+	*this = other;
 }
 
 BEntry::~BEntry()
 {
+	HoldFolder(-1);
+}
+
+void BEntry::HoldFolder(int dirFd)
+{
+	if (fDirFd >= 0)
+		close(fDirFd);
+	fDirFd = dirFd;
+}
+
+status_t BEntry::Stat(struct stat* st) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (fDirFd < 0)
+		return StatRef(fRef, st);
+	// The folder held counts while its path still leads to it, as for an entry not held.
+	if (!LeadsTo(fRef.directory_path, fRef.device, fRef.directory, true))
+		return B_ENTRY_NOT_FOUND;
+	return fstatat(fDirFd, fRef.name, st, AT_SYMLINK_NOFOLLOW) == 0
+		? B_OK
+		: platform::StatusForErrno(errno);
 }
 
 status_t BEntry::InitCheck() const
@@ -262,7 +282,7 @@ status_t BEntry::InitCheck() const
 bool BEntry::Exists() const
 {
 	struct stat st;
-	return fStatus == B_OK && StatRef(fRef, &st) == B_OK;
+	return Stat(&st) == B_OK;
 }
 
 status_t BEntry::SetTo(const char* path, bool traverse)
@@ -287,10 +307,15 @@ status_t BEntry::SetTo(const entry_ref* ref, bool traverse)
 	status_t status = OpenRefDirectory(*ref, &dirFd);
 	if (status != B_OK)
 		return fStatus = status;
-	close(dirFd);
 	entry_ref copy(*ref);
 	if (traverse)
 		status = ResolveLinks(&copy);
+	if (status == B_OK && copy.directory == ref->directory && copy.device == ref->device) {
+		HoldFolder(dirFd);
+		dirFd = -1;
+	}
+	if (dirFd >= 0)
+		close(dirFd);
 	if (status == B_OK)
 		fRef = copy;
 	return fStatus = status;
@@ -302,6 +327,7 @@ void BEntry::Unset()
 	fStatus = B_NO_INIT;
 	fNodeDevice = -1;
 	fNodeInode = -1;
+	HoldFolder(-1);
 }
 
 status_t BEntry::GetParent(BEntry* parent) const
@@ -313,10 +339,11 @@ status_t BEntry::GetParent(BEntry* parent) const
 	status_t status = B_ENTRY_NOT_FOUND;
 	entry_ref parentRef;
 	bool isRoot = fRef.directory_path == "/" && strcmp(fRef.name, ".") == 0;
-	int dirFd = -1;
-	if (!isRoot && (status = OpenRefDirectory(fRef, &dirFd)) == B_OK) {
-		status = ParentRef(fRef.directory_path, dirFd, &parentRef);
-		close(dirFd);
+	int dirFd = fDirFd;
+	if (!isRoot && (dirFd >= 0 || (status = OpenRefDirectory(fRef, &dirFd)) == B_OK)) {
+		status = ParentRef(fRef, dirFd, &parentRef);
+		if (dirFd != fDirFd)
+			close(dirFd);
 	}
 	// The parent may be this very entry: everything was read before it is written.
 	if (status != B_OK) {
@@ -330,6 +357,7 @@ status_t BEntry::GetParent(BEntry* parent) const
 	parent->fStatus = B_OK;
 	parent->fNodeDevice = device;
 	parent->fNodeInode = inode;
+	parent->HoldFolder(-1);
 	return B_OK;
 }
 
@@ -340,6 +368,7 @@ BEntry& BEntry::operator=(const BEntry& other)
 		fStatus = other.fStatus;
 		fNodeDevice = other.fNodeDevice;
 		fNodeInode = other.fNodeInode;
+		HoldFolder(other.fDirFd >= 0 ? fcntl(other.fDirFd, F_DUPFD_CLOEXEC, 0) : -1);
 	}
 	return *this;
 }

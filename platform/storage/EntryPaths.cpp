@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -73,6 +74,25 @@ void SplitPath(const std::string& path, std::string* folder, std::string* leaf)
 		*folder = path.substr(0, slash);
 		*leaf = path.substr(slash + 1);
 	}
+}
+
+std::string DescriptorPath(int fd)
+{
+	return "/proc/self/fd/" + std::to_string(fd);
+}
+
+std::string CurrentPath(int fd)
+{
+	char path[PATH_MAX];
+	ssize_t length = readlink(DescriptorPath(fd).c_str(), path, sizeof(path) - 1);
+	if (length <= 0 || path[0] != '/')
+		return std::string();
+	path[length] = '\0';
+	struct stat byDescriptor, byPath;
+	if (fstat(fd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
+		|| byDescriptor.st_dev != byPath.st_dev || byDescriptor.st_ino != byPath.st_ino)
+		return std::string();
+	return path;
 }
 
 }  // namespace platform

@@ -26,6 +26,13 @@ status_t StatRef(const entry_ref& ref, struct stat* st);
 // Splits an absolute path without trailing slashes into its folder and leaf.
 void SplitPath(const std::string& path, std::string* folder, std::string* leaf);
 
+// "/proc/self/fd/N": the name of the node open as fd, whatever it is called now.
+std::string DescriptorPath(int fd);
+
+// Where the node open as fd is now (the kernel follows renames), taken only when that path
+// still leads to the same node; empty otherwise.
+std::string CurrentPath(int fd);
+
 }  // namespace platform
 
 #endif

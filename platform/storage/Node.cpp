@@ -15,6 +15,7 @@
 #include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 #include "storage/Xattr.h"
+#include "support/ByteOrder.h"
 
 using platform::Xattr;
 
@@ -32,16 +33,25 @@ status_t CheckName(const char* name)
 	return B_OK;
 }
 
+// The attribute's Linux name, "user." and name (one that CheckName passed), built in full.
+const char* FullName(const char* name, char (&full)[kUserPrefixLength + B_ATTR_NAME_LENGTH + 1])
+{
+	memcpy(full, kUserPrefix, kUserPrefixLength);
+	strcpy(full + kUserPrefixLength, name);
+	return full;
+}
+
 type_code ReadTypeCode(const uint8* bytes)
 {
-	return (type_code(bytes[0]) << 24) | (type_code(bytes[1]) << 16) | (type_code(bytes[2]) << 8)
-		| type_code(bytes[3]);
+	return type_code(platform::ReadBig(bytes, kTypeSize));
 }
 
 }  // namespace
 
 BNode::BNode() :
 	fFd(-1),
+	fFolder(false),
+	fReadable(false),
 	fStatus(B_NO_INIT),
 	fDevice(-1),
 	fInode(-1)
@@ -97,8 +107,10 @@ status_t BNode::SetTo(const BEntry* entry)
 		return fStatus = B_BAD_VALUE;
 	if (entry->InitCheck() != B_OK)
 		return fStatus = B_NO_INIT;
-	status_t status = OpenRef(&entry->fRef);
 	// An entry known to name one folder (a parent) is that folder, not what took its name.
+	if (entry->fNodeInode != ino_t(-1) && OpenKnownFolder(entry) == B_OK)
+		return fStatus = B_OK;
+	status_t status = OpenRef(&entry->fRef);
 	if (status == B_OK && entry->fNodeInode != ino_t(-1)
 		&& (fDevice != entry->fNodeDevice || fInode != entry->fNodeInode)) {
 		Unset();
@@ -122,10 +134,34 @@ void BNode::Unset()
 	if (fFd >= 0)
 		close(fFd);
 	fFd = -1;
+	fFolder = false;
+	fReadable = false;
 	fStatus = B_NO_INIT;
 	fDevice = -1;
 	fInode = -1;
 	fPath.clear();
+}
+
+// A folder of known identity is opened for reading at once by its path: O_DIRECTORY
+// opens nothing else, and the identity checked on the descriptor makes it that folder.
+status_t BNode::OpenKnownFolder(const BEntry* entry)
+{
+	int fd = open(platform::PathOfRef(entry->fRef).c_str(),
+		O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+	struct stat st;
+	if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != entry->fNodeDevice
+		|| st.st_ino != entry->fNodeInode) {
+		if (fd >= 0)
+			close(fd);
+		return B_ENTRY_NOT_FOUND;
+	}
+	fFd = fd;
+	fFolder = true;
+	fReadable = true;
+	fDevice = st.st_dev;
+	fInode = st.st_ino;
+	fPath = platform::PathOfRef(entry->fRef);
+	return B_OK;
 }
 
 // Opens the entry itself, never what a link names, below a directory whose identity was
@@ -136,18 +172,38 @@ status_t BNode::OpenRef(const entry_ref* ref)
 	status_t status = platform::OpenRefDirectory(*ref, &dirFd);
 	if (status != B_OK)
 		return status;
-	int fd = openat(dirFd, ref->name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-	int error = errno;
+	// A file or folder that may be read is held open for reading: its attributes are then
+	// reached with no path to resolve on every call. It is opened so only when it was one
+	// just before, and kept only when it is still that node; anything else (a device, a
+	// link) is opened for no more than its attributes.
+	struct stat st, seen;
+	int fd = -1;
+	if (fstatat(dirFd, ref->name, &seen, AT_SYMLINK_NOFOLLOW) == 0
+		&& (S_ISREG(seen.st_mode) || S_ISDIR(seen.st_mode))) {
+		int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+		fd = openat(dirFd, ref->name, S_ISDIR(seen.st_mode) ? flags | O_DIRECTORY : flags);
+		if (fd >= 0
+			&& (fstat(fd, &st) != 0 || st.st_dev != seen.st_dev || st.st_ino != seen.st_ino)) {
+			close(fd);
+			fd = -1;
+		}
+	}
+	fReadable = fd >= 0;
+	int error = 0;
+	if (fd < 0) {
+		fd = openat(dirFd, ref->name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+		error = errno;
+		if (fd >= 0 && fstat(fd, &st) != 0) {
+			error = errno;
+			close(fd);
+			fd = -1;
+		}
+	}
 	close(dirFd);
 	if (fd < 0)
 		return platform::StatusForErrno(error);
-	struct stat st;
-	if (fstat(fd, &st) != 0) {
-		error = errno;
-		close(fd);
-		return platform::StatusForErrno(error);
-	}
 	fFd = fd;
+	fFolder = S_ISDIR(st.st_mode);
 	fDevice = st.st_dev;
 	fInode = st.st_ino;
 	fPath = platform::PathOfRef(*ref);
@@ -168,14 +224,14 @@ ssize_t BNode::WriteAttr(
 		return B_DEVICE_FULL;
 
 	// Type and data go in one call, so no reader ever sees one without the other.
-	std::vector<uint8> value(kTypeSize + length);
-	value[0] = uint8(type >> 24);
-	value[1] = uint8(type >> 16);
-	value[2] = uint8(type >> 8);
-	value[3] = uint8(type);
+	// Kept per thread, so that a call allocates nothing once warm.
+	thread_local std::vector<uint8> value;
+	value.resize(kTypeSize + length);
+	platform::WriteBig(value.data(), type, kTypeSize);
 	if (length > 0)
 		memcpy(value.data() + kTypeSize, buffer, length);
-	status = Xattr(fFd, fPath).Write(kUserPrefix + std::string(name), value);
+	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
+	status = Xattr(fFd, fReadable, fPath).Write(FullName(name, full), value);
 	return status == B_OK ? ssize_t(length) : status;
 }
 
@@ -193,8 +249,9 @@ ssize_t BNode::ReadAttr(
 	size_t hint = Xattr::kMaxValueSize;
 	if (offset < off_t(Xattr::kMaxValueSize) && length < Xattr::kMaxValueSize)
 		hint = kTypeSize + size_t(offset) + length;
-	std::vector<uint8> value;
-	status = Xattr(fFd, fPath).Read(kUserPrefix + std::string(name), hint, &value);
+	thread_local std::vector<uint8> value;
+	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
+	status = Xattr(fFd, fReadable, fPath).Read(FullName(name, full), hint, &value);
 	if (status != B_OK)
 		return status;
 	if (value.size() < kTypeSize)
@@ -219,7 +276,8 @@ status_t BNode::RemoveAttr(const char* name)
 	status_t status = CheckName(name);
 	if (status != B_OK)
 		return status;
-	status = Xattr(fFd, fPath).Remove(kUserPrefix + std::string(name));
+	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
+	status = Xattr(fFd, fReadable, fPath).Remove(FullName(name, full));
 	// Linux keeps user attributes on regular files and folders only; any other node (a
 	// symbolic link) refuses the call, but has no such attribute to remove.
 	struct stat st;
@@ -239,6 +297,8 @@ BNode& BNode::operator=(const BNode& other)
 			fStatus = platform::StatusForErrno(errno);
 			return *this;
 		}
+		fFolder = other.fFolder;
+		fReadable = other.fReadable;
 		fDevice = other.fDevice;
 		fInode = other.fInode;
 		fPath = other.fPath;

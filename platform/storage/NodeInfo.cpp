@@ -68,15 +68,15 @@ void CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
 }
 
 // After a failed change, the desktop's view goes back to what the node holds.
-void ShowStoredIcon(BNode* node, icon_size which)
+void ShowStoredIcon(BNode* node, const platform::NoticedNode& noticed, icon_size which)
 {
 	const ssize_t size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON + 1];
 	ssize_t length = node->ReadAttr(IconAttr(which), IconType(which), 0, pixels, sizeof(pixels));
 	if (length == size)
-		platform::NodeIconNotices::OwnIconStored(node->Descriptor(), which, pixels, true);
+		platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, true);
 	else
-		platform::NodeIconNotices::OwnIconRemoved(node->Descriptor(), which);
+		platform::NodeIconNotices::OwnIconRemoved(noticed, which);
 }
 
 }  // namespace
@@ -160,14 +160,15 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 		return B_BAD_VALUE;
 	// The desktop's view of the icon changes first: the file managers look again when the
 	// attribute changes, and must find the new view then (see NodeIconNotices).
+	const platform::NoticedNode noticed = Noticed();
 	if (icon == NULL) {
-		platform::NodeIconNotices::OwnIconRemoved(fNode->Descriptor(), which);
+		platform::NodeIconNotices::OwnIconRemoved(noticed, which);
 		// Asked for no own icon: one that is not there is already gone.
 		status_t status = fNode->RemoveAttr(IconAttr(which));
 		if (status == B_ENTRY_NOT_FOUND)
 			status = B_OK;
 		if (status != B_OK)
-			ShowStoredIcon(fNode, which);
+			ShowStoredIcon(fNode, noticed, which);
 		platform::NodeIconNotices::OwnIconSettled(status == B_OK);
 		return status;
 	}
@@ -176,15 +177,19 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	const int32 size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	CopyFromBitmap(icon, pixels, which);
-	// The desktop redoes its view of the icon only when the icon changed.
-	uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
-	ssize_t length =
-		fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous, sizeof(previous));
-	bool changed = length != size || memcmp(previous, pixels, size) != 0;
-	platform::NodeIconNotices::OwnIconStored(fNode->Descriptor(), which, pixels, changed);
+	// The desktop redoes its view of the icon only when the icon changed; an icon it keeps no
+	// view of needs no look at what it replaces.
+	bool changed = true;
+	if (platform::NodeIconNotices::HasView(noticed, which)) {
+		uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
+		ssize_t length =
+			fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous, sizeof(previous));
+		changed = length != size || memcmp(previous, pixels, size) != 0;
+	}
+	platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, changed);
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
 	if (written != size && changed)
-		ShowStoredIcon(fNode, which);
+		ShowStoredIcon(fNode, noticed, which);
 	platform::NodeIconNotices::OwnIconSettled(written == size);
 	if (written < 0)
 		return status_t(written);
@@ -203,7 +208,7 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	status_t status = GetIcon(icon, which);
 	if (status == B_OK) {
 		CopyFromBitmap(icon, pixels, which);
-		platform::NodeIconNotices::IconShown(fNode->Descriptor(), which, pixels, NULL);
+		platform::NodeIconNotices::IconShown(Noticed(), which, pixels, NULL);
 		return B_OK;
 	}
 	if (!HasNoValue(status))
@@ -214,12 +219,17 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	if (status != B_OK) {
 		if (!HasNoValue(status))
 			return status;
-		platform::GetDesktopNodeType(fNode->Descriptor(), type);
+		platform::GetDesktopNodeType(fNode->fFd, fNode->fPath, type);
 	}
 	status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)
 		return status;
 	CopyIntoBitmap(pixels, icon, which);
-	platform::NodeIconNotices::IconShown(fNode->Descriptor(), which, pixels, type);
+	platform::NodeIconNotices::IconShown(Noticed(), which, pixels, type);
 	return B_OK;
+}
+
+platform::NoticedNode BNodeInfo::Noticed() const
+{
+	return {fNode->fFd, fNode->fDevice, fNode->fInode, fNode->fFolder};
 }

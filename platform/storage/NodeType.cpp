@@ -1,15 +1,15 @@
 #include "storage/NodeType.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <gio/gio.h>
-#include <limits.h>
-#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "storage/EntryPaths.h"
 #include "storage/TypeIconSource.h"
 
 namespace platform {
@@ -26,23 +26,26 @@ void CopyType(const char* from, char* type)
 	strcpy(type, from);
 }
 
-std::string ProcPath(int fd)
+// The last part of the path the node was opened by.
+const char* LeafName(const std::string& path)
 {
-	char path[40];
-	snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
-	return path;
+	size_t slash = path.rfind('/');
+	return slash == std::string::npos ? path.c_str() : path.c_str() + slash + 1;
 }
 
-// The node's name now, from the path the kernel keeps for its descriptor.
-std::string CurrentName(int fd)
+// The file's first bytes, from the descriptor itself when it is open for reading; an O_PATH
+// one is reopened through its /proc name, which is that same file.
+ssize_t ReadHead(int fd, guchar* data, size_t size)
 {
-	char path[PATH_MAX];
-	ssize_t length = readlink(ProcPath(fd).c_str(), path, sizeof(path) - 1);
-	if (length <= 0)
-		return std::string();
-	std::string name(path, length);
-	size_t slash = name.rfind('/');
-	return slash == std::string::npos ? name : name.substr(slash + 1);
+	ssize_t length = pread(fd, data, size, 0);
+	if (length >= 0 || errno != EBADF)
+		return length;
+	int readable = open(DescriptorPath(fd).c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+	if (readable < 0)
+		return -1;
+	length = read(readable, data, size);
+	close(readable);
+	return length;
 }
 
 const char* SpecialFileType(mode_t mode)
@@ -63,11 +66,12 @@ const char* SpecialFileType(mode_t mode)
 }
 
 // The type of a regular file, told the way the desktop's file manager tells it.
-std::string FileType(int fd, const struct stat& st)
+std::string FileType(int fd, const char* name, const struct stat& st)
 {
-	std::string name = CurrentName(fd);
+	if (name[0] == '\0')
+		name = NULL;
 	gboolean uncertain = TRUE;
-	gchar* guess = g_content_type_guess(name.empty() ? NULL : name.c_str(), NULL, 0, &uncertain);
+	gchar* guess = g_content_type_guess(name, NULL, 0, &uncertain);
 	std::string type = guess != NULL ? guess : kDocumentMimeType;
 	g_free(guess);
 	if (!uncertain)
@@ -75,16 +79,11 @@ std::string FileType(int fd, const struct stat& st)
 	// An empty file is a new text, as the desktop has it; nothing to read either way.
 	if (st.st_size == 0)
 		return "text/plain";
-	// The descriptor opens for no reading; its /proc link reopens that same file.
-	int readable = open(ProcPath(fd).c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-	if (readable < 0)
-		return type;
 	guchar data[kSniffLength];
-	ssize_t length = read(readable, data, sizeof(data));
-	close(readable);
+	ssize_t length = ReadHead(fd, data, sizeof(data));
 	if (length <= 0)
 		return type;
-	guess = g_content_type_guess(name.empty() ? NULL : name.c_str(), data, length, NULL);
+	guess = g_content_type_guess(name, data, length, NULL);
 	if (guess != NULL)
 		type = guess;
 	g_free(guess);
@@ -93,7 +92,7 @@ std::string FileType(int fd, const struct stat& st)
 
 }  // namespace
 
-void GetDesktopNodeType(int fd, char* type)
+void GetDesktopNodeType(int fd, const std::string& path, char* type)
 {
 	struct stat st;
 	if (fstat(fd, &st) != 0) {
@@ -105,7 +104,7 @@ void GetDesktopNodeType(int fd, char* type)
 		CopyType(special, type);
 		return;
 	}
-	CopyType(FileType(fd, st).c_str(), type);
+	CopyType(FileType(fd, LeafName(path), st).c_str(), type);
 }
 
 }  // namespace platform

@@ -1,10 +1,10 @@
 #include "storage/Xattr.h"
 
 #include <errno.h>
-#include <stdio.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 
 namespace platform {
@@ -21,26 +21,26 @@ const int kRetries = 5;
 
 }  // namespace
 
-Xattr::Xattr(int fd, const std::string& path) :
-	fTarget(path),
+Xattr::Xattr(int fd, bool readable, const std::string& path) :
+	fFd(readable ? fd : -1),
 	fFollow(false)
 {
-	if (HasProcFds()) {
-		char procPath[40];
-		snprintf(procPath, sizeof(procPath), "/proc/self/fd/%d", fd);
-		fTarget = procPath;
-		fFollow = true;
-	}
+	if (readable)
+		return;
+	fFollow = HasProcFds();
+	fTarget = fFollow ? DescriptorPath(fd) : path;
 }
 
-ssize_t Xattr::Get(const std::string& name, void* buffer, size_t size) const
+ssize_t Xattr::Get(const char* name, void* buffer, size_t size) const
 {
+	if (fFd >= 0)
+		return fgetxattr(fFd, name, buffer, size);
 	if (fFollow)
-		return getxattr(fTarget.c_str(), name.c_str(), buffer, size);
-	return lgetxattr(fTarget.c_str(), name.c_str(), buffer, size);
+		return getxattr(fTarget.c_str(), name, buffer, size);
+	return lgetxattr(fTarget.c_str(), name, buffer, size);
 }
 
-status_t Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8>* value) const
+status_t Xattr::Read(const char* name, size_t sizeHint, std::vector<uint8>* value) const
 {
 	// A size of 0 would ask for the size instead of the value.
 	size_t size = sizeHint < 1 ? 1 : sizeHint < kMaxValueSize ? sizeHint : kMaxValueSize;
@@ -67,17 +67,19 @@ status_t Xattr::Read(const std::string& name, size_t sizeHint, std::vector<uint8
 	return StatusForErrno(errno);
 }
 
-status_t Xattr::Write(const std::string& name, const std::vector<uint8>& value) const
+status_t Xattr::Write(const char* name, const std::vector<uint8>& value) const
 {
-	int result = fFollow ? setxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0)
-						 : lsetxattr(fTarget.c_str(), name.c_str(), value.data(), value.size(), 0);
+	int result = fFd >= 0 ? fsetxattr(fFd, name, value.data(), value.size(), 0)
+		: fFollow         ? setxattr(fTarget.c_str(), name, value.data(), value.size(), 0)
+						  : lsetxattr(fTarget.c_str(), name, value.data(), value.size(), 0);
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 
-status_t Xattr::Remove(const std::string& name) const
+status_t Xattr::Remove(const char* name) const
 {
-	int result = fFollow ? removexattr(fTarget.c_str(), name.c_str())
-						 : lremovexattr(fTarget.c_str(), name.c_str());
+	int result = fFd >= 0 ? fremovexattr(fFd, name)
+		: fFollow         ? removexattr(fTarget.c_str(), name)
+						  : lremovexattr(fTarget.c_str(), name);
 	return result == 0 ? B_OK : StatusForErrno(errno);
 }
 

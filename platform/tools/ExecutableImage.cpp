@@ -1,5 +1,6 @@
 #include "tools/ExecutableImage.h"
 
+#include "support/ByteOrder.h"
 #include "tools/ResourceFormat.h"
 
 #include <algorithm>
@@ -25,12 +26,7 @@ public:
 	{
 		if (at > fSize || (uint64)width > fSize - at)
 			return false;
-		uint64 result = 0;
-		for (int i = 0; i < width; i++) {
-			int byte = fBigEndian ? i : width - 1 - i;
-			result = result << 8 | fBytes[at + byte];
-		}
-		*value = result;
+		*value = fBigEndian ? ReadBig(fBytes + at, width) : ReadLittle(fBytes + at, width);
 		return true;
 	}
 

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "support/ByteOrder.h"
+
 // The resource container's fixed layout. Offsets count from the container's first byte;
 // every word is a little-endian 32-bit number.
 namespace platform {
@@ -40,26 +42,22 @@ const uint32 kRecordFixedSize = 10;  // id, entry number, name size
 
 inline uint32 GetWord(const uint8* at)
 {
-	return (uint32)at[0] | (uint32)at[1] << 8 | (uint32)at[2] << 16 | (uint32)at[3] << 24;
+	return uint32(platform::ReadLittle(at, 4));
 }
 
 inline uint16 GetHalf(const uint8* at)
 {
-	return (uint16)(at[0] | at[1] << 8);
+	return uint16(platform::ReadLittle(at, 2));
 }
 
 inline void PutWord(uint8* at, uint32 value)
 {
-	at[0] = value;
-	at[1] = value >> 8;
-	at[2] = value >> 16;
-	at[3] = value >> 24;
+	platform::WriteLittle(at, value, 4);
 }
 
 inline void PutHalf(uint8* at, uint16 value)
 {
-	at[0] = value;
-	at[1] = value >> 8;
+	platform::WriteLittle(at, value, 2);
 }
 
 // The info table's checksum: its bytes in groups of four read most significant byte first,
@@ -69,12 +67,8 @@ inline uint32 Checksum(const uint8* bytes, size_t size)
 	uint32 sum = 0;
 	size_t i = 0;
 	for (; i + 4 <= size; i += 4)
-		sum += (uint32)bytes[i] << 24 | (uint32)bytes[i + 1] << 16 | (uint32)bytes[i + 2] << 8
-			| bytes[i + 3];
-	uint32 rest = 0;
-	for (; i < size; i++)
-		rest = rest << 8 | bytes[i];
-	return sum + rest;
+		sum += uint32(platform::ReadBig(bytes + i, 4));
+	return sum + uint32(platform::ReadBig(bytes + i, int(size - i)));
 }
 
 }  // namespace resource_format

@@ -2,10 +2,10 @@
 // container to a linked executable, or exports an icon's pixel text as PNG, scaled by a
 // whole factor.
 
+#include "desktop/RgbaImage.h"
 #include "tools/ExecutableImage.h"
 #include "tools/FileBytes.h"
 #include "tools/IconText.h"
-#include "tools/PngWriter.h"
 #include "tools/ResourceDefinitions.h"
 #include "tools/ResourceWriter.h"
 
@@ -74,8 +74,10 @@ int ExportPng(const std::string& iconPath, const std::string& sizeText,
 		return Fail(error);
 	if (IconText::Parse(std::string(text.begin(), text.end()), size, size, &pixels, &error) != B_OK)
 		return Fail(iconPath + ": " + error);
-	if (!WriteFileBytes(
-			outputPath, PngWriter::EncodeColorMapped(pixels.data(), size, size, scale), &error))
+	std::string png;
+	if (RgbaImage::FromIndices(pixels.data(), size, scale).EncodePng({}, &png) != B_OK)
+		return Fail("the icon could not be encoded");
+	if (!WriteFileBytes(outputPath, std::vector<uint8>(png.begin(), png.end()), &error))
 		return Fail(error);
 	return 0;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 class BDirectory;
+struct stat;
 
 // A reference to an entry: (device, directory inode, name). This platform also keeps the
 // directory's path so the entry can be reopened; every open checks that the path still names
@@ -65,6 +66,13 @@ private:
 	// known), so that opening the entry later reaches that very folder or fails.
 	dev_t fNodeDevice;
 	ino_t fNodeInode;
+	// Platform: the entry's folder as SetTo checked it, held open (O_PATH) so that later
+	// calls need not open it again (they still check that its path leads to it); -1 when
+	// not held.
+	int fDirFd;
+
+	status_t Stat(struct stat* st) const;
+	void HoldFolder(int dirFd);
 };
 
 #endif

@@ -41,13 +41,19 @@ public:
 	bool operator==(const BNode& other) const;
 	bool operator!=(const BNode& other) const { return !(*this == other); }
 
-	// Platform: the open descriptor (O_PATH), or -1.
+	// Platform: the open descriptor (O_PATH, or read-only for a file or folder that may be
+	// read), or -1.
 	int Descriptor() const { return fFd; }
 
 private:
+	friend class BNodeInfo;
+
 	status_t OpenRef(const entry_ref* ref);
+	status_t OpenKnownFolder(const BEntry* entry);
 
 	int fFd;
+	bool fFolder;
+	bool fReadable;  // fFd is open for reading, and takes the f*xattr calls itself
 	status_t fStatus;
 	dev_t fDevice;
 	ino_t fInode;

@@ -5,6 +5,9 @@
 #include <Node.h>
 
 class BBitmap;
+namespace platform {
+struct NoticedNode;
+}
 
 // The file type and icons of a node.
 class BNodeInfo {
@@ -30,6 +33,8 @@ public:
 private:
 	BNodeInfo(const BNodeInfo&) = delete;
 	BNodeInfo& operator=(const BNodeInfo&) = delete;
+
+	platform::NoticedNode Noticed() const;
 
 	BNode* fNode;
 	status_t fStatus;

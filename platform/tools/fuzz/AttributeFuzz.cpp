@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	if ((status == B_OK) != !expected.empty() || (status == B_OK && expected != stored))
 		abort();
 	if (status != B_OK)
-		platform::GetDesktopNodeType(node.Descriptor(), stored);
+		platform::GetDesktopNodeType(node.Descriptor(), path, stored);
 	CheckIcon(info, large, "ICON", B_LARGE_ICON, stored);
 	CheckIcon(info, mini, "MICN", B_MINI_ICON, stored);
 	return 0;

@@ -70,6 +70,8 @@ TEST(EntryRef, UnsetStaleOrSlashedRefFailsEveryOpen)
 	entry_ref stale = RefFor(dir.Join("folder/item"));
 	BEntry entry(&stale), parent;
 	std::filesystem::rename(dir.Join("folder"), dir.Join("moved"));
+	// Held open since the ref was taken, the moved folder still counts as gone.
+	EXPECT_FALSE(entry.Exists());
 	EXPECT_NE(entry.GetParent(&parent), B_OK);
 	dir.Make("folder/item");
 	entry_ref slashed = RefFor(dir.Join("moved"));
