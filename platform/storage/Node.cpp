@@ -22,6 +22,7 @@ using platform::Xattr;
 namespace {
 
 const char kUserPrefix[] = "user.";
+const size_t kUserPrefixLength = sizeof(kUserPrefix) - 1;
 const size_t kTypeSize = 4;
 
 status_t CheckName(const char* name)
