@@ -16,10 +16,9 @@ GtkDisplayThread::~GtkDisplayThread()
 	Stop([] {});
 }
 
-bool GtkDisplayThread::Start(std::function<void()> prepare, std::function<void()> setup,
-	const std::function<void()>& meanwhile)
+bool GtkDisplayThread::Start(std::function<void()> setup, const std::function<void()>& meanwhile)
 {
-	fThread = std::thread(&GtkDisplayThread::Main, this, std::move(prepare), std::move(setup));
+	fThread = std::thread(&GtkDisplayThread::Main, this, std::move(setup));
 	meanwhile();
 	std::unique_lock<std::mutex> lock(fLock);
 	fStarted.wait(lock, [this] { return fStartDone; });
@@ -32,10 +31,9 @@ bool GtkDisplayThread::Start(std::function<void()> prepare, std::function<void()
 	return started;
 }
 
-void GtkDisplayThread::Main(std::function<void()> prepare, std::function<void()> setup)
+void GtkDisplayThread::Main(std::function<void()> setup)
 {
 	fThreadId = std::this_thread::get_id();
-	prepare();
 	bool opened = gtk_init_check(NULL, NULL);
 	if (opened) {
 		fLoop = g_main_loop_new(NULL, FALSE);

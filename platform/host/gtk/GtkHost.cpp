@@ -69,13 +69,25 @@ status_t GtkHost::Init(const std::function<void()>& meanwhile)
 		program_invocation_short_name);
 	gLostDisplayLineLength = strlen(gLostDisplayLine);
 
-	// The caller's work (loading a font, say) runs while the display thread brings GTK up.
-	// GTK would set the locale while that work may read it, so the locale is set first,
-	// here, and GTK leaves it alone.
+	// The caller's work (loading a font, say) runs while the display thread brings GTK up,
+	// and reads the locale and the environment. Whatever GTK would change of either is
+	// changed first, here, so that nothing writes them while that work reads them (a setenv
+	// racing a getenv crashed a few starts in a hundred).
 	setlocale(LC_ALL, "");
 	gtk_disable_setlocale();
+	PrepareBackend();
+	// GTK would take the launcher's startup id out of the environment itself.
+	const char* given = getenv("DESKTOP_STARTUP_ID");
+	std::string startupId = given != NULL ? given : "";
+	unsetenv("DESKTOP_STARTUP_ID");
 	bool opened = fDisplay.Start(
-		&GtkHost::PrepareBackend, [this] { WatchForDisplayLoss(); }, meanwhile ? meanwhile : [] {});
+		[this, startupId] {
+			WatchForDisplayLoss();
+			GdkDisplay* display = gdk_display_get_default();
+			if (!startupId.empty() && GDK_IS_X11_DISPLAY(display))
+				gdk_x11_display_set_startup_notification_id(display, startupId.c_str());
+		},
+		meanwhile ? meanwhile : [] {});
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();
