@@ -291,7 +291,7 @@ TEST(CFlatButton, ShowsPressedWhileHeldAndIsInvokedAtTheRelease)
 	EXPECT_TRUE(testing_support::WaitUntil(
 		[&] { return LookProblems(harness.ControlPixels(), kPressed).empty(); }));
 	EXPECT_FALSE(harness.Host().WaitForIdle(harness.Id(), 100000)) << "idle while held";
-	for (int i = 0; i < 200; i++)  // more than the press's tracking takes in the wait below
+	for (int i = 0; i < 200; i++)  // taken one a 30 ms poll, they would outlast the wait below
 		harness.Host().InjectMouseMove(harness.Id(), i % 2 ? kInside : kOutside);
 	EXPECT_EQ(harness.Received().size(), 0u);
 	harness.Host().InjectMouseUp(harness.Id(), kInside);
