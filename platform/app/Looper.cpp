@@ -323,11 +323,6 @@ BMessage* BLooper::TakeQueuedMessage(
 	return fQueue->TakeFirst(match, timeout);
 }
 
-int32 BLooper::CountQueuedMessages() const
-{
-	return fQueue->Count();
-}
-
 void BLooper::CoalesceQueued(uint32 what)
 {
 	fQueue->Coalesce(what);

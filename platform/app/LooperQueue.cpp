@@ -133,15 +133,12 @@ void LooperQueue::Close()
 		delete item.message;
 }
 
-int32 LooperQueue::Count() const
+int32 LooperQueue::CountFor(const BLooper& looper, const BHandler* besides)
 {
-	std::lock_guard<std::mutex> lock(fMutex);
-	return (int32)fItems.size();
-}
-
-int32 LooperQueue::CountFor(const BLooper& looper)
-{
-	return looper.CountQueuedMessages();
+	const LooperQueue& queue = *looper.fQueue;
+	std::lock_guard<std::mutex> lock(queue.fMutex);
+	return (int32)std::count_if(queue.fItems.begin(), queue.fItems.end(),
+		[besides](const Item& item) { return item.quit || item.handler != besides; });
 }
 
 bool LooperQueue::HasQuit() const

@@ -51,12 +51,12 @@ public:
 	// Frees what is queued; later posts fail.
 	void Close();
 
-	int32 Count() const;
 	bool HasQuit() const;
 
-	// What waits in a looper's queue, for a caller that waits until a looper has handled all
-	// it was sent (the headless host's test driver).
-	static int32 CountFor(const BLooper& looper);
+	// What waits in a looper's queue other than messages for besides, for a caller that waits
+	// until a looper has handled all it was sent (the headless host's test driver, whose
+	// calls wait behind everything but each other).
+	static int32 CountFor(const BLooper& looper, const BHandler* besides);
 
 private:
 	LooperQueue(const LooperQueue&) = delete;

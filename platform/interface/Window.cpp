@@ -20,7 +20,10 @@ BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel f
 	BLooper(title),
 	fData(new WindowData(this, frame, title, look, feel, flags))
 {
-	// A drag's motions come faster than a busy window handles them; only the latest counts.
+	// Motion comes faster than a busy window handles it (a press tracked by polling takes one
+	// pointer message a poll); of a burst, only the latest position counts, so that a release
+	// is not kept waiting behind stale moves, nor a drop behind stale drag motions.
+	CoalesceQueued(B_MOUSE_MOVED);
 	CoalesceQueued(platform::kMsgHostDragMotion);
 	WindowRegistry::Add(this);
 }

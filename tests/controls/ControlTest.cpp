@@ -281,13 +281,18 @@ TEST(CFlatButton, EachPointerScriptEndsInItsLookWithItsInvocations)
 	}
 }
 
-// Held down, the button shows pressed at once, before the release invokes it.
+// Held down, the button shows pressed at once, before the release invokes it. Tracking the
+// press keeps the window busy until the release, and a wait for it that gave up meanwhile
+// keeps it from nothing afterwards.
 TEST(CFlatButton, ShowsPressedWhileHeldAndIsInvokedAtTheRelease)
 {
 	ControlHarness harness(NewButton());
 	harness.Host().InjectMouseDown(harness.Id(), kInside);
 	EXPECT_TRUE(testing_support::WaitUntil(
 		[&] { return LookProblems(harness.ControlPixels(), kPressed).empty(); }));
+	EXPECT_FALSE(harness.Host().WaitForIdle(harness.Id(), 100000)) << "idle while held";
+	for (int i = 0; i < 200; i++)  // taken one a 30 ms poll, they would outlast the wait below
+		harness.Host().InjectMouseMove(harness.Id(), i % 2 ? kInside : kOutside);
 	EXPECT_EQ(harness.Received().size(), 0u);
 	harness.Host().InjectMouseUp(harness.Id(), kInside);
 	harness.Idle();

@@ -65,10 +65,9 @@ protected:
 	// The caller owns the message. (A window's GetMouse takes pointer messages this way.)
 	BMessage* TakeQueuedMessage(
 		const std::function<bool(const BMessage&)>& match, bigtime_t timeout = 0);
-	int32 CountQueuedMessages() const;
 	bool IsQuitting() const;
 	// A message with this code posted right behind another with the same code and target
-	// replaces it, so that of a burst (pointer motion during a drag) only the latest waits.
+	// replaces it, so that of a burst (pointer or drag motion) only the latest waits.
 	void CoalesceQueued(uint32 what);
 
 private:

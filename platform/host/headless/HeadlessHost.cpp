@@ -24,8 +24,10 @@ const uint32 kMsgCall = 'hCAL';  // "token" (int32): the host's own, for its Cal
 
 // Added to each window's looper, so that a test's call reaches the window's thread as a
 // message for it: the window hands messages for other handlers on unread. A call waits its
-// turn until nothing else is queued, so that what the messages before it led to (an update,
-// a message the window posted itself) has been handled too.
+// turn until nothing but other calls is queued, so that what the messages before it led to
+// (an update, a message the window posted itself) has been handled too. Calls do not wait
+// for each other: two of them (one whose waiter gave up, say) would pass each other by for
+// ever, and the window would never be idle again.
 class HeadlessHost::CallHandler : public BHandler {
 public:
 	CallHandler() :
@@ -39,7 +41,8 @@ public:
 			BHandler::MessageReceived(message);
 			return;
 		}
-		if (LooperQueue::CountFor(*Looper()) > 0 && Looper()->PostMessage(message, this) == B_OK)
+		if (LooperQueue::CountFor(*Looper(), this) > 0
+			&& Looper()->PostMessage(message, this) == B_OK)
 			return;
 		Instance().RunCall(token);
 	}
