@@ -48,9 +48,12 @@ bool DroppedItem::LoadFolderIcons()
 {
 	// An entry that is no longer there is no file of that folder: a folder dropped on Clear
 	// icon and deleted or renamed before the drop would otherwise clear the one that held it.
+	// A node already open on the entry (Set icon) has shown that it is there.
+	const bool seen = fNode.InitCheck() == B_OK;
 	BEntry entry;
-	if (entry.SetTo(&fRef, false) != B_OK || !entry.Exists() || entry.GetParent(&entry) != B_OK
-		|| fNode.SetTo(&entry) != B_OK || fNodeInfo.SetTo(&fNode) != B_OK)
+	if (entry.SetTo(&fRef, false) != B_OK || (!seen && !entry.Exists())
+		|| entry.GetParent(&entry) != B_OK || fNode.SetTo(&entry) != B_OK
+		|| fNodeInfo.SetTo(&fNode) != B_OK)
 		return false;
 
 	// Both reads are made, so that a failure of either is seen only after both were tried.

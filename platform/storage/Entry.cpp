@@ -220,7 +220,10 @@ BEntry::BEntry() :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
 	fNodeInode(-1),
-	fDirFd(-1)
+	fDirFd(-1),
+	fDirReadable(false),
+	fNodeFd(-1),
+	fNodeReadable(false)
 {
 }
 
@@ -228,7 +231,10 @@ BEntry::BEntry(const char* path, bool traverse) :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
 	fNodeInode(-1),
-	fDirFd(-1)
+	fDirFd(-1),
+	fDirReadable(false),
+	fNodeFd(-1),
+	fNodeReadable(false)
 {
 	SetTo(path, traverse);
 }
@@ -237,7 +243,10 @@ BEntry::BEntry(const entry_ref* ref, bool traverse) :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
 	fNodeInode(-1),
-	fDirFd(-1)
+	fDirFd(-1),
+	fDirReadable(false),
+	fNodeFd(-1),
+	fNodeReadable(false)
 {
 	SetTo(ref, traverse);
 }
@@ -250,14 +259,24 @@ BEntry::BEntry(const BEntry& other) :
 
 BEntry::~BEntry()
 {
-	HoldFolder(-1);
+	HoldFolder(-1, false);
+	HoldNode(-1, false);
 }
 
-void BEntry::HoldFolder(int dirFd)
+void BEntry::HoldFolder(int dirFd, bool readable)
 {
 	if (fDirFd >= 0)
 		close(fDirFd);
 	fDirFd = dirFd;
+	fDirReadable = readable;
+}
+
+void BEntry::HoldNode(int nodeFd, bool readable)
+{
+	if (fNodeFd >= 0)
+		close(fNodeFd);
+	fNodeFd = nodeFd;
+	fNodeReadable = readable;
 }
 
 status_t BEntry::Stat(struct stat* st) const
@@ -304,14 +323,15 @@ status_t BEntry::SetTo(const entry_ref* ref, bool traverse)
 	if (ref == NULL)
 		return fStatus = B_BAD_VALUE;
 	int dirFd;
-	status_t status = OpenRefDirectory(*ref, &dirFd);
+	bool readable;
+	status_t status = OpenRefDirectory(*ref, &dirFd, &readable);
 	if (status != B_OK)
 		return fStatus = status;
 	entry_ref copy(*ref);
 	if (traverse)
 		status = ResolveLinks(&copy);
 	if (status == B_OK && copy.directory == ref->directory && copy.device == ref->device) {
-		HoldFolder(dirFd);
+		HoldFolder(dirFd, readable);
 		dirFd = -1;
 	}
 	if (dirFd >= 0)
@@ -327,7 +347,8 @@ void BEntry::Unset()
 	fStatus = B_NO_INIT;
 	fNodeDevice = -1;
 	fNodeInode = -1;
-	HoldFolder(-1);
+	HoldFolder(-1, false);
+	HoldNode(-1, false);
 }
 
 status_t BEntry::GetParent(BEntry* parent) const
@@ -340,24 +361,35 @@ status_t BEntry::GetParent(BEntry* parent) const
 	entry_ref parentRef;
 	bool isRoot = fRef.directory_path == "/" && strcmp(fRef.name, ".") == 0;
 	int dirFd = fDirFd;
-	if (!isRoot && (dirFd >= 0 || (status = OpenRefDirectory(fRef, &dirFd)) == B_OK)) {
+	bool readable = fDirReadable;
+	if (!isRoot && (dirFd >= 0 || (status = OpenRefDirectory(fRef, &dirFd, &readable)) == B_OK))
 		status = ParentRef(fRef, dirFd, &parentRef);
-		if (dirFd != fDirFd)
-			close(dirFd);
+	// The folder the descriptor was checked to be, this entry's own, is the parent's node:
+	// the parent holds it, taken over from this entry or from the open just made.
+	int nodeFd = -1;
+	if (status == B_OK && dirFd >= 0) {
+		if (dirFd != fDirFd || parent == this)
+			nodeFd = dirFd;
+		else
+			nodeFd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+	} else if (dirFd >= 0 && dirFd != fDirFd) {
+		close(dirFd);
 	}
+	if (parent == this && nodeFd >= 0 && nodeFd == fDirFd)
+		parent->fDirFd = -1;  // taken over by this entry, now its own parent
 	// The parent may be this very entry: everything was read before it is written.
 	if (status != B_OK) {
 		parent->Unset();
 		return status;
 	}
-	// The folder the descriptor was checked to be: this entry's own folder.
 	dev_t device = fRef.device;
 	ino_t inode = fRef.directory;
 	parent->fRef = parentRef;
 	parent->fStatus = B_OK;
 	parent->fNodeDevice = device;
 	parent->fNodeInode = inode;
-	parent->HoldFolder(-1);
+	parent->HoldFolder(-1, false);
+	parent->HoldNode(nodeFd, nodeFd >= 0 && readable);
 	return B_OK;
 }
 
@@ -368,7 +400,10 @@ BEntry& BEntry::operator=(const BEntry& other)
 		fStatus = other.fStatus;
 		fNodeDevice = other.fNodeDevice;
 		fNodeInode = other.fNodeInode;
-		HoldFolder(other.fDirFd >= 0 ? fcntl(other.fDirFd, F_DUPFD_CLOEXEC, 0) : -1);
+		HoldFolder(
+			other.fDirFd >= 0 ? fcntl(other.fDirFd, F_DUPFD_CLOEXEC, 0) : -1, other.fDirReadable);
+		HoldNode(other.fNodeFd >= 0 ? fcntl(other.fNodeFd, F_DUPFD_CLOEXEC, 0) : -1,
+			other.fNodeReadable);
 	}
 	return *this;
 }

@@ -32,12 +32,21 @@ bool IsUsableRef(const entry_ref& ref)
 	return ref.directory_path.find('\0') == std::string::npos;
 }
 
-status_t OpenRefDirectory(const entry_ref& ref, int* fd)
+status_t OpenRefDirectory(const entry_ref& ref, int* fd, bool* readable)
 {
 	*fd = -1;
 	if (!IsUsableRef(ref))
 		return B_ENTRY_NOT_FOUND;
-	int dirFd = open(ref.directory_path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+	const char* path = ref.directory_path.c_str();
+	int dirFd = -1;
+	if (readable != NULL) {
+		dirFd = open(path, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+		*readable = dirFd >= 0;
+		if (dirFd < 0 && errno != EACCES && errno != EPERM)
+			return StatusForErrno(errno);
+	}
+	if (dirFd < 0)
+		dirFd = open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
 	if (dirFd < 0)
 		return StatusForErrno(errno);
 	struct stat st;

@@ -17,8 +17,10 @@ std::string PathOfRef(const entry_ref& ref);
 bool IsUsableRef(const entry_ref& ref);
 
 // Opens the reference's directory (O_PATH) and checks that its path still names the
-// reference's device and inode; a stale or unusable reference is B_ENTRY_NOT_FOUND.
-status_t OpenRefDirectory(const entry_ref& ref, int* fd);
+// reference's device and inode; a stale or unusable reference is B_ENTRY_NOT_FOUND. Asked
+// for a readable one, it opens the directory for reading where it may be read, and tells
+// which it got.
+status_t OpenRefDirectory(const entry_ref& ref, int* fd, bool* readable = NULL);
 
 // lstat of the entry itself, through its verified directory.
 status_t StatRef(const entry_ref& ref, struct stat* st);

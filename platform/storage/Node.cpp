@@ -51,7 +51,7 @@ type_code ReadTypeCode(const uint8* bytes)
 
 BNode::BNode() :
 	fFd(-1),
-	fFolder(false),
+	fFileType(0),
 	fReadable(false),
 	fStatus(B_NO_INIT),
 	fDevice(-1),
@@ -109,6 +109,8 @@ status_t BNode::SetTo(const BEntry* entry)
 	if (entry->InitCheck() != B_OK)
 		return fStatus = B_NO_INIT;
 	// An entry known to name one folder (a parent) is that folder, not what took its name.
+	if (entry->fNodeFd >= 0 && AdoptKnownFolder(entry) == B_OK)
+		return fStatus = B_OK;
 	if (entry->fNodeInode != ino_t(-1) && OpenKnownFolder(entry) == B_OK)
 		return fStatus = B_OK;
 	status_t status = OpenRef(&entry->fRef);
@@ -135,7 +137,7 @@ void BNode::Unset()
 	if (fFd >= 0)
 		close(fFd);
 	fFd = -1;
-	fFolder = false;
+	fFileType = 0;
 	fReadable = false;
 	fStatus = B_NO_INIT;
 	fDevice = -1;
@@ -157,10 +159,25 @@ status_t BNode::OpenKnownFolder(const BEntry* entry)
 		return B_ENTRY_NOT_FOUND;
 	}
 	fFd = fd;
-	fFolder = true;
+	fFileType = S_IFDIR;
 	fReadable = true;
 	fDevice = st.st_dev;
 	fInode = st.st_ino;
+	fPath = platform::PathOfRef(entry->fRef);
+	return B_OK;
+}
+
+// The folder an entry holds open is that folder already: it is shared, not opened again.
+status_t BNode::AdoptKnownFolder(const BEntry* entry)
+{
+	int fd = fcntl(entry->fNodeFd, F_DUPFD_CLOEXEC, 0);
+	if (fd < 0)
+		return platform::StatusForErrno(errno);
+	fFd = fd;
+	fFileType = S_IFDIR;
+	fReadable = entry->fNodeReadable;
+	fDevice = entry->fNodeDevice;
+	fInode = entry->fNodeInode;
 	fPath = platform::PathOfRef(entry->fRef);
 	return B_OK;
 }
@@ -204,7 +221,7 @@ status_t BNode::OpenRef(const entry_ref* ref)
 	if (fd < 0)
 		return platform::StatusForErrno(error);
 	fFd = fd;
-	fFolder = S_ISDIR(st.st_mode);
+	fFileType = st.st_mode & S_IFMT;
 	fDevice = st.st_dev;
 	fInode = st.st_ino;
 	fPath = platform::PathOfRef(*ref);
@@ -298,7 +315,7 @@ BNode& BNode::operator=(const BNode& other)
 			fStatus = platform::StatusForErrno(errno);
 			return *this;
 		}
-		fFolder = other.fFolder;
+		fFileType = other.fFileType;
 		fReadable = other.fReadable;
 		fDevice = other.fDevice;
 		fInode = other.fInode;

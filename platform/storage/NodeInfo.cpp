@@ -4,6 +4,7 @@
 #include <TypeConstants.h>
 
 #include <string.h>
+#include <sys/stat.h>
 
 #include "desktop/NodeIconNotices.h"
 #include "storage/NodeType.h"
@@ -219,7 +220,7 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	if (status != B_OK) {
 		if (!HasNoValue(status))
 			return status;
-		platform::GetDesktopNodeType(fNode->fFd, fNode->fPath, type);
+		platform::GetDesktopNodeType(fNode->fFd, fNode->fFileType, fNode->fPath, type);
 	}
 	status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)
@@ -231,5 +232,5 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 
 platform::NoticedNode BNodeInfo::Noticed() const
 {
-	return {fNode->fFd, fNode->fDevice, fNode->fInode, fNode->fFolder};
+	return {fNode->fFd, fNode->fDevice, fNode->fInode, S_ISDIR(fNode->fFileType)};
 }

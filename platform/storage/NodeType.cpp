@@ -66,7 +66,7 @@ const char* SpecialFileType(mode_t mode)
 }
 
 // The type of a regular file, told the way the desktop's file manager tells it.
-std::string FileType(int fd, const char* name, const struct stat& st)
+std::string FileType(int fd, const char* name)
 {
 	if (name[0] == '\0')
 		name = NULL;
@@ -77,7 +77,8 @@ std::string FileType(int fd, const char* name, const struct stat& st)
 	if (!uncertain)
 		return type;
 	// An empty file is a new text, as the desktop has it; nothing to read either way.
-	if (st.st_size == 0)
+	struct stat st;
+	if (fstat(fd, &st) == 0 && st.st_size == 0)
 		return "text/plain";
 	guchar data[kSniffLength];
 	ssize_t length = ReadHead(fd, data, sizeof(data));
@@ -92,19 +93,14 @@ std::string FileType(int fd, const char* name, const struct stat& st)
 
 }  // namespace
 
-void GetDesktopNodeType(int fd, const std::string& path, char* type)
+void GetDesktopNodeType(int fd, mode_t mode, const std::string& path, char* type)
 {
-	struct stat st;
-	if (fstat(fd, &st) != 0) {
-		CopyType(kDocumentMimeType, type);
-		return;
-	}
-	const char* special = SpecialFileType(st.st_mode);
+	const char* special = SpecialFileType(mode);
 	if (special != NULL) {
 		CopyType(special, type);
 		return;
 	}
-	CopyType(FileType(fd, LeafName(path), st).c_str(), type);
+	CopyType(FileType(fd, LeafName(path)).c_str(), type);
 }
 
 }  // namespace platform

@@ -66,13 +66,19 @@ private:
 	// known), so that opening the entry later reaches that very folder or fails.
 	dev_t fNodeDevice;
 	ino_t fNodeInode;
-	// Platform: the entry's folder as SetTo checked it, held open (O_PATH) so that later
-	// calls need not open it again (they still check that its path leads to it); -1 when
-	// not held.
+	// Platform: the entry's folder as SetTo checked it, held open (for reading where it may
+	// be read) so that later calls need not open it again (they still check that its path
+	// leads to it); -1 when not held.
 	int fDirFd;
+	bool fDirReadable;
+	// Platform: for an entry made by GetParent, the folder it names, held open as the
+	// child's folder was, so that opening the entry opens nothing again; -1 when not held.
+	int fNodeFd;
+	bool fNodeReadable;
 
 	status_t Stat(struct stat* st) const;
-	void HoldFolder(int dirFd);
+	void HoldFolder(int dirFd, bool readable);
+	void HoldNode(int nodeFd, bool readable);
 };
 
 #endif

@@ -50,9 +50,10 @@ private:
 
 	status_t OpenRef(const entry_ref* ref);
 	status_t OpenKnownFolder(const BEntry* entry);
+	status_t AdoptKnownFolder(const BEntry* entry);
 
 	int fFd;
-	bool fFolder;
+	mode_t fFileType;  // the node's S_IFMT bits, as opened (0 when unset)
 	bool fReadable;  // fFd is open for reading, and takes the f*xattr calls itself
 	status_t fStatus;
 	dev_t fDevice;

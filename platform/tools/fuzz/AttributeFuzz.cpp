@@ -107,8 +107,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	status_t status = info.GetType(stored);
 	if ((status == B_OK) != !expected.empty() || (status == B_OK && expected != stored))
 		abort();
-	if (status != B_OK)
-		platform::GetDesktopNodeType(node.Descriptor(), path, stored);
+	if (status != B_OK) {
+		struct stat st;
+		if (fstat(node.Descriptor(), &st) != 0)
+			abort();
+		platform::GetDesktopNodeType(node.Descriptor(), st.st_mode, path, stored);
+	}
 	CheckIcon(info, large, "ICON", B_LARGE_ICON, stored);
 	CheckIcon(info, mini, "MICN", B_MINI_ICON, stored);
 	return 0;
