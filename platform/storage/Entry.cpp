@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 
@@ -40,6 +42,15 @@ entry_ref::entry_ref(const entry_ref& other) :
 	directory_path(other.directory_path)
 {
 	set_name(other.name);
+}
+
+entry_ref::entry_ref(entry_ref&& other) noexcept :
+	device(other.device),
+	directory(other.directory),
+	name(other.name),
+	directory_path(std::move(other.directory_path))
+{
+	other.name = NULL;
 }
 
 entry_ref::~entry_ref()
@@ -74,6 +85,19 @@ entry_ref& entry_ref::operator=(const entry_ref& other)
 	directory = other.directory;
 	directory_path = other.directory_path;
 	set_name(other.name);
+	return *this;
+}
+
+entry_ref& entry_ref::operator=(entry_ref&& other) noexcept
+{
+	if (this == &other)
+		return *this;
+	device = other.device;
+	directory = other.directory;
+	directory_path = std::move(other.directory_path);
+	free(name);
+	name = other.name;
+	other.name = NULL;
 	return *this;
 }
 
@@ -121,7 +145,7 @@ status_t FillRef(const std::string& folder, const std::string& leaf, entry_ref* 
 	if (made.name == NULL)
 		return B_NO_MEMORY;
 	made.directory_path = folder;
-	*ref = made;
+	*ref = std::move(made);
 	return B_OK;
 }
 
@@ -140,26 +164,27 @@ bool LeadsTo(const std::string& path, dev_t device, ino_t inode, bool follow)
 // folder, never the link.
 status_t ParentRef(const entry_ref& child, int dirFd, entry_ref* ref)
 {
-	std::string current = child.directory_path;
-	if (!LeadsTo(current, child.device, child.directory, false)) {
-		if (!LeadsTo(current, child.device, child.directory, true))
+	const std::string* current = &child.directory_path;
+	std::string moved;
+	if (!LeadsTo(*current, child.device, child.directory, false)) {
+		if (!LeadsTo(*current, child.device, child.directory, true))
 			return B_ENTRY_NOT_FOUND;
-		current = platform::CurrentPath(dirFd);
-		if (current.empty())
-			current = child.directory_path;
+		moved = platform::CurrentPath(dirFd);
+		if (!moved.empty())
+			current = &moved;
 	}
-	if (current == "/")
+	if (*current == "/")
 		return FillRef("/", ".", ref);
 	std::string folder, leaf;
-	platform::SplitPath(current, &folder, &leaf);
+	platform::SplitPath(*current, &folder, &leaf);
 	struct stat st;
 	if (fstatat(dirFd, "..", &st, 0) != 0)
 		return platform::StatusForErrno(errno);
 	entry_ref made(st.st_dev, st.st_ino, leaf.c_str());
 	if (made.name == NULL)
 		return B_NO_MEMORY;
-	made.directory_path = folder;
-	*ref = made;
+	made.directory_path = std::move(folder);
+	*ref = std::move(made);
 	return B_OK;
 }
 
@@ -327,17 +352,17 @@ status_t BEntry::SetTo(const entry_ref* ref, bool traverse)
 	status_t status = OpenRefDirectory(*ref, &dirFd, &readable);
 	if (status != B_OK)
 		return fStatus = status;
-	entry_ref copy(*ref);
+	fRef = *ref;
 	if (traverse)
-		status = ResolveLinks(&copy);
-	if (status == B_OK && copy.directory == ref->directory && copy.device == ref->device) {
+		status = ResolveLinks(&fRef);
+	if (status == B_OK && fRef.directory == ref->directory && fRef.device == ref->device) {
 		HoldFolder(dirFd, readable);
 		dirFd = -1;
 	}
 	if (dirFd >= 0)
 		close(dirFd);
-	if (status == B_OK)
-		fRef = copy;
+	if (status != B_OK)
+		fRef = entry_ref();
 	return fStatus = status;
 }
 
@@ -384,7 +409,7 @@ status_t BEntry::GetParent(BEntry* parent) const
 	}
 	dev_t device = fRef.device;
 	ino_t inode = fRef.directory;
-	parent->fRef = parentRef;
+	parent->fRef = std::move(parentRef);
 	parent->fStatus = B_OK;
 	parent->fNodeDevice = device;
 	parent->fNodeInode = inode;

@@ -12,14 +12,15 @@ namespace platform {
 
 std::string PathOfRef(const entry_ref& ref)
 {
-	std::string path = ref.directory_path;
-	if (ref.name == NULL)
-		return path;
-	if (strcmp(ref.name, ".") == 0)
-		return path;
+	if (ref.name == NULL || strcmp(ref.name, ".") == 0)
+		return ref.directory_path;
+	std::string path;
+	path.reserve(ref.directory_path.size() + 1 + strlen(ref.name));
+	path = ref.directory_path;
 	if (path.empty() || path.back() != '/')
 		path += '/';
-	return path + ref.name;
+	path += ref.name;
+	return path;
 }
 
 bool IsUsableRef(const entry_ref& ref)

@@ -109,8 +109,10 @@ status_t BNode::SetTo(const BEntry* entry)
 	if (entry->InitCheck() != B_OK)
 		return fStatus = B_NO_INIT;
 	// An entry known to name one folder (a parent) is that folder, not what took its name.
-	if (entry->fNodeFd >= 0 && AdoptKnownFolder(entry) == B_OK)
+	if (entry->fNodeFd >= 0) {
+		AdoptKnownFolder(entry);
 		return fStatus = B_OK;
+	}
 	if (entry->fNodeInode != ino_t(-1) && OpenKnownFolder(entry) == B_OK)
 		return fStatus = B_OK;
 	status_t status = OpenRef(&entry->fRef);
@@ -167,19 +169,16 @@ status_t BNode::OpenKnownFolder(const BEntry* entry)
 	return B_OK;
 }
 
-// The folder an entry holds open is that folder already: it is shared, not opened again.
-status_t BNode::AdoptKnownFolder(const BEntry* entry)
+// The folder an entry holds open is that folder already: the node takes it over.
+void BNode::AdoptKnownFolder(const BEntry* entry)
 {
-	int fd = fcntl(entry->fNodeFd, F_DUPFD_CLOEXEC, 0);
-	if (fd < 0)
-		return platform::StatusForErrno(errno);
-	fFd = fd;
+	fFd = entry->fNodeFd;
+	entry->fNodeFd = -1;
 	fFileType = S_IFDIR;
 	fReadable = entry->fNodeReadable;
 	fDevice = entry->fNodeDevice;
 	fInode = entry->fNodeInode;
 	fPath = platform::PathOfRef(entry->fRef);
-	return B_OK;
 }
 
 // Opens the entry itself, never what a link names, below a directory whose identity was

@@ -57,15 +57,41 @@ bool HasNoValue(status_t status)
 void CopyIntoBitmap(const uint8* pixels, BBitmap* icon, int32 size)
 {
 	uint8* bits = static_cast<uint8*>(icon->Bits());
+	const int32 rowBytes = icon->BytesPerRow();
+	if (rowBytes == size) {
+		memcpy(bits, pixels, size * size);
+		return;
+	}
 	for (int32 y = 0; y < size; y++)
-		memcpy(bits + y * icon->BytesPerRow(), pixels + y * size, size);
+		memcpy(bits + y * rowBytes, pixels + y * size, size);
 }
 
 void CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
 {
 	const uint8* bits = static_cast<const uint8*>(icon->Bits());
+	const int32 rowBytes = icon->BytesPerRow();
+	if (rowBytes == size) {
+		memcpy(pixels, bits, size * size);
+		return;
+	}
 	for (int32 y = 0; y < size; y++)
-		memcpy(pixels + y * size, bits + y * icon->BytesPerRow(), size);
+		memcpy(pixels + y * size, bits + y * rowBytes, size);
+}
+
+// The node's own icon of that size, which * which indices; B_BAD_DATA when the value is not
+// exactly an icon.
+status_t ReadOwnIcon(const BNode* node, icon_size which, uint8* pixels)
+{
+	const int32 size = which * which;
+	// One byte more than an icon: a longer value reads long and is refused.
+	uint8 value[B_LARGE_ICON * B_LARGE_ICON + 1];
+	ssize_t length = node->ReadAttr(IconAttr(which), IconType(which), 0, value, size + 1);
+	if (length < 0)
+		return status_t(length);
+	if (length != size)
+		return B_BAD_DATA;
+	memcpy(pixels, value, size);
+	return B_OK;
 }
 
 // After a failed change, the desktop's view goes back to what the node holds.
@@ -141,16 +167,11 @@ status_t BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
 		return B_NO_INIT;
 	if (!IsIconSize(which) || !FitsIcon(icon, which))
 		return B_BAD_VALUE;
-	const int32 size = which * which;
-	// One byte more than an icon: a longer value reads long and is refused.
-	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON + 1];
-	ssize_t length = fNode->ReadAttr(IconAttr(which), IconType(which), 0, pixels, size + 1);
-	if (length < 0)
-		return status_t(length);
-	if (length != size)
-		return B_BAD_DATA;
-	CopyIntoBitmap(pixels, icon, which);
-	return B_OK;
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
+	status_t status = ReadOwnIcon(fNode, which, pixels);
+	if (status == B_OK)
+		CopyIntoBitmap(pixels, icon, which);
+	return status;
 }
 
 status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
@@ -206,9 +227,9 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	if (!IsIconSize(which) || !FitsIcon(icon, which))
 		return B_BAD_VALUE;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
-	status_t status = GetIcon(icon, which);
+	status_t status = ReadOwnIcon(fNode, which, pixels);
 	if (status == B_OK) {
-		CopyFromBitmap(icon, pixels, which);
+		CopyIntoBitmap(pixels, icon, which);
 		platform::NodeIconNotices::IconShown(Noticed(), which, pixels, NULL);
 		return B_OK;
 	}

@@ -15,6 +15,7 @@ struct entry_ref {
 	entry_ref();
 	entry_ref(dev_t device, ino_t directory, const char* name);
 	entry_ref(const entry_ref& other);
+	entry_ref(entry_ref&& other) noexcept;
 	~entry_ref();
 
 	status_t set_name(const char* name);
@@ -22,6 +23,7 @@ struct entry_ref {
 	bool operator==(const entry_ref& other) const;
 	bool operator!=(const entry_ref& other) const { return !(*this == other); }
 	entry_ref& operator=(const entry_ref& other);
+	entry_ref& operator=(entry_ref&& other) noexcept;
 
 	dev_t device;
 	ino_t directory;
@@ -72,8 +74,9 @@ private:
 	int fDirFd;
 	bool fDirReadable;
 	// Platform: for an entry made by GetParent, the folder it names, held open as the
-	// child's folder was, so that opening the entry opens nothing again; -1 when not held.
-	int fNodeFd;
+	// child's folder was, and handed to the first node opened from the entry, which then
+	// opens nothing again; -1 when not held.
+	mutable int fNodeFd;
 	bool fNodeReadable;
 
 	status_t Stat(struct stat* st) const;

@@ -50,7 +50,7 @@ private:
 
 	status_t OpenRef(const entry_ref* ref);
 	status_t OpenKnownFolder(const BEntry* entry);
-	status_t AdoptKnownFolder(const BEntry* entry);
+	void AdoptKnownFolder(const BEntry* entry);
 
 	int fFd;
 	mode_t fFileType;  // the node's S_IFMT bits, as opened (0 when unset)

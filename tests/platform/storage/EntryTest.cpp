@@ -4,6 +4,7 @@
 #include <Entry.h>
 #include <Node.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -81,6 +82,39 @@ TEST(EntryRef, UnsetStaleOrSlashedRefFailsEveryOpen)
 		EXPECT_NE(BEntry(&kRefs[i]).InitCheck(), B_OK) << "ref " << i;
 		EXPECT_NE(BNode(&kRefs[i]).InitCheck(), B_OK) << "ref " << i;
 		EXPECT_NE(BDirectory(&kRefs[i]).InitCheck(), B_OK) << "ref " << i;
+	}
+}
+
+// The parent that GetParent gives is the folder that held the entry: the first node opened
+// from it is that folder even when another has taken its name since; a later one goes by the
+// name, and refuses the newcomer. The child, when it is another entry, keeps its own folder.
+TEST(BEntry, ParentOpensTheFolderThatHeldTheEntry)
+{
+	const struct {
+		bool intoItself;
+		bool replaced;
+	} kRows[] = {{true, false}, {false, false}, {true, true}, {false, true}};
+	for (size_t i = 0; i < std::size(kRows); i++) {
+		TempDir dir;
+		dir.Make("folder/item");
+		struct stat held, st;
+		ASSERT_EQ(stat(dir.Join("folder").c_str(), &held), 0);
+		entry_ref ref = RefFor(dir.Join("folder/item"));
+		BEntry entry(&ref), other;
+		BEntry* parent = kRows[i].intoItself ? &entry : &other;
+		ASSERT_EQ(entry.GetParent(parent), B_OK) << "row " << i;
+		if (kRows[i].replaced) {
+			std::filesystem::rename(dir.Join("folder"), dir.Join("moved"));
+			dir.Make("folder", true);
+		}
+		BNode node(parent);
+		ASSERT_EQ(node.InitCheck(), B_OK) << "row " << i;
+		ASSERT_EQ(fstat(node.Descriptor(), &st), 0);
+		EXPECT_EQ(st.st_ino, held.st_ino) << "row " << i;
+		EXPECT_EQ(BNode(parent).InitCheck() == B_OK, !kRows[i].replaced) << "row " << i;
+		if (!kRows[i].intoItself) {
+			EXPECT_EQ(entry.Exists(), !kRows[i].replaced) << "row " << i;
+		}
 	}
 }
 
