@@ -26,6 +26,9 @@ const int kOpenAttempts = 5;
 const int kEditAttempts = 8;
 const char kTemporaryPrefix[] = ".vellumark-tmp-";
 const int kMaxEntriesScanned = 4096;
+// Enough for every image of ours in any folder a person keeps; a folder of millions of
+// files is listed in bounded time, and an old image past the budget only stays on disk.
+const size_t kMaxEntriesListed = 65536;
 
 std::atomic<unsigned> sTemporaryCount(0);
 
@@ -396,8 +399,9 @@ std::vector<std::string> FolderFiles::Names(
 			close(fd);
 		return names;
 	}
+	size_t budget = kMaxEntriesListed;
 	while (struct dirent* entry = readdir(folder)) {
-		if (names.size() >= maxNames)
+		if (names.size() >= maxNames || budget-- == 0)
 			break;
 		if (matches(entry->d_name))
 			names.push_back(entry->d_name);

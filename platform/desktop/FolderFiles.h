@@ -52,7 +52,8 @@ public:
 	// before renaming them into place.
 	void RemoveStaleTemporaries() const;
 
-	// The names in the folder that match, at most maxNames of them.
+	// The names in the folder that match, at most maxNames of them, among its first 65,536
+	// entries.
 	std::vector<std::string> Names(bool (*matches)(const std::string& name), size_t maxNames) const;
 
 private:
