@@ -78,14 +78,15 @@ void FolderIconView::Publish(const uint8* largeIcon, bool changed, dev_t device,
 {
 	if (largeIcon == NULL)
 		return;
-	std::string name = FolderIconImageName(largeIcon);
+	const std::string hash = LargeIconHash(largeIcon);
+	const std::string name = FolderIconImageNameForHash(hash);
 	if (!changed && FolderFiles(fFd).Exists(name.c_str()))
 		return;
 	IconTrace traced;
 	const IconTrace* trace = RecentIcons::Trace(device, inode, largeIcon, &traced) ? &traced : NULL;
 	FolderFiles(fFd).RemoveStaleTemporaries();
 	// Each pointer names the image: without a whole image of ours there is nothing to show.
-	status_t status = PublishImage(name, largeIcon, trace);
+	status_t status = PublishImage(name, hash, largeIcon, trace);
 	if (status != B_OK) {
 		ReportFailure("its image for the file managers could not be written", status);
 		return;
@@ -134,13 +135,13 @@ status_t FolderIconView::ReadOwnImage(const std::string& name, std::string* png)
 	return status;
 }
 
-status_t FolderIconView::PublishImage(
-	const std::string& name, const uint8* largeIcon, const IconTrace* trace)
+status_t FolderIconView::PublishImage(const std::string& name, const std::string& hash,
+	const uint8* largeIcon, const IconTrace* trace)
 {
 	// Named after what it shows: an image of ours of that name is the one to show.
 	std::string png;
 	status_t status = ReadOwnImage(name, &png);
-	if (status == B_OK && RecordedLargeIconHash(png) == LargeIconHash(largeIcon))
+	if (status == B_OK && RecordedLargeIconHash(png) == hash)
 		return B_OK;
 	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
 		return status;  // another program's file, or an unreadable one: left as it is
@@ -150,15 +151,14 @@ status_t FolderIconView::PublishImage(
 	RgbaImage previous;
 	bool hasPrevious = false;
 	if (trace != NULL && trace->folderType.empty()) {
-		const uint8* before = trace->previousLarge.data();
-		hasPrevious = ReadOwnImage(FolderIconImageName(before), &png) == B_OK
-			&& RecordedLargeIconHash(png) == LargeIconHash(before)
+		const std::string beforeHash = LargeIconHash(trace->previousLarge.data());
+		hasPrevious = ReadOwnImage(FolderIconImageNameForHash(beforeHash), &png) == B_OK
+			&& RecordedLargeIconHash(png) == beforeHash
 			&& RgbaImage::FromPng(png, FolderIconDrawing::kSize, &previous) == B_OK;
 	}
 	RgbaImage image = FolderIconDrawing::Draw(largeIcon, trace, hasPrevious ? &previous : NULL);
-	status = image.EncodePng(
-		{{"Software", kFolderIconSoftware}, {kFolderIconHashKeyword, LargeIconHash(largeIcon)}},
-		&png);
+	status =
+		image.EncodePng({{"Software", kFolderIconSoftware}, {kFolderIconHashKeyword, hash}}, &png);
 	if (status != B_OK)
 		return status;
 	return FolderFiles(fFd).Replace(name.c_str(), png);

@@ -38,7 +38,8 @@ public:
 	static void SettleFailures(bool attributeWritten);
 
 private:
-	status_t PublishImage(const std::string& name, const uint8* largeIcon, const IconTrace* trace);
+	status_t PublishImage(const std::string& name, const std::string& hash, const uint8* largeIcon,
+		const IconTrace* trace);
 	status_t PublishDotDirectory(const std::string& name);
 	status_t PublishMetadata(const std::string& folder, const std::string& name);
 	status_t RemoveImages(const std::string& keep);

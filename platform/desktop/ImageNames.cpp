@@ -57,7 +57,12 @@ std::string LargeIconHash(const uint8* largeIcon)
 
 std::string FolderIconImageName(const uint8* largeIcon)
 {
-	return kPrefix + LargeIconHash(largeIcon).substr(0, kShortHash) + kSuffix;
+	return FolderIconImageNameForHash(LargeIconHash(largeIcon));
+}
+
+std::string FolderIconImageNameForHash(const std::string& hash)
+{
+	return kPrefix + hash.substr(0, kShortHash) + kSuffix;
 }
 
 bool IsFolderIconImageName(const std::string& name)

@@ -19,6 +19,8 @@ extern const char kFolderIconHashKeyword[];
 
 std::string LargeIconHash(const uint8* largeIcon);
 std::string FolderIconImageName(const uint8* largeIcon);
+// The same name, from the icon's LargeIconHash.
+std::string FolderIconImageNameForHash(const std::string& hash);
 
 // Whether the name is one of ours: the pattern above or the legacy fixed name.
 bool IsFolderIconImageName(const std::string& name);

@@ -32,19 +32,16 @@ const int kItemTop = 16;
 
 bool ComposesTo(const uint8* previous, const uint8* item, const uint8* stored)
 {
-	for (int y = 0; y < B_LARGE_ICON; y++) {
-		int row = y - kItemTop;
-		for (int x = 0; x < B_LARGE_ICON; x++) {
-			int column = x - kItemLeft;
-			uint8 over = row >= 0 && row < B_MINI_ICON && column >= 0 && column < B_MINI_ICON
-				? item[row * B_MINI_ICON + column]
-				: B_TRANSPARENT_MAGIC_CMAP8;
-			int at = y * B_LARGE_ICON + x;
-			if (stored[at] != (over != B_TRANSPARENT_MAGIC_CMAP8 ? over : previous[at]))
-				return false;
+	uint8 composed[B_LARGE_ICON * B_LARGE_ICON];
+	memcpy(composed, previous, sizeof(composed));
+	for (int y = 0; y < B_MINI_ICON; y++) {
+		for (int x = 0; x < B_MINI_ICON; x++) {
+			uint8 pixel = item[y * B_MINI_ICON + x];
+			if (pixel != B_TRANSPARENT_MAGIC_CMAP8)
+				composed[(kItemTop + y) * B_LARGE_ICON + kItemLeft + x] = pixel;
 		}
 	}
-	return true;
+	return memcmp(composed, stored, sizeof(composed)) == 0;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "storage/EntryPaths.h"
 #include "storage/StorageErrors.h"
 
+using platform::LeadsTo;
 using platform::OpenRefDirectory;
 using platform::PathOfRef;
 using platform::StatRef;
@@ -147,14 +148,6 @@ status_t FillRef(const std::string& folder, const std::string& leaf, entry_ref* 
 	made.directory_path = folder;
 	*ref = std::move(made);
 	return B_OK;
-}
-
-// Whether the path leads to the folder (dev, ino); lstat does not follow a last link.
-bool LeadsTo(const std::string& path, dev_t device, ino_t inode, bool follow)
-{
-	struct stat st;
-	return (follow ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) == 0 && st.st_dev == device
-		&& st.st_ino == inode;
 }
 
 // The reference to the folder of child, open as dirFd. A reference's folder path is already
@@ -389,24 +382,21 @@ status_t BEntry::GetParent(BEntry* parent) const
 	bool readable = fDirReadable;
 	if (!isRoot && (dirFd >= 0 || (status = OpenRefDirectory(fRef, &dirFd, &readable)) == B_OK))
 		status = ParentRef(fRef, dirFd, &parentRef);
-	// The folder the descriptor was checked to be, this entry's own, is the parent's node:
-	// the parent holds it, taken over from this entry or from the open just made.
-	int nodeFd = -1;
-	if (status == B_OK && dirFd >= 0) {
-		if (dirFd != fDirFd || parent == this)
-			nodeFd = dirFd;
-		else
-			nodeFd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
-	} else if (dirFd >= 0 && dirFd != fDirFd) {
-		close(dirFd);
-	}
-	if (parent == this && nodeFd >= 0 && nodeFd == fDirFd)
-		parent->fDirFd = -1;  // taken over by this entry, now its own parent
 	// The parent may be this very entry: everything was read before it is written.
 	if (status != B_OK) {
+		if (dirFd >= 0 && dirFd != fDirFd)
+			close(dirFd);
 		parent->Unset();
 		return status;
 	}
+	// The folder the descriptor was checked to be, this entry's own, is the parent's node,
+	// and the parent holds it: the open just made, or this entry's own when the parent is
+	// this entry, else a copy.
+	int nodeFd = dirFd;
+	if (dirFd == fDirFd && parent == this)
+		parent->fDirFd = -1;
+	else if (dirFd == fDirFd)
+		nodeFd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
 	dev_t device = fRef.device;
 	ino_t inode = fRef.directory;
 	parent->fRef = std::move(parentRef);

@@ -98,11 +98,17 @@ std::string CurrentPath(int fd)
 	if (length <= 0 || path[0] != '/')
 		return std::string();
 	path[length] = '\0';
-	struct stat byDescriptor, byPath;
-	if (fstat(fd, &byDescriptor) != 0 || lstat(path, &byPath) != 0
-		|| byDescriptor.st_dev != byPath.st_dev || byDescriptor.st_ino != byPath.st_ino)
+	struct stat st;
+	if (fstat(fd, &st) != 0 || !LeadsTo(path, st.st_dev, st.st_ino, false))
 		return std::string();
 	return path;
+}
+
+bool LeadsTo(const std::string& path, dev_t device, ino_t inode, bool follow)
+{
+	struct stat st;
+	return (follow ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) == 0 && st.st_dev == device
+		&& st.st_ino == inode;
 }
 
 }  // namespace platform

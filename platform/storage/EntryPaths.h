@@ -35,6 +35,10 @@ std::string DescriptorPath(int fd);
 // still leads to the same node; empty otherwise.
 std::string CurrentPath(int fd);
 
+// Whether the path leads to the node (device, inode); a last link is followed only when
+// asked.
+bool LeadsTo(const std::string& path, dev_t device, ino_t inode, bool follow);
+
 }  // namespace platform
 
 #endif

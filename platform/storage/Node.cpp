@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/EntryPaths.h"
@@ -151,8 +152,8 @@ void BNode::Unset()
 // opens nothing else, and the identity checked on the descriptor makes it that folder.
 status_t BNode::OpenKnownFolder(const BEntry* entry)
 {
-	int fd = open(platform::PathOfRef(entry->fRef).c_str(),
-		O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+	std::string path = platform::PathOfRef(entry->fRef);
+	int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 	struct stat st;
 	if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != entry->fNodeDevice
 		|| st.st_ino != entry->fNodeInode) {
@@ -165,7 +166,7 @@ status_t BNode::OpenKnownFolder(const BEntry* entry)
 	fReadable = true;
 	fDevice = st.st_dev;
 	fInode = st.st_ino;
-	fPath = platform::PathOfRef(entry->fRef);
+	fPath = std::move(path);
 	return B_OK;
 }
 
@@ -297,8 +298,7 @@ status_t BNode::RemoveAttr(const char* name)
 	status = Xattr(fFd, fReadable, fPath).Remove(FullName(name, full));
 	// Linux keeps user attributes on regular files and folders only; any other node (a
 	// symbolic link) refuses the call, but has no such attribute to remove.
-	struct stat st;
-	if (status != B_OK && fstat(fFd, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+	if (status != B_OK && !S_ISREG(fFileType) && !S_ISDIR(fFileType))
 		return B_ENTRY_NOT_FOUND;
 	return status;
 }

@@ -97,10 +97,8 @@ status_t ReadOwnIcon(const BNode* node, icon_size which, uint8* pixels)
 // After a failed change, the desktop's view goes back to what the node holds.
 void ShowStoredIcon(BNode* node, const platform::NoticedNode& noticed, icon_size which)
 {
-	const ssize_t size = which * which;
-	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON + 1];
-	ssize_t length = node->ReadAttr(IconAttr(which), IconType(which), 0, pixels, sizeof(pixels));
-	if (length == size)
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
+	if (ReadOwnIcon(node, which, pixels) == B_OK)
 		platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, true);
 	else
 		platform::NodeIconNotices::OwnIconRemoved(noticed, which);
@@ -203,10 +201,9 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	// view of needs no look at what it replaces.
 	bool changed = true;
 	if (platform::NodeIconNotices::HasView(noticed, which)) {
-		uint8 previous[B_LARGE_ICON * B_LARGE_ICON + 1];
-		ssize_t length =
-			fNode->ReadAttr(IconAttr(which), IconType(which), 0, previous, sizeof(previous));
-		changed = length != size || memcmp(previous, pixels, size) != 0;
+		uint8 previous[B_LARGE_ICON * B_LARGE_ICON];
+		changed =
+			ReadOwnIcon(fNode, which, previous) != B_OK || memcmp(previous, pixels, size) != 0;
 	}
 	platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, changed);
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
