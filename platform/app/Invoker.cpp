@@ -57,6 +57,6 @@ status_t BInvoker::Invoke(BMessage* message)
 	BHandler* handler = Target(&looper);
 	if (looper == NULL)
 		return B_BAD_VALUE;
-	// PostMessage queues a copy; a NULL handler means the looper's preferred handler.
+	// PostMessage queues a copy; a NULL handler means the looper itself.
 	return looper->PostMessage(message, handler);
 }

@@ -23,7 +23,7 @@ class LooperQueue {
 public:
 	struct Item {
 		BMessage* message = NULL;  // NULL for a quit order
-		BHandler* handler = NULL;  // NULL: the looper's preferred handler
+		BHandler* handler = NULL;  // NULL: the looper itself
 		bool quit = false;  // ends the loop, whatever the looper's hooks say
 	};
 

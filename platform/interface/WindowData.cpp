@@ -110,9 +110,9 @@ status_t WindowData::CreateHostWindow()
 {
 	if (fHostCreated)
 		return B_OK;
-	platform::Host& host = platform::TheHost();
+	Host& host = TheHost();
 	host.Init();
-	platform::HostWindowParams params;
+	HostWindowParams params;
 	params.frame = frame;
 	params.title = title.c_str();
 	params.hints = HostHints();
@@ -126,10 +126,10 @@ void WindowData::CloseHostWindow()
 	if (!HasHostWindow())
 		return;
 	fHostClosed = true;
-	platform::TheHost().CloseWindow(fHostID);
+	TheHost().CloseWindow(fHostID);
 }
 
-bool WindowData::PreparePainter(const BView* view, platform::Painter* painter)
+bool WindowData::PreparePainter(const BView* view, Painter* painter)
 {
 	BRect clip = ViewAccess::VisibleRectInWindow(view) & BRect(0, 0, fWidth - 1, fHeight - 1);
 	if (fUpdating)
@@ -157,14 +157,14 @@ void WindowData::Flush()
 	BRect dirty = fDirty;
 	fDirty = BRect();
 	if (HasHostWindow())
-		platform::TheHost().PresentPixels(fHostID, Pixels(), fWidth, fHeight, dirty);
+		TheHost().PresentPixels(fHostID, Pixels(), fWidth, fHeight, dirty);
 }
 
 void WindowData::PresentAll()
 {
 	fDirty = BRect();
 	if (HasHostWindow() && fWidth > 0 && fHeight > 0) {
-		platform::TheHost().PresentPixels(
+		TheHost().PresentPixels(
 			fHostID, Pixels(), fWidth, fHeight, BRect(0, 0, fWidth - 1, fHeight - 1));
 	}
 }
@@ -193,7 +193,7 @@ void WindowData::PaintView(BView* view, BRect area)
 		return;
 
 	if (view->ViewColor() != B_TRANSPARENT_COLOR) {
-		platform::Painter painter(Pixels(), fWidth, fHeight);
+		Painter painter(Pixels(), fWidth, fHeight);
 		if (PreparePainter(view, &painter)) {
 			painter.FillRect(view->Bounds(), view->ViewColor());
 			MarkDirty(painter.Clip());
@@ -241,7 +241,7 @@ void WindowData::FirstShow()
 	PaintAll();
 	PresentAll();
 	if (HasHostWindow() && !hidden)
-		platform::TheHost().ShowWindow(fHostID);
+		TheHost().ShowWindow(fHostID);
 }
 
 BMessage* WindowData::TakeQueuedMessage(bool (*match)(const BMessage&))

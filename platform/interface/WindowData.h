@@ -13,10 +13,8 @@
 class BView;
 
 namespace platform {
-class Painter;
-}
 
-namespace platform {
+class Painter;
 
 // Private commands a window posts to itself.
 enum {
@@ -54,14 +52,14 @@ public:
 
 	// The host window.
 	bool HasHostWindow() const { return fHostCreated && !fHostClosed; }
-	platform::host_window_id HostID() const { return fHostID; }
+	host_window_id HostID() const { return fHostID; }
 	status_t CreateHostWindow();
 	uint32 HostHints() const;
 	void CloseHostWindow();
 
 	// Drawing. A painter for a view, drawing in its coordinates and clipped to what of it is
 	// visible (and, during an update, to the updated area); false when nothing is.
-	bool PreparePainter(const BView* view, platform::Painter* painter);
+	bool PreparePainter(const BView* view, Painter* painter);
 	uint32* Pixels() { return fPixels.data(); }
 	int32 Width() const { return fWidth; }
 	int32 Height() const { return fHeight; }
@@ -97,7 +95,7 @@ private:
 	BRect fUpdateClip;
 	bool fUpdating;
 
-	platform::host_window_id fHostID;
+	host_window_id fHostID;
 	bool fHostCreated;
 	bool fHostClosed;
 };

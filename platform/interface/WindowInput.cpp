@@ -55,10 +55,10 @@ std::unique_ptr<BMessage> DraggedMessage(const BMessage& data)
 	const void* bytes = NULL;
 	ssize_t size = 0;
 	if (data.FindData("uri-list", B_RAW_TYPE, &bytes, &size) == B_OK) {
-		for (const entry_ref& ref : platform::RefsFromUriList((const char*)bytes, size))
+		for (const entry_ref& ref : RefsFromUriList((const char*)bytes, size))
 			dragged->AddRef("refs", &ref);
 	} else if (data.FindData("text", B_RAW_TYPE, &bytes, &size) == B_OK) {
-		size_t length = std::min((size_t)size, platform::kMaxDragTextPreview);
+		size_t length = std::min((size_t)size, kMaxDragTextPreview);
 		dragged->AddData("text/plain", B_MIME_TYPE, bytes, (ssize_t)length, false);
 	}
 	return dragged;
@@ -163,7 +163,7 @@ void WindowInput::ReadPointer(bool checkQueue, BPoint* where, uint32* buttons)
 	if (!(checkQueue && TakeQueuedPointerMessage()) && fData->HasHostWindow()) {
 		BPoint live;
 		uint32 liveButtons = 0;
-		bool known = platform::TheHost().GetPointer(fData->HostID(), &live, &liveButtons);
+		bool known = TheHost().GetPointer(fData->HostID(), &live, &liveButtons);
 		if (!(checkQueue && TakeQueuedPointerMessage()) && known) {
 			fWhere = live;
 			fButtons = liveButtons;

@@ -8,8 +8,6 @@
 
 namespace platform {
 
-using platform::LaunchArguments;
-
 Host& TheHost()
 {
 	static DisplayOrHeadlessHost host(

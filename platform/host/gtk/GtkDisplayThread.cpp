@@ -19,7 +19,8 @@ GtkDisplayThread::~GtkDisplayThread()
 bool GtkDisplayThread::Start(std::function<void()> setup, const std::function<void()>& meanwhile)
 {
 	fThread = std::thread(&GtkDisplayThread::Main, this, std::move(setup));
-	meanwhile();
+	if (meanwhile)
+		meanwhile();
 	std::unique_lock<std::mutex> lock(fLock);
 	fStarted.wait(lock, [this] { return fStartDone; });
 	bool started = fStartResult;

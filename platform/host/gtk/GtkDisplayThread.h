@@ -21,8 +21,7 @@ public:
 
 	// Starts the thread; on it, initialises GTK and then runs setup, while the calling thread
 	// runs meanwhile. Returns false (and ends the thread) when GTK cannot open its display.
-	bool Start(
-		std::function<void()> setup, const std::function<void()>& meanwhile = [] {});
+	bool Start(std::function<void()> setup, const std::function<void()>& meanwhile);
 	// Runs teardown on the thread, ends the loop and joins the thread. Calls queued before it
 	// still run (after teardown), so that every waiting caller returns.
 	void Stop(std::function<void()> teardown);

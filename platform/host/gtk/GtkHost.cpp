@@ -87,7 +87,7 @@ status_t GtkHost::Init(const std::function<void()>& meanwhile)
 			if (!startupId.empty() && GDK_IS_X11_DISPLAY(display))
 				gdk_x11_display_set_startup_notification_id(display, startupId.c_str());
 		},
-		meanwhile ? meanwhile : [] {});
+		meanwhile);
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();
