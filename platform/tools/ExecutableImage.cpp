@@ -11,6 +11,7 @@ namespace platform {
 namespace {
 
 const uint32 kSectionNoBits = 8;  // a section that takes no room in the file
+const char kElfMagic[] = "\177ELF";
 
 // Reads the ELF file's numbers in its own byte order, refusing anything past its end.
 class ElfReader {
@@ -61,12 +62,7 @@ status_t ExecutableImage::ElfImageEnd(
 		*error = message;
 		return B_BAD_DATA;
 	};
-	if (size < 52
-		|| memcmp(bytes,
-			   "\x7F"
-			   "ELF",
-			   4)
-			!= 0)
+	if (size < 52 || memcmp(bytes, kElfMagic, 4) != 0)
 		return fail("not an ELF file");
 	if ((bytes[4] != 1 && bytes[4] != 2) || (bytes[5] != 1 && bytes[5] != 2))
 		return fail("an ELF file of unknown class or byte order");
@@ -175,11 +171,7 @@ status_t ExecutableImage::FindContainer(
 		return B_BAD_DATA;
 	}
 	size_t start;
-	if (memcmp(bytes,
-			"\x7F"
-			"ELF",
-			4)
-		== 0) {
+	if (memcmp(bytes, kElfMagic, 4) == 0) {
 		status_t status = ElfImageEnd(bytes, size, &start, error);
 		if (status != B_OK)
 			return status;

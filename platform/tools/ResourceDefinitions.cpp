@@ -1,5 +1,6 @@
 #include "tools/ResourceDefinitions.h"
 
+#include "support/ByteOrder.h"
 #include "tools/IconText.h"
 #include "tools/ResourceFormat.h"
 #include "tools/ResourceWriter.h"
@@ -143,7 +144,7 @@ bool ParseTypeCode(const std::string& token, type_code* type)
 {
 	if (token.size() != 6 || token[0] != '\'' || token[5] != '\'')
 		return false;
-	*type = (uint8)token[1] << 24 | (uint8)token[2] << 16 | (uint8)token[3] << 8 | (uint8)token[4];
+	*type = (type_code)ReadBig(reinterpret_cast<const uint8*>(token.data()) + 1, 4);
 	return true;
 }
 

@@ -26,6 +26,7 @@
 #include "storage/NodeType.h"
 #include "storage/ThemeIconSource.h"
 #include "storage/TypeIconSource.h"
+#include "support/ByteOrder.h"
 
 namespace {
 
@@ -85,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	if (size < 5)
 		return 0;
 	std::string rest(reinterpret_cast<const char*>(data) + 5, size - 5);
-	std::string large = rest.substr(0, data[1] << 8 | data[2]);
-	std::string mini = rest.substr(large.size(), data[3] << 8 | data[4]);
+	std::string large = rest.substr(0, platform::ReadBig(data + 1, 2));
+	std::string mini = rest.substr(large.size(), platform::ReadBig(data + 3, 2));
 	std::string type = rest.substr(large.size() + mini.size());
 	std::string path = sScratch + "/" + kNodes[data[0] & 3];
 	if ((data[0] & 3) != 3)

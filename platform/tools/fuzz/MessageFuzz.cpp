@@ -12,8 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	if (message.Unflatten((const char*)data, (ssize_t)size) != B_OK)
 		return 0;
 	ssize_t flatSize = message.FlattenedSize();
-	std::vector<char> flat(flatSize > 0 ? flatSize : 0), reflat(flat.size());
-	if (flatSize <= 0 || message.Flatten(flat.data(), flatSize) != B_OK
+	if (flatSize <= 0)
+		abort();
+	std::vector<char> flat(flatSize), reflat(flatSize);
+	if (message.Flatten(flat.data(), flatSize) != B_OK
 		|| again.Unflatten(flat.data(), flatSize) != B_OK || again.FlattenedSize() != flatSize
 		|| again.Flatten(reflat.data(), flatSize) != B_OK || reflat != flat)
 		abort();

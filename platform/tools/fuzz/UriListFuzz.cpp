@@ -29,9 +29,13 @@ std::string UriList(const std::vector<entry_ref>& refs)
 	for (const entry_ref& ref : refs) {
 		list += "file://";
 		for (unsigned char c : platform::PathOfRef(ref)) {
+			if (c == '/') {
+				list += '/';
+				continue;
+			}
 			char escape[4];
 			snprintf(escape, sizeof(escape), "%%%02X", c);
-			list += c == '/' ? "/" : escape;
+			list += escape;
 		}
 		list += "\r\n";
 	}
@@ -56,8 +60,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	std::string text(reinterpret_cast<const char*>(data), size);
-	std::vector<entry_ref> refs = platform::RefsFromUriList(text.data(), text.size());
+	std::vector<entry_ref> refs =
+		platform::RefsFromUriList(reinterpret_cast<const char*>(data), size);
 	if (refs.size() > platform::kMaxUriListEntries)
 		abort();
 	for (const entry_ref& ref : refs) {
