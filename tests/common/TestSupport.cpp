@@ -185,6 +185,12 @@ bool HasXattr(const std::string& path, const std::string& name)
 	return lgetxattr(path.c_str(), name.c_str(), NULL, 0) >= 0;
 }
 
+bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
+{
+	return (large == 0 || SetXattr(path, kLargeIconAttr, Stored("ICON", Bytes(1024, large))))
+		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
+}
+
 OutputCapture::OutputCapture(int fd) :
 	fFd(fd),
 	fSaved(-1),

@@ -56,6 +56,10 @@ bool GetXattr(const std::string& path, const std::string& name, std::vector<uint
 bool SetXattr(const std::string& path, const std::string& name, const std::vector<uint8_t>& value);
 bool HasXattr(const std::string& path, const std::string& name);
 
+// Gives the node own icons of one opaque colour each, as another program may have written
+// them; a colour of 0 leaves that icon out.
+bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini);
+
 // A whole file's bytes (empty when it cannot be read), and a file made or replaced with them.
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);

@@ -56,8 +56,7 @@ TEST_F(FileManagerDrag, EntryDraggedOverABoxPressesItAndDroppedSetsOrClearsFolde
 		});
 		if (kDrags[i].folder) {
 			mkdir(entry.c_str(), 0755);
-			SetXattr(entry, kLargeIconAttr, Stored("ICON", Bytes(1024, 0x3F)));
-			SetXattr(entry, kMiniIconAttr, Stored("MICN", Bytes(256, 0x3F)));
+			GiveIcons(entry, 0x3F, 0x3F);
 		} else {
 			WriteFile(entry, "notes");
 		}

@@ -43,9 +43,7 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 	auto setIconFrom = [&](const std::string& name, uint8_t colour) {
 		std::string item = folder + "/" + name;
 		testing_support::WriteFile(item, name);
-		testing_support::Bytes icon(256, colour);
-		testing_support::SetXattr(
-			item, testing_support::kMiniIconAttr, testing_support::Stored("MICN", icon));
+		testing_support::GiveIcons(item, 0, colour);
 		Child program({kProgram, "--refs", item}, env);
 		EXPECT_EQ(program.Wait(), 0) << name << ": " << program.Out() << program.Err();
 	};

@@ -40,14 +40,6 @@ inline Xattrs AllXattrs(const std::string& path)
 	return all;
 }
 
-// Gives the node own icons of one opaque colour each, as another program may have written
-// them; a colour of 0 leaves that icon out.
-inline bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
-{
-	return (large == 0 || SetXattr(path, kLargeIconAttr, Stored("ICON", Bytes(1024, large))))
-		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
-}
-
 // The two icons a Set icon stores over the folder's (both stored values) for an item that
 // shows itemIcon (16 by 16 pixels).
 inline Xattrs Composed(const Bytes& itemIcon, Bytes large, Bytes mini)
