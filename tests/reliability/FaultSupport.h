@@ -49,15 +49,13 @@ inline Xattrs Composed(const Bytes& itemIcon, Bytes large, Bytes mini)
 	return {{kLargeIconAttr, large}, {kMiniIconAttr, mini}};
 }
 
-// The names of the folder's icon images for the file managers (each followed by a space), and the name
-// the image of a stored large icon gets; empty when there is none.
+// The names of the folder's icon images for the file managers, in name order (each followed by
+// a space), and the name the image of a stored large icon gets; empty when there is none.
 inline std::string FolderImage(const std::string& folder)
 {
 	std::string names;
-	for (const auto& entry : std::filesystem::directory_iterator(folder))
-		names += platform::IsFolderIconImageName(entry.path().filename())
-			? entry.path().filename().string() + " "
-			: "";
+	for (const std::string& name : FolderNames(folder))
+		names += platform::IsFolderIconImageName(name) ? name + " " : "";
 	return names;
 }
 
