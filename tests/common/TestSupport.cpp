@@ -234,6 +234,12 @@ bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds time
 	return true;
 }
 
+int RunCommand(const std::string& command, const std::string& outFile)
+{
+	int status = system((command + " >" + outFile + " 2>&1").c_str());
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 int CountThreads()
 {
 	// The first thread a process starts may bring a helper of the runtime's with it

@@ -107,6 +107,10 @@ int CountDescriptors();
 // exit status (0..255), or -1 if the child could not run.
 int RunUnprivileged(const std::function<int()>& fn);
 
+// Runs the shell command to its end with both its output streams sent to the file outFile;
+// its exit status, or -1 when it did not exit.
+int RunCommand(const std::string& command, const std::string& outFile);
+
 // Resident memory of this process, in KiB, from /proc.
 long ResidentKiB();
 // The peak of resident memory since the process started or since the last reset, in KiB;

@@ -7,7 +7,6 @@
 #include <GraphicsDefs.h>
 
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -68,8 +67,7 @@ inline std::string ImageForStoredIcon(const Bytes& large)
 // prints on either stream sent to the file out; its exit status.
 inline int RunDriver(const std::string& order, const std::string& out)
 {
-	int wait = system((FAULT_DROP_DRIVER " " + order + " >" + out + " 2>&1").c_str());
-	return WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+	return RunCommand(FAULT_DROP_DRIVER " " + order, out);
 }
 
 inline BMessage DragOf(const std::string& path)
