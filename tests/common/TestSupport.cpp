@@ -223,13 +223,14 @@ std::string OutputCapture::Finish()
 	return text;
 }
 
-bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout)
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout,
+	std::chrono::milliseconds poll)
 {
 	auto end = std::chrono::steady_clock::now() + timeout;
 	while (!pred()) {
 		if (std::chrono::steady_clock::now() > end)
 			return false;
-		std::this_thread::sleep_for(std::chrono::milliseconds(2));
+		std::this_thread::sleep_for(poll);
 	}
 	return true;
 }

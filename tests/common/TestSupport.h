@@ -94,9 +94,10 @@ public:
 	}
 };
 
-// Waits until pred() holds, polling; false on timeout.
+// Waits until pred() holds, asking every poll; false on timeout.
 bool WaitUntil(const std::function<bool()>& pred,
-	std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+	std::chrono::milliseconds timeout = std::chrono::milliseconds(5000),
+	std::chrono::milliseconds poll = std::chrono::milliseconds(2));
 
 // Threads of this process, counted from /proc.
 int CountThreads();
