@@ -185,6 +185,12 @@ bool HasXattr(const std::string& path, const std::string& name)
 	return lgetxattr(path.c_str(), name.c_str(), NULL, 0) >= 0;
 }
 
+bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
+{
+	return (large == 0 || SetXattr(path, kLargeIconAttr, Stored("ICON", Bytes(1024, large))))
+		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
+}
+
 OutputCapture::OutputCapture(int fd) :
 	fFd(fd),
 	fSaved(-1),
@@ -217,15 +223,22 @@ std::string OutputCapture::Finish()
 	return text;
 }
 
-bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout)
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout,
+	std::chrono::milliseconds poll)
 {
 	auto end = std::chrono::steady_clock::now() + timeout;
 	while (!pred()) {
 		if (std::chrono::steady_clock::now() > end)
 			return false;
-		std::this_thread::sleep_for(std::chrono::milliseconds(2));
+		std::this_thread::sleep_for(poll);
 	}
 	return true;
+}
+
+int RunCommand(const std::string& command, const std::string& outFile)
+{
+	int status = system((command + " >" + outFile + " 2>&1").c_str());
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int CountThreads()

@@ -56,6 +56,10 @@ bool GetXattr(const std::string& path, const std::string& name, std::vector<uint
 bool SetXattr(const std::string& path, const std::string& name, const std::vector<uint8_t>& value);
 bool HasXattr(const std::string& path, const std::string& name);
 
+// Gives the node own icons of one opaque colour each, as another program may have written
+// them; a colour of 0 leaves that icon out.
+bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini);
+
 // A whole file's bytes (empty when it cannot be read), and a file made or replaced with them.
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
@@ -90,9 +94,10 @@ public:
 	}
 };
 
-// Waits until pred() holds, polling; false on timeout.
+// Waits until pred() holds, asking every poll; false on timeout.
 bool WaitUntil(const std::function<bool()>& pred,
-	std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+	std::chrono::milliseconds timeout = std::chrono::milliseconds(5000),
+	std::chrono::milliseconds poll = std::chrono::milliseconds(2));
 
 // Threads of this process, counted from /proc.
 int CountThreads();
@@ -102,6 +107,10 @@ int CountDescriptors();
 // Runs fn in a forked child that first drops root privileges (to nobody), and returns its
 // exit status (0..255), or -1 if the child could not run.
 int RunUnprivileged(const std::function<int()>& fn);
+
+// Runs the shell command to its end with both its output streams sent to the file outFile;
+// its exit status, or -1 when it did not exit.
+int RunCommand(const std::string& command, const std::string& outFile);
 
 // Resident memory of this process, in KiB, from /proc.
 long ResidentKiB();

@@ -48,20 +48,22 @@ TEST_F(FileManagerDrag, EntryDraggedOverABoxPressesItAndDroppedSetsOrClearsFolde
 		// Alone in a still view, the new entry is all that changes there.
 		std::filesystem::remove(photos + "/" + kDrags[0].entry);
 		Xdotool("mousemove 1000 740");
-		std::vector<uint32_t> before = shot(), after;
-		WaitUntil([&] {
-			usleep(300000);
-			after.swap(before);
-			return (before = shot()) == after;
-		});
+		// Still once two shots 300 ms apart match; the first shot has nothing to match.
+		std::vector<uint32_t> before, after;
+		WaitUntil(
+			[&] {
+				after.swap(before);
+				return (before = shot()) == after;
+			},
+			std::chrono::seconds(5), std::chrono::milliseconds(300));
 		if (kDrags[i].folder) {
 			mkdir(entry.c_str(), 0755);
-			SetXattr(entry, kLargeIconAttr, Stored("ICON", Bytes(1024, 0x3F)));
-			SetXattr(entry, kMiniIconAttr, Stored("MICN", Bytes(256, 0x3F)));
+			GiveIcons(entry, 0x3F, 0x3F);
 		} else {
 			WriteFile(entry, "notes");
 		}
-		ASSERT_TRUE(WaitUntil([&] { return shot() != before; }))
+		ASSERT_TRUE(
+			WaitUntil([&] { return shot() != before; }, std::chrono::seconds(5), kCostlyPoll))
 			<< "drag " << i << ": not shown; " << files.Err();
 		usleep(300000);
 		after = shot();

@@ -43,9 +43,7 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 	auto setIconFrom = [&](const std::string& name, uint8_t colour) {
 		std::string item = folder + "/" + name;
 		testing_support::WriteFile(item, name);
-		testing_support::Bytes icon(256, colour);
-		testing_support::SetXattr(
-			item, testing_support::kMiniIconAttr, testing_support::Stored("MICN", icon));
+		testing_support::GiveIcons(item, 0, colour);
 		Child program({kProgram, "--refs", item}, env);
 		EXPECT_EQ(program.Wait(), 0) << name << ": " << program.Out() << program.Err();
 	};
@@ -56,15 +54,16 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 	// The overlay covers a quarter of the icon: at GNOME Files' default size, hundreds of
 	// pixels.
 	auto shows = [&](uint32_t colour, uint32_t gone) {
-		return WaitUntil(
-			[&] { return count(colour) >= 200 && count(gone) == 0; }, std::chrono::seconds(6));
+		return WaitUntil([&] { return count(colour) >= 200 && count(gone) == 0; },
+			std::chrono::seconds(6), kCostlyPoll);
 	};
 
 	// The first icon is there before the window opens: once it shows, the folder is listed
 	// and watched.
 	setIconFrom("first", kRedIndex);
 	Child files({"nautilus", "--new-window", parent}, env);
-	ASSERT_TRUE(WaitUntil([&] { return count(kRed) >= 200; }, std::chrono::seconds(30)))
+	ASSERT_TRUE(
+		WaitUntil([&] { return count(kRed) >= 200; }, std::chrono::seconds(30), kCostlyPoll))
 		<< "red pixels: " << count(kRed) << "\nGNOME Files: " << files.Err();
 	// Red over the green is red over the folder again: the first image's name, shown again.
 	for (const auto& [name, index, shown, gone] :
@@ -77,7 +76,8 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 	Child driver({FAULT_DROP_DRIVER, "clear", "1", folder}, env);
 	EXPECT_EQ(driver.Wait(std::chrono::seconds(20)), 0) << driver.Out() << driver.Err();
 	EXPECT_FALSE(testing_support::HasXattr(folder, testing_support::kLargeIconAttr));
-	EXPECT_TRUE(WaitUntil([&] { return count(kRed) == 0 && count(kGreen) == 0; }))
+	EXPECT_TRUE(WaitUntil([&] { return count(kRed) == 0 && count(kGreen) == 0; },
+		std::chrono::seconds(5), kCostlyPoll))
 		<< "red pixels: " << count(kRed) << ", green: " << count(kGreen);
 	EXPECT_TRUE(files.Running());
 }

@@ -20,6 +20,10 @@ namespace e2e {
 
 using testing_support::WaitUntil;
 
+// Each screen grab opens an X connection and each xdotool run is a process: waits on them ask
+// less often.
+const std::chrono::milliseconds kCostlyPoll(50);
+
 const char* const kProgram = VELLUMARK_BINARY_DIR "/vellumark";
 
 // A program a test starts (argv[0] searched on PATH), its standard output and error kept in
@@ -155,7 +159,8 @@ protected:
 	uint32_t Pixel(int x, int y) { return Grab(100 + x, 100 + y, 1, 1).at(0); }
 	bool Shows(int x, int y, uint32_t colour)
 	{
-		return WaitUntil([&] { return Pixel(x, y) == colour; });
+		return WaitUntil(
+			[&] { return Pixel(x, y) == colour; }, std::chrono::seconds(5), kCostlyPoll);
 	}
 	void SendCloseRequest(unsigned long window);  // WM_DELETE_WINDOW: the close box
 

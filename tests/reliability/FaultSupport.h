@@ -7,7 +7,6 @@
 #include <GraphicsDefs.h>
 
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -40,14 +39,6 @@ inline Xattrs AllXattrs(const std::string& path)
 	return all;
 }
 
-// Gives the node own icons of one opaque colour each, as another program may have written
-// them; a colour of 0 leaves that icon out.
-inline bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
-{
-	return (large == 0 || SetXattr(path, kLargeIconAttr, Stored("ICON", Bytes(1024, large))))
-		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
-}
-
 // The two icons a Set icon stores over the folder's (both stored values) for an item that
 // shows itemIcon (16 by 16 pixels).
 inline Xattrs Composed(const Bytes& itemIcon, Bytes large, Bytes mini)
@@ -57,15 +48,13 @@ inline Xattrs Composed(const Bytes& itemIcon, Bytes large, Bytes mini)
 	return {{kLargeIconAttr, large}, {kMiniIconAttr, mini}};
 }
 
-// The names of the folder's icon images for the file managers (each followed by a space), and the name
-// the image of a stored large icon gets; empty when there is none.
+// The names of the folder's icon images for the file managers, in name order (each followed by
+// a space), and the name the image of a stored large icon gets; empty when there is none.
 inline std::string FolderImage(const std::string& folder)
 {
 	std::string names;
-	for (const auto& entry : std::filesystem::directory_iterator(folder))
-		names += platform::IsFolderIconImageName(entry.path().filename())
-			? entry.path().filename().string() + " "
-			: "";
+	for (const std::string& name : FolderNames(folder))
+		names += platform::IsFolderIconImageName(name) ? name + " " : "";
 	return names;
 }
 
@@ -78,8 +67,7 @@ inline std::string ImageForStoredIcon(const Bytes& large)
 // prints on either stream sent to the file out; its exit status.
 inline int RunDriver(const std::string& order, const std::string& out)
 {
-	int wait = system((FAULT_DROP_DRIVER " " + order + " >" + out + " 2>&1").c_str());
-	return WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+	return RunCommand(FAULT_DROP_DRIVER " " + order, out);
 }
 
 inline BMessage DragOf(const std::string& path)

@@ -8,7 +8,6 @@
 #include <GraphicsDefs.h>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -74,9 +73,9 @@ std::vector<uint8> MakeExecutable(bool pe, const std::vector<uint8>& container)
 int RunLister(const std::string& path, std::string* output)
 {
 	testing_support::TempDir dir;
-	int status = system((kLister + " '" + path + "' >" + dir.Join("out") + " 2>&1").c_str());
+	int status = testing_support::RunCommand(kLister + " '" + path + "'", dir.Join("out"));
 	*output = ReadFile(dir.Join("out"));
-	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+	return status;
 }
 
 }  // namespace
