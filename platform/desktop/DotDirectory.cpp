@@ -93,6 +93,19 @@ std::string DotDirectory::Text() const
 	return text;
 }
 
+std::vector<std::string> DotDirectory::IconValues() const
+{
+	std::vector<std::string> values;
+	bool inGroup = false;
+	for (const Line& line : fLines) {
+		if (IsHeader(line.content))
+			inGroup = IsHeaderOf(line.content, kGroup);
+		else if (inGroup && KeyOf(line.content) == kIconKey)
+			values.push_back(ValueOf(line.content));
+	}
+	return values;
+}
+
 void DotDirectory::SetIcon(const std::string& value, bool created, OwnValue own)
 {
 	ptrdiff_t found = FindGroup();

@@ -31,6 +31,9 @@ public:
 	// made by the platform and nothing else is left: then it goes.
 	bool WithdrawIcon(OwnValue own);
 
+	// Every Icon value of every [Desktop Entry] group: what a reader may take for the icon.
+	std::vector<std::string> IconValues() const;
+
 	std::string Text() const;
 
 private:

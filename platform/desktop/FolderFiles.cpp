@@ -82,7 +82,16 @@ status_t FolderFiles::Read(const char* name, size_t maxSize, std::string* conten
 	return status;
 }
 
-status_t FolderFiles::ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) const
+status_t FolderFiles::Peek(const char* name, size_t maxSize, std::string* content) const
+{
+	Snapshot snapshot;
+	status_t status = ReadSnapshot(name, maxSize, &snapshot, true);
+	content->swap(snapshot.content);
+	return status;
+}
+
+status_t FolderFiles::ReadSnapshot(
+	const char* name, size_t maxSize, Snapshot* snapshot, bool anyLinkCount) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
@@ -103,7 +112,7 @@ status_t FolderFiles::ReadSnapshot(const char* name, size_t maxSize, Snapshot* s
 			break;
 	}
 	snapshot->exists = true;
-	if (status == B_OK && !IsOwnFile(st))
+	if (status == B_OK && !(anyLinkCount ? S_ISREG(st.st_mode) : IsOwnFile(st)))
 		status = B_NOT_ALLOWED;
 	else if (status == B_OK && size_t(st.st_size) > maxSize)
 		status = B_BAD_DATA;
@@ -188,20 +197,18 @@ status_t FolderFiles::WriteTemporary(const char* name, const std::string& conten
 	const struct stat* like, std::string* temporary, ino_t* written) const
 {
 	*temporary = TemporaryName(name);
+	// Private until it has the mode of the file it replaces: the old file may be private.
 	int fd = openat(fFolder, temporary->c_str(),
-		O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+		O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, like != NULL ? 0600 : kNewFileMode);
 	if (fd < 0)
 		return OpenError();
 	status_t status = WriteAll(fd, content);
-	if (status == B_OK && like != NULL) {
-		// The owner may be another user's only when we run as root; the mode always stays.
-		if (fchown(fd, like->st_uid, like->st_gid) != 0 && errno != EPERM)
-			status = StatusForErrno(errno);
-		if (status == B_OK && fchmod(fd, like->st_mode & 07777) != 0)
-			status = StatusForErrno(errno);
-	}
 	struct stat st;
-	if (status == B_OK && fstat(fd, &st) == 0 && written != NULL)
+	if (status == B_OK && fstat(fd, &st) != 0)
+		status = StatusForErrno(errno);
+	if (status == B_OK && like != NULL)
+		status = TakeOwnerAndMode(fd, st, *like);
+	if (status == B_OK && written != NULL)
 		*written = st.st_ino;
 	if (status == B_OK && fsync(fd) != 0)
 		status = StatusForErrno(errno);
@@ -210,6 +217,17 @@ status_t FolderFiles::WriteTemporary(const char* name, const std::string& conten
 	if (status != B_OK)
 		unlinkat(fFolder, temporary->c_str(), 0);
 	return status;
+}
+
+// The new file gets the owner, group and permissions of the one it replaces, never a
+// set-id or sticky bit. A file whose owner or group we may not give it (another user's)
+// is not ours to replace: B_NOT_ALLOWED, and it stays as it is.
+status_t FolderFiles::TakeOwnerAndMode(int fd, const struct stat& st, const struct stat& like)
+{
+	if ((st.st_uid != like.st_uid || st.st_gid != like.st_gid)
+		&& fchown(fd, like.st_uid, like.st_gid) != 0)
+		return errno == EPERM ? B_NOT_ALLOWED : StatusForErrno(errno);
+	return fchmod(fd, like.st_mode & 0777) == 0 ? B_OK : StatusForErrno(errno);
 }
 
 void FolderFiles::SyncFolder() const
@@ -224,27 +242,29 @@ status_t FolderFiles::Replace(const char* name, const std::string& content) cons
 	// A regular file seen without a link was being replaced by another one: not a file to
 	// keep out of, but one whose place is being taken, as this one's will be.
 	struct stat st;
-	if (fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !IsOwnFile(st)
-		&& !(S_ISREG(st.st_mode) && st.st_nlink == 0))
+	bool exists = fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+	if (exists && !IsOwnFile(st) && !(S_ISREG(st.st_mode) && st.st_nlink == 0))
 		return B_NOT_ALLOWED;
 	std::string temporary;
-	status_t status = WriteTemporary(name, content, NULL, &temporary, NULL);
+	ino_t written = 0;
+	status_t status = WriteTemporary(name, content, NULL, &temporary, &written);
 	if (status != B_OK)
 		return status;
-	if (renameat(fFolder, temporary.c_str(), fFolder, name) != 0) {
-		status = StatusForErrno(errno);
-		unlinkat(fFolder, temporary.c_str(), 0);
-		return status;
-	}
-	SyncFolder();
-	return B_OK;
+	// Only the file looked at is replaced: one that another program makes or puts there
+	// meanwhile stays, and B_BUSY says so.
+	status = exists ? ExchangeFrom(temporary.c_str(), name, st, written)
+					: MakeFrom(temporary.c_str(), name);
+	unlinkat(fFolder, temporary.c_str(), 0);
+	if (status == B_OK)
+		SyncFolder();
+	return status;
 }
 
 status_t FolderFiles::Edit(const char* name, size_t maxSize, const Editor& editor) const
 {
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
-	EditLock lock(fFolder, name);
+	EditLock lock(fFolder, name, TemporaryName((std::string(name) + ".lock").c_str()));
 	status_t locked = lock.Acquire();
 	if (locked != B_OK)
 		return locked;
@@ -270,6 +290,9 @@ status_t FolderFiles::Edit(const char* name, size_t maxSize, const Editor& edito
 status_t FolderFiles::ReplaceIfUnchanged(
 	const char* name, size_t maxSize, const Snapshot& snapshot, const std::string& content) const
 {
+	// Another user's file could only come back as ours: it is left as it is.
+	if (snapshot.exists && snapshot.st.st_uid != geteuid() && geteuid() != 0)
+		return B_NOT_ALLOWED;
 	std::string temporary;
 	ino_t written = 0;
 	status_t status =
@@ -281,7 +304,7 @@ status_t FolderFiles::ReplaceIfUnchanged(
 	else if (!Unchanged(name, maxSize, snapshot) || !SameNodeStill(name, snapshot))
 		status = B_BUSY;
 	else
-		status = ExchangeFrom(temporary.c_str(), name, snapshot, written);
+		status = ExchangeFrom(temporary.c_str(), name, snapshot.st, written);
 	unlinkat(fFolder, temporary.c_str(), 0);
 	if (status == B_OK)
 		SyncFolder();
@@ -303,7 +326,7 @@ status_t FolderFiles::MakeFrom(const char* temporary, const char* name) const
 // looked at: when it is not the file that was read, another program replaced it just
 // before, and it goes back. Afterwards temporary holds the file that is out.
 status_t FolderFiles::ExchangeFrom(
-	const char* temporary, const char* name, const Snapshot& snapshot, ino_t written) const
+	const char* temporary, const char* name, const struct stat& read, ino_t written) const
 {
 	if (renameat2(fFolder, temporary, fFolder, name, RENAME_EXCHANGE) != 0) {
 		if (errno == ENOENT)
@@ -314,8 +337,8 @@ status_t FolderFiles::ExchangeFrom(
 		return renameat(fFolder, temporary, fFolder, name) == 0 ? B_OK : StatusForErrno(errno);
 	}
 	struct stat out;
-	if (fstatat(fFolder, temporary, &out, AT_SYMLINK_NOFOLLOW) == 0
-		&& out.st_dev == snapshot.st.st_dev && out.st_ino == snapshot.st.st_ino)
+	if (fstatat(fFolder, temporary, &out, AT_SYMLINK_NOFOLLOW) == 0 && out.st_dev == read.st_dev
+		&& out.st_ino == read.st_ino)
 		return B_OK;
 	renameat2(fFolder, temporary, fFolder, name, RENAME_EXCHANGE);
 	// Rarer still: a third version came in meanwhile. The newest stays.
@@ -381,8 +404,10 @@ void FolderFiles::RemoveStaleTemporaries() const
 		// A live process may be about to rename it; only a dead one's is left over.
 		if (kill(pid_t(pid), 0) == 0 || errno != ESRCH)
 			continue;
+		// Whatever its link count: a lock linked from it, left by the same run, may still be
+		// there; removing this name leaves any other name of the file as it is.
 		struct stat st;
-		if (fstatat(fFolder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsOwnFile(st))
+		if (fstatat(fFolder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
 			unlinkat(fFolder, entry->d_name, 0);
 	}
 	closedir(folder);

@@ -21,11 +21,15 @@ public:
 	// The whole file, at most maxSize bytes: B_ENTRY_NOT_FOUND when there is none,
 	// B_NOT_ALLOWED for a link or any other kind of node, B_BAD_DATA when it is larger.
 	status_t Read(const char* name, size_t maxSize, std::string* content) const;
+	// The same for a file that others may see under other names too (a hard link): for
+	// reading what it says, never for changing it.
+	status_t Peek(const char* name, size_t maxSize, std::string* content) const;
 	bool Exists(const char* name) const;
 
 	// Replaces (or makes) the file with content at once, through a fresh file written in
 	// the folder, flushed to disk and renamed over it: a reader, or a crash, leaves the old
-	// file or the new one.
+	// file or the new one. Only the file looked at first is replaced: B_BUSY when another
+	// program made or replaced it meanwhile, and theirs stays.
 	status_t Replace(const char* name, const std::string& content) const;
 
 	enum EditAction {
@@ -39,7 +43,8 @@ public:
 		Editor;
 
 	// Edits a file that other programs may edit too: the new text replaces the file (its
-	// mode and owner kept) and a removal takes it away only while it is still the file that
+	// owner, group and permissions kept, set-id and sticky bits dropped; B_NOT_ALLOWED for a
+	// file whose owner could not be kept, which stays as it is) and a removal takes it away only while it is still the file that
 	// editor saw: same node, size, modification time and bytes. When another program
 	// changed it meanwhile, its text is read again and edited anew, a few times at most
 	// (B_BUSY after that), so that their change is never undone. KDE's lock on the file is
@@ -62,16 +67,18 @@ private:
 	static bool IsPlainName(const char* name);
 	static std::string TemporaryName(const char* name);
 	static status_t WriteAll(int fd, const std::string& content);
-	status_t ReadSnapshot(const char* name, size_t maxSize, Snapshot* snapshot) const;
+	status_t ReadSnapshot(
+		const char* name, size_t maxSize, Snapshot* snapshot, bool anyLinkCount = false) const;
 	bool Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const;
 	bool SameNodeStill(const char* name, const Snapshot& snapshot) const;
 	status_t WriteTemporary(const char* name, const std::string& content, const struct stat* like,
 		std::string* temporary, ino_t* written) const;
+	static status_t TakeOwnerAndMode(int fd, const struct stat& st, const struct stat& like);
 	status_t ReplaceIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot,
 		const std::string& content) const;
 	status_t MakeFrom(const char* temporary, const char* name) const;
 	status_t ExchangeFrom(
-		const char* temporary, const char* name, const Snapshot& snapshot, ino_t written) const;
+		const char* temporary, const char* name, const struct stat& read, ino_t written) const;
 	status_t RemoveIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const;
 	void SyncFolder() const;
 

@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include <atomic>
+#include <set>
 
 #include "desktop/DesktopNotifier.h"
 #include "desktop/DotDirectory.h"
@@ -26,6 +27,9 @@ const char kCustomIconKey[] = "custom-icon";
 const char kThunarIconKey[] = "thunar-custom-icon-name";
 const size_t kMaxImageSize = 8 * 1024 * 1024;
 const size_t kMaxDotDirectorySize = 64 * 1024;
+// What a .directory names is read from files far larger than those edited: an image it may
+// name is never taken for unnamed.
+const size_t kMaxPointerRead = 1024 * 1024;
 // A folder holds one image of ours; many more are leftovers of interrupted runs.
 const size_t kMaxImagesSeen = 4096;
 
@@ -39,6 +43,14 @@ std::string Uri(const std::string& path)
 	gchar* uri = g_filename_to_uri(path.c_str(), NULL, NULL);
 	std::string result = uri != NULL ? uri : "";
 	g_free(uri);
+	return result;
+}
+
+std::string PathOfUri(const std::string& uri)
+{
+	gchar* path = g_filename_from_uri(uri.c_str(), NULL, NULL);
+	std::string result = path != NULL ? path : "";
+	g_free(path);
 	return result;
 }
 
@@ -57,7 +69,9 @@ const char* Reason(status_t status)
 		case B_NOT_ALLOWED:
 			return "a file of that name is not ours to change";
 		case B_BAD_DATA:
-			return "the existing file is not a text of ours to edit";
+			return "the existing file is too large or not a text to edit";
+		case B_BUSY:
+			return "another program keeps it busy";
 		case B_READ_ONLY_DEVICE:
 			return "read-only file system";
 		case B_DEVICE_FULL:
@@ -74,7 +88,8 @@ FolderIconView::FolderIconView(int nodeFd) :
 {
 }
 
-void FolderIconView::Publish(const uint8* largeIcon, bool changed, dev_t device, ino_t inode)
+void FolderIconView::Publish(
+	const uint8* largeIcon, const uint8* previousIcon, bool changed, dev_t device, ino_t inode)
 {
 	if (largeIcon == NULL)
 		return;
@@ -85,6 +100,12 @@ void FolderIconView::Publish(const uint8* largeIcon, bool changed, dev_t device,
 	IconTrace traced;
 	const IconTrace* trace = RecentIcons::Trace(device, inode, largeIcon, &traced) ? &traced : NULL;
 	FolderFiles(fFd).RemoveStaleTemporaries();
+	const std::string folder = CurrentPath(fFd);
+	// The images that may go once the pointers have moved off them: by name, whatever the
+	// size of the folder; the listing only finds what earlier runs left behind.
+	std::set<std::string> earlier = ReadPointers(folder).images;
+	if (previousIcon != NULL)
+		earlier.insert(FolderIconImageName(previousIcon));
 	// Each pointer names the image: without a whole image of ours there is nothing to show.
 	status_t status = PublishImage(name, hash, largeIcon, trace);
 	if (status != B_OK) {
@@ -94,35 +115,67 @@ void FolderIconView::Publish(const uint8* largeIcon, bool changed, dev_t device,
 	status = PublishDotDirectory(name);
 	if (status != B_OK)
 		ReportFailure("its .directory entry could not be written", status);
-	std::string folder = CurrentPath(fFd);
 	if (FileMetadata::IsAvailable()) {
 		status = folder.empty() ? B_ENTRY_NOT_FOUND : PublishMetadata(folder, name);
 		if (status != B_OK)
 			ReportFailure("the file managers' metadata could not be written", status);
 	}
-	status = RemoveImages(name);
+	status = RemoveImages(folder, earlier, name);
 	if (status != B_OK)
 		ReportFailure("an earlier image of it could not be removed", status);
 	DesktopNotifier::FolderIconChanged(folder);
 }
 
-void FolderIconView::Withdraw()
+void FolderIconView::Withdraw(const uint8* storedIcon)
 {
 	FolderFiles(fFd).RemoveStaleTemporaries();
+	const std::string folder = CurrentPath(fFd);
+	std::set<std::string> earlier = ReadPointers(folder).images;
+	if (storedIcon != NULL)
+		earlier.insert(FolderIconImageName(storedIcon));
 	// The pointers first: none may outlive the image it names.
 	status_t status = WithdrawDotDirectory();
 	if (status != B_OK)
 		ReportFailure("its .directory entry could not be taken back", status);
-	std::string folder = CurrentPath(fFd);
 	if (FileMetadata::IsAvailable() && !folder.empty()) {
 		status = WithdrawMetadata(folder);
 		if (status != B_OK)
 			ReportFailure("the file managers' metadata could not be taken back", status);
 	}
-	status = RemoveImages(std::string());
+	status = RemoveImages(folder, earlier, std::string());
 	if (status != B_OK)
 		ReportFailure("its image for the file managers could not be removed", status);
 	DesktopNotifier::FolderIconChanged(folder);
+}
+
+// What .directory and the metadata store name of ours, read as the file managers read them.
+FolderIconView::Pointers FolderIconView::ReadPointers(const std::string& folder) const
+{
+	Pointers pointers;
+	std::string text;
+	status_t status = FolderFiles(fFd).Peek(kDotDirectory, kMaxPointerRead, &text);
+	if (status == B_OK) {
+		for (const std::string& value : DotDirectory(text).IconValues()) {
+			if (IsFolderIconDirectoryValue(value))
+				pointers.images.insert(value.substr(2));
+		}
+	} else if (status != B_ENTRY_NOT_FOUND && status != B_NOT_ALLOWED) {
+		pointers.known = false;  // a link or a device was never ours to write: it names none
+	}
+	if (folder.empty() || !FileMetadata::IsAvailable())
+		return pointers;
+	FileMetadata metadata(folder);
+	for (const char* key : {kCustomIconKey, kThunarIconKey}) {
+		std::string value;
+		status = metadata.Get(key, &value);
+		if (status == B_OK && key == kCustomIconKey)
+			value = PathOfUri(value);
+		if (status == B_OK && IsOwnImagePath(folder, value))
+			pointers.images.insert(value.substr(folder.size() + 1));
+		else if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+			pointers.known = false;
+	}
+	return pointers;
 }
 
 status_t FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const
@@ -164,15 +217,25 @@ status_t FolderIconView::PublishImage(const std::string& name, const std::string
 	return FolderFiles(fFd).Replace(name.c_str(), png);
 }
 
-// Removes every image of ours but keep: by name and by the text inside, so that another
-// program's file of such a name stays.
-status_t FolderIconView::RemoveImages(const std::string& keep)
+// Removes the images of ours named in earlier, and those the folder's listing finds, but
+// keep and any that a pointer still names (its move failed): by name and by the text
+// inside, so that another program's file of such a name stays. Nothing goes while what a
+// pointer names cannot be read.
+status_t FolderIconView::RemoveImages(
+	const std::string& folder, const std::set<std::string>& earlier, const std::string& keep)
 {
+	Pointers now = ReadPointers(folder);
+	if (!now.known)
+		return B_BUSY;
 	FolderFiles files(fFd);
+	std::set<std::string> names = earlier;
+	names.insert(kLegacyFolderIconImage);
+	for (const std::string& name : files.Names(IsFolderIconImageName, kMaxImagesSeen))
+		names.insert(name);
 	status_t result = B_OK;
-	for (const std::string& name : files.Names(IsFolderIconImageName, kMaxImagesSeen)) {
+	for (const std::string& name : names) {
 		std::string png;
-		if (name == keep || ReadOwnImage(name, &png) != B_OK)
+		if (name == keep || now.images.count(name) != 0 || ReadOwnImage(name, &png) != B_OK)
 			continue;
 		status_t status = files.Remove(name.c_str());
 		if (status != B_OK && status != B_ENTRY_NOT_FOUND && result == B_OK)
@@ -183,23 +246,29 @@ status_t FolderIconView::RemoveImages(const std::string& keep)
 
 status_t FolderIconView::PublishDotDirectory(const std::string& name)
 {
-	bool editable = true;
+	status_t refused = B_OK;
 	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
 		[&](const std::string& text, bool exists, std::string* edited) {
-			editable = DotDirectory::IsEditable(text);
-			if (!editable)
+			refused = DotDirectory::IsEditable(text) ? B_OK : B_BAD_DATA;
+			if (refused != B_OK)
 				return FolderFiles::kKeep;
 			DotDirectory entry(text);
 			entry.SetIcon(FolderIconDirectoryValue(name), !exists, IsFolderIconDirectoryValue);
 			*edited = entry.Text();
+			// Never past what the next edit will read: the line would stay for ever.
+			if (edited->size() > kMaxDotDirectorySize) {
+				refused = B_BAD_DATA;
+				return FolderFiles::kKeep;
+			}
 			return *edited == text && exists ? FolderFiles::kKeep : FolderFiles::kWrite;
 		});
-	return status == B_OK && !editable ? B_BAD_DATA : status;
+	return status == B_OK ? refused : status;
 }
 
 status_t FolderIconView::WithdrawDotDirectory()
 {
-	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
+	FolderFiles files(fFd);
+	status_t status = files.Edit(kDotDirectory, kMaxDotDirectorySize,
 		[](const std::string& text, bool, std::string* edited) {
 			if (!DotDirectory::IsEditable(text))
 				return FolderFiles::kKeep;  // nothing of ours can be in it
@@ -209,7 +278,17 @@ status_t FolderIconView::WithdrawDotDirectory()
 			*edited = entry.Text();
 			return *edited == text ? FolderFiles::kKeep : FolderFiles::kWrite;
 		});
-	return status == B_NOT_ALLOWED || status == B_BAD_DATA ? B_OK : status;
+	if (status != B_NOT_ALLOWED && status != B_BAD_DATA)
+		return status;
+	// A file we may not edit is a failure only while it names an image of ours.
+	std::string text;
+	if (files.Peek(kDotDirectory, kMaxPointerRead, &text) != B_OK)
+		return B_OK;
+	for (const std::string& value : DotDirectory(text).IconValues()) {
+		if (IsFolderIconDirectoryValue(value))
+			return status;
+	}
+	return B_OK;
 }
 
 status_t FolderIconView::PublishMetadata(const std::string& folder, const std::string& name)

@@ -3,6 +3,7 @@
 
 #include <SupportDefs.h>
 
+#include <set>
 #include <string>
 
 #include "desktop/RecentIcons.h"
@@ -22,15 +23,18 @@ public:
 	// nodeFd is open on a folder.
 	explicit FolderIconView(int nodeFd);
 
-	// As the large icon (32 * 32 indices) of the folder (device, inode) is stored; what it
-	// was drawn from is traced among the icons this thread showed last (see RecentIcons).
-	// An icon stored unchanged over itself, whose image is there already, costs no more
-	// than that look.
-	void Publish(const uint8* largeIcon, bool changed, dev_t device, ino_t inode);
+	// As the large icon (32 * 32 indices) of the folder (device, inode) is stored over
+	// previousIcon (NULL: none, or unknown); what it was drawn from is traced among the icons
+	// this thread showed last (see RecentIcons). An icon stored unchanged over itself, whose
+	// image is there already, costs no more than that look. A failed step leaves each
+	// pointer on an image that is there: an image goes only once no pointer names it.
+	void Publish(
+		const uint8* largeIcon, const uint8* previousIcon, bool changed, dev_t device, ino_t inode);
 
-	// As the node's own large icon is removed: takes back every image of ours and the
-	// pointers at them, and only those (a foreign file, another icon stay).
-	void Withdraw();
+	// As the node's own large icon (storedIcon, NULL when unknown) is removed: takes back
+	// the pointers at images of ours, then those images, by name, and only those (a foreign
+	// file, another icon stay); an image that a pointer still names stays with it.
+	void Withdraw(const uint8* storedIcon);
 
 	// The view changes before the attribute it shows is written; its failure is told only
 	// once that write succeeded (the message says the icon is up to date), and forgotten
@@ -38,11 +42,20 @@ public:
 	static void SettleFailures(bool attributeWritten);
 
 private:
+	// The images of ours that .directory and the metadata store name. Unknown when one of
+	// them could not be read: then no image may go.
+	struct Pointers {
+		std::set<std::string> images;
+		bool known = true;
+	};
+	Pointers ReadPointers(const std::string& folder) const;
+
 	status_t PublishImage(const std::string& name, const std::string& hash, const uint8* largeIcon,
 		const IconTrace* trace);
 	status_t PublishDotDirectory(const std::string& name);
 	status_t PublishMetadata(const std::string& folder, const std::string& name);
-	status_t RemoveImages(const std::string& keep);
+	status_t RemoveImages(
+		const std::string& folder, const std::set<std::string>& earlier, const std::string& keep);
 	status_t WithdrawDotDirectory();
 	status_t WithdrawMetadata(const std::string& folder);
 

@@ -36,18 +36,18 @@ bool NodeIconNotices::HasView(const NoticedNode& node, icon_size which)
 	return sEnabled.load() && which == B_LARGE_ICON && node.folder;
 }
 
-void NodeIconNotices::OwnIconStored(
-	const NoticedNode& node, icon_size which, const uint8* pixels, bool changed)
+void NodeIconNotices::OwnIconStored(const NoticedNode& node, icon_size which, const uint8* pixels,
+	const uint8* previous, bool changed)
 {
 	if (!HasView(node, which) || pixels == NULL)
 		return;
-	FolderIconView(node.fd).Publish(pixels, changed, node.device, node.inode);
+	FolderIconView(node.fd).Publish(pixels, previous, changed, node.device, node.inode);
 }
 
-void NodeIconNotices::OwnIconRemoved(const NoticedNode& node, icon_size which)
+void NodeIconNotices::OwnIconRemoved(const NoticedNode& node, icon_size which, const uint8* stored)
 {
 	if (HasView(node, which))
-		FolderIconView(node.fd).Withdraw();
+		FolderIconView(node.fd).Withdraw(stored);
 }
 
 void NodeIconNotices::OwnIconSettled(bool written)

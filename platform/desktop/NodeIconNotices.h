@@ -33,15 +33,16 @@ public:
 	// only then does a store need to know what it replaces.
 	static bool HasView(const NoticedNode& node, icon_size which);
 
-	// The node's own icon of that size is being stored; changed is false when the same
-	// pixels are stored over themselves. Called just before the attribute is written: the
-	// file managers look again when it changes, and then find the new view. When the write
-	// fails, the kit tells again what the node holds.
-	static void OwnIconStored(
-		const NoticedNode& node, icon_size which, const uint8* pixels, bool changed);
+	// The node's own icon of that size is being stored over previous (NULL: none, or not
+	// read); changed is false when the same pixels are stored over themselves. Called just
+	// before the attribute is written: the file managers look again when it changes, and
+	// then find the new view. When the write fails, the kit tells again what the node holds.
+	static void OwnIconStored(const NoticedNode& node, icon_size which, const uint8* pixels,
+		const uint8* previous, bool changed);
 
-	// The node's own icon of that size is being removed (called before, as above).
-	static void OwnIconRemoved(const NoticedNode& node, icon_size which);
+	// The node's own icon of that size, stored (NULL: not read), is being removed (called
+	// before, as above).
+	static void OwnIconRemoved(const NoticedNode& node, icon_size which, const uint8* stored);
 
 	// The attribute that the last of the two calls above announced was written (or removed),
 	// or not: only a view of an icon that is stored reports its own failures.

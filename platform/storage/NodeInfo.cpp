@@ -99,9 +99,9 @@ void ShowStoredIcon(BNode* node, const platform::NoticedNode& noticed, icon_size
 {
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	if (ReadOwnIcon(node, which, pixels) == B_OK)
-		platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, true);
+		platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, NULL, true);
 	else
-		platform::NodeIconNotices::OwnIconRemoved(noticed, which);
+		platform::NodeIconNotices::OwnIconRemoved(noticed, which, NULL);
 }
 
 }  // namespace
@@ -182,7 +182,11 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	// attribute changes, and must find the new view then (see NodeIconNotices).
 	const platform::NoticedNode noticed = Noticed();
 	if (icon == NULL) {
-		platform::NodeIconNotices::OwnIconRemoved(noticed, which);
+		// The view takes back the image of the icon by its name, whatever the folder holds.
+		uint8 stored[B_LARGE_ICON * B_LARGE_ICON];
+		bool read = platform::NodeIconNotices::HasView(noticed, which)
+			&& ReadOwnIcon(fNode, which, stored) == B_OK;
+		platform::NodeIconNotices::OwnIconRemoved(noticed, which, read ? stored : NULL);
 		// Asked for no own icon: one that is not there is already gone.
 		status_t status = fNode->RemoveAttr(IconAttr(which));
 		if (status == B_ENTRY_NOT_FOUND)
@@ -200,12 +204,14 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	// The desktop redoes its view of the icon only when the icon changed; an icon it keeps no
 	// view of needs no look at what it replaces.
 	bool changed = true;
+	uint8 previous[B_LARGE_ICON * B_LARGE_ICON];
+	bool hadPrevious = false;
 	if (platform::NodeIconNotices::HasView(noticed, which)) {
-		uint8 previous[B_LARGE_ICON * B_LARGE_ICON];
-		changed =
-			ReadOwnIcon(fNode, which, previous) != B_OK || memcmp(previous, pixels, size) != 0;
+		hadPrevious = ReadOwnIcon(fNode, which, previous) == B_OK;
+		changed = !hadPrevious || memcmp(previous, pixels, size) != 0;
 	}
-	platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, changed);
+	platform::NodeIconNotices::OwnIconStored(
+		noticed, which, pixels, hadPrevious ? previous : NULL, changed);
 	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
 	if (written != size && changed)
 		ShowStoredIcon(fNode, noticed, which);

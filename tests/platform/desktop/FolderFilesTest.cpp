@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -97,53 +100,166 @@ TEST_F(FolderFilesTest, EditOfAFileThatKeepsChangingGivesUpBusyAndChangesNothing
 	EXPECT_EQ(FolderNames(fDir.Path()), std::vector<std::string>{"f"});
 }
 
-// The new text is a new file renamed into place, so that a reader sees the old file or the
-// new one, never a part; it keeps the file's mode.
-TEST_F(FolderFilesTest, EditReplacesTheFileAtOnceKeepingItsMode)
+// What a file of the system says on its first line.
+std::string FirstLine(const char* path)
 {
-	WriteFile(In("f"), "old\n");
-	chmod(In("f").c_str(), 0600);
-	struct stat before, after;
-	ASSERT_EQ(stat(In("f").c_str(), &before), 0);
-	ASSERT_EQ(fFiles.Edit("f", kMaxSize,
-				  [](const std::string& text, bool, std::string* edited) {
-					  *edited = text + "new\n";
-					  return FolderFiles::kWrite;
-				  }),
-		B_OK);
-	ASSERT_EQ(stat(In("f").c_str(), &after), 0);
-	EXPECT_NE(after.st_ino, before.st_ino);
-	EXPECT_EQ(after.st_mode & 07777, 0600u);
-	EXPECT_EQ(ReadFile(In("f")), "old\nnew\n");
+	std::string text = ReadFile(path);
+	return text.substr(0, text.find('\n'));
 }
 
-TEST_F(FolderFilesTest, EditWaitsForALiveLockAndTakesOverAStaleOne)
+std::string HostName()
+{
+	char host[256] = {};
+	gethostname(host, sizeof(host) - 1);
+	return host;
+}
+
+std::string PidNamespace()
+{
+	char link[64] = {};
+	return readlink("/proc/self/ns/pid", link, sizeof(link) - 1) > 0 ? link : "";
+}
+
+// Sets the file's modification time that many seconds back.
+void Age(const std::string& path, double seconds)
+{
+	struct timespec now;
+	clock_gettime(CLOCK_REALTIME, &now);
+	double then = now.tv_sec + now.tv_nsec / 1e9 - seconds;
+	struct timespec times[2];
+	times[0].tv_sec = times[1].tv_sec = time_t(then);
+	times[0].tv_nsec = times[1].tv_nsec = long((then - double(time_t(then))) * 1e9);
+	utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// Edits the file f of the folder to "new\n"; run as nobody, B_OK or B_ERROR alone come back.
+status_t EditIn(const std::string& folder, bool unprivileged)
+{
+	auto edit = [&] {
+		int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+		status_t status = FolderFiles(fd).Edit(
+			"f", kMaxSize, [](const std::string& text, bool, std::string* edited) {
+				*edited = text + "new\n";
+				return FolderFiles::kWrite;
+			});
+		close(fd);
+		return status;
+	};
+	if (!unprivileged)
+		return edit();
+	return RunUnprivileged([&] { return edit() == B_OK ? 0 : 1; }) == 0 ? B_OK : B_ERROR;
+}
+
+// The new text is a new file renamed into place, so that a reader sees the old file or the
+// new one, never a part. It keeps the owner, group and permissions of the file, without a
+// set-id or sticky bit; a file whose owner cannot be kept (another user's, edited by an
+// unprivileged user) is left as it is.
+TEST_F(FolderFilesTest, EditKeepsOwnerGroupAndModeOrLeavesTheFileAlone)
+{
+	const struct {
+		uid_t uid;  // 0: this process's, and its group
+		gid_t gid;
+		mode_t mode;  // the file's
+		mode_t folderMode;
+		bool unprivileged;  // edited by nobody, in a folder of nobody's; else by this process
+		bool replaced;
+		mode_t after;
+	} kRows[] = {
+		{0, 0, 0600, 0755, false, true, 0600},
+		{0, 0, 0640, 0755, false, true, 0640},
+		{1002, 1500, 0664, 0755, false, true, 0664},
+		{1002, 1500, 04777, 0755, false, true, 0777},
+		{0, 0, 07666, 0755, false, true, 0666},
+		{1002, 1500, 04666, 01777, true, false, 04666},
+		{1002, 1500, 0666, 0777, true, false, 0666},
+	};
+	for (size_t i = 0; i < std::size(kRows); i++) {
+		const auto& row = kRows[i];
+		uid_t uid = row.uid == 0 ? geteuid() : row.uid;
+		gid_t gid = row.uid == 0 ? getegid() : row.gid;
+		if (geteuid() != 0 && (row.unprivileged || row.uid != 0))
+			continue;  // another user's file needs root to be made
+		std::string folder = fDir.Make("row" + std::to_string(i), true);
+		chmod(folder.c_str(), row.folderMode);
+		struct passwd* nobody = getpwnam("nobody");
+		uid_t nobodyId = nobody != NULL ? nobody->pw_uid : 65534;
+		ASSERT_EQ(chown(folder.c_str(), row.unprivileged ? nobodyId : geteuid(), -1), 0);
+		std::string path = folder + "/f";
+		WriteFile(path, "old\n");
+		ASSERT_EQ(chown(path.c_str(), uid, gid), 0) << i;
+		ASSERT_EQ(chmod(path.c_str(), row.mode), 0) << i;
+		struct stat before, after;
+		ASSERT_EQ(stat(path.c_str(), &before), 0);
+		EXPECT_EQ(EditIn(folder, row.unprivileged) == B_OK, row.replaced) << "row " << i;
+		ASSERT_EQ(stat(path.c_str(), &after), 0);
+		EXPECT_EQ(after.st_ino != before.st_ino, row.replaced) << "row " << i;
+		EXPECT_EQ(after.st_uid, uid) << "row " << i;
+		EXPECT_EQ(after.st_gid, gid) << "row " << i;
+		EXPECT_EQ(after.st_mode & 07777, row.after) << "row " << i;
+		EXPECT_EQ(ReadFile(path), row.replaced ? "old\nnew\n" : "old\n") << "row " << i;
+		EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"f"}) << "row " << i;
+	}
+}
+
+// A lock is taken over when its holder is known to be gone: a process of this PID namespace
+// that no longer exists, a boot of this machine that is over, content never written, or an
+// age no save takes. A holder that may live elsewhere (another namespace, another host, a
+// lock that does not say its namespace) keeps it until then. The wait has one deadline, and
+// a stale lock that cannot be removed ends it at once.
+TEST_F(FolderFilesTest, EditTakesOverOnlyLocksWhoseHolderIsKnownGoneAndNeverWaitsLong)
 {
 	pid_t dead = DeadProcess();
 	ASSERT_GT(dead, 0);
-	char host[256] = {};
-	gethostname(host, sizeof(host) - 1);
+	const std::string host = HostName(), machine = FirstLine("/etc/machine-id"),
+					  boot = FirstLine("/proc/sys/kernel/random/boot_id"), ns = PidNamespace();
+	auto ours = [&](pid_t pid, const std::string& bootId, const std::string& pidNs) {
+		return std::to_string(pid) + "\nvellumark\n" + host + "\n" + machine + "\n" + bootId + "\n"
+			+ pidNs + "\n";
+	};
+	const std::string kde = std::to_string(dead) + "\ndolphin\n" + host + "\n";
+	enum Folder {
+		kPlain,
+		kStickyOfRoot,  // 1777: the lock is root's, the edit nobody's
+		kUnwritable  // 0755, root's: the same
+	};
 	const struct {
 		std::string lock;
-		status_t expected;
+		double age;
+		Folder folder;
+		bool taken;
+		double within;  // seconds
 	} kRows[] = {
-		{std::to_string(getpid()) + "\ndolphin\n" + host + "\n", B_BUSY},
-		{std::to_string(dead) + "\ndolphin\n" + host + "\n", B_OK},
-		{std::to_string(dead) + "\ndolphin\nanother-host\n", B_BUSY},
+		{ours(getpid(), boot, ns), 0, kPlain, false, 5},
+		{ours(dead, boot, ns), 0, kPlain, true, 0.5},
+		{ours(dead, boot, "pid:[1]"), 0, kPlain, false, 5},
+		{ours(dead, "another-boot", "pid:[1]"), 0, kPlain, true, 0.5},
+		{kde, 0, kPlain, false, 5},
+		{std::to_string(dead) + "\ndolphin\nanother-host\n", 0, kPlain, false, 5},
+		{kde, 27, kPlain, false, 5},
+		{kde, 31, kPlain, true, 0.5},
+		{"", 0, kPlain, true, 5},
+		{std::to_string(getpid()) + "\nhalf", 0, kPlain, true, 5},
+		{kde, 60, kStickyOfRoot, false, 1},
+		{kde, 60, kUnwritable, false, 1},
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
-		WriteFile(In("f"), "old\n");
-		WriteFile(In("f.lock"), kRows[i].lock);
-		status_t status =
-			fFiles.Edit("f", kMaxSize, [](const std::string&, bool, std::string* edited) {
-				*edited = "new\n";
-				return FolderFiles::kWrite;
-			});
-		EXPECT_EQ(status, kRows[i].expected) << "row " << i;
-		EXPECT_EQ(ReadFile(In("f")), status == B_OK ? "new\n" : "old\n") << "row " << i;
+		const auto& row = kRows[i];
+		if (row.folder != kPlain && geteuid() != 0)
+			continue;  // the lock must be another user's than the editor's
+		std::string folder = fDir.Make("row" + std::to_string(i), true);
+		chmod(folder.c_str(), row.folder == kStickyOfRoot ? 01777 : 0755);
+		WriteFile(folder + "/f", "old\n");
+		chmod((folder + "/f").c_str(), 0666);
+		WriteFile(folder + "/f.lock", row.lock);
+		Age(folder + "/f.lock", row.age);
+		auto start = std::chrono::steady_clock::now();
+		status_t status = EditIn(folder, row.folder != kPlain);
+		std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+		EXPECT_EQ(status == B_OK, row.taken) << "row " << i << ": " << status;
+		EXPECT_LT(took.count(), row.within) << "row " << i;
+		EXPECT_EQ(ReadFile(folder + "/f"), row.taken ? "old\nnew\n" : "old\n") << "row " << i;
 		// Our own lock goes with the edit; another's stays.
-		EXPECT_EQ(std::filesystem::exists(In("f.lock")), status != B_OK) << "row " << i;
-		unlink(In("f.lock").c_str());
+		EXPECT_EQ(FolderNames(folder).size(), row.taken ? 1u : 2u) << "row " << i;
 	}
 }
 

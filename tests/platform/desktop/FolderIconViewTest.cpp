@@ -6,12 +6,14 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
+#include <fcntl.h>
 #include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -405,4 +407,104 @@ TEST_F(FolderIconViewTest, KDirNotifyTellsOfEachSetAndClearOfTheFolder)
 	EXPECT_EQ(heard.count, 3);
 	g_dbus_connection_signal_unsubscribe(listener, subscription);
 	g_object_unref(listener);
+}
+
+// Where .directory cannot be edited (past the size edited, linked elsewhere too, locked by a
+// live program), its Icon line keeps naming the image it named, and that image stays, through
+// a Set icon and a Clear icon; once the obstacle is gone, Clear icon takes everything back.
+TEST_F(FolderIconViewTest, AnImageStaysWhileDotDirectoryStillNamesIt)
+{
+	enum Obstacle {
+		kPastTheLimit,
+		kHardLink,
+		kLiveLock
+	};
+	const Bytes first = Pattern(), second = Pattern(1);
+	for (Obstacle obstacle : {kPastTheLimit, kHardLink, kLiveLock}) {
+		fFolder = fDir.Make("folder" + std::to_string(obstacle), true);
+		ASSERT_EQ(SetIcon(fFolder, &first), B_OK);
+		std::string named = ReadFile(In(".directory"));
+		if (obstacle == kPastTheLimit)
+			named += "# " + std::string(64 * 1024, 'x') + "\n";
+		WriteFile(In(".directory"), named);
+		if (obstacle == kHardLink) {
+			ASSERT_EQ(link(In(".directory").c_str(), fDir.Join("elsewhere").c_str()), 0);
+		}
+		if (obstacle == kLiveLock)
+			WriteFile(In(".directory.lock"), std::to_string(getpid()) + "\nkwrite\nhost\n");
+		StderrCapture quiet;
+		for (const Bytes* icon : {&second, static_cast<const Bytes*>(NULL)}) {
+			EXPECT_EQ(SetIcon(fFolder, icon), B_OK);
+			EXPECT_EQ(ReadFile(In(".directory")), named) << obstacle;
+			EXPECT_TRUE(std::filesystem::exists(In(ImageName(first)))) << obstacle;
+			EXPECT_EQ(std::filesystem::exists(In(ImageName(second))), icon != NULL) << obstacle;
+		}
+		unlink(In(".directory.lock").c_str());
+		unlink(fDir.Join("elsewhere").c_str());
+		WriteFile(In(".directory"), named.substr(0, named.find("# ")));
+		ASSERT_EQ(SetIcon(fFolder, &first), B_OK);
+		ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
+		EXPECT_EQ(FolderNames(fFolder), Names{}) << obstacle;
+	}
+}
+
+// A Set icon never makes .directory larger than the size it edits: an edit that would is not
+// made, and the user's file stays as it was, byte for byte, through Set and Clear icon.
+TEST_F(FolderIconViewTest, SetIconNeverGrowsDotDirectoryPastTheSizeItEdits)
+{
+	const size_t kLimit = 64 * 1024;
+	const Bytes icon = Pattern();
+	// How much a Set icon adds to a .directory without a [Desktop Entry] group.
+	WriteFile(In(".directory"), "[X]\n");
+	ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
+	const size_t growth = ReadFile(In(".directory")).size() - 4;
+	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
+	for (int over : {-1, 0, 1}) {
+		fFolder = fDir.Make("over" + std::to_string(over + 1), true);
+		const std::string own = "[X]\n#" + std::string(kLimit - growth + over - 6, 'x') + "\n";
+		WriteFile(In(".directory"), own);
+		StderrCapture quiet;
+		ASSERT_EQ(SetIcon(fFolder, &icon), B_OK);
+		std::string text = ReadFile(In(".directory"));
+		EXPECT_EQ(text.size(), over <= 0 ? kLimit + over : own.size()) << over;
+		EXPECT_EQ(text.find(ImageName(icon)) != std::string::npos, over <= 0) << over;
+		ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
+		EXPECT_EQ(ReadFile(In(".directory")), own) << over;
+		EXPECT_EQ(FolderNames(fFolder), Names{".directory"}) << over;
+	}
+}
+
+// Clear icon takes back the image of the stored icon by its name, wherever a folder of
+// 150,000 entries lists it: here after the first 65,536.
+TEST_F(FolderIconViewTest, ClearIconTakesBackTheImageInAFolderOfAnySize)
+{
+	const int kEntries = 150000;
+	for (int i = 0; i < kEntries; i++) {
+		int fd = open(In("f" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+		ASSERT_GE(fd, 0);
+		close(fd);
+	}
+	// Of a few icons, the one whose image the listing meets last.
+	std::vector<Bytes> icons;
+	for (int shift = 0; shift < 8; shift++) {
+		icons.push_back(Pattern(shift));
+		WriteFile(In(ImageName(icons.back())), "");
+	}
+	std::map<std::string, size_t> position;
+	size_t index = 0;
+	for (const auto& entry : std::filesystem::directory_iterator(fFolder))
+		position[entry.path().filename()] = index++;
+	const Bytes* last = &icons[0];
+	for (const Bytes& icon : icons) {
+		if (position[ImageName(icon)] > position[ImageName(*last)])
+			last = &icon;
+		unlink(In(ImageName(icon)).c_str());
+	}
+	if (position[ImageName(*last)] < 65536)
+		GTEST_SKIP() << "this file system lists every candidate image early";
+	ASSERT_EQ(SetIcon(fFolder, last), B_OK);
+	ASSERT_TRUE(std::filesystem::exists(In(ImageName(*last))));
+	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
+	EXPECT_FALSE(std::filesystem::exists(In(ImageName(*last))));
+	EXPECT_FALSE(std::filesystem::exists(In(".directory")));
 }
