@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "ProcessFile.h"
+#include "desktop/FolderIconObserver.h"
 #include "desktop/ImageNames.h"
-#include "desktop/NodeIconNotices.h"
 #include "storage/ThemeIconSource.h"
 
 namespace {
@@ -66,7 +66,7 @@ void DropNext()
 
 double MedianMicroseconds(bool view, const std::function<void()>& step, int iterations)
 {
-	platform::NodeIconNotices::SetEnabled(view);
+	platform::SetNodeIconObserver(view ? &platform::FolderIconObserver::Instance() : NULL);
 	step();
 	step();
 	std::vector<double> samples;
@@ -77,7 +77,7 @@ double MedianMicroseconds(bool view, const std::function<void()>& step, int iter
 		std::chrono::duration<double, std::micro> spent = Clock::now() - start;
 		samples.push_back(spent.count() / iterations);
 	}
-	platform::NodeIconNotices::SetEnabled(true);
+	platform::SetNodeIconObserver(&platform::FolderIconObserver::Instance());
 	std::sort(samples.begin(), samples.end());
 	return samples[samples.size() / 2];
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "desktop/RecentIcons.h"
+#include "desktop/IconTrace.h"
 #include "desktop/RgbaImage.h"
 
 namespace platform {

@@ -7,7 +7,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <atomic>
 #include <set>
 
 #include "desktop/DesktopNotifier.h"
@@ -33,11 +32,6 @@ const size_t kMaxPointerRead = 1024 * 1024;
 // A folder holds one image of ours; many more are leftovers of interrupted runs.
 const size_t kMaxImagesSeen = 4096;
 
-std::atomic<bool> sFailureReported(false);
-// The first failure of the view being changed on this thread, until its attribute is written.
-thread_local const char* sPendingWhat = NULL;
-thread_local status_t sPendingStatus = B_OK;
-
 std::string Uri(const std::string& path)
 {
 	gchar* uri = g_filename_to_uri(path.c_str(), NULL, NULL);
@@ -61,35 +55,15 @@ bool IsOwnImagePath(const std::string& folder, const std::string& path)
 		&& path[folder.size()] == '/' && IsFolderIconImageName(path.substr(folder.size() + 1));
 }
 
-const char* Reason(status_t status)
-{
-	switch (status) {
-		case B_PERMISSION_DENIED:
-			return "permission denied";
-		case B_NOT_ALLOWED:
-			return "a file of that name is not ours to change";
-		case B_BAD_DATA:
-			return "the existing file is too large or not a text to edit";
-		case B_BUSY:
-			return "another program keeps it busy";
-		case B_READ_ONLY_DEVICE:
-			return "read-only file system";
-		case B_DEVICE_FULL:
-			return "no space left";
-		default:
-			return "error";
-	}
-}
-
 }  // namespace
 
-FolderIconView::FolderIconView(int nodeFd) :
-	fFd(nodeFd)
+FolderIconView::FolderIconView(int nodeFd, IconChange* change) :
+	fFd(nodeFd),
+	fChange(change)
 {
 }
 
-void FolderIconView::Publish(
-	const uint8* largeIcon, const uint8* previousIcon, bool changed, dev_t device, ino_t inode)
+void FolderIconView::Publish(const uint8* largeIcon, const uint8* previousIcon, bool changed)
 {
 	if (largeIcon == NULL)
 		return;
@@ -98,7 +72,10 @@ void FolderIconView::Publish(
 	if (!changed && FolderFiles(fFd).Exists(name.c_str()))
 		return;
 	IconTrace traced;
-	const IconTrace* trace = RecentIcons::Trace(device, inode, largeIcon, &traced) ? &traced : NULL;
+	const IconTrace* trace =
+		fChange != NULL && TraceIcon(fChange->Shown(), fChange->Node(), largeIcon, &traced)
+		? &traced
+		: NULL;
 	FolderFiles(fFd).RemoveStaleTemporaries();
 	const std::string folder = CurrentPath(fFd);
 	// The images that may go once the pointers have moved off them: by name, whatever the
@@ -324,22 +301,8 @@ status_t FolderIconView::WithdrawMetadata(const std::string& folder)
 
 void FolderIconView::ReportFailure(const char* what, status_t status)
 {
-	if (sPendingWhat == NULL) {
-		sPendingWhat = what;
-		sPendingStatus = status;
-	}
-}
-
-void FolderIconView::SettleFailures(bool attributeWritten)
-{
-	const char* what = sPendingWhat;
-	sPendingWhat = NULL;
-	if (what == NULL || !attributeWritten || sFailureReported.exchange(true))
-		return;
-	fprintf(stderr,
-		"vellumark: the folder's own icon is up to date, but %s (%s); further "
-		"such failures are not reported\n",
-		what, Reason(sPendingStatus));
+	if (fChange != NULL)
+		fChange->Fail(what, status);
 }
 
 }  // namespace platform

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "desktop/RecentIcons.h"
+#include "desktop/IconTrace.h"
 
 namespace platform {
 
@@ -17,29 +17,24 @@ namespace platform {
 // and an earlier image of ours goes only after they moved, so a pointer never names a
 // missing file. The attributes stay the only source of truth: a view that cannot be made
 // fails nothing, and the first such failure of the process is told once on standard error.
-// Only folders are given one (see NodeIconNotices).
+// Only folders are given one (see FolderIconObserver).
 class FolderIconView {
 public:
-	// nodeFd is open on a folder.
-	explicit FolderIconView(int nodeFd);
+	// nodeFd is open on a folder; the first failure goes to change, and the icons that the
+	// change's BNodeInfo showed trace what a store was drawn from.
+	FolderIconView(int nodeFd, IconChange* change);
 
-	// As the large icon (32 * 32 indices) of the folder (device, inode) is stored over
-	// previousIcon (NULL: none, or unknown); what it was drawn from is traced among the icons
-	// this thread showed last (see RecentIcons). An icon stored unchanged over itself, whose
+	// As the large icon (32 * 32 indices) of the folder is stored over previousIcon (NULL:
+	// none, or unknown); what it was drawn from is traced among the icons shown (see
+	// IconTrace). An icon stored unchanged over itself, whose
 	// image is there already, costs no more than that look. A failed step leaves each
 	// pointer on an image that is there: an image goes only once no pointer names it.
-	void Publish(
-		const uint8* largeIcon, const uint8* previousIcon, bool changed, dev_t device, ino_t inode);
+	void Publish(const uint8* largeIcon, const uint8* previousIcon, bool changed);
 
 	// As the node's own large icon (storedIcon, NULL when unknown) is removed: takes back
 	// the pointers at images of ours, then those images, by name, and only those (a foreign
 	// file, another icon stay); an image that a pointer still names stays with it.
 	void Withdraw(const uint8* storedIcon);
-
-	// The view changes before the attribute it shows is written; its failure is told only
-	// once that write succeeded (the message says the icon is up to date), and forgotten
-	// when it failed: then the kit call fails and says so itself.
-	static void SettleFailures(bool attributeWritten);
 
 private:
 	// The images of ours that .directory and the metadata store name. Unknown when one of
@@ -61,9 +56,10 @@ private:
 
 	// The content of the image of that name when it is ours; B_NOT_ALLOWED when it is not.
 	status_t ReadOwnImage(const std::string& name, std::string* png) const;
-	static void ReportFailure(const char* what, status_t status);
+	void ReportFailure(const char* what, status_t status);
 
 	int fFd;
+	IconChange* fChange;
 };
 
 }  // namespace platform

@@ -3,10 +3,11 @@
 #include <Bitmap.h>
 #include <TypeConstants.h>
 
+#include <new>
 #include <string.h>
 #include <sys/stat.h>
 
-#include "desktop/NodeIconNotices.h"
+#include "storage/NodeIconObserver.h"
 #include "storage/NodeType.h"
 #include "storage/TypeIconSource.h"
 
@@ -94,27 +95,17 @@ status_t ReadOwnIcon(const BNode* node, icon_size which, uint8* pixels)
 	return B_OK;
 }
 
-// After a failed change, the desktop's view goes back to what the node holds.
-void ShowStoredIcon(BNode* node, const platform::NoticedNode& noticed, icon_size which)
-{
-	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
-	if (ReadOwnIcon(node, which, pixels) == B_OK)
-		platform::NodeIconNotices::OwnIconStored(noticed, which, pixels, NULL, true);
-	else
-		platform::NodeIconNotices::OwnIconRemoved(noticed, which, NULL);
-}
-
 }  // namespace
 
 BNodeInfo::BNodeInfo() :
 	fNode(NULL),
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fShown(new (std::nothrow) platform::ShownIcons)
 {
 }
 
 BNodeInfo::BNodeInfo(BNode* node) :
-	fNode(NULL),
-	fStatus(B_NO_INIT)
+	BNodeInfo()
 {
 	SetTo(node);
 }
@@ -178,49 +169,36 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 		return B_NO_INIT;
 	if (!IsIconSize(which))
 		return B_BAD_VALUE;
-	// The desktop's view of the icon changes first: the file managers look again when the
-	// attribute changes, and must find the new view then (see NodeIconNotices).
-	const platform::NoticedNode noticed = Noticed();
-	if (icon == NULL) {
-		// The view takes back the image of the icon by its name, whatever the folder holds.
-		uint8 stored[B_LARGE_ICON * B_LARGE_ICON];
-		bool read = platform::NodeIconNotices::HasView(noticed, which)
-			&& ReadOwnIcon(fNode, which, stored) == B_OK;
-		platform::NodeIconNotices::OwnIconRemoved(noticed, which, read ? stored : NULL);
-		// Asked for no own icon: one that is not there is already gone.
-		status_t status = fNode->RemoveAttr(IconAttr(which));
-		if (status == B_ENTRY_NOT_FOUND)
-			status = B_OK;
-		if (status != B_OK)
-			ShowStoredIcon(fNode, noticed, which);
-		platform::NodeIconNotices::OwnIconSettled(status == B_OK);
-		return status;
-	}
-	if (!FitsIcon(icon, which))
+	if (icon != NULL && !FitsIcon(icon, which))
 		return B_BAD_VALUE;
 	const int32 size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
-	CopyFromBitmap(icon, pixels, which);
-	// The desktop redoes its view of the icon only when the icon changed; an icon it keeps no
-	// view of needs no look at what it replaces.
-	bool changed = true;
-	uint8 previous[B_LARGE_ICON * B_LARGE_ICON];
-	bool hadPrevious = false;
-	if (platform::NodeIconNotices::HasView(noticed, which)) {
-		hadPrevious = ReadOwnIcon(fNode, which, previous) == B_OK;
-		changed = !hadPrevious || memcmp(previous, pixels, size) != 0;
+	if (icon != NULL)
+		CopyFromBitmap(icon, pixels, which);
+	// Whoever keeps a view of the icon changes it first: the file managers look again when
+	// the attribute changes, and must find the new view then (see NodeIconObserver).
+	platform::NodeIconObserver* observer = platform::InstalledNodeIconObserver();
+	platform::IconChange change(Noticed(), which, icon != NULL ? pixels : NULL, fShown.get(),
+		[this, which](uint8* stored) { return ReadStored(which, stored); });
+	if (observer != NULL)
+		observer->IconChanging(change);
+	status_t status;
+	if (icon == NULL) {
+		// Asked for no own icon: one that is not there is already gone.
+		status = fNode->RemoveAttr(IconAttr(which));
+		if (status == B_ENTRY_NOT_FOUND)
+			status = B_OK;
+	} else {
+		ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
+		status = written == size ? B_OK : written < 0 ? status_t(written) : B_IO_ERROR;
 	}
-	platform::NodeIconNotices::OwnIconStored(
-		noticed, which, pixels, hadPrevious ? previous : NULL, changed);
-	ssize_t written = fNode->WriteAttr(IconAttr(which), IconType(which), 0, pixels, size);
-	if (written != size && changed)
-		ShowStoredIcon(fNode, noticed, which);
-	platform::NodeIconNotices::OwnIconSettled(written == size);
-	if (written < 0)
-		return status_t(written);
-	if (written != size)
-		return B_IO_ERROR;
-	return B_OK;
+	if (observer != NULL) {
+		// The view never stays ahead of the attribute: it goes back to what the node holds.
+		if (status != B_OK)
+			TellStored(which);
+		observer->IconSettled(change, status == B_OK);
+	}
+	return status;
 }
 
 status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
@@ -233,7 +211,8 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	status_t status = ReadOwnIcon(fNode, which, pixels);
 	if (status == B_OK) {
 		CopyIntoBitmap(pixels, icon, which);
-		platform::NodeIconNotices::IconShown(Noticed(), which, pixels, NULL);
+		if (fShown != NULL && platform::InstalledNodeIconObserver() != NULL)
+			fShown->Add(Noticed(), which, pixels, NULL);
 		return B_OK;
 	}
 	if (!HasNoValue(status))
@@ -250,11 +229,27 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	if (status != B_OK)
 		return status;
 	CopyIntoBitmap(pixels, icon, which);
-	platform::NodeIconNotices::IconShown(Noticed(), which, pixels, type);
+	if (fShown != NULL && platform::InstalledNodeIconObserver() != NULL)
+		fShown->Add(Noticed(), which, pixels, type);
 	return B_OK;
 }
 
-platform::NoticedNode BNodeInfo::Noticed() const
+platform::IconNode BNodeInfo::Noticed() const
 {
 	return {fNode->fFd, fNode->fDevice, fNode->fInode, S_ISDIR(fNode->fFileType)};
+}
+
+bool BNodeInfo::ReadStored(icon_size which, uint8* pixels) const
+{
+	return ReadOwnIcon(fNode, which, pixels) == B_OK;
+}
+
+// After a failed change, the observer is told what the node holds after all, as a change
+// over an icon it cannot know: its view may have moved on already.
+void BNodeInfo::TellStored(icon_size which) const
+{
+	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
+	bool stored = ReadStored(which, pixels);
+	platform::IconChange back(Noticed(), which, stored ? pixels : NULL, fShown.get(), nullptr);
+	platform::InstalledNodeIconObserver()->IconChanging(back);
 }

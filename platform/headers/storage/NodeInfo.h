@@ -5,9 +5,12 @@
 #include <Node.h>
 
 class BBitmap;
+#include <memory>
+
 namespace platform {
-struct NoticedNode;
-}
+struct IconNode;
+class ShownIcons;
+}  // namespace platform
 
 // The file type and icons of a node.
 class BNodeInfo {
@@ -34,10 +37,14 @@ private:
 	BNodeInfo(const BNodeInfo&) = delete;
 	BNodeInfo& operator=(const BNodeInfo&) = delete;
 
-	platform::NoticedNode Noticed() const;
+	platform::IconNode Noticed() const;
+	bool ReadStored(icon_size which, uint8* pixels) const;
+	void TellStored(icon_size which) const;
 
 	BNode* fNode;
 	status_t fStatus;
+	// What GetTrackerIcon showed last, for whoever keeps a view of the icons stored next.
+	std::unique_ptr<platform::ShownIcons> fShown;
 };
 
 #endif

@@ -21,8 +21,8 @@
 #include "TestSupport.h"
 #include "desktop/FileMetadata.h"
 #include "desktop/FolderIconDrawing.h"
+#include "desktop/FolderIconObserver.h"
 #include "desktop/ImageNames.h"
-#include "desktop/NodeIconNotices.h"
 #include "desktop/RgbaImage.h"
 #include "storage/ThemeIconSource.h"
 
@@ -262,9 +262,9 @@ TEST_F(FolderIconViewTest, FilesMiniIconsAndASwitchedOffViewGetNoView)
 	ASSERT_EQ(SetIcon(file, &icon), B_OK);
 	Bytes mini(256, 3);
 	ASSERT_EQ(SetIcon(fFolder, &mini, B_MINI_ICON), B_OK);
-	platform::NodeIconNotices::SetEnabled(false);
+	platform::SetNodeIconObserver(NULL);
 	EXPECT_EQ(SetIcon(fFolder, &icon), B_OK);
-	platform::NodeIconNotices::SetEnabled(true);
+	platform::SetNodeIconObserver(&platform::FolderIconObserver::Instance());
 	EXPECT_EQ(FolderNames(fFolder), Names{"file"});
 }
 
