@@ -20,6 +20,11 @@
 #include "TestSupport.h"
 #include "desktop/ImageNames.h"
 
+// Sanitizers slow every run down and keep freed memory in quarantine: the long runs are bounded
+// by time there, and resident size says nothing.
+extern "C" __attribute__((weak)) void __asan_init();
+extern "C" __attribute__((weak)) void __tsan_init();
+
 namespace fault_test {
 
 using namespace testing_support;
@@ -64,10 +69,17 @@ inline std::string ImageForStoredIcon(const Bytes& large)
 }
 
 // Runs the drop driver ("set|clear COUNT PATH") in another process to its end, with what it
-// prints on either stream sent to the file out; its exit status.
-inline int RunDriver(const std::string& order, const std::string& out)
+// prints on either stream sent to the file out; its exit status. A prefix goes before the
+// driver on the shell's command line (variables, a command that runs it).
+inline int RunDriver(
+	const std::string& order, const std::string& out, const std::string& prefix = std::string())
 {
-	return RunCommand(FAULT_DROP_DRIVER " " + order, out);
+	return RunCommand(prefix + FAULT_DROP_DRIVER " " + order, out);
+}
+
+inline bool Sanitized()
+{
+	return __asan_init != NULL || __tsan_init != NULL;
 }
 
 inline BMessage DragOf(const std::string& path)

@@ -20,10 +20,6 @@ using namespace fault_test;
 using platform::host_window_id;
 using Clock = std::chrono::steady_clock;
 
-// Sanitizers keep freed memory in quarantine and shadow it: resident size says nothing there.
-extern "C" __attribute__((weak)) void __asan_init();
-extern "C" __attribute__((weak)) void __tsan_init();
-
 namespace {
 
 const int kUnits = 125;  // 250 folders, 250 drops a batch
@@ -124,7 +120,7 @@ TEST_F(Load, EachDropOfALongRowIsHandledOnceInOrderAndNothingGrowsOrStays)
 		int32 presentsBefore = app.Host().PresentCount(window);
 		// A sanitized build runs what 40 s allow, a quarter of the row at most: a whole row
 		// would outlast the test's time there, and memory is not measured there.
-		const bool sanitized = __asan_init || __tsan_init;
+		const bool sanitized = Sanitized();
 		const int batches = sanitized ? kBatches / 4 : kBatches;
 		while (fBatches < batches && wrong.empty()
 			&& !(sanitized && Clock::now() - start > std::chrono::seconds(40))) {
@@ -146,7 +142,7 @@ TEST_F(Load, EachDropOfALongRowIsHandledOnceInOrderAndNothingGrowsOrStays)
 	EXPECT_EQ(wrong, "");
 	EXPECT_EQ(repaints, drops) << "drops handled more or less than once";
 	EXPECT_EQ(printed, "") << "a drop failed";
-	EXPECT_TRUE(__asan_init || __tsan_init || endKiB - warmKiB < 1024)
+	EXPECT_TRUE(Sanitized() || endKiB - warmKiB < 1024)
 		<< "from " << warmKiB << " KiB to " << endKiB;
 	EXPECT_TRUE(threadsLeft <= 0 && fdsLeft <= 0)
 		<< threadsLeft << " threads, " << fdsLeft << " descriptors left";
