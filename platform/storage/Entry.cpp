@@ -237,34 +237,18 @@ status_t get_ref_for_path(const char* path, entry_ref* ref)
 BEntry::BEntry() :
 	fStatus(B_NO_INIT),
 	fNodeDevice(-1),
-	fNodeInode(-1),
-	fDirFd(-1),
-	fDirReadable(false),
-	fNodeFd(-1),
-	fNodeReadable(false)
+	fNodeInode(-1)
 {
 }
 
 BEntry::BEntry(const char* path, bool traverse) :
-	fStatus(B_NO_INIT),
-	fNodeDevice(-1),
-	fNodeInode(-1),
-	fDirFd(-1),
-	fDirReadable(false),
-	fNodeFd(-1),
-	fNodeReadable(false)
+	BEntry()
 {
 	SetTo(path, traverse);
 }
 
 BEntry::BEntry(const entry_ref* ref, bool traverse) :
-	fStatus(B_NO_INIT),
-	fNodeDevice(-1),
-	fNodeInode(-1),
-	fDirFd(-1),
-	fDirReadable(false),
-	fNodeFd(-1),
-	fNodeReadable(false)
+	BEntry()
 {
 	SetTo(ref, traverse);
 }
@@ -277,36 +261,18 @@ BEntry::BEntry(const BEntry& other) :
 
 BEntry::~BEntry()
 {
-	HoldFolder(-1, false);
-	HoldNode(-1, false);
-}
-
-void BEntry::HoldFolder(int dirFd, bool readable)
-{
-	if (fDirFd >= 0)
-		close(fDirFd);
-	fDirFd = dirFd;
-	fDirReadable = readable;
-}
-
-void BEntry::HoldNode(int nodeFd, bool readable)
-{
-	if (fNodeFd >= 0)
-		close(fNodeFd);
-	fNodeFd = nodeFd;
-	fNodeReadable = readable;
 }
 
 status_t BEntry::Stat(struct stat* st) const
 {
 	if (fStatus != B_OK)
 		return B_NO_INIT;
-	if (fDirFd < 0)
+	if (!fFolder.IsSet())
 		return StatRef(fRef, st);
 	// The folder held counts while its path still leads to it, as for an entry not held.
 	if (!LeadsTo(fRef.directory_path, fRef.device, fRef.directory, true))
 		return B_ENTRY_NOT_FOUND;
-	return fstatat(fDirFd, fRef.name, st, AT_SYMLINK_NOFOLLOW) == 0
+	return fstatat(fFolder.Descriptor(), fRef.name, st, AT_SYMLINK_NOFOLLOW) == 0
 		? B_OK
 		: platform::StatusForErrno(errno);
 }
@@ -340,20 +306,15 @@ status_t BEntry::SetTo(const entry_ref* ref, bool traverse)
 	Unset();
 	if (ref == NULL)
 		return fStatus = B_BAD_VALUE;
-	int dirFd;
-	bool readable;
-	status_t status = OpenRefDirectory(*ref, &dirFd, &readable);
+	platform::NodeHandle folder;
+	status_t status = OpenRefDirectory(*ref, &folder, true);
 	if (status != B_OK)
 		return fStatus = status;
 	fRef = *ref;
 	if (traverse)
 		status = ResolveLinks(&fRef);
-	if (status == B_OK && fRef.directory == ref->directory && fRef.device == ref->device) {
-		HoldFolder(dirFd, readable);
-		dirFd = -1;
-	}
-	if (dirFd >= 0)
-		close(dirFd);
+	if (status == B_OK && fRef.directory == ref->directory && fRef.device == ref->device)
+		fFolder = std::move(folder);
 	if (status != B_OK)
 		fRef = entry_ref();
 	return fStatus = status;
@@ -365,8 +326,8 @@ void BEntry::Unset()
 	fStatus = B_NO_INIT;
 	fNodeDevice = -1;
 	fNodeInode = -1;
-	HoldFolder(-1, false);
-	HoldNode(-1, false);
+	fFolder.Reset();
+	fHeldNode.Reset();
 }
 
 status_t BEntry::GetParent(BEntry* parent) const
@@ -375,36 +336,36 @@ status_t BEntry::GetParent(BEntry* parent) const
 		return B_NO_INIT;
 	if (parent == NULL)
 		return B_BAD_VALUE;
-	status_t status = B_ENTRY_NOT_FOUND;
-	entry_ref parentRef;
 	bool isRoot = fRef.directory_path == "/" && strcmp(fRef.name, ".") == 0;
-	int dirFd = fDirFd;
-	bool readable = fDirReadable;
-	if (!isRoot && (dirFd >= 0 || (status = OpenRefDirectory(fRef, &dirFd, &readable)) == B_OK))
-		status = ParentRef(fRef, dirFd, &parentRef);
-	// The parent may be this very entry: everything was read before it is written.
+	platform::NodeHandle opened;
+	status_t status = B_ENTRY_NOT_FOUND;
+	if (!isRoot && !fFolder.IsSet())
+		status = OpenRefDirectory(fRef, &opened, true);
+	const platform::NodeHandle& folder = fFolder.IsSet() ? fFolder : opened;
+	entry_ref parentRef;
+	if (!isRoot && folder.IsSet())
+		status = ParentRef(fRef, folder.Descriptor(), &parentRef);
 	if (status != B_OK) {
-		if (dirFd >= 0 && dirFd != fDirFd)
-			close(dirFd);
 		parent->Unset();
 		return status;
 	}
 	// The folder the descriptor was checked to be, this entry's own, is the parent's node,
 	// and the parent holds it: the open just made, or this entry's own when the parent is
-	// this entry, else a copy.
-	int nodeFd = dirFd;
-	if (dirFd == fDirFd && parent == this)
-		parent->fDirFd = -1;
-	else if (dirFd == fDirFd)
-		nodeFd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+	// this entry, else a copy. The parent may be this very entry: everything was read before
+	// it is written.
+	platform::NodeHandle node = opened.IsSet() ? std::move(opened)
+		: parent == this                       ? std::move(parent->fFolder)
+											   : fFolder.Duplicate();
 	dev_t device = fRef.device;
 	ino_t inode = fRef.directory;
 	parent->fRef = std::move(parentRef);
 	parent->fStatus = B_OK;
 	parent->fNodeDevice = device;
 	parent->fNodeInode = inode;
-	parent->HoldFolder(-1, false);
-	parent->HoldNode(nodeFd, nodeFd >= 0 && readable);
+	parent->fFolder.Reset();
+	if (node.IsSet())
+		node.SetPath(PathOfRef(parent->fRef));
+	parent->fHeldNode = std::move(node);
 	return B_OK;
 }
 
@@ -415,10 +376,8 @@ BEntry& BEntry::operator=(const BEntry& other)
 		fStatus = other.fStatus;
 		fNodeDevice = other.fNodeDevice;
 		fNodeInode = other.fNodeInode;
-		HoldFolder(
-			other.fDirFd >= 0 ? fcntl(other.fDirFd, F_DUPFD_CLOEXEC, 0) : -1, other.fDirReadable);
-		HoldNode(other.fNodeFd >= 0 ? fcntl(other.fNodeFd, F_DUPFD_CLOEXEC, 0) : -1,
-			other.fNodeReadable);
+		fFolder = other.fFolder.Duplicate();
+		fHeldNode = other.fHeldNode.Duplicate();
 	}
 	return *this;
 }

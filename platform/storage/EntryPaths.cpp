@@ -33,42 +33,24 @@ bool IsUsableRef(const entry_ref& ref)
 	return ref.directory_path.find('\0') == std::string::npos;
 }
 
-status_t OpenRefDirectory(const entry_ref& ref, int* fd, bool* readable)
+status_t OpenRefDirectory(const entry_ref& ref, NodeHandle* folder, bool readable)
 {
-	*fd = -1;
+	folder->Reset();
 	if (!IsUsableRef(ref))
 		return B_ENTRY_NOT_FOUND;
-	const char* path = ref.directory_path.c_str();
-	int dirFd = -1;
-	if (readable != NULL) {
-		dirFd = open(path, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-		*readable = dirFd >= 0;
-		if (dirFd < 0 && errno != EACCES && errno != EPERM)
-			return StatusForErrno(errno);
-	}
-	if (dirFd < 0)
-		dirFd = open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
-	if (dirFd < 0)
-		return StatusForErrno(errno);
-	struct stat st;
-	if (fstat(dirFd, &st) != 0 || st.st_dev != ref.device || st.st_ino != ref.directory) {
-		close(dirFd);
-		return B_ENTRY_NOT_FOUND;
-	}
-	*fd = dirFd;
-	return B_OK;
+	return NodeHandle::OpenFolder(ref.directory_path, ref.device, ref.directory,
+		readable ? NodeHandle::kReadingIfAllowed : NodeHandle::kPathOnly, folder);
 }
 
 status_t StatRef(const entry_ref& ref, struct stat* st)
 {
-	int dirFd;
-	status_t status = OpenRefDirectory(ref, &dirFd);
+	NodeHandle folder;
+	status_t status = OpenRefDirectory(ref, &folder);
 	if (status != B_OK)
 		return status;
-	int result = fstatat(dirFd, ref.name, st, AT_SYMLINK_NOFOLLOW);
-	int error = errno;
-	close(dirFd);
-	return result == 0 ? B_OK : StatusForErrno(error);
+	return fstatat(folder.Descriptor(), ref.name, st, AT_SYMLINK_NOFOLLOW) == 0
+		? B_OK
+		: StatusForErrno(errno);
 }
 
 void SplitPath(const std::string& path, std::string* folder, std::string* leaf)

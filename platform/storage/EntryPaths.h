@@ -2,6 +2,7 @@
 #define PLATFORM_ENTRY_PATHS_H
 
 #include <Entry.h>
+#include <NodeHandle.h>
 
 #include <sys/stat.h>
 
@@ -18,9 +19,9 @@ bool IsUsableRef(const entry_ref& ref);
 
 // Opens the reference's directory (O_PATH) and checks that its path still names the
 // reference's device and inode; a stale or unusable reference is B_ENTRY_NOT_FOUND. Asked
-// for a readable one, it opens the directory for reading where it may be read, and tells
-// which it got.
-status_t OpenRefDirectory(const entry_ref& ref, int* fd, bool* readable = NULL);
+// for a readable one, it opens the directory for reading where it may be read (the handle
+// tells which it got).
+status_t OpenRefDirectory(const entry_ref& ref, NodeHandle* folder, bool readable = false);
 
 // lstat of the entry itself, through its verified directory.
 status_t StatRef(const entry_ref& ref, struct stat* st);

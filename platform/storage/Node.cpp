@@ -51,12 +51,7 @@ type_code ReadTypeCode(const uint8* bytes)
 }  // namespace
 
 BNode::BNode() :
-	fFd(-1),
-	fFileType(0),
-	fReadable(false),
-	fStatus(B_NO_INIT),
-	fDevice(-1),
-	fInode(-1)
+	fStatus(B_NO_INIT)
 {
 }
 
@@ -109,20 +104,7 @@ status_t BNode::SetTo(const BEntry* entry)
 		return fStatus = B_BAD_VALUE;
 	if (entry->InitCheck() != B_OK)
 		return fStatus = B_NO_INIT;
-	// An entry known to name one folder (a parent) is that folder, not what took its name.
-	if (entry->fNodeFd >= 0) {
-		AdoptKnownFolder(entry);
-		return fStatus = B_OK;
-	}
-	if (entry->fNodeInode != ino_t(-1) && OpenKnownFolder(entry) == B_OK)
-		return fStatus = B_OK;
-	status_t status = OpenRef(&entry->fRef);
-	if (status == B_OK && entry->fNodeInode != ino_t(-1)
-		&& (fDevice != entry->fNodeDevice || fInode != entry->fNodeInode)) {
-		Unset();
-		status = B_ENTRY_NOT_FOUND;
-	}
-	return fStatus = status;
+	return fStatus = OpenEntry(entry);
 }
 
 status_t BNode::SetTo(const char* path)
@@ -137,101 +119,51 @@ status_t BNode::SetTo(const char* path)
 
 void BNode::Unset()
 {
-	if (fFd >= 0)
-		close(fFd);
-	fFd = -1;
-	fFileType = 0;
-	fReadable = false;
+	fHandle.Reset();
 	fStatus = B_NO_INIT;
-	fDevice = -1;
-	fInode = -1;
-	fPath.clear();
 }
 
-// A folder of known identity is opened for reading at once by its path: O_DIRECTORY
-// opens nothing else, and the identity checked on the descriptor makes it that folder.
-status_t BNode::OpenKnownFolder(const BEntry* entry)
+// The one way from an entry to its node. An entry known to name one folder (a parent) is
+// that folder, not what took its name: the folder it holds open is taken over (the first
+// node opened from it opens nothing again), else the folder is opened by its path and
+// checked to be that node. Any other entry is opened by its reference.
+status_t BNode::OpenEntry(const BEntry* entry)
 {
-	std::string path = platform::PathOfRef(entry->fRef);
-	int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-	struct stat st;
-	if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != entry->fNodeDevice
-		|| st.st_ino != entry->fNodeInode) {
-		if (fd >= 0)
-			close(fd);
-		return B_ENTRY_NOT_FOUND;
+	if (entry->fHeldNode.IsSet()) {
+		fHandle = std::move(entry->fHeldNode);
+		return B_OK;
 	}
-	fFd = fd;
-	fFileType = S_IFDIR;
-	fReadable = true;
-	fDevice = st.st_dev;
-	fInode = st.st_ino;
-	fPath = std::move(path);
-	return B_OK;
-}
-
-// The folder an entry holds open is that folder already: the node takes it over.
-void BNode::AdoptKnownFolder(const BEntry* entry)
-{
-	fFd = entry->fNodeFd;
-	entry->fNodeFd = -1;
-	fFileType = S_IFDIR;
-	fReadable = entry->fNodeReadable;
-	fDevice = entry->fNodeDevice;
-	fInode = entry->fNodeInode;
-	fPath = platform::PathOfRef(entry->fRef);
+	const bool known = entry->fNodeInode != ino_t(-1);
+	if (known
+		&& platform::NodeHandle::OpenFolder(platform::PathOfRef(entry->fRef), entry->fNodeDevice,
+			   entry->fNodeInode, platform::NodeHandle::kForReading, &fHandle)
+			== B_OK)
+		return B_OK;
+	status_t status = OpenRef(&entry->fRef);
+	if (status == B_OK && known
+		&& (fHandle.Device() != entry->fNodeDevice || fHandle.Inode() != entry->fNodeInode)) {
+		fHandle.Reset();
+		status = B_ENTRY_NOT_FOUND;
+	}
+	return status;
 }
 
 // Opens the entry itself, never what a link names, below a directory whose identity was
 // checked on the open descriptor, so a renamed or replaced directory cannot slip in between.
 status_t BNode::OpenRef(const entry_ref* ref)
 {
-	int dirFd;
-	status_t status = platform::OpenRefDirectory(*ref, &dirFd);
+	platform::NodeHandle folder;
+	status_t status = platform::OpenRefDirectory(*ref, &folder);
 	if (status != B_OK)
 		return status;
-	// A file or folder that may be read is held open for reading: its attributes are then
-	// reached with no path to resolve on every call. It is opened so only when it was one
-	// just before, and kept only when it is still that node; anything else (a device, a
-	// link) is opened for no more than its attributes.
-	struct stat st, seen;
-	int fd = -1;
-	if (fstatat(dirFd, ref->name, &seen, AT_SYMLINK_NOFOLLOW) == 0
-		&& (S_ISREG(seen.st_mode) || S_ISDIR(seen.st_mode))) {
-		int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-		fd = openat(dirFd, ref->name, S_ISDIR(seen.st_mode) ? flags | O_DIRECTORY : flags);
-		if (fd >= 0
-			&& (fstat(fd, &st) != 0 || st.st_dev != seen.st_dev || st.st_ino != seen.st_ino)) {
-			close(fd);
-			fd = -1;
-		}
-	}
-	fReadable = fd >= 0;
-	int error = 0;
-	if (fd < 0) {
-		fd = openat(dirFd, ref->name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-		error = errno;
-		if (fd >= 0 && fstat(fd, &st) != 0) {
-			error = errno;
-			close(fd);
-			fd = -1;
-		}
-	}
-	close(dirFd);
-	if (fd < 0)
-		return platform::StatusForErrno(error);
-	fFd = fd;
-	fFileType = st.st_mode & S_IFMT;
-	fDevice = st.st_dev;
-	fInode = st.st_ino;
-	fPath = platform::PathOfRef(*ref);
-	return B_OK;
+	return platform::NodeHandle::OpenBelow(
+		folder.Descriptor(), ref->name, platform::PathOfRef(*ref), &fHandle);
 }
 
 ssize_t BNode::WriteAttr(
 	const char* name, type_code type, off_t offset, const void* buffer, size_t length)
 {
-	if (fFd < 0)
+	if (!fHandle.IsSet())
 		return B_FILE_ERROR;
 	status_t status = CheckName(name);
 	if (status != B_OK)
@@ -249,14 +181,15 @@ ssize_t BNode::WriteAttr(
 	if (length > 0)
 		memcpy(value.data() + kTypeSize, buffer, length);
 	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
-	status = Xattr(fFd, fReadable, fPath).Write(FullName(name, full), value);
+	status = Xattr(fHandle.Descriptor(), fHandle.IsReadable(), fHandle.Path())
+				 .Write(FullName(name, full), value);
 	return status == B_OK ? ssize_t(length) : status;
 }
 
 ssize_t BNode::ReadAttr(
 	const char* name, type_code type, off_t offset, void* buffer, size_t length) const
 {
-	if (fFd < 0)
+	if (!fHandle.IsSet())
 		return B_FILE_ERROR;
 	status_t status = CheckName(name);
 	if (status != B_OK)
@@ -269,7 +202,8 @@ ssize_t BNode::ReadAttr(
 		hint = kTypeSize + size_t(offset) + length;
 	thread_local std::vector<uint8> value;
 	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
-	status = Xattr(fFd, fReadable, fPath).Read(FullName(name, full), hint, &value);
+	status = Xattr(fHandle.Descriptor(), fHandle.IsReadable(), fHandle.Path())
+				 .Read(FullName(name, full), hint, &value);
 	if (status != B_OK)
 		return status;
 	if (value.size() < kTypeSize)
@@ -289,16 +223,17 @@ ssize_t BNode::ReadAttr(
 
 status_t BNode::RemoveAttr(const char* name)
 {
-	if (fFd < 0)
+	if (!fHandle.IsSet())
 		return B_FILE_ERROR;
 	status_t status = CheckName(name);
 	if (status != B_OK)
 		return status;
 	char full[sizeof(kUserPrefix) + B_ATTR_NAME_LENGTH];
-	status = Xattr(fFd, fReadable, fPath).Remove(FullName(name, full));
+	status = Xattr(fHandle.Descriptor(), fHandle.IsReadable(), fHandle.Path())
+				 .Remove(FullName(name, full));
 	// Linux keeps user attributes on regular files and folders only; any other node (a
 	// symbolic link) refuses the call, but has no such attribute to remove.
-	if (status != B_OK && !S_ISREG(fFileType) && !S_ISDIR(fFileType))
+	if (status != B_OK && !S_ISREG(fHandle.FileType()) && !S_ISDIR(fHandle.FileType()))
 		return B_ENTRY_NOT_FOUND;
 	return status;
 }
@@ -308,25 +243,18 @@ BNode& BNode::operator=(const BNode& other)
 	if (this == &other)
 		return *this;
 	Unset();
-	if (other.fFd >= 0) {
-		fFd = fcntl(other.fFd, F_DUPFD_CLOEXEC, 0);
-		if (fFd < 0) {
-			fStatus = platform::StatusForErrno(errno);
-			return *this;
-		}
-		fFileType = other.fFileType;
-		fReadable = other.fReadable;
-		fDevice = other.fDevice;
-		fInode = other.fInode;
-		fPath = other.fPath;
-	}
 	fStatus = other.fStatus;
+	if (other.fHandle.IsSet()) {
+		fHandle = other.fHandle.Duplicate();
+		if (!fHandle.IsSet())
+			fStatus = platform::StatusForErrno(errno);
+	}
 	return *this;
 }
 
 bool BNode::operator==(const BNode& other) const
 {
-	if (fFd < 0 || other.fFd < 0)
-		return fFd < 0 && other.fFd < 0;
-	return fDevice == other.fDevice && fInode == other.fInode;
+	if (!fHandle.IsSet() || !other.fHandle.IsSet())
+		return !fHandle.IsSet() && !other.fHandle.IsSet();
+	return fHandle.Device() == other.fHandle.Device() && fHandle.Inode() == other.fHandle.Inode();
 }

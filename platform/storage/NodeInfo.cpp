@@ -223,7 +223,8 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	if (status != B_OK) {
 		if (!HasNoValue(status))
 			return status;
-		platform::GetDesktopNodeType(fNode->fFd, fNode->fFileType, fNode->fPath, type);
+		platform::GetDesktopNodeType(
+			fNode->fHandle.Descriptor(), fNode->fHandle.FileType(), fNode->fHandle.Path(), type);
 	}
 	status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)
@@ -236,7 +237,8 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 
 platform::IconNode BNodeInfo::Noticed() const
 {
-	return {fNode->fFd, fNode->fDevice, fNode->fInode, S_ISDIR(fNode->fFileType)};
+	const platform::NodeHandle& handle = fNode->fHandle;
+	return {handle.Descriptor(), handle.Device(), handle.Inode(), S_ISDIR(handle.FileType())};
 }
 
 bool BNodeInfo::ReadStored(icon_size which, uint8* pixels) const

@@ -1,6 +1,7 @@
 #ifndef _ENTRY_H
 #define _ENTRY_H
 
+#include <NodeHandle.h>
 #include <StorageDefs.h>
 
 #include <string>
@@ -70,18 +71,14 @@ private:
 	ino_t fNodeInode;
 	// Platform: the entry's folder as SetTo checked it, held open (for reading where it may
 	// be read) so that later calls need not open it again (they still check that its path
-	// leads to it); -1 when not held.
-	int fDirFd;
-	bool fDirReadable;
+	// leads to it); unset when not held.
+	platform::NodeHandle fFolder;
 	// Platform: for an entry made by GetParent, the folder it names, held open as the
-	// child's folder was, and handed to the first node opened from the entry, which then
-	// opens nothing again; -1 when not held.
-	mutable int fNodeFd;
-	bool fNodeReadable;
+	// child's folder was. The first node opened from the entry takes it over, and then opens
+	// nothing again; a later one goes by the name. Unset when not held.
+	mutable platform::NodeHandle fHeldNode;
 
 	status_t Stat(struct stat* st) const;
-	void HoldFolder(int dirFd, bool readable);
-	void HoldNode(int nodeFd, bool readable);
 };
 
 #endif

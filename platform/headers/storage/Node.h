@@ -1,6 +1,7 @@
 #ifndef _NODE_H
 #define _NODE_H
 
+#include <NodeHandle.h>
 #include <StorageDefs.h>
 
 #include <string>
@@ -43,22 +44,16 @@ public:
 
 	// Platform: the open descriptor (O_PATH, or read-only for a file or folder that may be
 	// read), or -1.
-	int Descriptor() const { return fFd; }
+	int Descriptor() const { return fHandle.Descriptor(); }
 
 private:
 	friend class BNodeInfo;
 
 	status_t OpenRef(const entry_ref* ref);
-	status_t OpenKnownFolder(const BEntry* entry);
-	void AdoptKnownFolder(const BEntry* entry);
+	status_t OpenEntry(const BEntry* entry);
 
-	int fFd;
-	mode_t fFileType;  // the node's S_IFMT bits, as opened (0 when unset)
-	bool fReadable;  // fFd is open for reading, and takes the f*xattr calls itself
+	platform::NodeHandle fHandle;
 	status_t fStatus;
-	dev_t fDevice;
-	ino_t fInode;
-	std::string fPath;  // the path the node was opened by, checked at the time
 };
 
 #endif
