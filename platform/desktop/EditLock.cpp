@@ -126,19 +126,27 @@ EditLock::EditLock(int folderFd, const std::string& name, const std::string& tem
 	fTemporary(temporary),
 	fDevice(0),
 	fNode(0),
-	fHeld(false)
+	fHeld(false),
+	fLeftBehind(false)
 {
 }
 
 EditLock::~EditLock()
 {
+	Release();
+}
+
+bool EditLock::Release()
+{
 	if (!fHeld)
-		return;
+		return true;
+	fHeld = false;
 	// Only our own lock goes: one taken over as stale by somebody else is theirs now.
 	struct stat st;
-	if (fstatat(fFolder, fLockName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == fDevice
-		&& st.st_ino == fNode)
-		unlinkat(fFolder, fLockName.c_str(), 0);
+	if (fstatat(fFolder, fLockName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_dev != fDevice
+		|| st.st_ino != fNode)
+		return true;
+	return unlinkat(fFolder, fLockName.c_str(), 0) == 0 || errno == ENOENT;
 }
 
 status_t EditLock::Acquire()
@@ -171,7 +179,8 @@ status_t EditLock::Acquire()
 		}
 		removedLast = removed;
 	}
-	unlinkat(fFolder, fTemporary.c_str(), 0);
+	if (unlinkat(fFolder, fTemporary.c_str(), 0) != 0 && errno != ENOENT)
+		fLeftBehind = true;
 	return status;
 }
 

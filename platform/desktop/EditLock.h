@@ -32,6 +32,10 @@ public:
 	// included: B_BUSY when a live owner keeps it past that; a stale lock that cannot be
 	// removed, or a lock that cannot be made, ends the wait at once with its error.
 	status_t Acquire();
+	// Gives the lock up; false when it, or the file it was written to, could not be removed.
+	bool Release();
+	// Whether Acquire left its temporary file behind.
+	bool LeftBehind() const { return fLeftBehind; }
 
 private:
 	status_t WriteTemporary(struct stat* written) const;
@@ -44,6 +48,7 @@ private:
 	dev_t fDevice;
 	ino_t fNode;
 	bool fHeld;
+	bool fLeftBehind;
 };
 
 }  // namespace platform

@@ -46,8 +46,15 @@ status_t OpenError()
 }  // namespace
 
 FolderFiles::FolderFiles(int folderFd) :
-	fFolder(folderFd)
+	fFolder(folderFd),
+	fLeftBehind(false)
 {
+}
+
+void FolderFiles::Discard(const char* name) const
+{
+	if (unlinkat(fFolder, name, 0) != 0 && errno != ENOENT)
+		fLeftBehind = true;
 }
 
 bool FolderFiles::IsPlainName(const char* name)
@@ -163,10 +170,28 @@ bool FolderFiles::Unchanged(const char* name, size_t maxSize, const Snapshot& sn
 		&& now.st.st_mtim.tv_nsec == snapshot.st.st_mtim.tv_nsec && now.content == snapshot.content;
 }
 
-bool FolderFiles::Exists(const char* name) const
+bool FolderFiles::IsSealed(const char* name) const
 {
 	struct stat st;
-	return IsPlainName(name) && fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+	return IsPlainName(name) && fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0
+		&& IsOwnFile(st) && (st.st_mode & 0222) == 0;
+}
+
+status_t FolderFiles::Seal(const char* name) const
+{
+	if (!IsPlainName(name))
+		return B_BAD_VALUE;
+	int fd = openat(fFolder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+	if (fd < 0)
+		return OpenError();
+	struct stat st;
+	status_t status = fstat(fd, &st) == 0 ? B_OK : StatusForErrno(errno);
+	if (status == B_OK && !IsOwnFile(st))
+		status = B_NOT_ALLOWED;
+	if (status == B_OK && (st.st_mode & 0222) != 0 && fchmod(fd, st.st_mode & 0555) != 0)
+		status = StatusForErrno(errno);
+	close(fd);
+	return status;
 }
 
 status_t FolderFiles::WriteAll(int fd, const std::string& content)
@@ -215,7 +240,7 @@ status_t FolderFiles::WriteTemporary(const char* name, const std::string& conten
 	if (close(fd) != 0 && status == B_OK)
 		status = StatusForErrno(errno);
 	if (status != B_OK)
-		unlinkat(fFolder, temporary->c_str(), 0);
+		Discard(temporary->c_str());
 	return status;
 }
 
@@ -254,7 +279,7 @@ status_t FolderFiles::Replace(const char* name, const std::string& content) cons
 	// meanwhile stays, and B_BUSY says so.
 	status = exists ? ExchangeFrom(temporary.c_str(), name, st, written)
 					: MakeFrom(temporary.c_str(), name);
-	unlinkat(fFolder, temporary.c_str(), 0);
+	Discard(temporary.c_str());
 	if (status == B_OK)
 		SyncFolder();
 	return status;
@@ -265,9 +290,17 @@ status_t FolderFiles::Edit(const char* name, size_t maxSize, const Editor& edito
 	if (!IsPlainName(name))
 		return B_BAD_VALUE;
 	EditLock lock(fFolder, name, TemporaryName((std::string(name) + ".lock").c_str()));
-	status_t locked = lock.Acquire();
-	if (locked != B_OK)
-		return locked;
+	status_t status = lock.Acquire();
+	fLeftBehind = fLeftBehind || lock.LeftBehind();
+	if (status == B_OK)
+		status = EditLocked(name, maxSize, editor);
+	if (!lock.Release())
+		fLeftBehind = true;
+	return status;
+}
+
+status_t FolderFiles::EditLocked(const char* name, size_t maxSize, const Editor& editor) const
+{
 	for (int attempt = 0; attempt < kEditAttempts; attempt++) {
 		Snapshot snapshot;
 		status_t status = ReadSnapshot(name, maxSize, &snapshot);
@@ -305,7 +338,7 @@ status_t FolderFiles::ReplaceIfUnchanged(
 		status = B_BUSY;
 	else
 		status = ExchangeFrom(temporary.c_str(), name, snapshot.st, written);
-	unlinkat(fFolder, temporary.c_str(), 0);
+	Discard(temporary.c_str());
 	if (status == B_OK)
 		SyncFolder();
 	return status;
@@ -363,7 +396,7 @@ status_t FolderFiles::RemoveIfUnchanged(
 		return status;
 	}
 	if (renameat2(fFolder, aside.c_str(), fFolder, name, RENAME_NOREPLACE) != 0)
-		unlinkat(fFolder, aside.c_str(), 0);  // a newer version is already in place
+		Discard(aside.c_str());  // a newer version is already in place
 	return B_BUSY;
 }
 
@@ -408,7 +441,7 @@ void FolderFiles::RemoveStaleTemporaries() const
 		// there; removing this name leaves any other name of the file as it is.
 		struct stat st;
 		if (fstatat(fFolder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-			unlinkat(fFolder, entry->d_name, 0);
+			Discard(entry->d_name);
 	}
 	closedir(folder);
 }

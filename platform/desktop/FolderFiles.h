@@ -24,7 +24,11 @@ public:
 	// The same for a file that others may see under other names too (a hard link): for
 	// reading what it says, never for changing it.
 	status_t Peek(const char* name, size_t maxSize, std::string* content) const;
-	bool Exists(const char* name) const;
+
+	// A file of ours that is done with is made read-only, as a content-addressed object is:
+	// whether the file is there and sealed, and sealing it.
+	bool IsSealed(const char* name) const;
+	status_t Seal(const char* name) const;
 
 	// Replaces (or makes) the file with content at once, through a fresh file written in
 	// the folder, flushed to disk and renamed over it: a reader, or a crash, leaves the old
@@ -57,6 +61,10 @@ public:
 	// before renaming them into place.
 	void RemoveStaleTemporaries() const;
 
+	// Whether a file of ours that should be gone by now (a temporary, a lock) could not be
+	// removed through this object: a later change in the folder takes it away.
+	bool LeftBehind() const { return fLeftBehind; }
+
 	// The names in the folder that match, at most maxNames of them, among its first 65,536
 	// entries.
 	std::vector<std::string> Names(bool (*matches)(const std::string& name), size_t maxNames) const;
@@ -67,6 +75,7 @@ private:
 	static bool IsPlainName(const char* name);
 	static std::string TemporaryName(const char* name);
 	static status_t WriteAll(int fd, const std::string& content);
+	status_t EditLocked(const char* name, size_t maxSize, const Editor& editor) const;
 	status_t ReadSnapshot(
 		const char* name, size_t maxSize, Snapshot* snapshot, bool anyLinkCount = false) const;
 	bool Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const;
@@ -82,7 +91,10 @@ private:
 	status_t RemoveIfUnchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const;
 	void SyncFolder() const;
 
+	void Discard(const char* name) const;
+
 	int fFolder;
+	mutable bool fLeftBehind;
 };
 
 }  // namespace platform

@@ -59,6 +59,7 @@ bool IsOwnImagePath(const std::string& folder, const std::string& path)
 
 FolderIconView::FolderIconView(int nodeFd, IconChange* change) :
 	fFd(nodeFd),
+	fFiles(nodeFd),
 	fChange(change)
 {
 }
@@ -69,14 +70,16 @@ void FolderIconView::Publish(const uint8* largeIcon, const uint8* previousIcon, 
 		return;
 	const std::string hash = LargeIconHash(largeIcon);
 	const std::string name = FolderIconImageNameForHash(hash);
-	if (!changed && FolderFiles(fFd).Exists(name.c_str()))
+	// A view made whole is sealed (its image made read-only): an icon stored over itself
+	// then costs one look, while a view that a failure left part made is made again.
+	if (!changed && fFiles.IsSealed(name.c_str()))
 		return;
 	IconTrace traced;
 	const IconTrace* trace =
 		fChange != NULL && TraceIcon(fChange->Shown(), fChange->Node(), largeIcon, &traced)
 		? &traced
 		: NULL;
-	FolderFiles(fFd).RemoveStaleTemporaries();
+	fFiles.RemoveStaleTemporaries();
 	const std::string folder = CurrentPath(fFd);
 	// The images that may go once the pointers have moved off them: by name, whatever the
 	// size of the folder; the listing only finds what earlier runs left behind.
@@ -89,23 +92,33 @@ void FolderIconView::Publish(const uint8* largeIcon, const uint8* previousIcon, 
 		ReportFailure("its image for the file managers could not be written", status);
 		return;
 	}
+	bool whole = true;
 	status = PublishDotDirectory(name);
-	if (status != B_OK)
+	if (status != B_OK) {
 		ReportFailure("its .directory entry could not be written", status);
+		whole = false;
+	}
 	if (FileMetadata::IsAvailable()) {
 		status = folder.empty() ? B_ENTRY_NOT_FOUND : PublishMetadata(folder, name);
-		if (status != B_OK)
+		if (status != B_OK) {
 			ReportFailure("the file managers' metadata could not be written", status);
+			whole = false;
+		}
 	}
 	status = RemoveImages(folder, earlier, name);
-	if (status != B_OK)
+	if (status != B_OK) {
 		ReportFailure("an earlier image of it could not be removed", status);
+		whole = false;
+	}
+	// Nothing of ours may be left behind either: the next store of the icon would not look.
+	if (whole && !fFiles.LeftBehind())
+		fFiles.Seal(name.c_str());
 	DesktopNotifier::FolderIconChanged(folder);
 }
 
 void FolderIconView::Withdraw(const uint8* storedIcon)
 {
-	FolderFiles(fFd).RemoveStaleTemporaries();
+	fFiles.RemoveStaleTemporaries();
 	const std::string folder = CurrentPath(fFd);
 	std::set<std::string> earlier = ReadPointers(folder).images;
 	if (storedIcon != NULL)
@@ -130,7 +143,7 @@ FolderIconView::Pointers FolderIconView::ReadPointers(const std::string& folder)
 {
 	Pointers pointers;
 	std::string text;
-	status_t status = FolderFiles(fFd).Peek(kDotDirectory, kMaxPointerRead, &text);
+	status_t status = fFiles.Peek(kDotDirectory, kMaxPointerRead, &text);
 	if (status == B_OK) {
 		for (const std::string& value : DotDirectory(text).IconValues()) {
 			if (IsFolderIconDirectoryValue(value))
@@ -157,7 +170,7 @@ FolderIconView::Pointers FolderIconView::ReadPointers(const std::string& folder)
 
 status_t FolderIconView::ReadOwnImage(const std::string& name, std::string* png) const
 {
-	status_t status = FolderFiles(fFd).Read(name.c_str(), kMaxImageSize, png);
+	status_t status = fFiles.Read(name.c_str(), kMaxImageSize, png);
 	if (status == B_BAD_DATA)
 		return B_NOT_ALLOWED;  // far larger than any image of ours
 	if (status == B_OK && !CarriesFolderIconSoftware(*png))
@@ -191,7 +204,7 @@ status_t FolderIconView::PublishImage(const std::string& name, const std::string
 		image.EncodePng({{"Software", kFolderIconSoftware}, {kFolderIconHashKeyword, hash}}, &png);
 	if (status != B_OK)
 		return status;
-	return FolderFiles(fFd).Replace(name.c_str(), png);
+	return fFiles.Replace(name.c_str(), png);
 }
 
 // Removes the images of ours named in earlier, and those the folder's listing finds, but
@@ -204,7 +217,7 @@ status_t FolderIconView::RemoveImages(
 	Pointers now = ReadPointers(folder);
 	if (!now.known)
 		return B_BUSY;
-	FolderFiles files(fFd);
+	const FolderFiles& files = fFiles;
 	std::set<std::string> names = earlier;
 	names.insert(kLegacyFolderIconImage);
 	for (const std::string& name : files.Names(IsFolderIconImageName, kMaxImagesSeen))
@@ -224,7 +237,7 @@ status_t FolderIconView::RemoveImages(
 status_t FolderIconView::PublishDotDirectory(const std::string& name)
 {
 	status_t refused = B_OK;
-	status_t status = FolderFiles(fFd).Edit(kDotDirectory, kMaxDotDirectorySize,
+	status_t status = fFiles.Edit(kDotDirectory, kMaxDotDirectorySize,
 		[&](const std::string& text, bool exists, std::string* edited) {
 			refused = DotDirectory::IsEditable(text) ? B_OK : B_BAD_DATA;
 			if (refused != B_OK)
@@ -244,7 +257,7 @@ status_t FolderIconView::PublishDotDirectory(const std::string& name)
 
 status_t FolderIconView::WithdrawDotDirectory()
 {
-	FolderFiles files(fFd);
+	const FolderFiles& files = fFiles;
 	status_t status = files.Edit(kDotDirectory, kMaxDotDirectorySize,
 		[](const std::string& text, bool, std::string* edited) {
 			if (!DotDirectory::IsEditable(text))

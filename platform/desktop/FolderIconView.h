@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "desktop/FolderFiles.h"
 #include "desktop/IconTrace.h"
 
 namespace platform {
@@ -59,6 +60,7 @@ private:
 	void ReportFailure(const char* what, status_t status);
 
 	int fFd;
+	FolderFiles fFiles;
 	IconChange* fChange;
 };
 
