@@ -16,9 +16,10 @@ GtkDisplayThread::~GtkDisplayThread()
 	Stop([] {});
 }
 
-bool GtkDisplayThread::Start(std::function<void()> setup, const std::function<void()>& meanwhile)
+bool GtkDisplayThread::Start(std::function<bool()> check, std::function<void()> setup,
+	const std::function<void()>& meanwhile)
 {
-	fThread = std::thread(&GtkDisplayThread::Main, this, std::move(setup));
+	fThread = std::thread(&GtkDisplayThread::Main, this, std::move(check), std::move(setup));
 	if (meanwhile)
 		meanwhile();
 	std::unique_lock<std::mutex> lock(fLock);
@@ -32,10 +33,11 @@ bool GtkDisplayThread::Start(std::function<void()> setup, const std::function<vo
 	return started;
 }
 
-void GtkDisplayThread::Main(std::function<void()> setup)
+void GtkDisplayThread::Main(std::function<bool()> check, std::function<void()> setup)
 {
 	fThreadId = std::this_thread::get_id();
-	bool opened = gtk_init_check(NULL, NULL);
+	// Here rather than before the thread starts: the check's wait overlaps meanwhile.
+	bool opened = check() && gtk_init_check(NULL, NULL);
 	if (opened) {
 		fLoop = g_main_loop_new(NULL, FALSE);
 		setup();

@@ -19,9 +19,11 @@ public:
 	GtkDisplayThread();
 	~GtkDisplayThread();
 
-	// Starts the thread; on it, initialises GTK and then runs setup, while the calling thread
-	// runs meanwhile. Returns false (and ends the thread) when GTK cannot open its display.
-	bool Start(std::function<void()> setup, const std::function<void()>& meanwhile);
+	// Starts the thread; on it, runs check, initialises GTK and then runs setup, while the
+	// calling thread runs meanwhile. Returns false (and ends the thread) when check refuses the
+	// display (GTK would wait on it without bound) or GTK cannot open it.
+	bool Start(std::function<bool()> check, std::function<void()> setup,
+		const std::function<void()>& meanwhile);
 	// Runs teardown on the thread, ends the loop and joins the thread. Calls queued before it
 	// still run (after teardown), so that every waiting caller returns.
 	void Stop(std::function<void()> teardown);
@@ -34,7 +36,7 @@ public:
 	bool IsDisplayThread() const;
 
 private:
-	void Main(std::function<void()> setup);
+	void Main(std::function<bool()> check, std::function<void()> setup);
 
 	std::thread fThread;
 	std::thread::id fThreadId;

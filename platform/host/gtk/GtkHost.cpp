@@ -15,10 +15,17 @@
 #endif
 
 #include "host/gtk/GtkHostWindow.h"
+#include "host/gtk/XServerProbe.h"
 
 namespace platform {
 
 namespace {
+
+// Xlib waits for ever on an X server that takes the connection and never answers. A live one
+// answers: a local one within a millisecond, one through an ssh tunnel within a round trip,
+// an Xwayland started on demand within about a second. Three seconds leave room for a loaded
+// machine and are still short for someone waiting at a prompt.
+const std::chrono::seconds kXServerAnswerTimeout(3);
 
 // Written once before the display thread can fail, so the handlers need no allocation.
 char gLostDisplayLine[256];
@@ -80,7 +87,13 @@ status_t GtkHost::Init(const std::function<void()>& meanwhile)
 	const char* given = getenv("DESKTOP_STARTUP_ID");
 	std::string startupId = given != NULL ? given : "";
 	unsetenv("DESKTOP_STARTUP_ID");
+	std::string xDisplay = XDisplayTriedFirst();
+	bool silent = false;  // written on the display thread before Start returns
 	bool opened = fDisplay.Start(
+		[xDisplay, &silent] {
+			silent = !xDisplay.empty() && XServerStaysSilent(xDisplay, kXServerAnswerTimeout);
+			return !silent;
+		},
 		[this, startupId] {
 			WatchForDisplayLoss();
 			GdkDisplay* display = gdk_display_get_default();
@@ -91,6 +104,10 @@ status_t GtkHost::Init(const std::function<void()>& meanwhile)
 	if (opened) {
 		fInitStatus = B_OK;
 		fLastError.clear();
+	} else if (silent) {
+		fInitStatus = B_ERROR;
+		fLastError = "the X server at '" + xDisplay + "' did not answer within "
+			+ std::to_string(kXServerAnswerTimeout.count()) + " s";
 	} else {
 		fInitStatus = B_ERROR;
 		std::string name = DisplayName();
@@ -213,6 +230,16 @@ std::string GtkHost::DisplayName()
 	const char* name = getenv("DISPLAY");
 	if (name == NULL || name[0] == '\0')
 		name = getenv("WAYLAND_DISPLAY");
+	return name != NULL ? name : "";
+}
+
+std::string GtkHost::XDisplayTriedFirst()
+{
+	const char* backends = getenv("GDK_BACKEND");
+	if (backends != NULL
+		&& (strncmp(backends, "x11", 3) != 0 || (backends[3] != '\0' && backends[3] != ',')))
+		return "";
+	const char* name = getenv("DISPLAY");
 	return name != NULL ? name : "";
 }
 

@@ -40,6 +40,8 @@ public:
 private:
 	static void PrepareBackend();
 	static std::string DisplayName();
+	// The X display GTK opens first (see PrepareBackend); empty when it opens another first.
+	static std::string XDisplayTriedFirst();
 	void WatchForDisplayLoss();
 	// Display thread only: the window of an id, NULL when it is closed or unknown.
 	GtkHostWindow* WindowFor(host_window_id id);
