@@ -60,7 +60,7 @@ public:
 	virtual bool GetPointer(host_window_id id, BPoint* where, uint32* buttons) = 0;
 };
 
-// The host this executable was built with (see host/choice/).
+// The host this executable was built with (see root/, the composition of each executable).
 Host& TheHost();
 
 }  // namespace platform

@@ -1,5 +1,5 @@
-// The program's host: the display, or the headless host when there is no display and the
-// launch switch hands over files.
+// The program's composition: its host is the display, or the headless host when there is no
+// display and the launch switch hands over files; the desktop observes the node icons stored.
 
 #include "app/LaunchArguments.h"
 #include "host/choice/DisplayOrHeadlessHost.h"

@@ -1,4 +1,5 @@
-// Tests, benchmarks and drivers run on the headless host alone.
+// The composition of tests, benchmarks and drivers: the headless host alone, and the desktop
+// observing the node icons stored, as in the program.
 
 #include "host/headless/HeadlessHost.h"
 
