@@ -50,27 +50,47 @@ bool FileMetadata::IsAvailable()
 
 status_t FileMetadata::Get(const char* key, std::string* value) const
 {
-	std::string attribute = Attribute(key);
-	GFileInfo* info =
-		g_file_query_info(static_cast<GFile*>(fFile), attribute.c_str(), kNoFollow, NULL, NULL);
-	if (info == NULL)
-		return B_ERROR;
-	status_t status = B_ENTRY_NOT_FOUND;
-	if (g_file_info_get_attribute_type(info, attribute.c_str()) == G_FILE_ATTRIBUTE_TYPE_STRING) {
-		*value = g_file_info_get_attribute_string(info, attribute.c_str());
-		status = B_OK;
-	}
-	g_object_unref(info);
-	return status;
+	Value found = GetEach({key})[0];
+	if (found.first == B_OK)
+		value->swap(found.second);
+	return found.first;
 }
 
 status_t FileMetadata::Set(const char* key, const std::string& value) const
 {
+	return SetEach({{key, value}});
+}
+
+std::vector<FileMetadata::Value> FileMetadata::GetEach(const std::vector<const char*>& keys) const
+{
+	std::string attributes;
+	for (const char* key : keys)
+		attributes += (attributes.empty() ? "" : ",") + Attribute(key);
+	GFileInfo* info =
+		g_file_query_info(static_cast<GFile*>(fFile), attributes.c_str(), kNoFollow, NULL, NULL);
+	std::vector<Value> values(
+		keys.size(), Value(info == NULL ? status_t(B_ERROR) : status_t(B_ENTRY_NOT_FOUND), ""));
+	for (size_t i = 0; info != NULL && i < keys.size(); i++) {
+		std::string attribute = Attribute(keys[i]);
+		if (g_file_info_get_attribute_type(info, attribute.c_str()) == G_FILE_ATTRIBUTE_TYPE_STRING)
+			values[i] = Value(B_OK, g_file_info_get_attribute_string(info, attribute.c_str()));
+	}
+	if (info != NULL)
+		g_object_unref(info);
+	return values;
+}
+
+status_t FileMetadata::SetEach(const std::vector<std::pair<const char*, std::string>>& values) const
+{
+	GFileInfo* info = g_file_info_new();
+	for (const auto& [key, value] : values)
+		g_file_info_set_attribute_string(info, Attribute(key).c_str(), value.c_str());
 	GError* error = NULL;
-	bool set = g_file_set_attribute_string(
-		static_cast<GFile*>(fFile), Attribute(key).c_str(), value.c_str(), kNoFollow, NULL, &error);
+	bool set =
+		g_file_set_attributes_from_info(static_cast<GFile*>(fFile), info, kNoFollow, NULL, &error);
 	if (error != NULL)
 		g_error_free(error);
+	g_object_unref(info);
 	return set ? B_OK : B_ERROR;
 }
 

@@ -4,6 +4,8 @@
 #include <SupportDefs.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -22,6 +24,13 @@ public:
 	status_t Get(const char* key, std::string* value) const;
 	status_t Set(const char* key, const std::string& value) const;
 	status_t Unset(const char* key) const;
+
+	// Several keys in one request to the store (each request is a round trip to its daemon):
+	// for each key B_OK and its value, or B_ENTRY_NOT_FOUND when it is not set; B_ERROR for
+	// every one when the store cannot be read.
+	typedef std::pair<status_t, std::string> Value;
+	std::vector<Value> GetEach(const std::vector<const char*>& keys) const;
+	status_t SetEach(const std::vector<std::pair<const char*, std::string>>& values) const;
 
 private:
 	FileMetadata(const FileMetadata&) = delete;

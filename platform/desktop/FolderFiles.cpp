@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include <StorageDefs.h>
@@ -124,10 +125,15 @@ status_t FolderFiles::ReadSnapshot(
 	else if (status == B_OK && size_t(st.st_size) > maxSize)
 		status = B_BAD_DATA;
 	if (status == B_OK) {
-		// Read one byte past the limit: a file that grew since is still refused.
-		content->resize(maxSize + 1);
+		// Read one byte past the size, and on while the file grows, up to one byte past the
+		// limit: a file that grew past it since is still refused. Sized by the file, not the
+		// limit, so that a small file costs no large buffer.
+		const size_t limit = maxSize + 1;
+		content->resize(std::min(size_t(st.st_size) + 1, limit));
 		size_t total = 0;
-		while (total < content->size()) {
+		while (total < limit) {
+			if (total == content->size())
+				content->resize(std::min(content->size() * 2, limit));
 			ssize_t got = read(fd, &(*content)[total], content->size() - total);
 			if (got < 0 && errno == EINTR)
 				continue;

@@ -13,7 +13,9 @@ namespace {
 
 std::atomic<bool> sFailureReported(false);
 
-const char* Reason(status_t status)
+}  // namespace
+
+const char* ViewFailureReason(status_t status)
 {
 	switch (status) {
 		case B_PERMISSION_DENIED:
@@ -32,8 +34,6 @@ const char* Reason(status_t status)
 			return "error";
 	}
 }
-
-}  // namespace
 
 FolderIconObserver& FolderIconObserver::Instance()
 {
@@ -68,7 +68,7 @@ void FolderIconObserver::IconSettled(IconChange& change, bool written)
 	fprintf(stderr,
 		"vellumark: the folder's own icon is up to date, but %s (%s); further "
 		"such failures are not reported\n",
-		change.FailedWhat(), Reason(change.FailedStatus()));
+		change.FailedWhat(), ViewFailureReason(change.FailedStatus()));
 }
 
 }  // namespace platform

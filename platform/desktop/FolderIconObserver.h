@@ -16,6 +16,9 @@ public:
 	void IconSettled(IconChange& change, bool written) override;
 };
 
+// Why a step of a view failed, in a few words for a line on standard error.
+const char* ViewFailureReason(status_t status);
+
 }  // namespace platform
 
 #endif

@@ -7,7 +7,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "desktop/DesktopNotifier.h"
 #include "desktop/DotDirectory.h"
@@ -138,6 +140,66 @@ void FolderIconView::Withdraw(const uint8* storedIcon)
 	DesktopNotifier::FolderIconChanged(folder);
 }
 
+FolderIconView::Inspection FolderIconView::Inspect(const uint8* largeIcon) const
+{
+	const std::string hash = LargeIconHash(largeIcon);
+	const std::string name = FolderIconImageNameForHash(hash);
+	std::string text;
+	status_t status = fFiles.Peek(name.c_str(), kMaxImageSize, &text);
+	if (status == B_ENTRY_NOT_FOUND)
+		return {"its image is missing"};
+	if (status != B_OK || !IsFolderIconImageOf(text, hash))
+		return {"its image does not show the stored icon"};
+
+	std::vector<std::string> icons;
+	if (fFiles.Peek(kDotDirectory, kMaxPointerRead, &text) == B_OK)
+		icons = DotDirectory(text).IconValues();
+	const std::string value = FolderIconDirectoryValue(name);
+	// Any other Icon= may be the one a reader takes.
+	if (icons.empty() || std::any_of(icons.begin(), icons.end(), [&](const std::string& v) {
+			return v != value;
+		}))
+		return {".directory does not name its image"};
+
+	Inspection inspection;
+	if (!FileMetadata::IsAvailable())
+		return inspection;
+	const std::string folder = CurrentPath(fFd);
+	if (folder.empty())
+		return {"its path is not known"};
+	const std::string path = folder + "/" + name;
+	std::vector<FileMetadata::Value> values =
+		FileMetadata(folder).GetEach({kCustomIconKey, kThunarIconKey});
+	for (size_t i = 0; i < values.size(); i++) {
+		auto [found, named] = values[i];
+		if (found == B_OK && named == (i == 0 ? Uri(path) : path))
+			continue;
+		if (inspection.problem == NULL)
+			inspection.problem = "the metadata store does not name its image";
+		if (found != B_OK)
+			continue;
+		// An image of ours, in this folder or another, is ours to replace; anything else
+		// (a picture chosen in the file manager, an icon name) is not.
+		if (i == 0)
+			named = PathOfUri(named);
+		if (!IsFolderIconImageName(named.substr(named.rfind('/') + 1))) {
+			inspection.problem = "the metadata store names another program's icon";
+			inspection.foreign = true;
+		}
+	}
+	return inspection;
+}
+
+FolderIconView::Inspection FolderIconView::Repair(const uint8* largeIcon, bool* published)
+{
+	Inspection inspection = Inspect(largeIcon);
+	*published = inspection.problem != NULL && !inspection.foreign;
+	if (!*published)
+		return inspection;
+	Publish(largeIcon, NULL, true);
+	return Inspect(largeIcon);
+}
+
 // What .directory and the metadata store name of ours, read as the file managers read them.
 FolderIconView::Pointers FolderIconView::ReadPointers(const std::string& folder) const
 {
@@ -154,15 +216,15 @@ FolderIconView::Pointers FolderIconView::ReadPointers(const std::string& folder)
 	}
 	if (folder.empty() || !FileMetadata::IsAvailable())
 		return pointers;
-	FileMetadata metadata(folder);
-	for (const char* key : {kCustomIconKey, kThunarIconKey}) {
-		std::string value;
-		status = metadata.Get(key, &value);
-		if (status == B_OK && key == kCustomIconKey)
-			value = PathOfUri(value);
-		if (status == B_OK && IsOwnImagePath(folder, value))
+	std::vector<FileMetadata::Value> values =
+		FileMetadata(folder).GetEach({kCustomIconKey, kThunarIconKey});
+	for (size_t i = 0; i < values.size(); i++) {
+		auto [found, value] = values[i];
+		if (found == B_OK && i == 0)
+			value = PathOfUri(value);  // the custom icon's URI
+		if (found == B_OK && IsOwnImagePath(folder, value))
 			pointers.images.insert(value.substr(folder.size() + 1));
-		else if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+		else if (found != B_OK && found != B_ENTRY_NOT_FOUND)
 			pointers.known = false;
 	}
 	return pointers;
@@ -184,7 +246,7 @@ status_t FolderIconView::PublishImage(const std::string& name, const std::string
 	// Named after what it shows: an image of ours of that name is the one to show.
 	std::string png;
 	status_t status = ReadOwnImage(name, &png);
-	if (status == B_OK && RecordedLargeIconHash(png) == hash)
+	if (status == B_OK && IsFolderIconImageOf(png, hash))
 		return B_OK;
 	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
 		return status;  // another program's file, or an unreadable one: left as it is
@@ -283,14 +345,11 @@ status_t FolderIconView::WithdrawDotDirectory()
 
 status_t FolderIconView::PublishMetadata(const std::string& folder, const std::string& name)
 {
-	FileMetadata metadata(folder);
 	std::string path = folder + "/" + name;
 	std::string uri = Uri(path);
 	if (uri.empty())
 		return B_BAD_VALUE;
-	status_t status = metadata.Set(kCustomIconKey, uri);
-	status_t thunar = metadata.Set(kThunarIconKey, path);
-	return status != B_OK ? status : thunar;
+	return FileMetadata(folder).SetEach({{kCustomIconKey, uri}, {kThunarIconKey, path}});
 }
 
 status_t FolderIconView::WithdrawMetadata(const std::string& folder)

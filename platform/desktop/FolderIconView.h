@@ -37,6 +37,25 @@ public:
 	// file, another icon stay); an image that a pointer still names stays with it.
 	void Withdraw(const uint8* storedIcon);
 
+	// What the file managers make of the view of largeIcon, the folder's stored large icon:
+	// whole when the image named after it is there, ours, of that very icon and not cut
+	// short, when every Icon= of .directory names it and, where there is a metadata store,
+	// both of its keys name it by the folder's current path. The parts are read as the file
+	// managers read them (a hard-linked image or .directory shows all the same).
+	struct Inspection {
+		const char* problem = NULL;  // the first part that is not so; NULL when whole
+		bool foreign = false;  // a metadata key names another program's icon
+	};
+	Inspection Inspect(const uint8* largeIcon) const;
+
+	// Makes a view that is not whole whole again from largeIcon, the folder's stored large
+	// icon: Publish, forced past the sealed-image look (a sealed image copied along with its
+	// folder says nothing of the pointers), reusing the image where it is of that icon and
+	// drawing one otherwise. A view whole already, and one whose metadata names another
+	// program's icon, are left as they are. Returns what Inspect finds afterwards, and
+	// whether it published.
+	Inspection Repair(const uint8* largeIcon, bool* published);
+
 private:
 	// The images of ours that .directory and the metadata store name. Unknown when one of
 	// them could not be read: then no image may go.

@@ -103,4 +103,11 @@ std::string RecordedLargeIconHash(const std::string& png)
 	return FindText(png, kFolderIconHashKeyword, &text) ? text : std::string();
 }
 
+bool IsFolderIconImageOf(const std::string& png, const std::string& hash)
+{
+	static const std::string kEnd("\0\0\0\0IEND\xAE\x42\x60\x82", 12);
+	return png.size() > kEnd.size() && png.compare(png.size() - kEnd.size(), kEnd.size(), kEnd) == 0
+		&& CarriesFolderIconSoftware(png) && RecordedLargeIconHash(png) == hash;
+}
+
 }  // namespace platform

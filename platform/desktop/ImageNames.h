@@ -35,6 +35,10 @@ bool CarriesFolderIconSoftware(const std::string& png);
 // The hash that an image of ours records, or an empty string.
 std::string RecordedLargeIconHash(const std::string& png);
 
+// Whether png is an image of ours of the large icon with that hash, whole: our Software
+// text, that hash recorded, and the end chunk last (nothing was cut off).
+bool IsFolderIconImageOf(const std::string& png, const std::string& hash);
+
 }  // namespace platform
 
 #endif
