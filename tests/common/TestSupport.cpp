@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
 #include <Bitmap.h>
+#include <GraphicsDefs.h>
 #include <Node.h>
 #include <NodeInfo.h>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <grp.h>
 #include <pwd.h>
 #include <stdio.h>
@@ -49,6 +51,32 @@ Bytes TrackerIcon(const std::string& path, int size)
 	for (int y = 0; y < size; y++)
 		pixels.insert(
 			pixels.end(), bits + y * icon.BytesPerRow(), bits + y * icon.BytesPerRow() + size);
+	return pixels;
+}
+
+Bytes DecodedImage(const std::string& path, int size)
+{
+	GdkPixbuf* image = size > 0
+		? gdk_pixbuf_new_from_file_at_scale(path.c_str(), size, size, TRUE, NULL)
+		: gdk_pixbuf_new_from_file(path.c_str(), NULL);
+	bool rgba = image != NULL && gdk_pixbuf_get_n_channels(image) == 4
+		&& gdk_pixbuf_get_rowstride(image) == gdk_pixbuf_get_width(image) * 4;
+	const guint8* bytes = rgba ? gdk_pixbuf_read_pixels(image) : NULL;
+	Bytes pixels(bytes, bytes + (rgba ? gdk_pixbuf_get_byte_length(image) : 0));
+	if (image != NULL)
+		g_object_unref(image);
+	return pixels;
+}
+
+Bytes ScaledIcon(const uint8_t* indices, int side, int scale)
+{
+	Bytes pixels;
+	for (int i = 0; i < side * side * scale * scale; i++) {
+		int y = i / (side * scale) / scale, x = i % (side * scale) / scale;
+		rgb_color c = system_colors()->color_list[indices[y * side + x]];
+		c = c.alpha == 0 ? rgb_color{0, 0, 0, 0} : c;
+		pixels.insert(pixels.end(), {c.red, c.green, c.blue, c.alpha});
+	}
 	return pixels;
 }
 

@@ -23,6 +23,14 @@ Bytes Stored(const char* type, const Bytes& data);
 // it has none.
 Bytes TrackerIcon(const std::string& path, int size);
 
+// An image file as gdk-pixbuf decodes it, as it is or drawn at size: red, green, blue and alpha
+// of each pixel, rows packed; nothing when it does not decode to RGBA.
+Bytes DecodedImage(const std::string& path, int size = 0);
+
+// Colour-mapped pixels, side * side, each one a scale * scale block in the system colour map's
+// colour, transparent black for the transparent one: in DecodedImage's layout.
+Bytes ScaledIcon(const uint8_t* indices, int side, int scale);
+
 // Ends the process with a message instead of letting a deadlocked test hang.
 class Watchdog {
 public:

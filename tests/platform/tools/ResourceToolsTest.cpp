@@ -5,9 +5,6 @@
 #include "tools/ResourceFormat.h"
 #include "tools/ResourceWriter.h"
 
-#include <GraphicsDefs.h>
-
-#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -263,31 +260,14 @@ TEST(DesktopIcons, EachSizeIsTheArtworkScaledByAWholeFactorWithoutSmoothing)
 {
 	const std::pair<int, int> kIcons[] = {
 		{16, 16}, {32, 32}, {48, 16}, {64, 32}, {128, 32}, {256, 32}};
-	const color_map* map = system_colors();
 	const std::vector<uint8> container = VellumarkContainer();
 	for (const auto& [size, source] : kIcons) {
 		// The artwork's pixels, as the container holds them.
 		const uint8* art = container.data() + (source == 32 ? kLargeIcon : kLargeIcon + 1024);
 		std::string path = VELLUMARK_BINARY_DIR "/icons/" + std::to_string(size) + "x"
 			+ std::to_string(size) + "/vellumark.png";
-		GdkPixbuf* image = gdk_pixbuf_new_from_file(path.c_str(), NULL);
-		ASSERT_TRUE(image != NULL && gdk_pixbuf_get_width(image) == size
-			&& gdk_pixbuf_get_height(image) == size && gdk_pixbuf_get_has_alpha(image))
-			<< path;
-		const guchar* rows = gdk_pixbuf_get_pixels(image);
-		int scale = size / source;
-		int wrong = 0;
-		for (int y = 0; y < size; y++) {
-			for (int x = 0; x < size; x++) {
-				const guchar* got = rows + y * gdk_pixbuf_get_rowstride(image) + x * 4;
-				uint8 index = art[(y / scale) * source + x / scale];
-				rgb_color colour = map->color_list[index];
-				wrong += index == B_TRANSPARENT_MAGIC_CMAP8 ? got[3] != 0
-															: got[0] != colour.red
-						|| got[1] != colour.green || got[2] != colour.blue || got[3] != 255;
-			}
-		}
-		EXPECT_EQ(wrong, 0) << path << ": pixels unlike the artwork scaled " << scale;
-		g_object_unref(image);
+		EXPECT_TRUE(testing_support::DecodedImage(path)
+			== testing_support::ScaledIcon(art, source, size / source))
+			<< path << ": unlike the artwork scaled " << size / source;
 	}
 }
