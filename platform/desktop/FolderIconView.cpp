@@ -144,29 +144,34 @@ FolderIconView::Inspection FolderIconView::Inspect(const uint8* largeIcon) const
 {
 	const std::string hash = LargeIconHash(largeIcon);
 	const std::string name = FolderIconImageNameForHash(hash);
+	Inspection inspection;
 	std::string text;
 	status_t status = fFiles.Peek(name.c_str(), kMaxImageSize, &text);
 	if (status == B_ENTRY_NOT_FOUND)
-		return {"its image is missing"};
-	if (status != B_OK || !IsFolderIconImageOf(text, hash))
-		return {"its image does not show the stored icon"};
+		inspection.problem = "its image is missing";
+	else if (status != B_OK || !IsFolderIconImageOf(text, hash))
+		inspection.problem = "its image does not show the stored icon";
 
 	std::vector<std::string> icons;
 	if (fFiles.Peek(kDotDirectory, kMaxPointerRead, &text) == B_OK)
 		icons = DotDirectory(text).IconValues();
 	const std::string value = FolderIconDirectoryValue(name);
 	// Any other Icon= may be the one a reader takes.
-	if (icons.empty() || std::any_of(icons.begin(), icons.end(), [&](const std::string& v) {
-			return v != value;
-		}))
-		return {".directory does not name its image"};
+	if (inspection.problem == NULL
+		&& (icons.empty() || std::any_of(icons.begin(), icons.end(), [&](const std::string& v) {
+			   return v != value;
+		   })))
+		inspection.problem = ".directory does not name its image";
 
-	Inspection inspection;
+	// Looked at whatever else was found: another program's icon must be known to be left.
 	if (!FileMetadata::IsAvailable())
 		return inspection;
 	const std::string folder = CurrentPath(fFd);
-	if (folder.empty())
-		return {"its path is not known"};
+	if (folder.empty()) {
+		inspection.problem =
+			inspection.problem != NULL ? inspection.problem : "its path is unknown";
+		return inspection;
+	}
 	const std::string path = folder + "/" + name;
 	std::vector<FileMetadata::Value> values =
 		FileMetadata(folder).GetEach({kCustomIconKey, kThunarIconKey});
