@@ -30,7 +30,9 @@ and shown by the common file managers. A folder dropped on Clear icon gets
 its usual icon back.
 
 The command vellumark --refs FILE does the same for a file's folder without
-any window, also where there is no display.")
+any window, also where there is no display. The command vellumark-icons lists
+the folders that have their own icons, shows them again in the file managers
+after a copy, a move or a restore, and clears them.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_IGNORE_FILES "/build.*/;/\\\\.git/")
 include(CPack)

@@ -80,4 +80,7 @@ for section in SYNOPSIS COMMANDS OPTIONS 'EXIT STATUS'; do
 		|| fail "vellumark-icons's manual page without $section"
 done
 
+# The licence, in the AppStream data.
+grep -q '<project_license>MIT</project_license>' "$share/metainfo/"*.xml || fail "the metainfo names no MIT licence"
+
 exit $bad
