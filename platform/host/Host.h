@@ -6,9 +6,9 @@
 
 #include <functional>
 
-class BLooper;
-
 namespace platform {
+
+class HostInput;
 
 typedef int32 host_window_id;
 
@@ -31,8 +31,8 @@ struct HostWindowParams {
 
 // The one narrow interface between the kits and a window system. Every call may come from
 // any thread; the host serialises them onto its own display thread. The host talks back only
-// by posting messages (see HostMessages.h) into the looper given at CreateWindow; after
-// CloseWindow returns, it posts nothing more for that window.
+// through the HostInput given at CreateWindow (see HostInput.h); after CloseWindow returns,
+// it calls nothing more of it.
 class Host {
 public:
 	virtual ~Host() {}
@@ -47,7 +47,7 @@ public:
 	virtual const char* LastError() const = 0;
 
 	virtual status_t CreateWindow(
-		const HostWindowParams& params, BLooper* target, host_window_id* id) = 0;
+		const HostWindowParams& params, HostInput* input, host_window_id* id) = 0;
 	virtual void ShowWindow(host_window_id id) = 0;
 	virtual void HideWindow(host_window_id id) = 0;
 	// Copies the changed part of the window's back buffer (0xAARRGGBB words, width * height,

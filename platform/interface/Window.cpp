@@ -5,9 +5,9 @@
 
 #include "app/WindowRegistry.h"
 #include "host/Host.h"
-#include "host/HostMessages.h"
 #include "interface/ViewAccess.h"
 #include "interface/WindowData.h"
+#include "interface/WindowMessages.h"
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel f
 	// pointer message a poll); of a burst, only the latest position counts, so that a release
 	// is not kept waiting behind stale moves, nor a drop behind stale drag motions.
 	CoalesceQueued(B_MOUSE_MOVED);
-	CoalesceQueued(platform::kMsgHostDragMotion);
+	CoalesceQueued(platform::kMsgWindowDragMotion);
 	WindowRegistry::Add(this);
 }
 
@@ -115,19 +115,19 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 				return;
 			}
 			break;
-		case platform::kMsgHostDragData:
+		case platform::kMsgWindowDragData:
 			data.Input().DragData(message);
 			break;
-		case platform::kMsgHostDragMotion:
+		case platform::kMsgWindowDragMotion:
 			data.Input().DragMotion(message);
 			break;
-		case platform::kMsgHostDragExit:
+		case platform::kMsgWindowDragExit:
 			data.Input().DragExit();
 			break;
-		case platform::kMsgHostDrop:
+		case platform::kMsgWindowDrop:
 			data.Input().Drop(message);
 			break;
-		case platform::kMsgHostExpose:
+		case platform::kMsgWindowExpose:
 			data.PresentAll();
 			break;
 		case platform::kMsgWindowFirstShow:

@@ -10,6 +10,7 @@
 
 #include "interface/Painter.h"
 #include "interface/ViewAccess.h"
+#include "interface/WindowMessages.h"
 
 namespace platform {
 
@@ -46,6 +47,7 @@ WindowData::WindowData(BWindow* window, BRect frame, const char* title, window_l
 	showCalled(false),
 	fWindow(window),
 	fInput(this),
+	fHostInput(window),
 	fWidth(PixelsAcross(frame.Width())),
 	fHeight(PixelsAcross(frame.Height())),
 	fUpdatePosted(false),
@@ -116,7 +118,7 @@ status_t WindowData::CreateHostWindow()
 	params.frame = frame;
 	params.title = title.c_str();
 	params.hints = HostHints();
-	status_t status = host.CreateWindow(params, fWindow, &fHostID);
+	status_t status = host.CreateWindow(params, &fHostInput, &fHostID);
 	fHostCreated = status == B_OK;
 	return status;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/Host.h"
+#include "interface/WindowHostInput.h"
 #include "interface/WindowInput.h"
 
 class BView;
@@ -15,12 +16,6 @@ class BView;
 namespace platform {
 
 class Painter;
-
-// Private commands a window posts to itself.
-enum {
-	kMsgWindowFirstShow = 'pWSH',  // paint everything, present, then show on the screen
-	kMsgWindowUpdate = 'pWUP'  // draw what Invalidate asked for
-};
 
 // What a window holds besides its looper: its attributes, its top views, the back buffer
 // the views draw into, and the link to its window on the host.
@@ -84,6 +79,7 @@ private:
 
 	BWindow* fWindow;
 	WindowInput fInput;
+	WindowHostInput fHostInput;
 
 	std::vector<uint32> fPixels;  // 0xFFRRGGBB, fWidth * fHeight, rows from the top
 	int32 fWidth;

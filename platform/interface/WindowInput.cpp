@@ -10,7 +10,7 @@
 
 #include "app/MessageAccess.h"
 #include "host/Host.h"
-#include "host/HostMessages.h"
+#include "host/HostInput.h"
 #include "interface/ViewAccess.h"
 #include "interface/WindowData.h"
 #include "storage/UriList.h"
@@ -18,17 +18,6 @@
 namespace platform {
 
 namespace {
-
-// The host posts input in the kits' own values without including the kits' headers.
-static_assert(int(kHostPrimaryButton) == int(B_PRIMARY_MOUSE_BUTTON)
-		&& int(kHostSecondaryButton) == int(B_SECONDARY_MOUSE_BUTTON)
-		&& int(kHostTertiaryButton) == int(B_TERTIARY_MOUSE_BUTTON),
-	"host buttons");
-static_assert(int(kHostShiftKey) == int(B_SHIFT_KEY) && int(kHostCommandKey) == int(B_COMMAND_KEY)
-		&& int(kHostControlKey) == int(B_CONTROL_KEY),
-	"host modifiers");
-static_assert(
-	B_ENTER == '\n' && B_BACKSPACE == '\b' && B_TAB == '\t' && B_ESCAPE == 0x1b, "host key bytes");
 
 bool IsPointerMessage(const BMessage& message)
 {

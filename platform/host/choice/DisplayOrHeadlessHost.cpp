@@ -63,12 +63,12 @@ const char* DisplayOrHeadlessHost::LastError() const
 }
 
 status_t DisplayOrHeadlessHost::CreateWindow(
-	const HostWindowParams& params, BLooper* target, host_window_id* id)
+	const HostWindowParams& params, HostInput* input, host_window_id* id)
 {
 	status_t status = Init();
 	if (status != B_OK)
 		return status;
-	return Active().CreateWindow(params, target, id);
+	return Active().CreateWindow(params, input, id);
 }
 
 void DisplayOrHeadlessHost::ShowWindow(host_window_id id)

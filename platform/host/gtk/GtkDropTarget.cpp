@@ -1,12 +1,6 @@
 #include "host/gtk/GtkDropTarget.h"
 
-#include <AppDefs.h>
-#include <Message.h>
-#include <TypeConstants.h>
-
-#include <string_view>
-
-#include "host/HostMessages.h"
+#include "host/HostInput.h"
 
 namespace platform {
 
@@ -27,9 +21,9 @@ const GtkTargetEntry kTargets[] = {
 
 }  // namespace
 
-GtkDropTarget::GtkDropTarget(GtkWidget* widget, std::function<void(BMessage*)> post) :
+GtkDropTarget::GtkDropTarget(GtkWidget* widget, HostInput* input) :
 	fWidget(widget),
-	fPost(std::move(post)),
+	fInput(input),
 	fContext(NULL),
 	fState(kNoTarget),
 	fIsUriList(false),
@@ -71,7 +65,7 @@ gboolean GtkDropTarget::OnMotion(
 	}
 	target->AcceptDrag(context, time);
 	if (target->fState == kDataReceived)
-		target->PostMotion();
+		target->fInput->DragMoved(target->fWhere);
 	return TRUE;
 }
 
@@ -90,8 +84,7 @@ gboolean GtkDropTarget::OnLeaveIdle(gpointer self)
 	GtkDropTarget* target = static_cast<GtkDropTarget*>(self);
 	target->fLeaveSource = 0;
 	if (!target->fDropPending) {
-		BMessage exit(kMsgHostDragExit);
-		target->fPost(&exit);
+		target->fInput->DragExited();
 		target->ForgetDrag();
 	}
 	return G_SOURCE_REMOVE;
@@ -111,7 +104,7 @@ gboolean GtkDropTarget::OnDrop(
 		return TRUE;
 	}
 	if (target->fState == kDataReceived) {
-		target->PostDrop();
+		target->fInput->Dropped(target->fWhere);
 		gtk_drag_finish(context, target->fDataValid, FALSE, time);
 		target->ForgetDrag();
 		return TRUE;
@@ -132,14 +125,14 @@ void GtkDropTarget::OnDataReceived(GtkWidget*, GdkDragContext* context, gint, gi
 	gint length = gtk_selection_data_get_length(selection);
 	target->fDataValid = bytes != NULL && length >= 0;
 	target->fState = kDataReceived;
-	target->PostData(target->fDataValid ? selection : NULL);
+	target->ReportData(target->fDataValid ? selection : NULL);
 
 	if (target->fDropPending) {
-		target->PostDrop();
+		target->fInput->Dropped(target->fWhere);
 		gtk_drag_finish(context, target->fDataValid, FALSE, time);
 		target->ForgetDrag();
 	} else
-		target->PostMotion();
+		target->fInput->DragMoved(target->fWhere);
 }
 
 void GtkDropTarget::BeginDrag(GdkDragContext* context, guint time)
@@ -184,30 +177,24 @@ void GtkDropTarget::CancelPendingLeave()
 	fLeaveSource = 0;
 }
 
-// Handed on raw and bounded, once per drag; the window makes the dragged message from it.
-void GtkDropTarget::PostData(GtkSelectionData* selection)
+// Handed on raw, once per drag; the window bounds it and makes the dragged message from it.
+void GtkDropTarget::ReportData(GtkSelectionData* selection)
 {
-	BMessage data(kMsgHostDragData);
-	if (selection != NULL && fIsUriList) {
-		const char* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(selection));
-		size_t length = gtk_selection_data_get_length(selection);
-		if (length > kMaxDragUriListBytes) {
-			// Whole lines only: a cut path could name another file.
-			std::string_view head(bytes, kMaxDragUriListBytes);
-			size_t end = head.find_last_of("\r\n");
-			length = end == std::string_view::npos ? 0 : end + 1;
-		}
-		data.AddData("uri-list", B_RAW_TYPE, bytes, length);
-	} else if (selection != NULL) {
+	if (selection == NULL) {
+		fInput->DragData(kHostDragNothingUsable, NULL, 0);
+	} else if (fIsUriList) {
+		fInput->DragData(kHostDragUriList,
+			reinterpret_cast<const char*>(gtk_selection_data_get_data(selection)),
+			gtk_selection_data_get_length(selection));
+	} else {
 		std::string preview = TextPreview(selection);
-		data.AddData("text", B_RAW_TYPE, preview.data(), preview.size());
+		fInput->DragData(kHostDragText, preview.data(), preview.size());
 	}
-	fPost(&data);
 }
 
-// At most the first kMaxDragTextPreview bytes of the text. A short text is converted to
-// UTF-8 where GTK knows its encoding; a long one is taken as offered, without converting
-// what would be thrown away, and cut before the character that would not fit whole.
+// Enough of the text for the window's preview (see kMaxDragTextPreview). A short text is
+// converted to UTF-8 where GTK knows its encoding; a long one is taken as offered, without
+// converting what would be thrown away.
 std::string GtkDropTarget::TextPreview(GtkSelectionData* selection)
 {
 	const char* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(selection));
@@ -218,22 +205,7 @@ std::string GtkDropTarget::TextPreview(GtkSelectionData* selection)
 	std::string text = converted != NULL ? std::string(converted)
 										 : std::string(bytes, MIN(length, kMaxDragTextPreview + 1));
 	g_free(converted);
-	text.resize(DragTextPreviewLength(text.data(), text.size()));
 	return text;
-}
-
-void GtkDropTarget::PostMotion()
-{
-	BMessage motion(kMsgHostDragMotion);
-	motion.AddPoint("where", fWhere);
-	fPost(&motion);
-}
-
-void GtkDropTarget::PostDrop()
-{
-	BMessage drop(kMsgHostDrop);
-	drop.AddPoint("where", fWhere);
-	fPost(&drop);
 }
 
 }  // namespace platform

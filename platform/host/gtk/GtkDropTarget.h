@@ -3,24 +3,21 @@
 
 #include <Point.h>
 
-#include <functional>
-#include <memory>
 #include <string>
 
 #include <gtk/gtk.h>
 
-class BMessage;
-
 namespace platform {
 
-// Makes a widget accept drags of files (text/uri-list) and of text, and turns the drag into
-// the host's drag messages. The offered data is fetched once per drag, on its first motion,
-// and handed on raw and bounded (a URI list's bytes, a preview of text) in one message;
-// motions and the drop carry only the position. Display thread only.
+class HostInput;
+
+// Makes a widget accept drags of files (text/uri-list) and of text, and reports the drag to a
+// window's input. The offered data is fetched once per drag, on its first motion, and handed
+// on raw (a URI list's bytes, a preview of text) in one call; motions and the drop carry only
+// the position. Display thread only.
 class GtkDropTarget {
 public:
-	// post receives kMsgHostDragMotion, kMsgHostDragExit and kMsgHostDrop.
-	GtkDropTarget(GtkWidget* widget, std::function<void(BMessage*)> post);
+	GtkDropTarget(GtkWidget* widget, HostInput* input);
 	~GtkDropTarget();
 
 private:
@@ -45,12 +42,10 @@ private:
 	void ForgetDrag();
 	void AcceptDrag(GdkDragContext* context, guint time);
 	void CancelPendingLeave();
-	void PostData(GtkSelectionData* selection);
-	void PostMotion();
-	void PostDrop();
+	void ReportData(GtkSelectionData* selection);
 
 	GtkWidget* fWidget;
-	std::function<void(BMessage*)> fPost;
+	HostInput* fInput;
 
 	GdkDragContext* fContext;  // the drag the cache belongs to (referenced)
 	DataState fState;

@@ -127,9 +127,9 @@ const char* GtkHost::LastError() const
 	return fLastError.c_str();
 }
 
-status_t GtkHost::CreateWindow(const HostWindowParams& params, BLooper* target, host_window_id* id)
+status_t GtkHost::CreateWindow(const HostWindowParams& params, HostInput* input, host_window_id* id)
 {
-	if (target == NULL || id == NULL)
+	if (input == NULL || id == NULL)
 		return B_BAD_VALUE;
 	status_t status = Init();
 	if (status != B_OK)
@@ -137,7 +137,7 @@ status_t GtkHost::CreateWindow(const HostWindowParams& params, BLooper* target, 
 
 	host_window_id newId = fNextId++;
 	bool created =
-		fDisplay.Call([&] { fWindows[newId] = std::make_unique<GtkHostWindow>(params, target); });
+		fDisplay.Call([&] { fWindows[newId] = std::make_unique<GtkHostWindow>(params, input); });
 	if (!created)
 		return B_ERROR;
 	*id = newId;
@@ -197,7 +197,7 @@ void GtkHost::PresentPixels(
 
 void GtkHost::CloseWindow(host_window_id id)
 {
-	// Waits, so that the looper gets nothing more once this returns. If the display thread
+	// Waits, so that the input hears nothing more once this returns. If the display thread
 	// has stopped, its windows went with it.
 	fDisplay.Call([this, id] { fWindows.erase(id); });
 }

@@ -29,7 +29,7 @@ public:
 	const char* LastError() const override;
 
 	status_t CreateWindow(
-		const HostWindowParams& params, BLooper* target, host_window_id* id) override;
+		const HostWindowParams& params, HostInput* input, host_window_id* id) override;
 	void ShowWindow(host_window_id id) override;
 	void HideWindow(host_window_id id) override;
 	void PresentPixels(

@@ -1,15 +1,12 @@
 #include "host/gtk/GtkHostWindow.h"
 
-#include <AppDefs.h>
-#include <Looper.h>
-#include <Message.h>
 #include <OS.h>
+
+#include "host/HostInput.h"
+#include "host/gtk/GtkDropTarget.h"
 
 #include <math.h>
 #include <string.h>
-
-#include "host/HostMessages.h"
-#include "host/gtk/GtkDropTarget.h"
 
 namespace platform {
 
@@ -49,9 +46,9 @@ uint32 ButtonsFromState(guint state)
 	return buttons;
 }
 
-int32 ModifiersFromState(guint state)
+uint32 ModifiersFromState(guint state)
 {
-	int32 modifiers = 0;
+	uint32 modifiers = 0;
 	if (state & GDK_SHIFT_MASK)
 		modifiers |= kHostShiftKey;
 	if (state & GDK_CONTROL_MASK)
@@ -61,7 +58,7 @@ int32 ModifiersFromState(guint state)
 	return modifiers;
 }
 
-// The bytes a key produces (see HostMessages.h); empty for keys that produce none
+// The bytes a key produces (see HostInput.h); empty for keys that produce none
 // (modifiers alone).
 std::string KeyBytes(guint keyval)
 {
@@ -116,8 +113,8 @@ std::string KeyBytes(guint keyval)
 
 }  // namespace
 
-GtkHostWindow::GtkHostWindow(const HostWindowParams& params, BLooper* target) :
-	fTarget(target),
+GtkHostWindow::GtkHostWindow(const HostWindowParams& params, HostInput* input) :
+	fInput(input),
 	fWidth(EdgeLength(params.frame.left, params.frame.right)),
 	fHeight(EdgeLength(params.frame.top, params.frame.bottom)),
 	fScreenOrigin(params.frame.left, params.frame.top),
@@ -150,12 +147,12 @@ GtkHostWindow::GtkHostWindow(const HostWindowParams& params, BLooper* target) :
 	gtk_container_add(GTK_CONTAINER(fWindow), fArea);
 	ApplyHints(params.hints);
 	ConnectSignals();
-	fDrop.reset(new GtkDropTarget(fArea, [this](BMessage* message) { Post(message); }));
+	fDrop.reset(new GtkDropTarget(fArea, fInput));
 }
 
 GtkHostWindow::~GtkHostWindow()
 {
-	fTarget = NULL;
+	fInput = NULL;
 	fDrop.reset();
 	g_signal_handlers_disconnect_by_data(fWindow, this);
 	g_signal_handlers_disconnect_by_data(fArea, this);
@@ -255,9 +252,7 @@ gboolean GtkHostWindow::OnDraw(GtkWidget*, cairo_t* cr, gpointer self)
 	GtkHostWindow* window = static_cast<GtkHostWindow*>(self);
 	if (!window->fPresented && !window->fExposeAsked) {
 		window->fExposeAsked = true;
-		BMessage expose(kMsgHostExpose);
-		expose.AddRect("rect", BRect(0, 0, window->fWidth - 1, window->fHeight - 1));
-		window->Post(&expose);
+		window->fInput->Exposed(BRect(0, 0, window->fWidth - 1, window->fHeight - 1));
 	}
 	// Whole-factor scaling on dense displays keeps every pixel a sharp square.
 	cairo_set_source_surface(cr, window->fSurface, 0, 0);
@@ -272,23 +267,23 @@ gboolean GtkHostWindow::OnButtonPress(GtkWidget*, GdkEventButton* event, gpointe
 	if (event->type != GDK_BUTTON_PRESS)
 		return TRUE;
 	uint32 buttons = ButtonsFromState(event->state) | ButtonBit(event->button);
-	static_cast<GtkHostWindow*>(self)->PostMouse(
-		B_MOUSE_DOWN, event->x, event->y, buttons, event->state);
+	static_cast<GtkHostWindow*>(self)->ReportPointer(
+		kButtonDown, event->x, event->y, buttons, event->state);
 	return TRUE;
 }
 
 gboolean GtkHostWindow::OnButtonRelease(GtkWidget*, GdkEventButton* event, gpointer self)
 {
 	uint32 buttons = ButtonsFromState(event->state) & ~ButtonBit(event->button);
-	static_cast<GtkHostWindow*>(self)->PostMouse(
-		B_MOUSE_UP, event->x, event->y, buttons, event->state);
+	static_cast<GtkHostWindow*>(self)->ReportPointer(
+		kButtonUp, event->x, event->y, buttons, event->state);
 	return TRUE;
 }
 
 gboolean GtkHostWindow::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self)
 {
-	static_cast<GtkHostWindow*>(self)->PostMouse(
-		B_MOUSE_MOVED, event->x, event->y, ButtonsFromState(event->state), event->state);
+	static_cast<GtkHostWindow*>(self)->ReportPointer(
+		kMoved, event->x, event->y, ButtonsFromState(event->state), event->state);
 	return TRUE;
 }
 
@@ -298,39 +293,40 @@ gboolean GtkHostWindow::OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer se
 	// With a button held, either our press keeps reporting motion or another program's
 	// drag owns the pointer; neither needs it.
 	if (event->mode == GDK_CROSSING_NORMAL && ButtonsFromState(event->state) == 0) {
-		static_cast<GtkHostWindow*>(self)->PostMouse(
-			B_MOUSE_MOVED, event->x, event->y, ButtonsFromState(event->state), event->state);
+		static_cast<GtkHostWindow*>(self)->ReportPointer(
+			kMoved, event->x, event->y, ButtonsFromState(event->state), event->state);
 	}
 	return FALSE;
 }
 
 gboolean GtkHostWindow::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self)
 {
-	static_cast<GtkHostWindow*>(self)->PostKey(event);
+	static_cast<GtkHostWindow*>(self)->ReportKey(event);
 	return TRUE;
 }
 
 gboolean GtkHostWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self)
 {
 	// The window decides in QuitRequested; GTK must not destroy it.
-	BMessage request(B_QUIT_REQUESTED);
-	static_cast<GtkHostWindow*>(self)->Post(&request);
+	static_cast<GtkHostWindow*>(self)->fInput->CloseRequested();
 	return TRUE;
 }
 
-void GtkHostWindow::PostMouse(uint32 what, double x, double y, uint32 buttons, guint state)
+void GtkHostWindow::ReportPointer(
+	PointerChange change, double x, double y, uint32 buttons, guint state)
 {
 	fLastWhere = BPoint(floor(x), floor(y));
 	fLastButtons = buttons;
-	BMessage message(what);
-	message.AddPoint("where", fLastWhere);
-	message.AddInt32("buttons", (int32)buttons);
-	message.AddInt64("when", system_time());
-	message.AddInt32("modifiers", ModifiersFromState(state));
-	Post(&message);
+	uint32 modifiers = ModifiersFromState(state);
+	if (change == kButtonDown)
+		fInput->ButtonDown(fLastWhere, buttons, modifiers, system_time());
+	else if (change == kButtonUp)
+		fInput->ButtonUp(fLastWhere, buttons, modifiers, system_time());
+	else
+		fInput->PointerMoved(fLastWhere, buttons, modifiers, system_time());
 }
 
-void GtkHostWindow::PostKey(const GdkEventKey* event)
+void GtkHostWindow::ReportKey(const GdkEventKey* event)
 {
 	std::string bytes = KeyBytes(event->keyval);
 	if (bytes.empty())
@@ -342,20 +338,8 @@ void GtkHostWindow::PostKey(const GdkEventKey* event)
 	if (gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, (GdkModifierType)0,
 			event->group, &unmodified, NULL, NULL, NULL))
 		raw = KeyBytes(unmodified);
-
-	BMessage message(B_KEY_DOWN);
-	message.AddString("bytes", bytes.c_str());
-	message.AddInt32("raw_char", raw.size() == 1 ? (uint8)raw[0] : 0);
-	message.AddInt32("key", (int32)event->hardware_keycode);
-	message.AddInt32("modifiers", ModifiersFromState(event->state));
-	message.AddInt64("when", system_time());
-	Post(&message);
-}
-
-void GtkHostWindow::Post(BMessage* message)
-{
-	if (fTarget != NULL)
-		fTarget->PostMessage(message);
+	fInput->KeyDown(bytes.c_str(), raw.size() == 1 ? (uint8)raw[0] : 0,
+		(int32)event->hardware_keycode, ModifiersFromState(event->state), system_time());
 }
 
 }  // namespace platform

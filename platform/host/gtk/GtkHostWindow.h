@@ -12,10 +12,9 @@
 
 #include "host/Host.h"
 
-class BLooper;
-class BMessage;
-
 namespace platform {
+
+class HostInput;
 
 class GtkDropTarget;
 
@@ -29,11 +28,11 @@ struct GtkPixelPatch {
 };
 
 // One window on the display: a fixed-size toplevel whose only child shows the last pixels
-// presented, and whose input becomes messages for the window's looper. Display thread only.
+// presented, and whose input goes to the window's HostInput. Display thread only.
 class GtkHostWindow {
 public:
-	GtkHostWindow(const HostWindowParams& params, BLooper* target);
-	// Destroys the toplevel; nothing is posted to the looper afterwards.
+	GtkHostWindow(const HostWindowParams& params, HostInput* input);
+	// Destroys the toplevel; the input hears nothing more afterwards.
 	~GtkHostWindow();
 
 	void Show();
@@ -56,11 +55,15 @@ private:
 	static gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self);
 	static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
 
-	void PostMouse(uint32 what, double x, double y, uint32 buttons, guint state);
-	void PostKey(const GdkEventKey* event);
-	void Post(BMessage* message);
+	enum PointerChange {
+		kMoved,
+		kButtonDown,
+		kButtonUp
+	};
+	void ReportPointer(PointerChange change, double x, double y, uint32 buttons, guint state);
+	void ReportKey(const GdkEventKey* event);
 
-	BLooper* fTarget;
+	HostInput* fInput;
 	int32 fWidth;
 	int32 fHeight;
 	BPoint fScreenOrigin;

@@ -6,6 +6,8 @@
 #include <Looper.h>
 #include <TypeConstants.h>
 
+#include "interface/WindowMessages.h"
+
 #include <string.h>
 #include <sys/stat.h>
 
@@ -13,16 +15,16 @@ namespace platform {
 
 BMessage HeadlessHost::DragMessageFromUriList(const std::string& uriList)
 {
-	BMessage message(kMsgHostDragData);
+	BMessage message(kDragData);
 	message.AddData("uri-list", B_RAW_TYPE, uriList.data(), (ssize_t)uriList.size(), false);
 	return message;
 }
 
 BMessage HeadlessHost::TextDragMessage(const char* text)
 {
-	BMessage message(kMsgHostDragData);
+	BMessage message(kDragData);
 	const char* data = text != NULL ? text : "";
-	size_t length = DragTextPreviewLength(data, strnlen(data, kMaxDragTextPreview + 1));
+	size_t length = strnlen(data, kMaxDragTextPreview + 1);
 	message.AddData("text", B_RAW_TYPE, data, (ssize_t)length, false);
 	return message;
 }
@@ -44,12 +46,19 @@ status_t HeadlessHost::PostDragData(Window* window, const BMessage& drag)
 {
 	if (window->dragging)
 		return B_OK;
-	BMessage data(kMsgHostDragData);
-	if (drag.what == kMsgHostDragData)
-		data = drag;
-	else
+	status_t status = B_OK;
+	const void* bytes = NULL;
+	ssize_t size = 0;
+	if (drag.what != kDragData) {
+		BMessage data(kMsgWindowDragData);
 		data.AddMessage("drag", &drag);
-	status_t status = window->target->PostMessage(&data);
+		status = window->target->PostMessage(&data);
+	} else if (drag.FindData("uri-list", B_RAW_TYPE, &bytes, &size) == B_OK)
+		window->input->DragData(kHostDragUriList, (const char*)bytes, size);
+	else if (drag.FindData("text", B_RAW_TYPE, &bytes, &size) == B_OK)
+		window->input->DragData(kHostDragText, (const char*)bytes, size);
+	else
+		window->input->DragData(kHostDragNothingUsable, NULL, 0);
 	window->dragging = status == B_OK;
 	return status;
 }

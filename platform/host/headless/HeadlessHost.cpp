@@ -1,6 +1,5 @@
 #include "host/headless/HeadlessHost.h"
 
-#include <AppDefs.h>
 #include <Handler.h>
 #include <Looper.h>
 #include <OS.h>
@@ -13,6 +12,8 @@
 #include <chrono>
 
 #include "app/LooperQueue.h"
+#include "interface/WindowHostInput.h"
+#include "interface/WindowMessages.h"
 
 namespace platform {
 
@@ -77,8 +78,9 @@ const char* HeadlessHost::LastError() const
 }
 
 status_t HeadlessHost::CreateWindow(
-	const HostWindowParams& params, BLooper* target, host_window_id* id)
+	const HostWindowParams& params, HostInput* input, host_window_id* id)
 {
+	BLooper* target = input != NULL ? static_cast<WindowHostInput*>(input)->Window() : NULL;
 	if (target == NULL || id == NULL)
 		return B_BAD_VALUE;
 	std::lock_guard<std::mutex> lock(fMutex);
@@ -88,6 +90,7 @@ status_t HeadlessHost::CreateWindow(
 	window.info.title = params.title != NULL ? params.title : "";
 	window.info.hints = params.hints;
 	window.info.open = true;
+	window.input = input;
 	window.target = target;
 	// Before the window's thread runs: the looper is the caller's alone.
 	window.caller = new CallHandler;
@@ -145,6 +148,7 @@ void HeadlessHost::CloseWindow(host_window_id id)
 		window->info.open = false;
 		window->info.shown = false;
 		window->target = NULL;
+		window->input = NULL;
 	}
 	fChanged.notify_all();
 }
@@ -265,11 +269,11 @@ status_t HeadlessHost::InjectPointer(host_window_id id, BPoint where, uint32 but
 	bool pressed = (buttons & ~oldButtons) != 0;
 	bool released = (oldButtons & ~buttons) != 0;
 	if (where != oldWhere || (!pressed && !released))
-		PostPointer(window, B_MOUSE_MOVED, where, oldButtons);
+		window->input->PointerMoved(where, oldButtons, 0, system_time());
 	if (pressed)
-		PostPointer(window, B_MOUSE_DOWN, where, buttons | (released ? oldButtons : 0));
+		window->input->ButtonDown(where, buttons | (released ? oldButtons : 0), 0, system_time());
 	if (released)
-		PostPointer(window, B_MOUSE_UP, where, buttons);
+		window->input->ButtonUp(where, buttons, 0, system_time());
 	return B_OK;
 }
 
@@ -308,24 +312,32 @@ status_t HeadlessHost::InjectKey(host_window_id id, const char* bytes)
 {
 	if (bytes == NULL || bytes[0] == '\0')
 		return B_BAD_VALUE;
-	BMessage message(B_KEY_DOWN);
-	message.AddString("bytes", bytes);
-	message.AddInt32("raw_char", strlen(bytes) == 1 ? (uint8)bytes[0] : 0);
-	message.AddInt32("modifiers", 0);
-	message.AddInt64("when", system_time());
-	return Post(id, &message);
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+	window->input->KeyDown(bytes, strlen(bytes) == 1 ? (uint8)bytes[0] : 0, 0, 0, system_time());
+	return B_OK;
 }
 
 status_t HeadlessHost::InjectClose(host_window_id id)
 {
-	BMessage message(B_QUIT_REQUESTED);
-	return Post(id, &message);
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+	window->input->CloseRequested();
+	return B_OK;
 }
 
 status_t HeadlessHost::InjectExpose(host_window_id id)
 {
-	BMessage message(kMsgHostExpose);
-	return Post(id, &message);
+	std::lock_guard<std::mutex> lock(fMutex);
+	Window* window = OpenWindow(id);
+	if (window == NULL)
+		return B_BAD_VALUE;
+	window->input->Exposed(BRect(0, 0, window->info.width - 1, window->info.height - 1));
+	return B_OK;
 }
 
 // As a desktop drag's: the data goes to the window once per drag, then only positions.
@@ -338,9 +350,8 @@ status_t HeadlessHost::InjectDragMotion(host_window_id id, BPoint where, const B
 	status_t status = PostDragData(window, drag);
 	if (status != B_OK)
 		return status;
-	BMessage message(kMsgHostDragMotion);
-	message.AddPoint("where", where);
-	return window->target->PostMessage(&message);
+	window->input->DragMoved(where);
+	return B_OK;
 }
 
 status_t HeadlessHost::InjectDragExit(host_window_id id)
@@ -350,8 +361,8 @@ status_t HeadlessHost::InjectDragExit(host_window_id id)
 	if (window == NULL)
 		return B_BAD_VALUE;
 	window->dragging = false;
-	BMessage message(kMsgHostDragExit);
-	return window->target->PostMessage(&message);
+	window->input->DragExited();
+	return B_OK;
 }
 
 status_t HeadlessHost::InjectDrop(host_window_id id, BPoint where, const BMessage& drag)
@@ -364,9 +375,8 @@ status_t HeadlessHost::InjectDrop(host_window_id id, BPoint where, const BMessag
 	window->dragging = false;
 	if (status != B_OK)
 		return status;
-	BMessage message(kMsgHostDrop);
-	message.AddPoint("where", where);
-	return window->target->PostMessage(&message);
+	window->input->Dropped(where);
+	return B_OK;
 }
 
 bool HeadlessHost::WaitForIdle(host_window_id id, bigtime_t timeout)
@@ -441,26 +451,6 @@ const HeadlessHost::Window* HeadlessHost::FindLocked(host_window_id id) const
 {
 	auto it = fWindows.find(id);
 	return it != fWindows.end() ? &it->second : NULL;
-}
-
-// Under the host's lock: a window that has closed gets nothing more.
-status_t HeadlessHost::Post(host_window_id id, BMessage* message)
-{
-	std::lock_guard<std::mutex> lock(fMutex);
-	Window* window = OpenWindow(id);
-	if (window == NULL)
-		return B_BAD_VALUE;
-	return window->target->PostMessage(message);
-}
-
-void HeadlessHost::PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons)
-{
-	BMessage message(what);
-	message.AddPoint("where", where);
-	message.AddInt32("buttons", (int32)buttons);
-	message.AddInt64("when", system_time());
-	message.AddInt32("modifiers", 0);
-	window->target->PostMessage(&message);
 }
 
 bool HeadlessHost::WaitFor(

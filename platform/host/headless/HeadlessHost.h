@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "host/Host.h"
-#include "host/HostMessages.h"
+#include "host/HostInput.h"
 
 class BHandler;
+class BLooper;
 
 namespace platform {
 
@@ -44,7 +45,7 @@ public:
 	virtual void Shutdown();
 	virtual const char* LastError() const;
 	virtual status_t CreateWindow(
-		const HostWindowParams& params, BLooper* target, host_window_id* id);
+		const HostWindowParams& params, HostInput* input, host_window_id* id);
 	virtual void ShowWindow(host_window_id id);
 	virtual void HideWindow(host_window_id id);
 	virtual void PresentPixels(
@@ -89,7 +90,7 @@ public:
 	status_t InjectDragExit(host_window_id id);
 	status_t InjectDrop(host_window_id id, BPoint where, const BMessage& drag);
 
-	// A drag whose what is kMsgHostDragData goes to the window as a display hands it, raw:
+	// A drag whose what is kDragData goes to the window as a display hands it, raw:
 	// a URI list, which the window turns into refs, or a preview of a text (its first
 	// kMaxDragTextPreview bytes, whole characters). Any other message is handed on as the
 	// dragged message itself: DragMessageFromPaths makes B_SIMPLE_DATA with one "refs" entry
@@ -97,6 +98,7 @@ public:
 	static BMessage DragMessageFromUriList(const std::string& uriList);
 	static BMessage TextDragMessage(const char* text);
 	static BMessage DragMessageFromPaths(const std::vector<std::string>& paths);
+	static const uint32 kDragData = 'pDDT';
 
 	// Waits until the window has handled everything posted to it so far, and what that led
 	// to (messages it posted itself, drawing, presenting): until its queue is empty. true
@@ -113,6 +115,7 @@ public:
 private:
 	struct Window {
 		HeadlessWindowInfo info;
+		HostInput* input = NULL;
 		BLooper* target = NULL;
 		std::vector<uint32> screen;
 		BPoint pointer = BPoint(-1, -1);
@@ -135,8 +138,7 @@ private:
 
 	Window* OpenWindow(host_window_id id);
 	const Window* FindLocked(host_window_id id) const;
-	status_t Post(host_window_id id, BMessage* message);
-	void PostPointer(Window* window, uint32 what, BPoint where, uint32 buttons);
+
 	status_t PostDragData(Window* window, const BMessage& drag);
 	bool WaitFor(
 		std::unique_lock<std::mutex>& lock, bigtime_t timeout, const std::function<bool()>& ready);

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "../interface/WindowTestSupport.h"
-#include "host/HostMessages.h"
+#include "host/HostInput.h"
 
 using namespace window_test;
 using namespace testing_support;
