@@ -3,9 +3,9 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <zlib.h>
 
-#include "interface/ColorMapping.h"
 #include "storage/IconImages.h"
 #include "support/ByteOrder.h"
+#include "support/ColorMapping.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "interface/ColorMapping.h"
+#include "support/ColorMapping.h"
 
 namespace platform {
 
