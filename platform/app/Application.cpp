@@ -5,12 +5,12 @@
 #include <StorageDefs.h>
 #include <Window.h>
 
+#include "app/FirstFrameWork.h"
 #include "app/LaunchArguments.h"
 #include "app/LooperQueue.h"
 #include "app/LooperThreads.h"
 #include "app/WindowRegistry.h"
 #include "host/Host.h"
-#include "interface/PlainFont.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +24,9 @@ using platform::WindowRegistry;
 BApplication* be_app = NULL;
 
 namespace {
+
+// Constant-initialised, so that the composition may set it before main in any order.
+void (*sFirstFrameWork)() = NULL;
 
 // A MIME token: printable ASCII without blanks and without the separators MIME reserves.
 bool IsTokenChar(char c)
@@ -49,6 +52,11 @@ bool IsApplicationSignature(const char* signature)
 }
 
 }  // namespace
+
+void platform::SetFirstFrameWork(void (*work)())
+{
+	sFirstFrameWork = work;
+}
 
 BApplication::BApplication(const char* signature) :
 	BLooper(signature),
@@ -82,9 +90,8 @@ void BApplication::InitApplication(const char* signature, status_t* error)
 	fSignature = signature;
 	be_app = this;
 
-	// The first frame needs the plain font: it loads while the host connects.
 	platform::Host& host = platform::TheHost();
-	fInitStatus = host.Init([] { platform::PlainFont::Default(); });
+	fInitStatus = host.Init(sFirstFrameWork);
 	if (fInitStatus != B_OK && error == NULL) {
 		fprintf(stderr, "%s: cannot open the display: %s\n", program.c_str(), host.LastError());
 		exit(1);

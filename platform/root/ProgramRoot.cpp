@@ -1,12 +1,15 @@
 // The program's composition: its host is the display, or the headless host when there is no
-// display and the launch switch hands over files; the desktop observes the node icons stored.
+// display and the launch switch hands over files; the desktop observes the node icons stored,
+// and the interface kit's font loads while the display connects.
 
+#include "app/FirstFrameWork.h"
 #include "app/LaunchArguments.h"
 #include "host/choice/DisplayOrHeadlessHost.h"
 #include "host/gtk/GtkHost.h"
 #include "host/headless/HeadlessHost.h"
 
 #include "desktop/FolderIconObserver.h"
+#include "interface/PlainFont.h"
 
 namespace platform {
 
@@ -15,6 +18,9 @@ namespace {
 // The desktop keeps the file managers' view of the folder icons that the storage kit stores:
 // installed before main, so that every node icon stored by this program is seen.
 const bool sObserving = (SetNodeIconObserver(&FolderIconObserver::Instance()), true);
+
+// The first frame needs the plain font: it loads while the display connects.
+const bool sWarming = (SetFirstFrameWork([] { PlainFont::Default(); }), true);
 
 }  // namespace
 
