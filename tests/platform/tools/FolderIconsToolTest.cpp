@@ -1,10 +1,6 @@
 // vellumark-icons run as a process on real folders. The cases where the metadata store
 // matters need a session bus: CTest's FolderIconsTool runs them under dbus-run-session.
 
-#include <Bitmap.h>
-#include <Node.h>
-#include <NodeInfo.h>
-
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -31,16 +27,15 @@ int Icons(const TempDir& dir, const std::string& arguments, const std::string& p
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Stores both icons through the kit, so that the desktop publishes their view.
-void SetIcons(const std::string& path, uint8 colour)
+// Gives the folders icons, as another program may, and has the command publish their view.
+void GiveViews(const TempDir& dir, const std::vector<std::string>& folders, uint8 colour)
 {
-	BNode node(path.c_str());
-	BNodeInfo info(&node);
-	for (icon_size size : {B_LARGE_ICON, B_MINI_ICON}) {
-		BBitmap icon(BRect(0, 0, size - 1, size - 1), B_CMAP8);
-		memset(icon.Bits(), colour, icon.BitsLength());
-		ASSERT_EQ(info.SetIcon(&icon, size), B_OK);
+	std::string paths;
+	for (const std::string& folder : folders) {
+		ASSERT_TRUE(GiveIcons(folder, colour, colour));
+		paths += " " + folder;
 	}
+	ASSERT_EQ(Icons(dir, "repair" + paths), 0);
 }
 
 Bytes Attributes(const std::string& path)
@@ -75,8 +70,8 @@ TEST(FolderIconsToolTest, ListRepairListAfterEachWayOfTravel)
 		setenv("O", (base + "/other").c_str(), 1);
 		fs::create_directory(getenv("F"));
 		fs::create_directory(getenv("O"));
-		SetIcons(getenv("F"), 3);
-		SetIcons(getenv("O"), 4);
+		GiveViews(dir, {getenv("F")}, 3);
+		GiveViews(dir, {getenv("O")}, 4);
 		const Bytes stored = Attributes(getenv("F"));
 		ASSERT_EQ(system(travel), 0);
 
@@ -98,7 +93,7 @@ TEST(FolderIconsToolTest, RepairLeavesAnotherProgramsIconAlone)
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	const std::string folder = fs::canonical(dir.Path()).string() + "/f";
 	fs::create_directory(folder);
-	SetIcons(folder, 8);
+	GiveViews(dir, {folder}, 8);
 	// A picture chosen in GNOME Files, and the image gone besides.
 	const std::string chosen = "file:///usr/share/pixmaps/chosen.png";
 	ASSERT_EQ(system(("gio set " + folder + " metadata::custom-icon " + chosen + " && rm -f "
@@ -118,8 +113,7 @@ TEST(FolderIconsToolTest, ClearTakesEveryIconOfTheTreeAndItsView)
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	const std::string root = dir.Make("root", true), a = dir.Join("root/a"), b = a + "/b";
 	fs::create_directories(b);
-	for (const std::string& folder : {root, a, b})
-		SetIcons(folder, 5);
+	GiveViews(dir, {root, a, b}, 5);
 	EXPECT_EQ(Icons(dir, "clear -r " + root), 0) << ReadFile(dir.Join("err"));
 	const std::string out = ReadFile(dir.Join("out"));
 	EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
