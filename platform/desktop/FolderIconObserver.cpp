@@ -1,5 +1,6 @@
 #include "desktop/FolderIconObserver.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -66,9 +67,10 @@ void FolderIconObserver::IconSettled(IconChange& change, bool written)
 	if (change.FailedWhat() == NULL || !written || sFailureReported.exchange(true))
 		return;
 	fprintf(stderr,
-		"vellumark: the folder's own icon is up to date, but %s (%s); further "
+		"%s: the folder's own icon is up to date, but %s (%s); further "
 		"such failures are not reported\n",
-		change.FailedWhat(), ViewFailureReason(change.FailedStatus()));
+		program_invocation_short_name, change.FailedWhat(),
+		ViewFailureReason(change.FailedStatus()));
 }
 
 }  // namespace platform
