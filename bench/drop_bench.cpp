@@ -10,20 +10,21 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "CMainWindow.h"
-#include "host/headless/HeadlessHost.h"
+#include "TestWindow.h"
 
 namespace {
 
-using platform::HeadlessHost;
+using testing_support::TestWindow;
 
 struct Setup {
 	std::string root;
 	std::string file;
 	CMainWindow* window;
-	platform::host_window_id id;
+	std::unique_ptr<TestWindow> shown;
 
 	Setup()
 	{
@@ -32,15 +33,11 @@ struct Setup {
 		file = root + "/folder/file.txt";
 		std::ofstream(file) << "x";
 		window = new CMainWindow();
-		window->Show();
-		id = HeadlessHost::Instance().WaitForWindow("Vellumark");
-		HeadlessHost::Instance().WaitForIdle(id);
+		shown = std::make_unique<TestWindow>(window);
 	}
 	~Setup()
 	{
-		if (window->Lock())
-			window->Quit();
-		HeadlessHost::Instance().WaitForClose(id);
+		shown.reset();
 		std::filesystem::remove_all(root);
 	}
 };
@@ -54,13 +51,12 @@ Setup& TheSetup()
 void BM_DropOnSetIconUntilStored(benchmark::State& state)
 {
 	Setup& s = TheSetup();
-	HeadlessHost& host = HeadlessHost::Instance();
-	BMessage drag = HeadlessHost::DragMessageFromPaths({s.file});
-	host.InjectDrop(s.id, BPoint(140, 35), drag);  // warm the folder
-	host.WaitForIdle(s.id);
+	BMessage drag = testing_support::DragFromPaths({s.file});
+	s.shown->Drop(BPoint(140, 35), drag);  // warm the folder
+	s.shown->WaitForIdle();
 	for (auto _ : state) {
-		host.InjectDrop(s.id, BPoint(140, 35), drag);
-		host.WaitForIdle(s.id);
+		s.shown->Drop(BPoint(140, 35), drag);
+		s.shown->WaitForIdle();
 	}
 }
 BENCHMARK(BM_DropOnSetIconUntilStored)->Unit(benchmark::kMicrosecond);
@@ -72,7 +68,7 @@ void BM_RepaintOneControl(benchmark::State& state)
 	// each iteration draws a batch there and reports the time of one draw.
 	const int kBatch = 1000;
 	for (auto _ : state) {
-		HeadlessHost::Instance().RunOnWindowThread(s.id, [&] {
+		s.shown->RunOnThread([&] {
 			BView* button = s.window->FindView("SetBox");
 			auto start = std::chrono::steady_clock::now();
 			for (int i = 0; i < kBatch; i++)

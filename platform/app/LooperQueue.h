@@ -54,7 +54,7 @@ public:
 	bool HasQuit() const;
 
 	// What waits in a looper's queue other than messages for besides, for a caller that waits
-	// until a looper has handled all it was sent (the headless host's test driver, whose
+	// until a looper has handled all it was sent (the tests' window driver, whose
 	// calls wait behind everything but each other).
 	static int32 CountFor(const BLooper& looper, const BHandler* besides);
 

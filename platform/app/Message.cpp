@@ -204,22 +204,6 @@ status_t BMessage::AddRef(const char* name, const entry_ref* ref)
 	return AddItem(fData->fields, name, B_REF_TYPE, false, std::move(item));
 }
 
-status_t BMessage::AddMessage(const char* name, const BMessage* message)
-{
-	if (name == NULL || message == NULL)
-		return B_BAD_VALUE;
-	ssize_t size = message->FlattenedSize();
-	if (size < 0)
-		return size;
-	MessageItem item;
-	item.bytes.resize(size);
-	status_t status = message->Flatten((char*)item.bytes.data(), size);
-	if (status != B_OK)
-		return status;
-	item.message = std::make_unique<BMessage>(*message);
-	return AddItem(fData->fields, name, B_MESSAGE_TYPE, false, std::move(item));
-}
-
 status_t BMessage::AddPointer(const char* name, const void* pointer)
 {
 	return AddData(name, B_POINTER_TYPE, &pointer, sizeof(pointer));

@@ -16,8 +16,6 @@ public:
 	explicit WindowHostInput(BLooper* window);
 	virtual ~WindowHostInput();
 
-	BLooper* Window() const { return fWindow; }
-
 	void PointerMoved(BPoint where, uint32 buttons, uint32 modifiers, bigtime_t when) override;
 	void ButtonDown(BPoint where, uint32 buttons, uint32 modifiers, bigtime_t when) override;
 	void ButtonUp(BPoint where, uint32 buttons, uint32 modifiers, bigtime_t when) override;

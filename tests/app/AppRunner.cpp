@@ -21,13 +21,20 @@ AppRunner::AppRunner(const std::vector<std::string>& commandLine)
 AppRunner::~AppRunner()
 {
 	if (!Finished(0))
-		Host().InjectClose(MainWindow());
+		MainWindow().Close();
 	if (!Finished()) {
 		// A hung application would hang every later test too.
 		fprintf(stderr, "the application did not quit; giving up\n");
 		abort();
 	}
 	platform::LaunchArguments::Reset();
+}
+
+testing_support::TestWindow& AppRunner::MainWindow()
+{
+	if (!fMainWindow)
+		fMainWindow = std::make_unique<testing_support::TestWindow>("Vellumark");
+	return *fMainWindow;
 }
 
 }  // namespace app_test

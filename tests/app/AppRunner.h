@@ -2,10 +2,11 @@
 #define APP_RUNNER_H
 
 #include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "host/headless/HeadlessHost.h"
+#include "TestWindow.h"
 
 namespace app_test {
 
@@ -16,9 +17,8 @@ public:
 	explicit AppRunner(const std::vector<std::string>& commandLine = {"vellumark"});
 	~AppRunner();
 
-	platform::HeadlessHost& Host() const { return platform::HeadlessHost::Instance(); }
-	// The main window's id; waits for it to open.
-	platform::host_window_id MainWindow() { return Host().WaitForWindow("Vellumark"); }
+	// The main window, waited for the first time.
+	testing_support::TestWindow& MainWindow();
 	// Whether Run() returned (and the application was deleted) within the time.
 	bool Finished(int timeoutMs = 10000)
 	{
@@ -27,6 +27,7 @@ public:
 
 private:
 	std::future<void> fDone;
+	std::unique_ptr<testing_support::TestWindow> fMainWindow;
 };
 
 }  // namespace app_test

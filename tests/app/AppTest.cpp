@@ -8,13 +8,12 @@
 
 #include "AppRunner.h"
 #include "TestSupport.h"
-#include "app/WindowRegistry.h"
 
 using app_test::AppRunner;
-using platform::host_window_id;
 using testing_support::HasXattr;
 using testing_support::kLargeIconAttr;
 using testing_support::kMiniIconAttr;
+using testing_support::TestWindow;
 
 namespace {
 
@@ -33,22 +32,22 @@ TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 		{
 			AppRunner app(action == 0 ? std::vector<std::string>{"vellumark", "--refs", "/no/file"}
 									  : std::vector<std::string>{"vellumark"});
-			ASSERT_GE(app.MainWindow(), 0);
+			ASSERT_TRUE(app.MainWindow().IsOpen());
 			EXPECT_FALSE(app.Finished(300)) << "action " << action << ": it quit by itself";
 			if (action == 2) {
-				app.Host().InjectClick(app.MainWindow(), kAbout);
-				host_window_id alert = app.Host().WaitForWindow("");
-				ASSERT_TRUE(alert >= 0 && app.Host().WaitForIdle(alert));
-				BAlert* about = dynamic_cast<BAlert*>(platform::WindowRegistry::At(1));
+				app.MainWindow().Click(kAbout);
+				TestWindow alert("");
+				ASSERT_TRUE(alert.IsOpen());
+				BAlert* about = dynamic_cast<BAlert*>(alert.Window());
 				ASSERT_NE(about, nullptr);
 				EXPECT_STREQ(about->Text(), "Vellumark 1.5\n\ne-mail: vellumark@example.org");
 				EXPECT_EQ(about->CountButtons(), 1);
 				EXPECT_STREQ(about->ButtonLabel(0), "OK");
 			}
 			if (action == 1)
-				app.Host().InjectClick(app.MainWindow(), kQuit);
+				app.MainWindow().Click(kQuit);
 			else
-				app.Host().InjectClose(app.MainWindow());
+				app.MainWindow().Close();
 			EXPECT_TRUE(app.Finished()) << "action " << action;
 		}
 		EXPECT_TRUE(testing_support::WaitUntil([&] {
@@ -66,9 +65,8 @@ TEST(CMainView, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	std::string folder = dir.Make("folder", true), file = dir.Make("folder/file.txt");
 	AppRunner app({"vellumark", file});
-	host_window_id id = app.MainWindow();
-	BWindow* window = dynamic_cast<BWindow*>(platform::WindowRegistry::At(0));
-	ASSERT_NE(window, nullptr);
+	TestWindow& window = app.MainWindow();
+	ASSERT_TRUE(window.IsOpen());
 	static const struct {
 		const char* what;
 		BPoint where;
@@ -83,15 +81,15 @@ TEST(CMainView, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 		{"Clear icon", BPoint(230, 35), true, true, false},
 	};
 	for (const auto& drop : kDrops) {
-		BMessage drag = platform::HeadlessHost::DragMessageFromPaths({drop.folder ? folder : file});
+		BMessage drag = testing_support::DragFromPaths({drop.folder ? folder : file});
 		if (drop.dropped) {
-			app.Host().InjectDragMotion(id, drop.where, drag);
-			app.Host().InjectDrop(id, drop.where, drag);
+			window.DragMotion(drop.where, drag);
+			window.Drop(drop.where, drag);
 		} else {
 			drag.AddInt32("FileDropID", 0);
-			app.Host().RunOnWindowThread(id, [&] { window->ChildAt(0)->MessageReceived(&drag); });
+			window.RunOnThread([&] { window.Window()->ChildAt(0)->MessageReceived(&drag); });
 		}
-		ASSERT_TRUE(app.Host().WaitForIdle(id));
+		ASSERT_TRUE(window.WaitForIdle());
 		EXPECT_EQ(HasXattr(folder, kLargeIconAttr), drop.icons) << drop.what;
 		EXPECT_EQ(HasXattr(folder, kMiniIconAttr), drop.icons) << drop.what;
 	}

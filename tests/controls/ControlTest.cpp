@@ -21,11 +21,12 @@
 #include "CFileDropBox.h"
 #include "CFlatButton.h"
 #include "TestSupport.h"
-#include "host/headless/HeadlessHost.h"
+#include "TestWindow.h"
 
 namespace {
 
-using platform::HeadlessHost;
+using testing_support::TestWindow;
+using testing_support::TextDrag;
 
 const BRect kControlFrame(10, 10, 90, 30);  // in the window
 const BPoint kInside(50, 20);
@@ -33,42 +34,25 @@ const BPoint kOutside(150, 50);  // in the window, off the control
 const uint32 kViewColour = 0xFFD8D8D8;
 const uint32 kCommand = 'test';
 
+// What the control sends its target or hands on; made before the window shows.
+struct Inbox {
+	mutable std::mutex lock;
+	std::vector<BMessage> received;
+};
+
 // One control in a shown window, at kControlFrame, on a grey view that is both its parent and
 // its target: the view keeps what the control sends it or hands on.
-class ControlHarness {
+class ControlWindow : private Inbox, public TestWindow {
 public:
-	explicit ControlHarness(BControl* control, bool enabled = true)
+	explicit ControlWindow(BControl* control, bool enabled = true) :
+		TestWindow(MakeWindow(control, enabled, this))
 	{
-		static std::atomic<int> counter(0);
-		std::string title = "control-test-" + std::to_string(counter++);
-		fWindow = new BWindow(BRect(100, 100, 300, 170), title.c_str(), B_TITLED_WINDOW_LOOK,
-			B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE);
-		BView* background = new Background(fWindow->Bounds(), this);
-		fWindow->AddChild(background);
-		background->AddChild(control);
-		control->SetTarget(background);
-		control->SetEnabled(enabled);
-		fWindow->Show();
-		fId = Host().WaitForWindow(title.c_str());
-		EXPECT_GE(fId, 0);
-		Idle();
 	}
-
-	~ControlHarness()
-	{
-		if (fWindow->Lock())
-			fWindow->Quit();
-		Host().WaitForClose(fId);
-	}
-
-	HeadlessHost& Host() const { return HeadlessHost::Instance(); }
-	platform::host_window_id Id() const { return fId; }
-	void Idle() const { ASSERT_TRUE(Host().WaitForIdle(fId)) << "the window did not settle"; }
 
 	std::vector<uint32> ControlPixels() const  // from the screen copy
 	{
 		int32 width = 0;
-		std::vector<uint32> screen = Host().WindowPixels(fId, &width);
+		std::vector<uint32> screen = Pixels(&width);
 		std::vector<uint32> pixels;
 		for (int32 y = int32(kControlFrame.top); y <= int32(kControlFrame.bottom); y++) {
 			for (int32 x = int32(kControlFrame.left); x <= int32(kControlFrame.right); x++)
@@ -82,7 +66,7 @@ public:
 	// up, click, click2 (secondary button), buttonsN (the pointer with buttons N down),
 	// text (a text drag moving there), drag (a drag of fileDrag moving there), drop and
 	// droptext (fileDrag or a text dropped there), exit (the drag leaves).
-	void Play(const std::string& script, const BMessage& fileDrag = BMessage()) const
+	void Play(const std::string& script, const BMessage& fileDrag = BMessage())
 	{
 		std::istringstream steps(script);
 		for (std::string step; std::getline(steps, step, ';');) {
@@ -91,26 +75,21 @@ public:
 			words >> verb >> place;
 			BPoint at = place == "in" ? kInside : place == "out" ? kOutside : BPoint(-40, 300);
 			if (verb == "move")
-				Host().InjectMouseMove(fId, at);
+				MouseMove(at);
 			else if (verb == "down")
-				Host().InjectMouseDown(fId, at);
+				MouseDown(at);
 			else if (verb == "up")
-				Host().InjectMouseUp(fId, at);
+				MouseUp(at);
 			else if (verb == "click" || verb == "click2")
-				Host().InjectClick(
-					fId, at, verb == "click" ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON);
+				Click(at, verb == "click" ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON);
 			else if (verb.rfind("buttons", 0) == 0)
-				Host().InjectPointer(fId, at, uint32(std::stoi(verb.substr(7))));
-			else if (verb == "text")
-				Host().InjectDragMotion(fId, at, HeadlessHost::TextDragMessage("t"));
-			else if (verb == "drag")
-				Host().InjectDragMotion(fId, at, fileDrag);
-			else if (verb == "drop")
-				Host().InjectDrop(fId, at, fileDrag);
-			else if (verb == "droptext")
-				Host().InjectDrop(fId, at, HeadlessHost::TextDragMessage("t"));
+				Pointer(at, uint32(std::stoi(verb.substr(7))));
+			else if (verb == "text" || verb == "drag")
+				DragMotion(at, verb == "text" ? TextDrag("t") : fileDrag);
+			else if (verb == "drop" || verb == "droptext")
+				Drop(at, verb == "drop" ? fileDrag : TextDrag("t"));
 			else if (verb == "exit")
-				Host().InjectDragExit(fId);
+				DragExit();
 			else
 				ADD_FAILURE() << "unknown step " << step;
 		}
@@ -118,34 +97,43 @@ public:
 
 	std::vector<BMessage> Received() const
 	{
-		std::lock_guard<std::mutex> lock(fLock);
-		return fReceived;
+		std::lock_guard<std::mutex> hold(lock);
+		return received;
 	}
 
 private:
 	class Background : public BView {
 	public:
-		Background(BRect frame, ControlHarness* harness) :
+		Background(BRect frame, Inbox* inbox) :
 			BView(frame, "background", B_FOLLOW_NONE, B_WILL_DRAW),
-			fHarness(harness)
+			fInbox(inbox)
 		{
 			SetViewColor(216, 216, 216);
 		}
 
 		void MessageReceived(BMessage* message) override
 		{
-			std::lock_guard<std::mutex> lock(fHarness->fLock);
-			fHarness->fReceived.push_back(*message);
+			std::lock_guard<std::mutex> hold(fInbox->lock);
+			fInbox->received.push_back(*message);
 		}
 
 	private:
-		ControlHarness* fHarness;
+		Inbox* fInbox;
 	};
 
-	BWindow* fWindow;
-	platform::host_window_id fId;
-	mutable std::mutex fLock;
-	std::vector<BMessage> fReceived;
+	static BWindow* MakeWindow(BControl* control, bool enabled, Inbox* inbox)
+	{
+		static std::atomic<int> counter(0);
+		std::string title = "control-test-" + std::to_string(counter++);
+		BWindow* window = new BWindow(BRect(100, 100, 300, 170), title.c_str(),
+			B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE);
+		BView* background = new Background(window->Bounds(), inbox);
+		window->AddChild(background);
+		background->AddChild(control);
+		control->SetTarget(background);
+		control->SetEnabled(enabled);
+		return window;
+	}
 };
 
 // The four looks of a flat button (and of a drop box, which draws as one).
@@ -220,7 +208,7 @@ CFlatButton* NewButton(bool stayPressed = false, const char* label = NULL)
 
 }  // namespace
 
-// Pointer scripts (see ControlHarness::Play), each played on a fresh button. The label lies
+// Pointer scripts (see ControlWindow::Play), each played on a fresh button. The label lies
 // in the middle; it moves up left when the button is raised and down right when it is
 // pressed; it is in ink, or dim when the button is disabled. Nothing is drawn outside the
 // button, even for a label wider than it, and any update rectangle paints the same pixels.
@@ -255,12 +243,12 @@ TEST(CFlatButton, EachPointerScriptEndsInItsLookWithItsInvocations)
 		const auto& test = kScripts[row];
 		SCOPED_TRACE(testing::Message() << "row " << row << ": " << test.script);
 		CFlatButton* button = NewButton(test.stayPressed, test.label);
-		ControlHarness harness(button, !test.disabled);
+		ControlWindow harness(button, !test.disabled);
 		BRect flatLabel = LabelInk(harness.ControlPixels());
 		EXPECT_TRUE(test.label || fabs(flatLabel.left - (80 - flatLabel.right)) <= 1)
 			<< "off the middle";
 		harness.Play(test.script);
-		harness.Idle();
+		ASSERT_TRUE(harness.WaitForIdle());
 		std::vector<uint32> pixels = harness.ControlPixels();
 		EXPECT_EQ(LookProblems(pixels, test.look), "");
 		uint32 darkest = 0;
@@ -271,12 +259,12 @@ TEST(CFlatButton, EachPointerScriptEndsInItsLookWithItsInvocations)
 		for (const BMessage& message : harness.Received())
 			EXPECT_EQ(message.what, kCommand);
 		int32 width = 0;
-		std::vector<uint32> screen = harness.Host().WindowPixels(harness.Id(), &width);
+		std::vector<uint32> screen = harness.Pixels(&width);
 		for (int32 y = 10; y <= 30; y++)
 			EXPECT_TRUE(
 				screen[y * width + 9] == kViewColour && screen[y * width + 91] == kViewColour);
-		harness.Host().RunOnWindowThread(harness.Id(), [&] { button->Draw(BRect(3, 3, 4, 4)); });
-		harness.Idle();
+		harness.RunOnThread([&] { button->Draw(BRect(3, 3, 4, 4)); });
+		ASSERT_TRUE(harness.WaitForIdle());
 		EXPECT_EQ(harness.ControlPixels(), pixels);
 	}
 }
@@ -286,16 +274,16 @@ TEST(CFlatButton, EachPointerScriptEndsInItsLookWithItsInvocations)
 // keeps it from nothing afterwards.
 TEST(CFlatButton, ShowsPressedWhileHeldAndIsInvokedAtTheRelease)
 {
-	ControlHarness harness(NewButton());
-	harness.Host().InjectMouseDown(harness.Id(), kInside);
+	ControlWindow harness(NewButton());
+	harness.MouseDown(kInside);
 	EXPECT_TRUE(testing_support::WaitUntil(
 		[&] { return LookProblems(harness.ControlPixels(), kPressed).empty(); }));
-	EXPECT_FALSE(harness.Host().WaitForIdle(harness.Id(), 100000)) << "idle while held";
+	EXPECT_FALSE(harness.WaitForIdle(100000)) << "idle while held";
 	for (int i = 0; i < 200; i++)  // taken one a 30 ms poll, they would outlast the wait below
-		harness.Host().InjectMouseMove(harness.Id(), i % 2 ? kInside : kOutside);
+		harness.MouseMove(i % 2 ? kInside : kOutside);
 	EXPECT_EQ(harness.Received().size(), 0u);
-	harness.Host().InjectMouseUp(harness.Id(), kInside);
-	harness.Idle();
+	harness.MouseUp(kInside);
+	ASSERT_TRUE(harness.WaitForIdle());
 	EXPECT_EQ(harness.Received().size(), 1u);
 }
 
@@ -327,13 +315,13 @@ TEST(CFileDropBox, OnlyADragWithRefsPressesItAndADropIsHandedOnTagged)
 	for (size_t row = 0; row < std::size(kScripts); row++) {
 		const auto& test = kScripts[row];
 		SCOPED_TRACE(testing::Message() << "row " << row << ": " << test.script);
-		ControlHarness harness(
+		ControlWindow harness(
 			new CFileDropBox(kControlFrame, "SetBox", "Set icon", 3), !test.disabled);
-		BMessage drag = HeadlessHost::DragMessageFromPaths({file});
+		BMessage drag = testing_support::DragFromPaths({file});
 		for (size_t i = 0; i + 1 < test.ids.size(); i++)
 			drag.AddInt32("FileDropID", test.ids[i]);
 		harness.Play(test.script, drag);
-		harness.Idle();
+		ASSERT_TRUE(harness.WaitForIdle());
 		EXPECT_EQ(LookProblems(harness.ControlPixels(), test.look), "");
 		std::vector<BMessage> received = harness.Received();
 		ASSERT_EQ(received.size(), test.ids.empty() ? 0u : 1u);

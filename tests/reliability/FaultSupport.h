@@ -84,7 +84,7 @@ inline bool Sanitized()
 
 inline BMessage DragOf(const std::string& path)
 {
-	BMessage drag = platform::HeadlessHost::DragMessageFromPaths({path});
+	BMessage drag = DragFromPaths({path});
 	EXPECT_TRUE(drag.HasRef("refs")) << path << " makes no ref";
 	return drag;
 }
@@ -94,13 +94,12 @@ inline BMessage DragOf(const std::string& path)
 inline std::string Drop(app_test::AppRunner& app, BPoint box, const BMessage& drag,
 	const std::function<void()>& between = std::function<void()>())
 {
-	platform::host_window_id window = app.MainWindow();
-	EXPECT_TRUE(
-		app.Host().InjectDragMotion(window, box, drag) == B_OK && app.Host().WaitForIdle(window));
+	TestWindow& window = app.MainWindow();
+	EXPECT_TRUE(window.DragMotion(box, drag) == B_OK && window.WaitForIdle());
 	if (between)
 		between();
 	StdoutCapture capture;
-	EXPECT_TRUE(app.Host().InjectDrop(window, box, drag) == B_OK && app.Host().WaitForIdle(window));
+	EXPECT_TRUE(window.Drop(box, drag) == B_OK && window.WaitForIdle());
 	return capture.Finish();
 }
 

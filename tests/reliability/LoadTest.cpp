@@ -15,9 +15,9 @@
 #include <algorithm>
 
 #include "FaultSupport.h"
+#include "host/headless/HeadlessHost.h"
 
 using namespace fault_test;
-using platform::host_window_id;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -35,17 +35,17 @@ struct Unit {
 // moves onto the control, presses it, moves a little, drags out (within the window or beyond
 // it), is released there, so that no button fires, and moves over the background. The next
 // control is pressed 10 ms after that release.
-void PointerEvent(platform::HeadlessHost& host, host_window_id window, int i)
+void PointerEvent(TestWindow& window, int i)
 {
 	static const BPoint kControls[] = {{50, 20}, {50, 50}, {140, 35}, {230, 35}};
 	BPoint pressed = kControls[i / 6 % 4], out = i / 24 % 2 ? BPoint(300, 90) : BPoint(95, 5);
 	const BPoint moves[] = {pressed, pressed, pressed + BPoint(3, 2), out, out, BPoint(95, 65)};
 	if (i % 6 == 1)
-		host.InjectMouseDown(window, pressed);
+		window.MouseDown(pressed);
 	else if (i % 6 == 4)
-		host.InjectMouseUp(window, out);
+		window.MouseUp(out);
 	else
-		host.InjectMouseMove(window, moves[i % 6]);
+		window.MouseMove(moves[i % 6]);
 }
 
 class Load : public ::testing::Test {
@@ -76,7 +76,7 @@ protected:
 
 	// Queues the next batch at once; then waits until the window has handled it and tells
 	// which folders are not as predicted.
-	std::string Batch(platform::HeadlessHost& host, host_window_id window)
+	std::string Batch(TestWindow& window)
 	{
 		// Points inside the Set icon box, its edges' neighbours included; Clear's is 90 right.
 		static const BPoint kOnSetBox[] = {{140, 35}, {101, 11}, {179, 59}, {120, 50}};
@@ -84,12 +84,12 @@ protected:
 		std::string wrong = "batch " + std::to_string(fBatches++) + ": ";
 		for (int n = 0; n < 2 * kUnits; n++) {
 			int clear = n / kUnits;
-			if (host.InjectDrop(window, kOnSetBox[(fBatches + n) % 4] + BPoint(90 * clear, 0),
+			if (window.Drop(kOnSetBox[(fBatches + n) % 4] + BPoint(90 * clear, 0),
 					fUnits[n % kUnits].drags[clear ? odd : 2 - odd])
 				!= B_OK)
 				return wrong + "the window refused a drop";
 		}
-		if (!host.WaitForIdle(window, 30000000))
+		if (!window.WaitForIdle(30000000))
 			return wrong + "the window did not get through the drops";
 		for (const Unit& unit : fUnits) {
 			if (AllXattrs(unit.path[0]) != unit.after[odd][0]
@@ -115,22 +115,22 @@ TEST_F(Load, EachDropOfALongRowIsHandledOnceInOrderAndNothingGrowsOrStays)
 	{
 		StdoutCapture capture;
 		app_test::AppRunner app;
-		host_window_id window = app.MainWindow();
-		ASSERT_TRUE(app.Host().WaitForIdle(window));
-		int32 presentsBefore = app.Host().PresentCount(window);
+		TestWindow& window = app.MainWindow();
+		ASSERT_TRUE(window.WaitForIdle());
+		int32 presentsBefore = window.PresentCount();
 		// A sanitized build runs what 40 s allow, a quarter of the row at most: a whole row
 		// would outlast the test's time there, and memory is not measured there.
 		const bool sanitized = Sanitized();
 		const int batches = sanitized ? kBatches / 4 : kBatches;
 		while (fBatches < batches && wrong.empty()
 			&& !(sanitized && Clock::now() - start > std::chrono::seconds(40))) {
-			wrong = Batch(app.Host(), window);
+			wrong = Batch(window);
 			warmKiB = fBatches == kBatches / 10 ? ResidentKiB() : warmKiB;
 		}
 		// Each drop repaints its box once, at once: one present a drop, no more, no less.
-		repaints = app.Host().PresentCount(window) - presentsBefore;
+		repaints = window.PresentCount() - presentsBefore;
 		endKiB = ResidentKiB();
-		app.Host().InjectClose(window);
+		window.Close();
 		EXPECT_TRUE(app.Finished());
 		printed = capture.Finish();
 	}
@@ -158,10 +158,9 @@ TEST_F(Load, DropsAllLandAndTheControlsRecoverUnderTwoHundredPointerEventsASecon
 {
 	const int seconds = 10;
 	app_test::AppRunner app;
-	platform::HeadlessHost& host = app.Host();
-	host_window_id window = app.MainWindow();
-	ASSERT_TRUE(host.WaitForIdle(window));
-	std::vector<uint32> idle = host.WindowPixels(window);
+	TestWindow& window = app.MainWindow();
+	ASSERT_TRUE(window.WaitForIdle());
+	std::vector<uint32> idle = window.Pixels();
 
 	// Its own thread, on a fixed clock: one event every 5 ms, whole gestures, so that the
 	// last press is released (a press held at the end would keep the window tracking it).
@@ -171,20 +170,21 @@ TEST_F(Load, DropsAllLandAndTheControlsRecoverUnderTwoHundredPointerEventsASecon
 	std::thread pointer([&] {
 		for (; events < seconds * 200 || events % 6 != 0; events++) {
 			std::this_thread::sleep_until(start + std::chrono::milliseconds(5 * events));
-			PointerEvent(host, window, events);
+			PointerEvent(window, events);
 		}
 		streaming = false;
 	});
 	std::string wrong;
 	while (streaming && wrong.empty())
-		wrong = Batch(host, window);
+		wrong = Batch(window);
 	pointer.join();
 
-	host.InjectMouseMove(window, BPoint(95, 35));  // the background
-	EXPECT_TRUE(host.WaitForIdle(window)) << "the window stopped answering";
+	window.MouseMove(BPoint(95, 35));  // the background
+	EXPECT_TRUE(window.WaitForIdle()) << "the window stopped answering";
 	EXPECT_EQ(wrong, "");
-	EXPECT_TRUE(host.WindowPixels(window) == idle) << "a control did not return to its look";
-	EXPECT_EQ(host.Windows().size(), 1u) << "a button fired: an alert opened";
+	EXPECT_TRUE(window.Pixels() == idle) << "a control did not return to its look";
+	EXPECT_EQ(platform::HeadlessHost::Instance().Windows().size(), 1u)
+		<< "a button fired: an alert opened";
 	EXPECT_FALSE(app.Finished(0)) << "a button fired: the application quit";
 	RecordFigure("load.pointer_events", events);
 	RecordFigure("load.pointer_seconds", (Clock::now() - start) / std::chrono::seconds(1));

@@ -42,7 +42,6 @@ public:
 	status_t AddPoint(const char* name, BPoint point);
 	status_t AddRect(const char* name, BRect rect);
 	status_t AddRef(const char* name, const entry_ref* ref);
-	status_t AddMessage(const char* name, const BMessage* message);
 	status_t AddPointer(const char* name, const void* pointer);
 
 	// Finding. Outputs are written only on success.

@@ -2,6 +2,7 @@
 #include <Message.h>
 
 #include "app/MessageAccess.h"
+#include "app/MessageFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,6 @@ TEST(BMessage, AFieldKeepsItsTypeAndItsItemSizeAndNullArgumentsAddNothing)
 	EXPECT_EQ(message.AddString(NULL, "x"), B_BAD_VALUE);
 	EXPECT_EQ(message.AddString("x", NULL), B_BAD_VALUE);
 	EXPECT_EQ(message.AddRef("refs", NULL), B_BAD_VALUE);
-	EXPECT_EQ(message.AddMessage("m", NULL), B_BAD_VALUE);
 	EXPECT_TRUE(message.IsEmpty());
 	ASSERT_EQ(message.AddInt32("field", 1), B_OK);
 	EXPECT_EQ(message.AddString("field", "x"), B_BAD_TYPE);
@@ -97,7 +97,8 @@ TEST(BMessage, CopiesAndFlattenedCopiesAreWholeAndIndependent)
 	original.AddString("big", std::string(300, 'z').c_str());
 	BMessage inner('innr');
 	inner.AddRef("refs", &ref);
-	original.AddMessage("inner", &inner);
+	std::vector<uint8> flatInner = Flat(inner);
+	original.AddData("inner", B_MESSAGE_TYPE, flatInner.data(), flatInner.size(), false);
 	std::vector<uint8> flat = Flat(original);
 	EXPECT_FALSE(original.WasDropped());
 	platform::MessageAccess::SetDropped(&original, true, BPoint(12, 34));
@@ -161,9 +162,12 @@ TEST(BMessage, MalformedFlattenedInputIsRejectedAndLeavesTheMessageAlone)
 	two.AddInt32("n", 2);
 	std::vector<uint8> oneOfEight = Flat(two);
 	oneOfEight[22] = 1;  // the count: one item of 8 bytes in an int32 field
-	for (int i = 0; i < 40; i++) {
+	// Each level is checked as it is added: the last one is the first beyond the bound.
+	for (int i = 0; i < platform::MessageFormat::kMaxDepth; i++) {
 		BMessage outer('deep');
-		outer.AddMessage("m", &deep);
+		std::vector<uint8> flatDeep = Flat(deep);
+		ASSERT_EQ(
+			outer.AddData("m", B_MESSAGE_TYPE, flatDeep.data(), flatDeep.size(), false), B_OK);
 		deep = outer;
 	}
 	const struct {

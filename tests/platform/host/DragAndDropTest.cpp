@@ -11,7 +11,6 @@
 
 using namespace window_test;
 using namespace testing_support;
-using platform::HeadlessHost;
 
 namespace {
 
@@ -39,12 +38,12 @@ std::vector<std::string> Drag(const BMessage& drag, const char* steps, bool busy
 	back->AddChild(new RecordingView(BRect(0, 0, 19, 19), "left", &log));
 	back->AddChild(new RecordingView(BRect(30, 0, 49, 19), "right", &log));
 	window->AddChild(back);
-	ShownWindow shown(window);
+	TestWindow shown(window);
 	log.Clear();
 	std::atomic<bool> held(!busy), release(false);
 	std::thread blocker([&] {
 		if (busy)
-			shown.Host().RunOnWindowThread(shown.Id(), [&] {
+			shown.RunOnThread([&] {
 				held = true;
 				WaitUntil([&] { return release.load(); });
 			});
@@ -55,17 +54,16 @@ std::vector<std::string> Drag(const BMessage& drag, const char* steps, bool busy
 	float x = 0;
 	while (in >> step && (step == 'x' || in >> x)) {
 		if (step == 'm')
-			shown.Host().InjectDragMotion(shown.Id(), BPoint(x, 5), drag);
+			shown.DragMotion(BPoint(x, 5), drag);
 		else if (step == 'd')
-			shown.Host().InjectDrop(shown.Id(), BPoint(x, 5), drag);
+			shown.Drop(BPoint(x, 5), drag);
 		else
-			shown.Host().InjectDragExit(shown.Id());
-		if (!busy)
-			shown.Idle();
+			shown.DragExit();
+		EXPECT_TRUE(busy || shown.WaitForIdle());
 	}
 	release = true;
 	blocker.join();
-	shown.Idle();
+	EXPECT_TRUE(shown.WaitForIdle());
 	*dropped = back->last;
 	return log.Hooks();
 }
@@ -77,7 +75,7 @@ TEST(DragAndDrop, UriListCrossesTheViewsAndDropsAsRefsOnTheOneUnderThePointer)
 {
 	Watchdog watchdog;
 	TempDir dir;
-	BMessage drag = HeadlessHost::DragMessageFromUriList("file://" + dir.Make("dropped") + "\n");
+	BMessage drag = DragFromUriList("file://" + dir.Make("dropped") + "\n");
 	BMessage dropped;
 	const std::vector<std::string> expected = {"left.MouseMoved entered drag",
 		"back.MouseMoved entered drag", "left.MouseMoved exited drag",
@@ -106,8 +104,7 @@ TEST(DragAndDrop, LargeTextDragCostsABoundedPreviewAndItsMotionsCoalesce)
 	const std::vector<std::string> expected = {"left.MouseMoved entered drag",
 		"back.MouseMoved entered drag", "left.MessageReceived dropped",
 		"back.MessageReceived dropped"};
-	EXPECT_EQ(Drag(HeadlessHost::TextDragMessage(text.c_str()), "m5 m6 m7 m8 d8", true, &dropped),
-		expected);
+	EXPECT_EQ(Drag(TextDrag(text.c_str()), "m5 m6 m7 m8 d8", true, &dropped), expected);
 	EXPECT_LT(PeakResidentKiB() - before, 48 * 1024) << "KiB";
 	const void* data = NULL;
 	ssize_t size = 0;

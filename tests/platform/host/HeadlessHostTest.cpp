@@ -37,31 +37,31 @@ public:
 
 }  // namespace
 
-// The pointer's changes come one message each; the test driver's calls wait for the window
-// to settle, run on its thread with it locked, and run no more once it has closed.
+// The pointer's changes reach the window one message each, in order; the test driver's calls
+// wait for the window to settle, run on its thread with it locked, and run no more once it has
+// closed.
 TEST(HeadlessHost, PointerChangesPostOneMessageEachAndCallsRunOnTheSettledWindowsThread)
 {
 	Watchdog watchdog;
 	LogWindow* window = new LogWindow;
-	auto shown = std::make_unique<ShownWindow>(window);
-	platform::HeadlessHost& host = shown->Host();
-	platform::host_window_id id = shown->Id();
-	host.InjectMouseMove(id, BPoint(1, 2));
-	host.InjectMouseDown(id, BPoint(1, 2));
-	host.InjectPointer(id, BPoint(1, 2), B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
-	host.InjectPointer(id, BPoint(-5, 30), B_SECONDARY_MOUSE_BUTTON);
-	host.InjectMouseUp(id, BPoint(-5, 30));
+	auto shown = std::make_unique<TestWindow>(window);
+	shown->MouseMove(BPoint(1, 2));
+	shown->MouseDown(BPoint(1, 2));
+	shown->Pointer(BPoint(1, 2), B_PRIMARY_MOUSE_BUTTON | B_SECONDARY_MOUSE_BUTTON);
+	shown->Pointer(BPoint(-5, 30), B_SECONDARY_MOUSE_BUTTON);
+	shown->MouseUp(BPoint(-5, 30));
 	window->PostMessage('png1');
 	const std::vector<Posted> expected = {{B_MOUSE_MOVED, BPoint(1, 2), 0},
 		{B_MOUSE_DOWN, BPoint(1, 2), 1}, {B_MOUSE_DOWN, BPoint(1, 2), 3},
 		{B_MOUSE_MOVED, BPoint(-5, 30), 3}, {B_MOUSE_UP, BPoint(-5, 30), 2},
 		{B_MOUSE_UP, BPoint(-5, 30), 0}, {'png3', BPoint(), -1}};
-	EXPECT_TRUE(host.RunOnWindowThread(id, [&] {
+	EXPECT_TRUE(shown->RunOnThread([&] {
 		EXPECT_EQ(find_thread(NULL), window->Thread());
 		EXPECT_TRUE(window->IsLocked());
 		EXPECT_TRUE(window->log == expected);
 	}));
+	TestWindow closed(window->Name());
 	shown.reset();
-	EXPECT_TRUE(host.WaitForIdle(id));
-	EXPECT_FALSE(host.RunOnWindowThread(id, [] {}));
+	EXPECT_TRUE(closed.WaitForIdle());
+	EXPECT_FALSE(closed.RunOnThread([] {}));
 }

@@ -6,29 +6,26 @@
 #include "interface/AlertLayout.h"
 #include "interface/Painter.h"
 
+#include <future>
+
 using namespace window_test;
 using platform::AlertLayout;
 using platform::WindowRegistry;
 
 namespace {
 
-platform::HeadlessHost& Host()
-{
-	return platform::HeadlessHost::Instance();
-}
-
-// An alert made and run with Go() on a thread that is no looper's, and its window's id.
+// An alert made and run with Go() on a thread that is no looper's, and its window.
 struct GoingAlert {
 	explicit GoingAlert(const std::function<BAlert*(const char* title)>& make) :
 		title(UniqueTitle("alert")),
 		result(std::async(std::launch::async, [this, make] { return make(title.c_str())->Go(); })),
-		id(Host().WaitForWindow(title.c_str()))
+		window(title)
 	{
-		EXPECT_TRUE(Host().WaitForIdle(id));
+		EXPECT_TRUE(window.IsOpen());
 	}
 	std::string title;
 	std::future<int32> result;
-	platform::host_window_id id;
+	TestWindow window;
 };
 
 bool IsDark(uint32 pixel)
@@ -63,23 +60,23 @@ TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 				alert->SetShortcut(row.shortcutButton, row.shortcut);
 			return alert;
 		});
-		Host().InjectKey(going.id, "x");
+		going.window.Key("x");
 		EXPECT_EQ(
 			going.result.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout)
 			<< "row " << i << ": a key that is no shortcut does nothing";
 		if (row.answer == 'e')
-			Host().InjectKey(going.id, "\n");
+			going.window.Key("\n");
 		else if (row.answer == 'x')
-			Host().InjectClose(going.id);
+			going.window.Close();
 		else {
 			BRect first = AlertLayout::Compute(
 				"Text", {row.buttons[0], row.buttons[1]}, B_WIDTH_AS_USUAL, B_INFO_ALERT)
 							  .buttons[0];
-			Host().InjectClick(going.id, BPoint(first.left + 3, first.top + 3));
+			going.window.Click(BPoint(first.left + 3, first.top + 3));
 		}
 		EXPECT_EQ(going.result.get(), row.expected) << "row " << i;
 		EXPECT_EQ(WindowRegistry::Count(), windows) << "row " << i << ": deleted by Go()";
-		EXPECT_FALSE(Host().IsOpen(going.id)) << "row " << i;
+		EXPECT_FALSE(going.window.IsOpen()) << "row " << i;
 	}
 }
 
@@ -95,7 +92,9 @@ TEST(BAlert, DrawsTheInfoIconTheTextAndTheButtons)
 		alert->SetShortcut(0, B_ENTER);
 		return alert;
 	});
-	auto pixel = [&](float x, float y) { return Host().PixelAt(going.id, int32(x), int32(y)); };
+	int32 width = 0;
+	std::vector<uint32> screen = going.window.Pixels(&width);
+	auto pixel = [&](float x, float y) { return screen.at(size_t(int32(y) * width + int32(x))); };
 
 	const uint8* icon = platform::AlertIconBits(B_INFO_ALERT);
 	int32 drawn = 0;
@@ -122,6 +121,6 @@ TEST(BAlert, DrawsTheInfoIconTheTextAndTheButtons)
 	BRect button = layout.buttons[0];
 	EXPECT_TRUE(IsDark(pixel(button.left, button.top)));
 	EXPECT_TRUE(IsDark(pixel(button.left + 1, button.top + 1)));
-	Host().InjectKey(going.id, "\n");
+	going.window.Key("\n");
 	EXPECT_EQ(going.result.get(), 0);
 }

@@ -30,13 +30,13 @@ TEST(BWindow, HooksRunOnTheWindowThreadWithTheWindowLocked)
 		log.Hooks(), (std::vector<std::string>{"view.AttachedToWindow", "child.AttachedToWindow"}));
 	EXPECT_EQ(child->Looper(), window);
 	log.Clear();
-	ShownWindow shown(window);
+	TestWindow shown(window);
 	thread_id windowThread = window->Thread();
 
-	shown.Host().InjectClick(shown.Id(), BPoint(0, 0));
+	shown.Click(BPoint(0, 0));
 	window->PostMessage('ping', view);
-	shown.Host().InjectClose(shown.Id());
-	ASSERT_TRUE(shown.Host().WaitForClose(shown.Id()));
+	shown.Close();
+	ASSERT_TRUE(shown.WaitForClose());
 
 	EXPECT_EQ(log.Hooks(),
 		(std::vector<std::string>{"view.Draw", "child.Draw", "view.MouseMoved entered",
@@ -56,14 +56,14 @@ TEST(BView, InvalidateDrawsLaterOnTheWindowThreadOnceForSeveralRequests)
 	BWindow* window = NewWindow(kFrame);
 	BView* view = new RecordingView(BRect(0, 0, 9, 9), "view", &log);
 	window->AddChild(view);
-	ShownWindow shown(window);
+	TestWindow shown(window);
 	log.Clear();
 	size_t duringCall = 99;
-	shown.OnThread([&] {
+	EXPECT_TRUE(shown.RunOnThread([&] {
 		view->Invalidate();
 		view->Invalidate(BRect(0, 0, 3, 3));
 		duringCall = log.Hooks().size();
-	});
+	}) && shown.WaitForIdle());
 	EXPECT_EQ(duringCall, 0u);
 	EXPECT_EQ(log.Hooks(), std::vector<std::string>{"view.Draw"});
 }

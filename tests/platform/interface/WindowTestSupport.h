@@ -1,7 +1,7 @@
 #ifndef WINDOW_TEST_SUPPORT_H
 #define WINDOW_TEST_SUPPORT_H
 
-// Shared by the window, view, control, drawing and host tests.
+// Shared by the window, view, drawing and host tests.
 
 #include <Looper.h>
 #include <OS.h>
@@ -14,17 +14,16 @@
 #include <stdlib.h>
 
 #include <atomic>
-#include <future>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "host/headless/HeadlessHost.h"
-
 #include "TestSupport.h"
+#include "TestWindow.h"
 
 namespace window_test {
 
+using testing_support::TestWindow;
 using testing_support::Watchdog;
 
 struct HookRecord {
@@ -110,41 +109,6 @@ inline BWindow* NewWindow(BRect frame, const char* base = "test")
 	return new BWindow(frame, UniqueTitle(base).c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
 		B_NOT_RESIZABLE);
 }
-
-// Shows a window on the headless host and waits until it has painted; quits it at the end
-// unless it has closed already.
-class ShownWindow {
-public:
-	explicit ShownWindow(BWindow* window) :
-		fWindow(window)
-	{
-		std::string title = fWindow->Name();  // a window's looper is named by its title
-		fWindow->Show();
-		fId = Host().WaitForWindow(title.c_str());
-		EXPECT_GE(fId, 0) << "no host window titled " << title;
-		Idle();
-	}
-	~ShownWindow()
-	{
-		if (Host().IsOpen(fId) && fWindow->Lock())
-			fWindow->Quit();
-		EXPECT_TRUE(Host().WaitForClose(fId));
-	}
-
-	static platform::HeadlessHost& Host() { return platform::HeadlessHost::Instance(); }
-	platform::host_window_id Id() const { return fId; }
-	void Idle() const { EXPECT_TRUE(Host().WaitForIdle(fId)) << "the window did not settle"; }
-	void OnThread(const std::function<void()>& fn) const
-	{
-		EXPECT_TRUE(Host().RunOnWindowThread(fId, fn));
-		Idle();
-	}
-	std::vector<uint32> Pixels() const { return Host().WindowPixels(fId); }
-
-private:
-	BWindow* fWindow;
-	platform::host_window_id fId;
-};
 
 }  // namespace window_test
 

@@ -13,15 +13,14 @@
 #include <thread>
 
 #include "CMainApp.h"
+#include "TestWindow.h"
 #include "app/LaunchArguments.h"
-#include "host/headless/HeadlessHost.h"
 
 int main(int argc, char** argv)
 {
-	platform::HeadlessHost& host = platform::HeadlessHost::Instance();
 	char* end = NULL;
 	long count = argc == 4 ? strtol(argv[2], &end, 10) : -1;
-	BMessage drag = count >= 0 ? host.DragMessageFromPaths({argv[3]}) : BMessage();
+	BMessage drag = count >= 0 ? testing_support::DragFromPaths({argv[3]}) : BMessage();
 	bool set = count >= 0 && strcmp(argv[1], "set") == 0;
 	if (count < 0 || *end != '\0' || (!set && strcmp(argv[1], "clear") != 0)
 		|| !drag.HasRef("refs")) {
@@ -32,21 +31,20 @@ int main(int argc, char** argv)
 	platform::LaunchArguments::Set({"vellumark"});
 	bool dropped = false;
 	std::thread dropper([&] {
-		platform::host_window_id window = host.WaitForWindow("Vellumark", 20000000);
+		testing_support::TestWindow window("Vellumark", 20000000);
 		BPoint box = set ? BPoint(140, 35) : BPoint(230, 35);
 		// In bursts, so that the window's queue stays short while the drops keep coming.
-		dropped = window >= 0;
+		dropped = window.IsOpen();
 		for (long i = 0; i < count && dropped; i++) {
-			dropped = host.InjectDragMotion(window, box, drag) == B_OK
-				&& host.InjectDrop(window, box, drag) == B_OK
-				&& ((i + 1) % 50 != 0 || host.WaitForIdle(window, 120000000));
+			dropped = window.DragMotion(box, drag) == B_OK && window.Drop(box, drag) == B_OK
+				&& ((i + 1) % 50 != 0 || window.WaitForIdle(120000000));
 		}
-		dropped = dropped && host.WaitForIdle(window, 120000000);
+		dropped = dropped && window.WaitForIdle(120000000);
 		if (!dropped)
 			fprintf(stderr, "fault_drop_driver: the window did not open or take the drops\n");
-		if (window < 0 && be_app != NULL)
+		if (window.Id() < 0 && be_app != NULL)
 			be_app->PostMessage(B_QUIT_REQUESTED);
-		host.InjectClose(window);
+		window.Close();
 	});
 	CMainApp app(kAppSignature);
 	app.Run();
