@@ -40,7 +40,8 @@ public:
 	{
 		if (fData == NULL)
 			return;
-		fPainter.emplace(fData->Pixels(), fData->Width(), fData->Height());
+		platform::BackBuffer& buffer = fData->Buffer();
+		fPainter.emplace(buffer.Pixels(), buffer.Width(), buffer.Height());
 		if (!fData->PreparePainter(view, &*fPainter))
 			fPainter.reset();
 	}
@@ -52,9 +53,9 @@ public:
 	void Touched(BRect rect)
 	{
 		BPoint origin = fPainter->Origin();
-		fData->MarkDirty(rect.OffsetByCopy(origin.x, origin.y) & fPainter->Clip());
+		fData->Buffer().MarkDirty(rect.OffsetByCopy(origin.x, origin.y) & fPainter->Clip());
 	}
-	void TouchedAll() { fData->MarkDirty(fPainter->Clip()); }
+	void TouchedAll() { fData->Buffer().MarkDirty(fPainter->Clip()); }
 
 	// The clip in the view's coordinates.
 	BRect LocalClip() const
@@ -101,10 +102,8 @@ BView::~BView()
 	if (fParent != NULL) {
 		std::vector<BView*>& siblings = fParent->fChildren;
 		siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-	} else if (WindowData* data = ViewAccess::DataOf(this)) {
-		std::vector<BView*>& tops = data->topViews;
-		tops.erase(std::remove(tops.begin(), tops.end(), this), tops.end());
-	}
+	} else if (WindowData* data = ViewAccess::DataOf(this))
+		data->RemoveTopView(this);
 	if (fWindow != NULL) {
 		if (WindowData* data = ViewAccess::DataOf(this))
 			data->ForgetView(this);

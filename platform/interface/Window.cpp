@@ -4,12 +4,9 @@
 #include <View.h>
 
 #include "app/WindowRegistry.h"
-#include "host/Host.h"
 #include "interface/ViewAccess.h"
 #include "interface/WindowData.h"
 #include "interface/WindowMessages.h"
-
-#include <algorithm>
 
 using platform::ViewAccess;
 using platform::WindowData;
@@ -33,7 +30,7 @@ BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel f
 BWindow::~BWindow()
 {
 	WindowRegistry::Remove(this);
-	fData->CloseHostWindow();
+	fData->Link().Close();
 	fData->DeleteViews();
 }
 
@@ -41,15 +38,8 @@ BWindow::~BWindow()
 // every view and presenting the result before the window appears on the screen.
 void BWindow::Show()
 {
-	bool first = !fData->showCalled;
-	bool locked = !first && Lock();
-	fData->hidden = false;
-	if (first) {
-		fData->showCalled = true;
-		fData->CreateHostWindow();
-		PostMessage(platform::kMsgWindowFirstShow);
-	} else if (fData->HasHostWindow())
-		platform::TheHost().ShowWindow(fData->HostID());
+	bool locked = fData->ShowCalled() && Lock();
+	bool first = fData->Show();
 	if (locked)
 		Unlock();
 	if (first)
@@ -59,9 +49,7 @@ void BWindow::Show()
 void BWindow::Hide()
 {
 	bool locked = Lock();
-	if (!fData->hidden && fData->HasHostWindow())
-		platform::TheHost().HideWindow(fData->HostID());
-	fData->hidden = true;
+	fData->Hide();
 	if (locked)
 		Unlock();
 }
@@ -73,7 +61,7 @@ void BWindow::Quit()
 	// A lock taken here is the one BLooper::Quit needs from another thread; it lets go of
 	// it itself.
 	if (IsLocked() || Lock())
-		fData->CloseHostWindow();
+		fData->Link().Close();
 	BLooper::Quit();
 }
 
@@ -149,9 +137,7 @@ void BWindow::AddChild(BView* view, BView* before)
 		return;
 
 	bool locked = Lock();
-	std::vector<BView*>& tops = fData->topViews;
-	auto at = std::find(tops.begin(), tops.end(), before);
-	tops.insert(before != NULL ? at : tops.end(), view);
+	fData->AddTopView(view, before);
 	ViewAccess::SetWindow(view, this);
 	ViewAccess::CallAttached(view);
 	view->Invalidate();
@@ -161,15 +147,13 @@ void BWindow::AddChild(BView* view, BView* before)
 
 bool BWindow::RemoveChild(BView* view)
 {
-	std::vector<BView*>& tops = fData->topViews;
-	auto at = std::find(tops.begin(), tops.end(), view);
-	if (view == NULL || at == tops.end())
+	if (!fData->IsTopView(view))
 		return false;
 
 	bool locked = Lock();
 	ViewAccess::CallDetached(view);
 	view->Invalidate();
-	tops.erase(std::find(tops.begin(), tops.end(), view));
+	fData->RemoveTopView(view);
 	ViewAccess::SetWindow(view, NULL);
 	view->SetNextHandler(NULL);
 	if (locked)
@@ -179,14 +163,12 @@ bool BWindow::RemoveChild(BView* view)
 
 int32 BWindow::CountChildren() const
 {
-	return (int32)fData->topViews.size();
+	return fData->CountTopViews();
 }
 
 BView* BWindow::ChildAt(int32 index) const
 {
-	if (index < 0 || index >= CountChildren())
-		return NULL;
-	return fData->topViews[index];
+	return fData->TopViewAt(index);
 }
 
 BView* BWindow::FindView(const char* name) const
@@ -201,23 +183,24 @@ BView* BWindow::FindView(BPoint point) const
 
 BRect BWindow::Bounds() const
 {
-	return BRect(0, 0, fData->frame.Width(), fData->frame.Height());
+	BRect frame = fData->Frame();
+	return BRect(0, 0, frame.Width(), frame.Height());
 }
 
 BRect BWindow::Frame() const
 {
-	return fData->frame;
+	return fData->Frame();
 }
 
 uint32 BWindow::Flags() const
 {
-	return fData->flags;
+	return fData->Flags();
 }
 
 // Only remembered: the host places the window where its params said when it was made.
 void BWindow::MoveTo(BPoint point)
 {
-	fData->frame.OffsetTo(point);
+	fData->MoveTo(point);
 }
 
 void BWindow::MoveTo(float x, float y)
@@ -228,13 +211,13 @@ void BWindow::MoveTo(float x, float y)
 void BWindow::ConvertToScreen(BPoint* point) const
 {
 	if (point != NULL)
-		*point += fData->frame.LeftTop();
+		*point += fData->Frame().LeftTop();
 }
 
 void BWindow::ConvertFromScreen(BPoint* point) const
 {
 	if (point != NULL)
-		*point -= fData->frame.LeftTop();
+		*point -= fData->Frame().LeftTop();
 }
 
 void BWindow::UpdateIfNeeded()

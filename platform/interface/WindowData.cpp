@@ -16,8 +16,6 @@ namespace platform {
 
 namespace {
 
-const uint32 kWhite = 0xFFFFFFFFu;
-
 int32 PixelsAcross(float extent)
 {
 	return std::max<int32>(0, (int32)lroundf(extent) + 1);
@@ -38,47 +36,96 @@ BView* FindNamed(const std::vector<BView*>& views, const char* name)
 
 WindowData::WindowData(BWindow* window, BRect frame, const char* title, window_look look,
 	window_feel feel, uint32 flags) :
-	frame(frame),
-	title(title != NULL ? title : ""),
-	look(look),
-	feel(feel),
-	flags(flags),
-	hidden(true),
-	showCalled(false),
 	fWindow(window),
+	fFrame(frame),
+	fTitle(title != NULL ? title : ""),
+	fLook(look),
+	fFeel(feel),
+	fFlags(flags),
+	fHidden(true),
+	fShowCalled(false),
 	fInput(this),
-	fHostInput(window),
-	fWidth(PixelsAcross(frame.Width())),
-	fHeight(PixelsAcross(frame.Height())),
+	fBuffer(PixelsAcross(frame.Width()), PixelsAcross(frame.Height())),
+	fLink(window),
 	fUpdatePosted(false),
-	fUpdating(false),
-	fHostID(-1),
-	fHostCreated(false),
-	fHostClosed(false)
+	fUpdating(false)
 {
-	fPixels.assign((size_t)fWidth * (size_t)fHeight, kWhite);
 }
 
 WindowData::~WindowData()
 {
 }
 
+bool WindowData::Show()
+{
+	bool first = !fShowCalled;
+	fHidden = false;
+	if (first) {
+		fShowCalled = true;
+		fLink.Open(fFrame, fTitle.c_str(), HostWindowLink::HintsFor(fLook, fFeel, fFlags));
+		fWindow->PostMessage(kMsgWindowFirstShow);
+	} else
+		fLink.Show();
+	return first;
+}
+
+void WindowData::Hide()
+{
+	if (!fHidden)
+		fLink.Hide();
+	fHidden = true;
+}
+
+void WindowData::FirstShow()
+{
+	fPendingUpdate = BRect();
+	PaintArea(fBuffer.Bounds());
+	PresentAll();
+	if (!fHidden)
+		fLink.Show();
+}
+
+void WindowData::AddTopView(BView* view, BView* before)
+{
+	auto at = std::find(fTopViews.begin(), fTopViews.end(), before);
+	fTopViews.insert(before != NULL ? at : fTopViews.end(), view);
+}
+
+bool WindowData::RemoveTopView(BView* view)
+{
+	auto at = std::find(fTopViews.begin(), fTopViews.end(), view);
+	if (at == fTopViews.end())
+		return false;
+	fTopViews.erase(at);
+	return true;
+}
+
+bool WindowData::IsTopView(const BView* view) const
+{
+	return view != NULL && std::find(fTopViews.begin(), fTopViews.end(), view) != fTopViews.end();
+}
+
+BView* WindowData::TopViewAt(int32 index) const
+{
+	return index >= 0 && index < CountTopViews() ? fTopViews[index] : NULL;
+}
+
 BView* WindowData::FindView(BPoint where) const
 {
-	if (!BRect(0, 0, fWidth - 1, fHeight - 1).Contains(where))
+	if (!fBuffer.Bounds().Contains(where))
 		return NULL;
-	return ViewAccess::DeepestViewAt(topViews, where);
+	return ViewAccess::DeepestViewAt(fTopViews, where);
 }
 
 BView* WindowData::FindView(const char* name) const
 {
-	return name != NULL ? FindNamed(topViews, name) : NULL;
+	return name != NULL ? FindNamed(fTopViews, name) : NULL;
 }
 
 void WindowData::DeleteViews()
 {
 	std::vector<BView*> views;
-	views.swap(topViews);
+	views.swap(fTopViews);
 	for (BView* view : views)
 		delete view;
 }
@@ -88,52 +135,9 @@ void WindowData::ForgetView(const BView* view)
 	fInput.ForgetView(view);
 }
 
-// What the look, feel and flags ask of the window system.
-uint32 WindowData::HostHints() const
-{
-	uint32 hints = 0;
-	if (look == B_NO_BORDER_WINDOW_LOOK || look == B_BORDERED_WINDOW_LOOK)
-		hints |= kHostWindowUndecorated;
-	if (look == B_MODAL_WINDOW_LOOK || feel == B_MODAL_APP_WINDOW_FEEL
-		|| feel == B_MODAL_SUBSET_WINDOW_FEEL || feel == B_MODAL_ALL_WINDOW_FEEL)
-		hints |= kHostWindowDialog;
-	else if (look == B_FLOATING_WINDOW_LOOK)
-		hints |= kHostWindowUtility;
-	if (feel == B_MODAL_ALL_WINDOW_FEEL || feel == B_FLOATING_ALL_WINDOW_FEEL)
-		hints |= kHostWindowKeepAbove;
-	if (flags & B_NOT_CLOSABLE)
-		hints |= kHostWindowNotClosable;
-	if (flags & B_AVOID_FOCUS)
-		hints |= kHostWindowAvoidFocus;
-	return hints;
-}
-
-status_t WindowData::CreateHostWindow()
-{
-	if (fHostCreated)
-		return B_OK;
-	Host& host = TheHost();
-	host.Init();
-	HostWindowParams params;
-	params.frame = frame;
-	params.title = title.c_str();
-	params.hints = HostHints();
-	status_t status = host.CreateWindow(params, &fHostInput, &fHostID);
-	fHostCreated = status == B_OK;
-	return status;
-}
-
-void WindowData::CloseHostWindow()
-{
-	if (!HasHostWindow())
-		return;
-	fHostClosed = true;
-	TheHost().CloseWindow(fHostID);
-}
-
 bool WindowData::PreparePainter(const BView* view, Painter* painter)
 {
-	BRect clip = ViewAccess::VisibleRectInWindow(view) & BRect(0, 0, fWidth - 1, fHeight - 1);
+	BRect clip = ViewAccess::VisibleRectInWindow(view) & fBuffer.Bounds();
 	if (fUpdating)
 		clip = clip & fUpdateClip;
 	if (!clip.IsValid())
@@ -143,37 +147,18 @@ bool WindowData::PreparePainter(const BView* view, Painter* painter)
 	return true;
 }
 
-void WindowData::MarkDirty(BRect rect)
-{
-	BRect pixels(floorf(rect.left), floorf(rect.top), ceilf(rect.right), ceilf(rect.bottom));
-	pixels = pixels & BRect(0, 0, fWidth - 1, fHeight - 1);
-	if (!pixels.IsValid())
-		return;
-	fDirty = fDirty.IsValid() ? fDirty | pixels : pixels;
-}
-
 void WindowData::Flush()
 {
-	if (!fDirty.IsValid())
-		return;
-	BRect dirty = fDirty;
-	fDirty = BRect();
-	if (HasHostWindow())
-		TheHost().PresentPixels(fHostID, Pixels(), fWidth, fHeight, dirty);
+	BRect dirty = fBuffer.TakeDirty();
+	if (dirty.IsValid())
+		fLink.Present(fBuffer, dirty);
 }
 
 void WindowData::PresentAll()
 {
-	fDirty = BRect();
-	if (HasHostWindow() && fWidth > 0 && fHeight > 0) {
-		TheHost().PresentPixels(
-			fHostID, Pixels(), fWidth, fHeight, BRect(0, 0, fWidth - 1, fHeight - 1));
-	}
-}
-
-void WindowData::PaintAll()
-{
-	PaintArea(BRect(0, 0, fWidth - 1, fHeight - 1));
+	fBuffer.TakeDirty();
+	if (fBuffer.Width() > 0 && fBuffer.Height() > 0)
+		fLink.Present(fBuffer, fBuffer.Bounds());
 }
 
 void WindowData::PaintArea(BRect area)
@@ -182,8 +167,8 @@ void WindowData::PaintArea(BRect area)
 	BRect outerClip = fUpdateClip;
 	fUpdating = true;
 	fUpdateClip = area;
-	for (size_t i = 0; i < topViews.size(); i++)
-		PaintView(topViews[i], area);
+	for (size_t i = 0; i < fTopViews.size(); i++)
+		PaintView(fTopViews[i], area);
 	fUpdating = outer;
 	fUpdateClip = outerClip;
 }
@@ -195,10 +180,10 @@ void WindowData::PaintView(BView* view, BRect area)
 		return;
 
 	if (view->ViewColor() != B_TRANSPARENT_COLOR) {
-		Painter painter(Pixels(), fWidth, fHeight);
+		Painter painter(fBuffer.Pixels(), fBuffer.Width(), fBuffer.Height());
 		if (PreparePainter(view, &painter)) {
 			painter.FillRect(view->Bounds(), view->ViewColor());
-			MarkDirty(painter.Clip());
+			fBuffer.MarkDirty(painter.Clip());
 		}
 	}
 	BPoint offset = ViewAccess::OffsetInWindow(view);
@@ -212,11 +197,11 @@ void WindowData::PaintView(BView* view, BRect area)
 
 void WindowData::Invalidate(BRect rect)
 {
-	BRect area = rect & BRect(0, 0, fWidth - 1, fHeight - 1);
+	BRect area = rect & fBuffer.Bounds();
 	if (!area.IsValid())
 		return;
 	fPendingUpdate = fPendingUpdate.IsValid() ? fPendingUpdate | area : area;
-	if (!fUpdatePosted && showCalled) {
+	if (!fUpdatePosted && fShowCalled) {
 		fUpdatePosted = true;
 		fWindow->PostMessage(kMsgWindowUpdate);
 	}
@@ -235,15 +220,6 @@ void WindowData::Update()
 {
 	fUpdatePosted = false;
 	UpdateIfNeeded();
-}
-
-void WindowData::FirstShow()
-{
-	fPendingUpdate = BRect();
-	PaintAll();
-	PresentAll();
-	if (HasHostWindow() && !hidden)
-		TheHost().ShowWindow(fHostID);
 }
 
 BMessage* WindowData::TakeQueuedMessage(bool (*match)(const BMessage&))

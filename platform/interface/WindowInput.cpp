@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "app/MessageAccess.h"
-#include "host/Host.h"
 #include "host/HostInput.h"
 #include "interface/ViewAccess.h"
 #include "interface/WindowData.h"
@@ -149,10 +148,10 @@ void WindowInput::Drop(BMessage* message)
 // between a press and its release (a release outside would then count as one inside).
 void WindowInput::ReadPointer(bool checkQueue, BPoint* where, uint32* buttons)
 {
-	if (!(checkQueue && TakeQueuedPointerMessage()) && fData->HasHostWindow()) {
+	if (!(checkQueue && TakeQueuedPointerMessage()) && fData->Link().IsOpen()) {
 		BPoint live;
 		uint32 liveButtons = 0;
-		bool known = TheHost().GetPointer(fData->HostID(), &live, &liveButtons);
+		bool known = fData->Link().GetPointer(&live, &liveButtons);
 		if (!(checkQueue && TakeQueuedPointerMessage()) && known) {
 			fWhere = live;
 			fButtons = liveButtons;
