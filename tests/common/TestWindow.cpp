@@ -29,13 +29,12 @@ namespace {
 
 using platform::HeadlessHost;
 using platform::HeadlessWindowInfo;
-using platform::host_window_id;
 using platform::HostInput;
 using std::chrono::milliseconds;
 
 const uint32 kMsgCall = 'tCAL';  // "token" (int32)
 
-enum CallResult {
+enum {
 	kRan,
 	kClosed,
 	kTimedOut
@@ -46,65 +45,43 @@ HeadlessHost& Host()
 	return HeadlessHost::Instance();
 }
 
-HeadlessWindowInfo Info(host_window_id id)
+HeadlessWindowInfo Info(platform::host_window_id id)
 {
 	HeadlessWindowInfo info;
 	Host().GetWindowInfo(id, &info);
 	return info;
 }
 
-milliseconds Millis(bigtime_t timeout)
-{
-	return milliseconds(timeout / 1000);
-}
-
-// What the driver keeps of a window for as long as the process runs: its calls reach the
-// window's thread through a handler of the driver's own, which the window hands messages for
-// unread, and which outlives the window (a looper never deletes its handlers).
-struct Driven {
-	BLooper* looper = NULL;
-	BHandler* caller = NULL;
-	bool dragging = false;  // the window has this drag's data
-};
-
-struct Call {
-	std::function<void()> function;
-	bool done = false;
-};
-
-// Never destroyed: windows may still close while static destruction runs. Its lock comes
-// before the host's; what runs under the host's lock never takes it.
-struct Driver {
+// The calls waiting to run, and the handler through which they reach each window's thread,
+// which outlives the window (a looper never deletes its handlers). Never destroyed: windows
+// may still close while static destruction runs. Its lock comes before the host's.
+struct Calls {
 	std::mutex mutex;
-	std::condition_variable changed;
-	std::map<host_window_id, Driven> windows;
-	std::map<int32, Call> calls;
-	int32 nextCall = 1;
+	std::condition_variable ran;
+	std::map<platform::host_window_id, BHandler*> handlers;
+	std::map<int32, std::function<void()>> waiting;
+	int32 next = 1;
 
-	static Driver& Get()
+	static Calls& Get()
 	{
-		static Driver* driver = new Driver;
-		return *driver;
+		static Calls* calls = new Calls;
+		return *calls;
 	}
 
 	// The token stands for the call, so a call whose waiter gave up finds nothing to do.
 	void Run(int32 token)
 	{
-		std::function<void()> function;
-		{
-			std::lock_guard<std::mutex> lock(mutex);
-			auto found = calls.find(token);
-			if (found == calls.end())
-				return;
-			function = found->second.function;
-		}
+		std::unique_lock<std::mutex> lock(mutex);
+		auto found = waiting.find(token);
+		if (found == waiting.end())
+			return;
+		std::function<void()> function = std::move(found->second);
+		lock.unlock();
 		if (function)
 			function();
-		std::lock_guard<std::mutex> lock(mutex);
-		auto found = calls.find(token);
-		if (found != calls.end())
-			found->second.done = true;
-		changed.notify_all();
+		lock.lock();
+		waiting.erase(token);
+		ran.notify_all();
 	}
 };
 
@@ -121,57 +98,13 @@ public:
 	void MessageReceived(BMessage* message) override
 	{
 		int32 token = 0;
-		if (message->what != kMsgCall || message->FindInt32("token", &token) != B_OK) {
+		if (message->what != kMsgCall || message->FindInt32("token", &token) != B_OK)
 			BHandler::MessageReceived(message);
-			return;
-		}
-		if (platform::LooperQueue::CountFor(*Looper(), this) > 0
-			&& Looper()->PostMessage(message, this) == B_OK)
-			return;
-		Driver::Get().Run(token);
+		else if (platform::LooperQueue::CountFor(*Looper(), this) == 0
+			|| Looper()->PostMessage(message, this) != B_OK)
+			Calls::Get().Run(token);
 	}
 };
-
-host_window_id NewestShown(const std::string& title)
-{
-	std::vector<host_window_id> open = Host().Windows();
-	for (auto it = open.rbegin(); it != open.rend(); ++it) {
-		HeadlessWindowInfo info = Info(*it);
-		if (info.shown && info.title == title)
-			return *it;
-	}
-	return -1;
-}
-
-// A window's looper is named by its title.
-BWindow* NewestWindowTitled(const std::string& title)
-{
-	std::vector<BLooper*> windows = platform::WindowRegistry::List();
-	for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-		if (title == ((*it)->Name() != NULL ? (*it)->Name() : ""))
-			return dynamic_cast<BWindow*>(*it);
-	}
-	return NULL;
-}
-
-// Once per drag, as a display hands it on: raw data through the input, a message as it is.
-void HandDragData(HostInput& input, const Driven& driven, const BMessage& drag)
-{
-	const void* bytes = NULL;
-	ssize_t size = 0;
-	if (drag.what != platform::kMsgWindowDragData) {
-		std::vector<char> flat(std::max<ssize_t>(drag.FlattenedSize(), 0));
-		BMessage data(platform::kMsgWindowDragData);
-		if (drag.Flatten(flat.data(), flat.size()) == B_OK)
-			data.AddData("drag", B_MESSAGE_TYPE, flat.data(), flat.size(), false);
-		driven.looper->PostMessage(&data);
-	} else if (drag.FindData("uri-list", B_RAW_TYPE, &bytes, &size) == B_OK)
-		input.DragData(platform::kHostDragUriList, (const char*)bytes, size);
-	else if (drag.FindData("text", B_RAW_TYPE, &bytes, &size) == B_OK)
-		input.DragData(platform::kHostDragText, (const char*)bytes, size);
-	else
-		input.DragData(platform::kHostDragNothingUsable, NULL, 0);
-}
 
 }  // namespace
 
@@ -185,9 +118,8 @@ BMessage DragFromUriList(const std::string& list)
 BMessage TextDrag(const char* text)
 {
 	BMessage drag(platform::kMsgWindowDragData);
-	const char* data = text != NULL ? text : "";
-	size_t length = strnlen(data, platform::kMaxDragTextPreview + 1);
-	drag.AddData("text", B_RAW_TYPE, data, (ssize_t)length, false);
+	size_t length = strnlen(text, platform::kMaxDragTextPreview + 1);
+	drag.AddData("text", B_RAW_TYPE, text, (ssize_t)length, false);
 	return drag;
 }
 
@@ -206,98 +138,98 @@ BMessage DragFromPaths(const std::vector<std::string>& paths)
 TestWindow::TestWindow(BWindow* window) :
 	fWindow(window),
 	fId(-1),
-	fOwned(true)
+	fOwned(true),
+	fDragging(false)
 {
-	std::string title = window->Name() != NULL ? window->Name() : "";
 	window->Show();
-	Attach(title, kWait);
+	Attach(window->Name() != NULL ? window->Name() : "", kWait);  // looper named by the title
 }
 
 TestWindow::TestWindow(const std::string& title, bigtime_t timeout) :
 	fWindow(NULL),
 	fId(-1),
-	fOwned(false)
+	fOwned(false),
+	fDragging(false)
 {
 	Attach(title, timeout);
 }
 
 TestWindow::~TestWindow()
 {
-	if (!fOwned)
-		return;
-	if ((fId < 0 || IsOpen()) && fWindow->Lock())
+	if (fOwned && (fId < 0 || IsOpen()) && fWindow->Lock())
 		fWindow->Quit();
-	WaitForClose();
+	if (fOwned)
+		WaitForClose();
 }
 
 void TestWindow::Attach(const std::string& title, bigtime_t timeout)
 {
-	host_window_id id = -1;
-	WaitUntil([&] { return (id = NewestShown(title)) >= 0; }, Millis(timeout), milliseconds(1));
-	if (fWindow == NULL)
-		fWindow = NewestWindowTitled(title);
+	platform::host_window_id id = -1;
+	WaitUntil(
+		[&] {
+			std::vector<platform::host_window_id> open = Host().Windows();
+			for (auto it = open.rbegin(); id < 0 && it != open.rend(); ++it)
+				id = Info(*it).shown && Info(*it).title == title ? *it : -1;
+			return id >= 0;
+		},
+		milliseconds(timeout / 1000), milliseconds(1));
+	std::vector<BLooper*> windows = platform::WindowRegistry::List();
+	for (auto it = windows.rbegin(); id >= 0 && fWindow == NULL && it != windows.rend(); ++it) {
+		if (title == ((*it)->Name() != NULL ? (*it)->Name() : ""))
+			fWindow = static_cast<BWindow*>(*it);
+	}
 	if (id < 0 || fWindow == NULL)
 		return;
 	fId = id;
-	BHandler* caller = NULL;
+	BHandler* handler = NULL;
 	{
-		std::lock_guard<std::mutex> lock(Driver::Get().mutex);
-		Driven& driven = Driver::Get().windows[fId];
-		if (driven.caller == NULL) {
-			driven.looper = fWindow;
-			driven.caller = caller = new CallHandler;
-		}
+		std::lock_guard<std::mutex> lock(Calls::Get().mutex);
+		BHandler*& known = Calls::Get().handlers[fId];
+		if (known == NULL)
+			known = handler = new CallHandler;
 	}
-	if (caller != NULL && fWindow->Lock()) {
-		fWindow->AddHandler(caller);
+	// Not under the calls' lock: the window's thread takes it to run a call.
+	if (handler != NULL && fWindow->Lock()) {
+		fWindow->AddHandler(handler);
 		fWindow->Unlock();
 	}
 	WaitForIdle(timeout);
 }
 
+bool TestWindow::IsOpen() const
+{
+	return Info(fId).open;
+}
+
 status_t TestWindow::Report(const std::function<void(HostInput& input)>& report)
 {
-	return fId >= 0 && Host().Report(fId, report) ? B_OK : B_BAD_VALUE;
+	return Host().Report(fId, report) ? B_OK : B_BAD_VALUE;
 }
 
 // One change at a time, each from where the last one left the pointer.
 status_t TestWindow::Pointer(BPoint where, uint32 buttons)
 {
-	std::lock_guard<std::mutex> lock(Driver::Get().mutex);
-	BPoint oldWhere;
-	uint32 oldButtons = 0;
-	if (!Host().GetPointer(fId, &oldWhere, &oldButtons))
+	std::lock_guard<std::mutex> lock(Calls::Get().mutex);
+	BPoint was;
+	uint32 held = 0;
+	if (!Host().GetPointer(fId, &was, &held))
 		return B_BAD_VALUE;
-	bool pressed = (buttons & ~oldButtons) != 0;
-	bool released = (oldButtons & ~buttons) != 0;
-	bigtime_t when = system_time();
+	bool pressed = (buttons & ~held) != 0, released = (held & ~buttons) != 0;
 	return Report([&](HostInput& input) {
-		if (where != oldWhere || (!pressed && !released))
-			input.PointerMoved(where, oldButtons, 0, when);
+		if (where != was || (!pressed && !released))
+			input.PointerMoved(where, held, 0, system_time());
 		if (pressed)
-			input.ButtonDown(where, buttons | (released ? oldButtons : 0), 0, when);
+			input.ButtonDown(where, buttons | (released ? held : 0), 0, system_time());
 		if (released)
-			input.ButtonUp(where, buttons, 0, when);
+			input.ButtonUp(where, buttons, 0, system_time());
 	});
-}
-
-status_t TestWindow::MouseDown(BPoint where, uint32 buttons)
-{
-	return Pointer(where, buttons);
-}
-
-status_t TestWindow::MouseUp(BPoint where)
-{
-	return Pointer(where, 0);
 }
 
 status_t TestWindow::MouseMove(BPoint where)
 {
-	BPoint oldWhere;
-	uint32 buttons = 0;
-	if (!Host().GetPointer(fId, &oldWhere, &buttons))
-		return B_BAD_VALUE;
-	return Pointer(where, buttons);
+	BPoint was;
+	uint32 held = 0;
+	return Host().GetPointer(fId, &was, &held) ? Pointer(where, held) : B_BAD_VALUE;
 }
 
 status_t TestWindow::Click(BPoint where, uint32 buttons)
@@ -308,8 +240,6 @@ status_t TestWindow::Click(BPoint where, uint32 buttons)
 
 status_t TestWindow::Key(const char* bytes)
 {
-	if (bytes == NULL || bytes[0] == '\0')
-		return B_BAD_VALUE;
 	uint32 raw = strlen(bytes) == 1 ? (uint8)bytes[0] : 0;
 	return Report([&](HostInput& input) { input.KeyDown(bytes, raw, 0, 0, system_time()); });
 }
@@ -321,33 +251,44 @@ status_t TestWindow::Close()
 
 status_t TestWindow::DragMotion(BPoint where, const BMessage& drag)
 {
-	return ReportDrag(drag, false, [&](HostInput& input) { input.DragMoved(where); });
+	return ReportDrag(drag, false, where);
 }
 
 status_t TestWindow::DragExit()
 {
-	std::lock_guard<std::mutex> lock(Driver::Get().mutex);
-	Driver::Get().windows[fId].dragging = false;
+	fDragging = false;
 	return Report([](HostInput& input) { input.DragExited(); });
 }
 
 status_t TestWindow::Drop(BPoint where, const BMessage& drag)
 {
-	return ReportDrag(drag, true, [&](HostInput& input) { input.Dropped(where); });
+	return ReportDrag(drag, true, where);
 }
 
-status_t TestWindow::ReportDrag(
-	const BMessage& drag, bool ends, const std::function<void(HostInput&)>& then)
+// As a display hands a drag on: raw data through the input, a message as it is, once a drag.
+status_t TestWindow::ReportDrag(const BMessage& drag, bool ends, BPoint where)
 {
-	std::lock_guard<std::mutex> lock(Driver::Get().mutex);
-	Driven& driven = Driver::Get().windows[fId];
-	if (driven.looper == NULL)
-		return B_BAD_VALUE;
 	return Report([&](HostInput& input) {
-		if (!driven.dragging)
-			HandDragData(input, driven, drag);
-		driven.dragging = !ends;
-		then(input);
+		const void* bytes = NULL;
+		ssize_t size = 0;
+		if (fDragging) {
+		} else if (drag.what != platform::kMsgWindowDragData) {
+			std::vector<char> flat(std::max<ssize_t>(drag.FlattenedSize(), 0));
+			BMessage data(platform::kMsgWindowDragData);
+			if (drag.Flatten(flat.data(), flat.size()) == B_OK)
+				data.AddData("drag", B_MESSAGE_TYPE, flat.data(), flat.size(), false);
+			fWindow->PostMessage(&data);  // open, so not deleted: the host holds it so
+		} else if (drag.FindData("uri-list", B_RAW_TYPE, &bytes, &size) == B_OK)
+			input.DragData(platform::kHostDragUriList, (const char*)bytes, size);
+		else if (drag.FindData("text", B_RAW_TYPE, &bytes, &size) == B_OK)
+			input.DragData(platform::kHostDragText, (const char*)bytes, size);
+		else
+			input.DragData(platform::kHostDragNothingUsable, NULL, 0);
+		fDragging = !ends;
+		if (ends)
+			input.Dropped(where);
+		else
+			input.DragMoved(where);
 	});
 }
 
@@ -364,42 +305,33 @@ bool TestWindow::RunOnThread(const std::function<void()>& fn, bigtime_t timeout)
 
 bool TestWindow::WaitForClose(bigtime_t timeout) const
 {
-	return WaitUntil([&] { return !IsOpen(); }, Millis(timeout), milliseconds(1));
+	return WaitUntil([&] { return !IsOpen(); }, milliseconds(timeout / 1000), milliseconds(1));
 }
 
-// The call travels as a message to the driver's handler on the window's looper, posted while
-// the host holds the window open. The host tells no one that a window closed: the wait looks
-// again now and then.
+// The call travels as a message to the handler on the window's looper, posted while the host
+// holds the window open. The host tells no one that a window closed: the wait looks again
+// now and then.
 int TestWindow::Call(const std::function<void()>& fn, bigtime_t timeout) const
 {
-	Driver& driver = Driver::Get();
-	std::unique_lock<std::mutex> lock(driver.mutex);
-	auto found = driver.windows.find(fId);
-	if (found == driver.windows.end() || found->second.caller == NULL)
-		return kClosed;
-	const Driven& driven = found->second;
-	int32 token = driver.nextCall++;
-	driver.calls[token].function = fn;
+	Calls& calls = Calls::Get();
+	std::unique_lock<std::mutex> lock(calls.mutex);
+	BHandler* handler = fId >= 0 ? calls.handlers[fId] : NULL;
+	int32 token = calls.next++;
 	BMessage message(kMsgCall);
 	message.AddInt32("token", token);
 	bool posted = false;
-	Host().Report(fId,
-		[&](HostInput&) { posted = driven.looper->PostMessage(&message, driven.caller) == B_OK; });
-	if (!posted) {
-		driver.calls.erase(token);
-		return kClosed;
+	if (handler != NULL) {
+		Host().Report(fId, [&](HostInput&) {
+			calls.waiting[token] = fn;
+			posted = fWindow->PostMessage(&message, handler) == B_OK;
+		});
 	}
 	auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(timeout);
-	while (!driver.calls[token].done && IsOpen() && std::chrono::steady_clock::now() < deadline)
-		driver.changed.wait_for(lock, milliseconds(10));
-	int result = driver.calls[token].done ? kRan : !IsOpen() ? kClosed : kTimedOut;
-	driver.calls.erase(token);
-	return result;
-}
-
-bool TestWindow::IsOpen() const
-{
-	return Info(fId).open;
+	while (posted && calls.waiting.count(token) > 0 && IsOpen()
+		&& std::chrono::steady_clock::now() < deadline)
+		calls.ran.wait_for(lock, milliseconds(10));
+	bool ran = calls.waiting.erase(token) == 0 && posted;
+	return ran ? kRan : !IsOpen() ? kClosed : kTimedOut;
 }
 
 std::vector<uint32> TestWindow::Pixels(int32* width) const

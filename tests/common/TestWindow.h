@@ -40,15 +40,13 @@ public:
 	explicit TestWindow(const std::string& title, bigtime_t timeout = kWait);
 	~TestWindow();
 
-	platform::host_window_id Id() const { return fId; }
 	BWindow* Window() const { return fWindow; }
+	bool IsOpen() const;
 
 	// Each B_OK, or B_BAD_VALUE for a window that is not open. Pointer reports what the change
 	// amounts to: a move when the position changes (or nothing else does), then a press when a
 	// button goes down, then a release when one comes up.
 	status_t Pointer(BPoint where, uint32 buttons);
-	status_t MouseDown(BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
-	status_t MouseUp(BPoint where);  // every button up
 	status_t MouseMove(BPoint where);  // the buttons held stay held
 	status_t Click(BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
 	status_t Key(const char* bytes);
@@ -66,7 +64,6 @@ public:
 	bool RunOnThread(const std::function<void()>& fn, bigtime_t timeout = kWait) const;
 	bool WaitForClose(bigtime_t timeout = kWait) const;
 
-	bool IsOpen() const;
 	// The screen copy: rows from the top, 0xFFRRGGBB; empty before the first present.
 	std::vector<uint32> Pixels(int32* width = NULL) const;
 	int32 PresentCount() const;
@@ -77,13 +74,13 @@ private:
 
 	void Attach(const std::string& title, bigtime_t timeout);
 	status_t Report(const std::function<void(platform::HostInput& input)>& report);
-	status_t ReportDrag(
-		const BMessage& drag, bool ends, const std::function<void(platform::HostInput&)>& then);
+	status_t ReportDrag(const BMessage& drag, bool ends, BPoint where);
 	int Call(const std::function<void()>& fn, bigtime_t timeout) const;
 
 	BWindow* fWindow;
 	platform::host_window_id fId;
 	bool fOwned;
+	bool fDragging;  // the window has this drag's data
 };
 
 }  // namespace testing_support

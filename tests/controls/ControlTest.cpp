@@ -77,9 +77,9 @@ public:
 			if (verb == "move")
 				MouseMove(at);
 			else if (verb == "down")
-				MouseDown(at);
+				Pointer(at, B_PRIMARY_MOUSE_BUTTON);
 			else if (verb == "up")
-				MouseUp(at);
+				Pointer(at, 0);
 			else if (verb == "click" || verb == "click2")
 				Click(at, verb == "click" ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON);
 			else if (verb.rfind("buttons", 0) == 0)
@@ -275,14 +275,14 @@ TEST(CFlatButton, EachPointerScriptEndsInItsLookWithItsInvocations)
 TEST(CFlatButton, ShowsPressedWhileHeldAndIsInvokedAtTheRelease)
 {
 	ControlWindow harness(NewButton());
-	harness.MouseDown(kInside);
+	harness.Pointer(kInside, B_PRIMARY_MOUSE_BUTTON);
 	EXPECT_TRUE(testing_support::WaitUntil(
 		[&] { return LookProblems(harness.ControlPixels(), kPressed).empty(); }));
 	EXPECT_FALSE(harness.WaitForIdle(100000)) << "idle while held";
 	for (int i = 0; i < 200; i++)  // taken one a 30 ms poll, they would outlast the wait below
 		harness.MouseMove(i % 2 ? kInside : kOutside);
 	EXPECT_EQ(harness.Received().size(), 0u);
-	harness.MouseUp(kInside);
+	harness.Pointer(kInside, 0);
 	ASSERT_TRUE(harness.WaitForIdle());
 	EXPECT_EQ(harness.Received().size(), 1u);
 }

@@ -41,9 +41,9 @@ void PointerEvent(TestWindow& window, int i)
 	BPoint pressed = kControls[i / 6 % 4], out = i / 24 % 2 ? BPoint(300, 90) : BPoint(95, 5);
 	const BPoint moves[] = {pressed, pressed, pressed + BPoint(3, 2), out, out, BPoint(95, 65)};
 	if (i % 6 == 1)
-		window.MouseDown(pressed);
+		window.Pointer(pressed, B_PRIMARY_MOUSE_BUTTON);
 	else if (i % 6 == 4)
-		window.MouseUp(out);
+		window.Pointer(out, 0);
 	else
 		window.MouseMove(moves[i % 6]);
 }

@@ -42,7 +42,7 @@ int main(int argc, char** argv)
 		dropped = dropped && window.WaitForIdle(120000000);
 		if (!dropped)
 			fprintf(stderr, "fault_drop_driver: the window did not open or take the drops\n");
-		if (window.Id() < 0 && be_app != NULL)
+		if (window.Window() == NULL && be_app != NULL)
 			be_app->PostMessage(B_QUIT_REQUESTED);
 		window.Close();
 	});
