@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -212,15 +213,18 @@ TEST_F(FolderFilesTest, EditTakesOverOnlyLocksWhoseHolderIsKnownGoneAndNeverWait
 	ASSERT_GT(dead, 0);
 	const std::string host = HostName(), machine = FirstLine("/etc/machine-id"),
 					  boot = FirstLine("/proc/sys/kernel/random/boot_id"), ns = PidNamespace();
-	auto ours = [&](pid_t pid, const std::string& bootId, const std::string& pidNs) {
-		return std::to_string(pid) + "\nvellumark\n" + host + "\n" + machine + "\n" + bootId + "\n"
-			+ pidNs + "\n";
+	auto ours = [&](pid_t pid, const std::string& bootId, const std::string& pidNs,
+					const std::string& onMachine) {
+		return std::to_string(pid) + "\nvellumark\n" + host + "\n" + onMachine + "\n" + bootId
+			+ "\n" + pidNs + "\n";
 	};
 	const std::string kde = std::to_string(dead) + "\ndolphin\n" + host + "\n";
 	enum Folder {
 		kPlain,
 		kStickyOfRoot,  // 1777: the lock is root's, the edit nobody's
-		kUnwritable  // 0755, root's: the same
+		kUnwritable,  // 0755, root's: the same
+		kSymlinked,  // the lock is a link to a file outside the folder, never followed
+		kHardLinked  // the lock is another name of a file outside: only the name goes
 	};
 	const struct {
 		std::string lock;
@@ -229,10 +233,11 @@ TEST_F(FolderFilesTest, EditTakesOverOnlyLocksWhoseHolderIsKnownGoneAndNeverWait
 		bool taken;
 		double within;  // seconds
 	} kRows[] = {
-		{ours(getpid(), boot, ns), 0, kPlain, false, 5},
-		{ours(dead, boot, ns), 0, kPlain, true, 0.5},
-		{ours(dead, boot, "pid:[1]"), 0, kPlain, false, 5},
-		{ours(dead, "another-boot", "pid:[1]"), 0, kPlain, true, 0.5},
+		{ours(getpid(), boot, ns, machine), 0, kPlain, false, 5},
+		{ours(dead, boot, ns, machine), 0, kPlain, true, 0.5},
+		{ours(dead, boot, "pid:[1]", machine), 0, kPlain, false, 5},
+		{ours(dead, "another-boot", "pid:[1]", machine), 0, kPlain, true, 0.5},
+		{ours(dead, boot, ns, "another-machine"), 0, kPlain, false, 5},
 		{kde, 0, kPlain, false, 5},
 		{std::to_string(dead) + "\ndolphin\nanother-host\n", 0, kPlain, false, 5},
 		{kde, 27, kPlain, false, 5},
@@ -241,25 +246,39 @@ TEST_F(FolderFilesTest, EditTakesOverOnlyLocksWhoseHolderIsKnownGoneAndNeverWait
 		{std::to_string(getpid()) + "\nhalf", 0, kPlain, true, 5},
 		{kde, 60, kStickyOfRoot, false, 1},
 		{kde, 60, kUnwritable, false, 1},
+		{kde, 60, kSymlinked, true, 0.5},
+		{kde, 60, kHardLinked, true, 0.5},
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		const auto& row = kRows[i];
-		if (row.folder != kPlain && geteuid() != 0)
+		const bool nobody = row.folder == kStickyOfRoot || row.folder == kUnwritable;
+		if (nobody && geteuid() != 0)
 			continue;  // the lock must be another user's than the editor's
 		std::string folder = fDir.Make("row" + std::to_string(i), true);
 		chmod(folder.c_str(), row.folder == kStickyOfRoot ? 01777 : 0755);
 		WriteFile(folder + "/f", "old\n");
 		chmod((folder + "/f").c_str(), 0666);
-		WriteFile(folder + "/f.lock", row.lock);
+		const std::string outside = folder + ".outside";
+		WriteFile(
+			row.folder == kSymlinked || row.folder == kHardLinked ? outside : folder + "/f.lock",
+			row.lock);
+		int linked = row.folder == kSymlinked
+			? symlink(outside.c_str(), (folder + "/f.lock").c_str())
+			: row.folder == kHardLinked ? link(outside.c_str(), (folder + "/f.lock").c_str())
+										: 0;
+		ASSERT_EQ(linked, 0) << "row " << i;
 		Age(folder + "/f.lock", row.age);
 		auto start = std::chrono::steady_clock::now();
-		status_t status = EditIn(folder, row.folder != kPlain);
+		status_t status = EditIn(folder, nobody);
 		std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
 		EXPECT_EQ(status == B_OK, row.taken) << "row " << i << ": " << status;
 		EXPECT_LT(took.count(), row.within) << "row " << i;
 		EXPECT_EQ(ReadFile(folder + "/f"), row.taken ? "old\nnew\n" : "old\n") << "row " << i;
-		// Our own lock goes with the edit; another's stays.
+		// Our own lock goes with the edit; another's stays; a file the lock's name led to stays.
 		EXPECT_EQ(FolderNames(folder).size(), row.taken ? 1u : 2u) << "row " << i;
+		if (row.folder == kSymlinked || row.folder == kHardLinked) {
+			EXPECT_EQ(ReadFile(outside), row.lock) << "row " << i;
+		}
 	}
 }
 
@@ -269,12 +288,22 @@ TEST_F(FolderFilesTest, OnlyTemporariesOfDeadProcessesAreCleanedUp)
 	ASSERT_GT(child, 0);
 	const std::string dead = ".vellumark-tmp-" + std::to_string(child) + "-0-.directory";
 	const std::string live = ".vellumark-tmp-" + std::to_string(getpid()) + "-0-.directory";
-	const std::vector<std::string> kept = {live, ".vellumark-tmp-x-0-a", ".vellumark-tmpfile", "a"};
+	const std::string deadLink = ".vellumark-tmp-" + std::to_string(child) + "-1-a";
+	const std::string deadHardLink = ".vellumark-tmp-" + std::to_string(child) + "-2-a";
+	std::vector<std::string> kept = {
+		deadLink, live, ".vellumark-tmp-x-0-a", ".vellumark-tmpfile", "a", "outside"};
+	std::sort(kept.begin(), kept.end());
 	for (const std::string& name : kept)
 		WriteFile(In(name), "x");
+	// A dead process's names: a file goes; a link, never followed, stays; another name of a
+	// file goes, and the file stays under its own.
 	WriteFile(In(dead), "x");
+	unlink(In(deadLink).c_str());
+	ASSERT_TRUE(symlink("outside", In(deadLink).c_str()) == 0
+		&& link(In("outside").c_str(), In(deadHardLink).c_str()) == 0);
 	fFiles.RemoveStaleTemporaries();
 	EXPECT_EQ(FolderNames(fDir.Path()), kept);
+	EXPECT_EQ(ReadFile(In("outside")), "x");
 }
 
 }  // namespace
