@@ -196,56 +196,69 @@ TEST_F(FolderIconViewTest, SetAndClearRemoveEveryImageOfOursAndNothingElse)
 	EXPECT_EQ(ReadFile(In(kTheirs[0])), kForeign);
 }
 
-TEST_F(FolderIconViewTest, LinksInTheFolderAreNeverFollowed)
+// A name of ours taken by what is not ours (a link to a file outside, another name of such a
+// file, another program's file, a folder) is never followed, changed or removed, and nothing
+// is left pointing at it: the view stays on the image it had.
+TEST_F(FolderIconViewTest, WhatIsNotOursUnderOurNamesIsLeftAloneAndNothingPointsAtIt)
 {
-	Bytes icon = Pattern();
-	std::string outside = fDir.Join("outside");
-	WriteFile(outside, "[Desktop Entry]\nIcon=mine\n");
-	ASSERT_EQ(symlink(outside.c_str(), In(".directory").c_str()), 0);
-	ASSERT_EQ(symlink(outside.c_str(), In(ImageName(icon)).c_str()), 0);
-	EXPECT_EQ(SetIcon(fFolder, &icon), B_OK);
-	EXPECT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(ReadFile(outside), "[Desktop Entry]\nIcon=mine\n");
-	EXPECT_TRUE(std::filesystem::is_symlink(In(".directory")));
-	EXPECT_TRUE(std::filesystem::is_symlink(In(ImageName(icon))));
+	enum Kind {
+		kSymlink,
+		kHardLink,
+		kTheirs,
+		kFolder
+	};
+	const Bytes first = Pattern(), second = Pattern(1);
+	const struct {
+		const char* name;  // NULL: the second icon's image
+		Kind kind;
+	} kRows[] = {
+		{".directory", kSymlink},
+		{NULL, kSymlink},
+		{NULL, kHardLink},
+		{NULL, kTheirs},
+		{NULL, kFolder},
+	};
+	StderrCapture told;
+	for (size_t i = 0; i < std::size(kRows); i++) {
+		fFolder = fDir.Make("row" + std::to_string(i), true);
+		const std::string planted = In(kRows[i].name != NULL ? kRows[i].name : ImageName(second));
+		const std::string outside = fFolder + ".outside";
+		WriteFile(outside, "[Desktop Entry]\nIcon=mine\n");
+		if (kRows[i].name == NULL) {
+			ASSERT_EQ(SetIcon(fFolder, &first), B_OK);
+		}
+		const Kind kind = kRows[i].kind;
+		int made = kind == kSymlink ? symlink(outside.c_str(), planted.c_str())
+			: kind == kHardLink     ? link(outside.c_str(), planted.c_str())
+			: kind == kFolder       ? mkdir(planted.c_str(), 0755)
+									: (WriteFile(planted, kForeign), 0);
+		ASSERT_EQ(made, 0) << "row " << i;
+		struct stat before, after;
+		ASSERT_EQ(lstat(planted.c_str(), &before), 0);
+		EXPECT_EQ(SetIcon(fFolder, &second), B_OK) << "row " << i;
+		if (kRows[i].name == NULL)
+			ExpectPointersAtTheImageOf(first, i);
+		EXPECT_EQ(SetIcon(fFolder, NULL), B_OK) << "row " << i;
+		ASSERT_EQ(lstat(planted.c_str(), &after), 0) << "row " << i;
+		EXPECT_TRUE(after.st_ino == before.st_ino && after.st_mode == before.st_mode
+			&& after.st_mtim.tv_nsec == before.st_mtim.tv_nsec)
+			<< "row " << i;
+		EXPECT_EQ(ReadFile(outside), "[Desktop Entry]\nIcon=mine\n") << "row " << i;
+		EXPECT_EQ(FolderNames(fFolder), Names{planted.substr(fFolder.size() + 1)}) << "row " << i;
+	}
+	std::string lines = told.Finish();
+	EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
 }
-
-// A name taken by another program's file: the view stays on the image it had.
-TEST_F(FolderIconViewTest, AnotherProgramsFileOfTheNameIsLeftAloneAndNothingPointsAtIt)
+// A folder gone by the time its view is made fails nothing.
+TEST_F(FolderIconViewTest, AFolderGoneMeanwhileFailsNothing)
 {
-	Bytes first = Pattern();
-	Bytes second = Pattern(1);
-	ASSERT_EQ(SetIcon(fFolder, &first), B_OK);
-	WriteFile(In(ImageName(second)), kForeign);
-	StderrCapture capture;
-	EXPECT_EQ(SetIcon(fFolder, &second), B_OK);
-	capture.Finish();
-	EXPECT_TRUE(HasXattr(fFolder, kLargeIconAttr));
-	ExpectPointersAtTheImageOf(first, 0);
-	EXPECT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_EQ(FolderNames(fFolder), Names{ImageName(second)});
-	EXPECT_EQ(ReadFile(In(ImageName(second))), kForeign);
-}
-
-TEST_F(FolderIconViewTest, FailedViewFailsNothingAndIsToldAtMostOnce)
-{
-	Bytes icon = Pattern();
-	ASSERT_EQ(mkdir(In(ImageName(icon)).c_str(), 0755), 0);
-	std::string other = fDir.Make("other", true);
-	ASSERT_EQ(mkdir((other + "/" + ImageName(icon)).c_str(), 0755), 0);
-	// And a folder that is gone by the time its view is made.
 	std::string gone = fDir.Make("gone", true);
 	BNode goneNode(gone.c_str());
 	ASSERT_EQ(rmdir(gone.c_str()), 0);
 	BBitmap goneIcon(BRect(0, 0, 31, 31), B_CMAP8);
-	StderrCapture capture;
-	EXPECT_EQ(SetIcon(fFolder, &icon), B_OK);
-	EXPECT_EQ(SetIcon(other, &icon), B_OK);
+	StderrCapture quiet;
 	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(&goneIcon, B_LARGE_ICON), B_OK);
 	EXPECT_EQ(BNodeInfo(&goneNode).SetIcon(NULL, B_LARGE_ICON), B_OK);
-	std::string told = capture.Finish();
-	EXPECT_TRUE(HasXattr(fFolder, kLargeIconAttr));
-	EXPECT_LE(std::count(told.begin(), told.end(), '\n'), 1) << told;
 }
 
 TEST_F(FolderIconViewTest, FilesMiniIconsAndASwitchedOffViewGetNoView)
