@@ -6,7 +6,6 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
-#include <fcntl.h>
 #include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -473,39 +471,4 @@ TEST_F(FolderIconViewTest, SetIconNeverGrowsDotDirectoryPastTheSizeItEdits)
 		EXPECT_EQ(ReadFile(In(".directory")), own) << over;
 		EXPECT_EQ(FolderNames(fFolder), Names{".directory"}) << over;
 	}
-}
-
-// Clear icon takes back the image of the stored icon by its name, wherever a folder of
-// 150,000 entries lists it: here after the first 65,536.
-TEST_F(FolderIconViewTest, ClearIconTakesBackTheImageInAFolderOfAnySize)
-{
-	const int kEntries = 150000;
-	for (int i = 0; i < kEntries; i++) {
-		int fd = open(In("f" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-		ASSERT_GE(fd, 0);
-		close(fd);
-	}
-	// Of a few icons, the one whose image the listing meets last.
-	std::vector<Bytes> icons;
-	for (int shift = 0; shift < 8; shift++) {
-		icons.push_back(Pattern(shift));
-		WriteFile(In(ImageName(icons.back())), "");
-	}
-	std::map<std::string, size_t> position;
-	size_t index = 0;
-	for (const auto& entry : std::filesystem::directory_iterator(fFolder))
-		position[entry.path().filename()] = index++;
-	const Bytes* last = &icons[0];
-	for (const Bytes& icon : icons) {
-		if (position[ImageName(icon)] > position[ImageName(*last)])
-			last = &icon;
-		unlink(In(ImageName(icon)).c_str());
-	}
-	if (position[ImageName(*last)] < 65536)
-		GTEST_SKIP() << "this file system lists every candidate image early";
-	ASSERT_EQ(SetIcon(fFolder, last), B_OK);
-	ASSERT_TRUE(std::filesystem::exists(In(ImageName(*last))));
-	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-	EXPECT_FALSE(std::filesystem::exists(In(ImageName(*last))));
-	EXPECT_FALSE(std::filesystem::exists(In(".directory")));
 }
