@@ -150,12 +150,13 @@ GtkHostWindow::GtkHostWindow(const HostWindowParams& params, HostInput* input) :
 	fDrop.reset(new GtkDropTarget(fArea, fInput));
 }
 
+// The signals go first: what finishing a drag or destroying the widgets emits reaches the
+// input no more.
 GtkHostWindow::~GtkHostWindow()
 {
-	fInput = NULL;
-	fDrop.reset();
 	g_signal_handlers_disconnect_by_data(fWindow, this);
 	g_signal_handlers_disconnect_by_data(fArea, this);
+	fDrop.reset();
 	gtk_widget_destroy(fWindow);
 	cairo_surface_destroy(fSurface);
 }
