@@ -16,7 +16,7 @@ namespace platform {
 namespace {
 
 std::mutex sMutex;
-std::optional<std::vector<std::string>> sInjected;
+std::optional<std::vector<std::string>> sGiven;
 
 std::string ReadFile(const char* path)
 {
@@ -30,8 +30,8 @@ std::vector<std::string> LaunchArguments::Get()
 {
 	{
 		std::lock_guard<std::mutex> lock(sMutex);
-		if (sInjected)
-			return *sInjected;
+		if (sGiven)
+			return *sGiven;
 	}
 	// NUL-separated, each argument NUL-terminated.
 	std::string text = ReadFile("/proc/self/cmdline");
@@ -50,13 +50,13 @@ std::vector<std::string> LaunchArguments::Get()
 void LaunchArguments::Set(const std::vector<std::string>& arguments)
 {
 	std::lock_guard<std::mutex> lock(sMutex);
-	sInjected = arguments;
+	sGiven = arguments;
 }
 
 void LaunchArguments::Reset()
 {
 	std::lock_guard<std::mutex> lock(sMutex);
-	sInjected.reset();
+	sGiven.reset();
 }
 
 std::vector<BMessage*> LaunchArguments::Messages(const std::vector<std::string>& arguments)
