@@ -1,7 +1,5 @@
 // Vellumark's application, window and view, run as main runs them, on the headless host.
 
-#include <gtest/gtest.h>
-
 #include <Alert.h>
 #include <View.h>
 #include <Window.h>
@@ -10,15 +8,11 @@
 #include "TestSupport.h"
 
 using app_test::AppRunner;
-using testing_support::HasXattr;
-using testing_support::kLargeIconAttr;
-using testing_support::kMiniIconAttr;
-using testing_support::TestWindow;
+using namespace testing_support;
 
 namespace {
 
-const BPoint kAbout(50, 20);
-const BPoint kQuit(50, 50);
+const BPoint kAbout(50, 20), kQuit(50, 50);
 
 }  // namespace
 
@@ -28,7 +22,7 @@ TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 {
 	// 0: the close box; 1: the Quit button; 2: the close box over the about box.
 	for (int action = 0; action < 3; action++) {
-		int threadsBefore = testing_support::CountThreads();
+		int threadsBefore = CountThreads();
 		{
 			AppRunner app(action == 0 ? std::vector<std::string>{"vellumark", "--refs", "/no/file"}
 									  : std::vector<std::string>{"vellumark"});
@@ -50,10 +44,8 @@ TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 				app.MainWindow().Close();
 			EXPECT_TRUE(app.Finished()) << "action " << action;
 		}
-		EXPECT_TRUE(testing_support::WaitUntil([&] {
-			return testing_support::CountThreads() <= threadsBefore;
-		})) << "action "
-			<< action << ": a thread outlived the application";
+		EXPECT_TRUE(WaitUntil([&] { return CountThreads() <= threadsBefore; }))
+			<< "action " << action << ": a thread outlived the application";
 	}
 }
 
@@ -61,7 +53,7 @@ TEST(CMainApp, CloseBoxOrQuitButtonQuitsTheApplicationAndEveryThread)
 // file named on the command line without the launch switch changes nothing.
 TEST(CMainView, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 {
-	testing_support::TempDir dir;
+	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
 	std::string folder = dir.Make("folder", true), file = dir.Make("folder/file.txt");
 	AppRunner app({"vellumark", file});
@@ -81,7 +73,7 @@ TEST(CMainView, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 		{"Clear icon", BPoint(230, 35), true, true, false},
 	};
 	for (const auto& drop : kDrops) {
-		BMessage drag = testing_support::DragFromPaths({drop.folder ? folder : file});
+		BMessage drag = DragFromPaths({drop.folder ? folder : file});
 		if (drop.dropped) {
 			window.DragMotion(drop.where, drag);
 			window.Drop(drop.where, drag);

@@ -1,30 +1,30 @@
 #include "TestSupport.h"
 
 #include <Bitmap.h>
-#include <GraphicsDefs.h>
 #include <Node.h>
 #include <NodeInfo.h>
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <grp.h>
+#include <netinet/in.h>
 #include <pwd.h>
+#include <signal.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
-#include <thread>
 
 namespace testing_support {
 
@@ -80,72 +80,87 @@ Bytes ScaledIcon(const uint8_t* indices, int side, int scale)
 	return pixels;
 }
 
-struct Watchdog::State {
-	std::mutex mutex;
-	std::condition_variable done;
-	bool finished = false;
-	std::thread thread;
-};
-
-Watchdog::Watchdog(unsigned seconds) :
-	fState(new State)
+// An alarm, not a thread: it needs no lock, and a forked child does not inherit it.
+Watchdog::Watchdog(unsigned seconds)
 {
-	State* state = fState;
-	state->thread = std::thread([state, seconds] {
-		std::unique_lock<std::mutex> lock(state->mutex);
-		if (!state->done.wait_for(
-				lock, std::chrono::seconds(seconds), [state] { return state->finished; })) {
-			fprintf(stderr, "watchdog: the test hung\n");
-			abort();
-		}
+	signal(SIGALRM, [](int) {
+		static const char kHung[] = "watchdog: the test hung\n";
+		ssize_t written = write(2, kHung, sizeof(kHung) - 1);
+		(void)written;
+		abort();
 	});
+	alarm(seconds);
 }
 
 Watchdog::~Watchdog()
 {
-	{
-		std::lock_guard<std::mutex> lock(fState->mutex);
-		fState->finished = true;
-	}
-	fState->done.notify_all();
-	fState->thread.join();
-	delete fState;
+	alarm(0);
 }
 
 namespace {
 
-std::string ScratchRoot()
-{
-	// Under /tmp: the unprivileged runs of the fault tests must reach their folders.
-	std::string root = "/tmp/vellumark-test-scratch";
-	std::filesystem::create_directories(root);
-	return root;
-}
-
+// Not counting "." and "..".
 int CountEntries(const char* folder)
 {
-	DIR* dir = opendir(folder);
-	if (dir == NULL)
-		return -1;
-	int count = 0;
-	while (struct dirent* entry = readdir(dir)) {
-		if (entry->d_name[0] != '.')
-			count++;
+	std::filesystem::directory_iterator entries(folder);
+	return int(std::distance(begin(entries), end(entries)));
+}
+
+long StatusKiB(const std::string& field)
+{
+	std::ifstream status("/proc/self/status");
+	for (std::string line; std::getline(status, line);) {
+		if (line.rfind(field + ":", 0) == 0)
+			return atol(line.c_str() + field.size() + 1);
 	}
-	closedir(dir);
-	return count;
+	return -1;
+}
+
+std::string XFilePath(int number)
+{
+	return "/tmp/.X11-unix/X" + std::to_string(number);
+}
+
+// A socket listening where the X server of the display number would; -1 where none can.
+int Listen(XListener where, int number)
+{
+	if (where == kXNowhere)
+		return -1;
+	sockaddr_storage address = {};
+	socklen_t length = sizeof(sockaddr_in);
+	if (where == kXLoopback) {
+		sockaddr_in* inet = (sockaddr_in*)&address;
+		inet->sin_family = AF_INET;
+		inet->sin_port = htons(6000 + number);
+		inet->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+	} else {
+		mkdir("/tmp/.X11-unix", 01777);
+		sockaddr_un* local = (sockaddr_un*)&address;
+		local->sun_family = AF_UNIX;
+		std::string path = XFilePath(number);
+		memcpy(local->sun_path + (where == kXAbstract ? 1 : 0), path.data(), path.size());
+		length = offsetof(sockaddr_un, sun_path) + path.size() + 1;
+	}
+	int fd = socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+	int on = 1;
+	setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+	int backlog = where == kXFullFile ? 0 : 8;
+	if (bind(fd, (sockaddr*)&address, length) != 0 || listen(fd, backlog) != 0) {
+		close(fd);
+		fd = -1;
+	}
+	return fd;
 }
 
 }  // namespace
 
 TempDir::TempDir()
 {
-	std::string pattern = ScratchRoot() + "/t-XXXXXX";
-	std::vector<char> buffer(pattern.begin(), pattern.end());
-	buffer.push_back('\0');
-	if (mkdtemp(buffer.data()) == NULL)
-		ADD_FAILURE() << "cannot make a scratch folder under " << pattern;
-	fPath = buffer.data();
+	// Under /tmp: the unprivileged runs of the fault tests must reach their folders.
+	std::filesystem::create_directories("/tmp/vellumark-test-scratch");
+	fPath = "/tmp/vellumark-test-scratch/t-XXXXXX";
+	if (mkdtemp(fPath.data()) == NULL)
+		ADD_FAILURE() << "cannot make a scratch folder under " << fPath;
 	chmod(fPath.c_str(), 0777);
 }
 
@@ -182,9 +197,7 @@ void WriteFile(const std::string& path, const std::string& content)
 bool SupportsUserXattrs(const std::string& folder)
 {
 	std::string probe = folder + "/.xattr-probe";
-	{
-		std::ofstream out(probe);
-	}
+	WriteFile(probe, "");
 	bool ok = setxattr(probe.c_str(), "user.probe", "1", 1, 0) == 0;
 	unlink(probe.c_str());
 	return ok;
@@ -193,14 +206,10 @@ bool SupportsUserXattrs(const std::string& folder)
 bool GetXattr(const std::string& path, const std::string& name, std::vector<uint8_t>* value)
 {
 	ssize_t size = lgetxattr(path.c_str(), name.c_str(), NULL, 0);
-	if (size < 0)
-		return false;
-	value->resize(size);
-	size = lgetxattr(path.c_str(), name.c_str(), value->data(), value->size());
-	if (size < 0)
-		return false;
-	value->resize(size);
-	return true;
+	value->resize(std::max<ssize_t>(size, 0));
+	size = size < 0 ? -1 : lgetxattr(path.c_str(), name.c_str(), value->data(), value->size());
+	value->resize(std::max<ssize_t>(size, 0));
+	return size >= 0;
 }
 
 bool SetXattr(const std::string& path, const std::string& name, const std::vector<uint8_t>& value)
@@ -219,37 +228,40 @@ bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
 		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
 }
 
-OutputCapture::OutputCapture(int fd) :
-	fFd(fd),
-	fSaved(-1),
-	fDone(false)
+template<int kFd>
+OutputCapture<kFd>::OutputCapture()
 {
 	fflush(NULL);
 	char name[] = "/tmp/vellumark-output-XXXXXX";
 	int file = mkstemp(name);
 	fFile = name;
-	fSaved = dup(fFd);
-	dup2(file, fFd);
+	fSaved = dup(kFd);
+	dup2(file, kFd);
 	close(file);
 }
 
-OutputCapture::~OutputCapture()
+template<int kFd>
+OutputCapture<kFd>::~OutputCapture()
 {
 	Finish();
 }
 
-std::string OutputCapture::Finish()
+template<int kFd>
+std::string OutputCapture<kFd>::Finish()
 {
 	if (fDone)
 		return std::string();
 	fDone = true;
 	fflush(NULL);
-	dup2(fSaved, fFd);
+	dup2(fSaved, kFd);
 	close(fSaved);
 	std::string text = ReadFile(fFile);
 	unlink(fFile.c_str());
 	return text;
 }
+
+template class OutputCapture<1>;
+template class OutputCapture<2>;
 
 bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout,
 	std::chrono::milliseconds poll)
@@ -306,64 +318,33 @@ int RunUnprivileged(const std::function<int()>& fn)
 		_exit(status & 0xff);
 	}
 	int status = 0;
-	if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-		return -1;
-	return WEXITSTATUS(status);
+	return waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-namespace {
-
-long StatusKiB(const char* format)
-{
-	FILE* status = fopen("/proc/self/status", "r");
-	if (status == NULL)
-		return -1;
-	char line[256];
-	long kib = -1;
-	while (fgets(line, sizeof(line), status) != NULL) {
-		if (sscanf(line, format, &kib) == 1)
-			break;
-	}
-	fclose(status);
-	return kib;
-}
-
-}  // namespace
 
 long ResidentKiB()
 {
-	return StatusKiB("VmRSS: %ld kB");
+	return StatusKiB("VmRSS");
 }
 
 long PeakResidentKiB()
 {
-	return StatusKiB("VmHWM: %ld kB");
+	return StatusKiB("VmHWM");
 }
 
 bool ResetPeakResident()
 {
 	// 5 resets the peak to what is resident now.
-	int fd = open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
-	if (fd < 0)
-		return false;
-	bool reset = write(fd, "5", 1) == 1;
-	close(fd);
-	return reset;
+	std::ofstream clear("/proc/self/clear_refs");
+	return bool(clear << "5" << std::flush);
 }
 
 void RecordFigure(const std::string& name, const std::string& value)
 {
+	// One write per line (the stream's buffer holds it), in append mode: tests running side by
+	// side never mix lines.
 	const char* path = getenv("VELLUMARK_FIGURES");
-	if (path == NULL || *path == '\0')
-		return;
-	// One write per line, in append mode: tests running side by side never mix lines.
-	std::string line = name + " " + value + "\n";
-	int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-	if (fd < 0)
-		return;
-	ssize_t written = write(fd, line.data(), line.size());
-	(void)written;
-	close(fd);
+	if (path != NULL && *path != '\0')
+		std::ofstream(path, std::ios::app) << name + " " + value + "\n";
 }
 
 void RecordFigure(const std::string& name, long long value)
@@ -378,6 +359,66 @@ std::vector<std::string> FolderNames(const std::string& folder)
 		names.push_back(entry.path().filename());
 	std::sort(names.begin(), names.end());
 	return names;
+}
+
+const std::string FakeXServer::kCookie = "sixteen-byte-key";
+
+FakeXServer::FakeXServer(XListener where, int number, int answerAfterMs, bool closes) :
+	fListener(Listen(where, number)),
+	fFile(where == kXFile || where == kXFullFile ? XFilePath(number) : "")
+{
+	if (where == kXFullFile) {
+		sockaddr_un address = {};
+		address.sun_family = AF_UNIX;
+		fFile.copy(address.sun_path, sizeof(address.sun_path) - 1);
+		fFiller = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+		connect(fFiller, (sockaddr*)&address, sizeof(address));
+	}
+	if (fListener >= 0 && answerAfterMs >= 0)
+		fThread = std::thread([this, answerAfterMs, closes] { Serve(answerAfterMs, closes); });
+}
+
+FakeXServer::~FakeXServer()
+{
+	if (fThread.joinable())
+		fThread.join();
+	close(fFiller);
+	if (fListener >= 0 && !fFile.empty())
+		unlink(fFile.c_str());
+	close(fListener);
+}
+
+int FakeXServer::FreeNumber(int from)
+{
+	for (;; from++) {
+		int abstract = Listen(kXAbstract, from);
+		int loopback = Listen(kXLoopback, from);
+		close(abstract);
+		close(loopback);
+		if (abstract >= 0 && loopback >= 0 && access(XFilePath(from).c_str(), F_OK) != 0)
+			return from;
+	}
+}
+
+// Each wait for the other end is bounded by a receive timeout, accept's too.
+void FakeXServer::Serve(int answerAfterMs, bool closes)
+{
+	static const std::string kExpected = std::string("B\0\0\13\0\0\0\22\0\20\0\0", 12)
+		+ "MIT-MAGIC-COOKIE-1" + std::string(2, '\0') + kCookie;
+	timeval limit = {2, 0};
+	setsockopt(fListener, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
+	int fd = accept(fListener, NULL, NULL);
+	setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
+	std::string request(kExpected.size(), '\0');
+	if (recv(fd, &request[0], request.size(), MSG_WAITALL) == ssize_t(request.size())
+		&& request == kExpected) {
+		std::this_thread::sleep_for(std::chrono::milliseconds(answerAfterMs));
+		if (!closes)
+			send(fd, "\1", 1, MSG_NOSIGNAL);
+	} else {
+		recv(fd, &request[0], 1, 0);  // until the other end gives up
+	}
+	close(fd);
 }
 
 }  // namespace testing_support

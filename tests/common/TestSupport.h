@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -36,10 +37,6 @@ class Watchdog {
 public:
 	explicit Watchdog(unsigned seconds = 30);
 	~Watchdog();
-
-private:
-	struct State;
-	State* fState;
 };
 
 // A fresh folder under /tmp/vellumark-test-scratch, removed with its contents on destruction.
@@ -73,34 +70,21 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 
 // Collects what the calling process writes to one of its standard streams while it lives.
+template<int kFd>
 class OutputCapture {
 public:
-	explicit OutputCapture(int fd);
+	OutputCapture();
 	~OutputCapture();
 	std::string Finish();  // stops capturing and returns the text
 
 private:
-	int fFd;
-	int fSaved;
+	int fSaved = -1;
 	std::string fFile;
-	bool fDone;
+	bool fDone = false;
 };
 
-class StdoutCapture : public OutputCapture {
-public:
-	StdoutCapture() :
-		OutputCapture(1)
-	{
-	}
-};
-
-class StderrCapture : public OutputCapture {
-public:
-	StderrCapture() :
-		OutputCapture(2)
-	{
-	}
-};
+typedef OutputCapture<1> StdoutCapture;
+typedef OutputCapture<2> StderrCapture;
 
 // Waits until pred() holds, asking every poll; false on timeout.
 bool WaitUntil(const std::function<bool()>& pred,
@@ -134,6 +118,39 @@ void RecordFigure(const std::string& name, long long value);
 
 // The names in a folder (without "." and ".."), sorted.
 std::vector<std::string> FolderNames(const std::string& folder);
+
+enum XListener {
+	kXNowhere,
+	kXAbstract,
+	kXFile,
+	kXFullFile,  // its queue full: a connection waits there already
+	kXLoopback
+};
+
+// An X server of a display number of this machine's: a socket listening where that server
+// would (abstract or file socket /tmp/.X11-unix/X<number>, TCP port 6000 + number on the
+// loopback), taking connections into its queue. Given a delay, it accepts one and, if its
+// request is the setup Xlib sends with kCookie, answers it after the delay with a byte or by
+// closing; otherwise it stays silent until the other end gives up.
+class FakeXServer {
+public:
+	static const std::string kCookie;  // MIT-MAGIC-COOKIE-1, 16 bytes
+
+	FakeXServer(XListener where, int number, int answerAfterMs = -1, bool closes = false);
+	~FakeXServer();
+	bool Listens() const { return fListener >= 0; }
+
+	// The first number from the given one that every kind of listener is free to take.
+	static int FreeNumber(int from);
+
+private:
+	void Serve(int answerAfterMs, bool closes);
+
+	int fListener;
+	std::string fFile;
+	int fFiller = -1;
+	std::thread fThread;
+};
 
 }  // namespace testing_support
 

@@ -2,13 +2,11 @@
 
 #include <Entry.h>
 #include <Handler.h>
-#include <Looper.h>
 #include <TypeConstants.h>
 #include <Window.h>
 
 #include "app/LooperQueue.h"
 #include "app/WindowRegistry.h"
-#include "host/HostInput.h"
 #include "host/headless/HeadlessHost.h"
 #include "interface/WindowMessages.h"
 
@@ -18,36 +16,26 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <map>
-#include <mutex>
 
 namespace testing_support {
 
 namespace {
 
-using platform::HeadlessHost;
-using platform::HeadlessWindowInfo;
-using platform::HostInput;
 using std::chrono::milliseconds;
 
 const uint32 kMsgCall = 'tCAL';  // "token" (int32)
 
-enum {
-	kRan,
-	kClosed,
-	kTimedOut
-};
-
-HeadlessHost& Host()
+platform::HeadlessHost& Host()
 {
-	return HeadlessHost::Instance();
+	return platform::HeadlessHost::Instance();
 }
 
-HeadlessWindowInfo Info(platform::host_window_id id)
+platform::HeadlessWindowInfo Info(platform::host_window_id id)
 {
-	HeadlessWindowInfo info;
+	platform::HeadlessWindowInfo info;
 	Host().GetWindowInfo(id, &info);
 	return info;
 }
@@ -91,10 +79,6 @@ struct Calls {
 // each other by for ever, and the window would never be idle again.
 class CallHandler : public BHandler {
 public:
-	CallHandler() :
-		BHandler("test window calls")
-	{
-	}
 	void MessageReceived(BMessage* message) override
 	{
 		int32 token = 0;
@@ -137,9 +121,7 @@ BMessage DragFromPaths(const std::vector<std::string>& paths)
 
 TestWindow::TestWindow(BWindow* window) :
 	fWindow(window),
-	fId(-1),
-	fOwned(true),
-	fDragging(false)
+	fOwned(true)
 {
 	window->Show();
 	Attach(window->Name() != NULL ? window->Name() : "", kWait);  // looper named by the title
@@ -147,9 +129,7 @@ TestWindow::TestWindow(BWindow* window) :
 
 TestWindow::TestWindow(const std::string& title, bigtime_t timeout) :
 	fWindow(NULL),
-	fId(-1),
-	fOwned(false),
-	fDragging(false)
+	fOwned(false)
 {
 	Attach(title, timeout);
 }
@@ -159,7 +139,7 @@ TestWindow::~TestWindow()
 	if (fOwned && (fId < 0 || IsOpen()) && fWindow->Lock())
 		fWindow->Quit();
 	if (fOwned)
-		WaitForClose();
+		WaitUntil([&] { return !IsOpen(); }, milliseconds(kWait / 1000), milliseconds(1));
 }
 
 void TestWindow::Attach(const std::string& title, bigtime_t timeout)
@@ -201,7 +181,7 @@ bool TestWindow::IsOpen() const
 	return Info(fId).open;
 }
 
-status_t TestWindow::Report(const std::function<void(HostInput& input)>& report)
+status_t TestWindow::Report(const std::function<void(platform::HostInput& input)>& report)
 {
 	return Host().Report(fId, report) ? B_OK : B_BAD_VALUE;
 }
@@ -215,7 +195,7 @@ status_t TestWindow::Pointer(BPoint where, uint32 buttons)
 	if (!Host().GetPointer(fId, &was, &held))
 		return B_BAD_VALUE;
 	bool pressed = (buttons & ~held) != 0, released = (held & ~buttons) != 0;
-	return Report([&](HostInput& input) {
+	return Report([&](auto& input) {
 		if (where != was || (!pressed && !released))
 			input.PointerMoved(where, held, 0, system_time());
 		if (pressed)
@@ -232,43 +212,22 @@ status_t TestWindow::MouseMove(BPoint where)
 	return Host().GetPointer(fId, &was, &held) ? Pointer(where, held) : B_BAD_VALUE;
 }
 
-status_t TestWindow::Click(BPoint where, uint32 buttons)
-{
-	status_t status = Pointer(where, buttons);
-	return status == B_OK ? Pointer(where, 0) : status;
-}
-
 status_t TestWindow::Key(const char* bytes)
 {
 	uint32 raw = strlen(bytes) == 1 ? (uint8)bytes[0] : 0;
-	return Report([&](HostInput& input) { input.KeyDown(bytes, raw, 0, 0, system_time()); });
-}
-
-status_t TestWindow::Close()
-{
-	return Report([](HostInput& input) { input.CloseRequested(); });
-}
-
-status_t TestWindow::DragMotion(BPoint where, const BMessage& drag)
-{
-	return ReportDrag(drag, false, where);
+	return Report([&](auto& input) { input.KeyDown(bytes, raw, 0, 0, system_time()); });
 }
 
 status_t TestWindow::DragExit()
 {
 	fDragging = false;
-	return Report([](HostInput& input) { input.DragExited(); });
-}
-
-status_t TestWindow::Drop(BPoint where, const BMessage& drag)
-{
-	return ReportDrag(drag, true, where);
+	return Report([](auto& input) { input.DragExited(); });
 }
 
 // As a display hands a drag on: raw data through the input, a message as it is, once a drag.
 status_t TestWindow::ReportDrag(const BMessage& drag, bool ends, BPoint where)
 {
-	return Report([&](HostInput& input) {
+	return Report([&](auto& input) {
 		const void* bytes = NULL;
 		ssize_t size = 0;
 		if (fDragging) {
@@ -298,16 +257,6 @@ bool TestWindow::WaitForIdle(bigtime_t timeout) const
 	return result == kRan || (result == kClosed && fId >= 0);
 }
 
-bool TestWindow::RunOnThread(const std::function<void()>& fn, bigtime_t timeout) const
-{
-	return Call(fn, timeout) == kRan;
-}
-
-bool TestWindow::WaitForClose(bigtime_t timeout) const
-{
-	return WaitUntil([&] { return !IsOpen(); }, milliseconds(timeout / 1000), milliseconds(1));
-}
-
 // The call travels as a message to the handler on the window's looper, posted while the host
 // holds the window open. The host tells no one that a window closed: the wait looks again
 // now and then.
@@ -321,7 +270,7 @@ int TestWindow::Call(const std::function<void()>& fn, bigtime_t timeout) const
 	message.AddInt32("token", token);
 	bool posted = false;
 	if (handler != NULL) {
-		Host().Report(fId, [&](HostInput&) {
+		Host().Report(fId, [&](auto&) {
 			calls.waiting[token] = fn;
 			posted = fWindow->PostMessage(&message, handler) == B_OK;
 		});
@@ -344,6 +293,52 @@ std::vector<uint32> TestWindow::Pixels(int32* width) const
 int32 TestWindow::PresentCount() const
 {
 	return Info(fId).presents;
+}
+
+std::string UniqueTitle(const char* base)
+{
+	static std::atomic<int> counter(0);
+	return std::string(base) + "-" + std::to_string(counter++);
+}
+
+BWindow* NewWindow(BRect frame, const char* base)
+{
+	return new BWindow(frame, UniqueTitle(base).c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
+		B_NOT_RESIZABLE);
+}
+
+HookLog::~HookLog()
+{
+	WaitUntil([this] {
+		std::lock_guard<std::mutex> lock(mutex);
+		return views == 0;
+	});
+}
+
+RecordingView::RecordingView(BRect frame, const char* name, HookLog* log) :
+	BView(frame, name, B_FOLLOW_NONE, B_WILL_DRAW),
+	fLog(log)
+{
+	std::lock_guard<std::mutex> lock(fLog->mutex);
+	fLog->views++;
+}
+
+RecordingView::~RecordingView()
+{
+	std::lock_guard<std::mutex> lock(fLog->mutex);
+	fLog->hooks.push_back(std::string(Name()) + ".deleted");
+	fLog->views--;
+}
+
+void RecordingView::Record(const std::string& hook, const BMessage* message)
+{
+	bool home = Window() != NULL && Window()->Thread() == find_thread(NULL);
+	bool locked = Window() != NULL && Window()->IsLocked();
+	std::lock_guard<std::mutex> lock(fLog->mutex);
+	fLog->hooks.push_back(std::string(Name()) + "." + hook + (home ? "" : " elsewhere")
+		+ (locked ? "" : " unlocked"));
+	if (message != NULL)
+		fLog->messages.push_back(*message);
 }
 
 }  // namespace testing_support

@@ -4,10 +4,13 @@
 #include <InterfaceDefs.h>
 #include <Message.h>
 #include <OS.h>
+#include <View.h>
 
 #include "host/Host.h"
+#include "host/HostInput.h"
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -48,27 +51,44 @@ public:
 	// button goes down, then a release when one comes up.
 	status_t Pointer(BPoint where, uint32 buttons);
 	status_t MouseMove(BPoint where);  // the buttons held stay held
-	status_t Click(BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
+	status_t Click(BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON)
+	{
+		return Pointer(where, buttons) == B_OK ? Pointer(where, 0) : B_BAD_VALUE;
+	}
 	status_t Key(const char* bytes);
-	status_t Close();  // the close box
+	status_t Close()  // the close box
+	{
+		return Report([](platform::HostInput& input) { input.CloseRequested(); });
+	}
 	// A drag hands the window its data once, at its first motion, or at its drop if no motion
 	// came first; it ends at its exit or its drop.
-	status_t DragMotion(BPoint where, const BMessage& drag);
+	status_t DragMotion(BPoint where, const BMessage& drag)
+	{
+		return ReportDrag(drag, false, where);
+	}
 	status_t DragExit();
-	status_t Drop(BPoint where, const BMessage& drag);
+	status_t Drop(BPoint where, const BMessage& drag) { return ReportDrag(drag, true, where); }
 
 	// true also when the window has closed meanwhile; false on timeout.
 	bool WaitForIdle(bigtime_t timeout = kWait) const;
 	// Runs fn on the window's thread with the window locked once it is idle, and waits for it;
 	// false when the window closed first, or on timeout. Calls do not wait for each other.
-	bool RunOnThread(const std::function<void()>& fn, bigtime_t timeout = kWait) const;
-	bool WaitForClose(bigtime_t timeout = kWait) const;
+	bool RunOnThread(const std::function<void()>& fn, bigtime_t timeout = kWait) const
+	{
+		return Call(fn, timeout) == kRan;
+	}
 
 	// The screen copy: rows from the top, 0xFFRRGGBB; empty before the first present.
 	std::vector<uint32> Pixels(int32* width = NULL) const;
 	int32 PresentCount() const;
 
 private:
+	enum {
+		kRan,
+		kClosed,
+		kTimedOut
+	};
+
 	TestWindow(const TestWindow&) = delete;
 	TestWindow& operator=(const TestWindow&) = delete;
 
@@ -78,9 +98,69 @@ private:
 	int Call(const std::function<void()>& fn, bigtime_t timeout) const;
 
 	BWindow* fWindow;
-	platform::host_window_id fId;
+	platform::host_window_id fId = -1;
 	bool fOwned;
-	bool fDragging;  // the window has this drag's data
+	bool fDragging = false;  // the window has this drag's data
+};
+
+// A title no other window of the process had: the base and a number.
+std::string UniqueTitle(const char* base);
+// A titled window, not resizable, of the frame, with a unique title.
+BWindow* NewWindow(BRect frame, const char* base = "test");
+
+// What recording views did, in order, from any thread: "<view>.<hook>" per hook, and a copy of
+// each message they received. It waits for its views to go before it goes itself.
+struct HookLog {
+	~HookLog();
+	std::vector<std::string> Hooks()
+	{
+		std::lock_guard<std::mutex> lock(mutex);
+		return hooks;
+	}
+	std::vector<BMessage> Messages()
+	{
+		std::lock_guard<std::mutex> lock(mutex);
+		return messages;
+	}
+	void Clear()
+	{
+		std::lock_guard<std::mutex> lock(mutex);
+		hooks.clear();
+		messages.clear();
+	}
+
+	std::mutex mutex;
+	std::vector<std::string> hooks;
+	std::vector<BMessage> messages;
+	int views = 0;
+};
+
+// Logs each hook: " elsewhere" added when it runs on another thread than the window's,
+// " unlocked" when the window is not locked; MouseMoved adds the transit, and " drag" for a
+// drag; "deleted" comes last. A message is handed on as a view hands it on.
+class RecordingView : public BView {
+public:
+	RecordingView(BRect frame, const char* name, HookLog* log);
+	~RecordingView() override;
+	void AttachedToWindow() override { Record("AttachedToWindow"); }
+	void Draw(BRect) override { Record("Draw"); }
+	void MouseDown(BPoint) override { Record("MouseDown"); }
+	void MouseUp(BPoint) override { Record("MouseUp"); }
+	void MouseMoved(BPoint, uint32 transit, const BMessage* drag) override
+	{
+		static const char* const kTransits[] = {"entered", "inside", "exited", "outside"};
+		Record(std::string("MouseMoved ") + kTransits[transit & 3] + (drag ? " drag" : ""));
+	}
+	void MessageReceived(BMessage* message) override
+	{
+		Record(message->WasDropped() ? "MessageReceived dropped" : "MessageReceived", message);
+		BView::MessageReceived(message);
+	}
+
+private:
+	void Record(const std::string& hook, const BMessage* message = NULL);
+
+	HookLog* fLog;
 };
 
 }  // namespace testing_support

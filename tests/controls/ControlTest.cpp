@@ -1,22 +1,13 @@
 // The program's two controls, each alone in a window on the headless host, driven by pointer
 // scripts and checked by what they draw and what they send.
 
-#include <gtest/gtest.h>
-
-#include <Control.h>
 #include <Entry.h>
-#include <Message.h>
 #include <Window.h>
 
 #include <math.h>
-#include <string.h>
 
 #include <algorithm>
-#include <atomic>
-#include <mutex>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "CFileDropBox.h"
 #include "CFlatButton.h"
@@ -25,8 +16,7 @@
 
 namespace {
 
-using testing_support::TestWindow;
-using testing_support::TextDrag;
+using namespace testing_support;
 
 const BRect kControlFrame(10, 10, 90, 30);  // in the window
 const BPoint kInside(50, 20);
@@ -34,15 +24,9 @@ const BPoint kOutside(150, 50);  // in the window, off the control
 const uint32 kViewColour = 0xFFD8D8D8;
 const uint32 kCommand = 'test';
 
-// What the control sends its target or hands on; made before the window shows.
-struct Inbox {
-	mutable std::mutex lock;
-	std::vector<BMessage> received;
-};
-
 // One control in a shown window, at kControlFrame, on a grey view that is both its parent and
-// its target: the view keeps what the control sends it or hands on.
-class ControlWindow : private Inbox, public TestWindow {
+// its target: the view logs what the control sends it or hands on.
+class ControlWindow : public HookLog, public TestWindow {
 public:
 	explicit ControlWindow(BControl* control, bool enabled = true) :
 		TestWindow(MakeWindow(control, enabled, this))
@@ -61,73 +45,36 @@ public:
 		return pixels;
 	}
 
-	// Plays a pointer script: steps "verb place" separated by ';', place being in (over the
-	// control), out (elsewhere in the window) or off (beyond the window). Verbs: move, down,
-	// up, click, click2 (secondary button), buttonsN (the pointer with buttons N down),
-	// text (a text drag moving there), drag (a drag of fileDrag moving there), drop and
-	// droptext (fileDrag or a text dropped there), exit (the drag leaves).
-	void Play(const std::string& script, const BMessage& fileDrag = BMessage())
+	// Plays a pointer script: steps "what place;", place being in (over the control), out
+	// (elsewhere in the window) or away (beyond the window), what a number (the pointer there
+	// with those buttons down: 1 the primary, 2 the secondary, 0 none), drag (the drag moving
+	// there), drop (the drag dropped there) or exit (the drag leaves).
+	void Play(const std::string& script, const BMessage& drag)
 	{
 		std::istringstream steps(script);
-		for (std::string step; std::getline(steps, step, ';');) {
-			std::istringstream words(step);
-			std::string verb, place;
-			words >> verb >> place;
-			BPoint at = place == "in" ? kInside : place == "out" ? kOutside : BPoint(-40, 300);
-			if (verb == "move")
-				MouseMove(at);
-			else if (verb == "down")
-				Pointer(at, B_PRIMARY_MOUSE_BUTTON);
-			else if (verb == "up")
-				Pointer(at, 0);
-			else if (verb == "click" || verb == "click2")
-				Click(at, verb == "click" ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON);
-			else if (verb.rfind("buttons", 0) == 0)
-				Pointer(at, uint32(std::stoi(verb.substr(7))));
-			else if (verb == "text" || verb == "drag")
-				DragMotion(at, verb == "text" ? TextDrag("t") : fileDrag);
-			else if (verb == "drop" || verb == "droptext")
-				Drop(at, verb == "drop" ? fileDrag : TextDrag("t"));
-			else if (verb == "exit")
+		for (std::string what, place; steps >> what >> place;) {
+			BPoint at = place[0] == 'i' ? kInside : place[0] == 'o' ? kOutside : BPoint(-40, 300);
+			if (what == "drag")
+				DragMotion(at, drag);
+			else if (what == "drop")
+				Drop(at, drag);
+			else if (what == "exit")
 				DragExit();
 			else
-				ADD_FAILURE() << "unknown step " << step;
+				Pointer(at, uint32(std::stoi(what)));
+			// Once no button is down the window is no longer tracking a press: each such step
+			// is handled before the next, so that a press tracked no longer takes its moves.
+			if (what == "0")
+				WaitForIdle();
 		}
-	}
-
-	std::vector<BMessage> Received() const
-	{
-		std::lock_guard<std::mutex> hold(lock);
-		return received;
 	}
 
 private:
-	class Background : public BView {
-	public:
-		Background(BRect frame, Inbox* inbox) :
-			BView(frame, "background", B_FOLLOW_NONE, B_WILL_DRAW),
-			fInbox(inbox)
-		{
-			SetViewColor(216, 216, 216);
-		}
-
-		void MessageReceived(BMessage* message) override
-		{
-			std::lock_guard<std::mutex> hold(fInbox->lock);
-			fInbox->received.push_back(*message);
-		}
-
-	private:
-		Inbox* fInbox;
-	};
-
-	static BWindow* MakeWindow(BControl* control, bool enabled, Inbox* inbox)
+	static BWindow* MakeWindow(BControl* control, bool enabled, HookLog* log)
 	{
-		static std::atomic<int> counter(0);
-		std::string title = "control-test-" + std::to_string(counter++);
-		BWindow* window = new BWindow(BRect(100, 100, 300, 170), title.c_str(),
-			B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_NOT_RESIZABLE);
-		BView* background = new Background(window->Bounds(), inbox);
+		BWindow* window = NewWindow(BRect(100, 100, 300, 170), "control");
+		BView* background = new RecordingView(window->Bounds(), "background", log);
+		background->SetViewColor(216, 216, 216);
 		window->AddChild(background);
 		background->AddChild(control);
 		control->SetTarget(background);
@@ -206,64 +153,109 @@ CFlatButton* NewButton(bool stayPressed = false, const char* label = NULL)
 		new BMessage(kCommand), stayPressed, 0, 1, B_WILL_DRAW);
 }
 
+// What a control sent its target or handed on: per message, "dropped " if it was, "invoked" or
+// the name it was tagged with, the ids it was tagged with, and " ref" when it carries the
+// file's ref.
+std::string Sent(const std::vector<BMessage>& messages, const entry_ref& file)
+{
+	std::ostringstream sent;
+	for (const BMessage& message : messages) {
+		const char* name = "";
+		message.FindString("FileDropName", &name);
+		sent << (message.WasDropped() ? "dropped " : "")
+			 << (message.what == kCommand ? "invoked" : name);
+		for (int32 i = 0, id; message.FindInt32("FileDropID", i, &id) == B_OK; i++)
+			sent << " " << id;
+		entry_ref ref;
+		sent << (message.FindRef("refs", &ref) == B_OK && ref == file ? " ref;" : ";");
+	}
+	return sent.str();
+}
+
+enum Control {
+	kButton,
+	kStaysPressed,  // a button that stays pressed once invoked
+	kWideLabel,  // a button whose label is far wider than it
+	kBox  // a drop box, its id 3
+};
+
 }  // namespace
 
-// Pointer scripts (see ControlWindow::Play), each played on a fresh button. The label lies
-// in the middle; it moves up left when the button is raised and down right when it is
-// pressed; it is in ink, or dim when the button is disabled. Nothing is drawn outside the
-// button, even for a label wider than it, and any update rectangle paints the same pixels.
-TEST(CFlatButton, EachPointerScriptEndsInItsLookWithItsInvocations)
+// Pointer scripts (see ControlWindow::Play), each played on a fresh control, its drag a file's
+// with an id 7 of its own, or a text. The label lies in the middle; it moves up left when the
+// control is raised and down right when it is pressed; it is in ink, or dim when the control is
+// disabled. Nothing is drawn outside the control, even for a label wider than it, and any
+// update rectangle paints the same pixels. A button is invoked at a release over it; a drag
+// with refs presses a drop box (a disabled one too) while over it, and nothing else does; a
+// drop flattens it and is handed on, tagged with the box's name and with its id after any id
+// the drag had.
+TEST(Controls, EachPointerScriptEndsInItsLookHavingSentWhatItSends)
 {
 	static const struct {
+		Control control;
 		const char* script;
-		const char* label;  // NULL: "About…"
 		bool disabled;
-		bool stayPressed;
+		bool text;  // the drag is a text's
 		Look look;
-		size_t invocations;
+		const char* sent;
 	} kScripts[] = {
-		{"", NULL, false, false, kFlatEnabled, 0},
-		{"", NULL, true, false, kFlatDisabled, 0},
-		{"move in", NULL, false, false, kRaised, 0},
-		{"move in; move out", NULL, false, false, kFlatEnabled, 0},
-		{"text in", NULL, false, false, kFlatEnabled, 0},
-		{"click in", NULL, false, false, kRaised, 1},
-		{"down in; move out; move in; up in", NULL, false, false, kRaised, 1},
-		{"down in; move off; up off", NULL, false, false, kFlatEnabled, 0},
-		{"click2 in", NULL, false, false, kRaised, 1},
-		{"buttons1 in; buttons3 in; buttons2 in; buttons2 out; buttons0 out", NULL, false, false,
-			kFlatEnabled, 0},
-		{"move in; click in", NULL, true, false, kFlatDisabled, 0},
-		{"click in; move out; move in", NULL, false, true, kPressed, 1},
-		{"click in; down in; move out; up out", NULL, false, true, kFlatEnabled, 1},
-		{"click in; down in; move out; up out; move in", NULL, false, true, kRaised, 1},
-		{"", "A label far wider than eighty pixels of button", false, false, kFlatEnabled, 0},
+		{kButton, "0 in", false, false, kRaised, ""},
+		{kButton, "0 in; 0 out", false, false, kFlatEnabled, ""},
+		{kButton, "drag in", false, false, kFlatEnabled, ""},
+		{kButton, "1 in; 0 in", false, false, kRaised, "invoked;"},
+		{kButton, "1 in; 1 out; 1 in; 0 in", false, false, kRaised, "invoked;"},
+		{kButton, "1 in; 1 away; 0 away", false, false, kFlatEnabled, ""},
+		{kButton, "2 in; 0 in", false, false, kRaised, "invoked;"},
+		{kButton, "1 in; 3 in; 2 in; 2 out; 0 out", false, false, kFlatEnabled, ""},
+		{kButton, "0 in; 1 in; 0 in", true, false, kFlatDisabled, ""},
+		{kStaysPressed, "1 in; 0 in; 0 out; 0 in", false, false, kPressed, "invoked;"},
+		{kStaysPressed, "1 in; 0 in; 1 in; 1 out; 0 out; 0 in", false, false, kRaised, "invoked;"},
+		{kWideLabel, "", false, false, kFlatEnabled, ""},
+		{kBox, "drag in; drag out", false, false, kFlatEnabled, ""},
+		{kBox, "drag in; exit in", false, false, kFlatEnabled, ""},
+		{kBox, "drag in", false, true, kFlatEnabled, ""},
+		{kBox, "0 in; 1 in; 0 in", false, false, kFlatEnabled, ""},
+		{kBox, "drag in", true, false, kPressed, ""},
+		{kBox, "drag in; drop in", false, false, kFlatEnabled, "dropped SetBox 7 3 ref;"},
+		{kBox, "drag in; drop in", false, true, kFlatEnabled, "dropped SetBox 3;"},
 	};
+	TempDir dir;
+	std::string file = dir.Make("dropped.txt");
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(file.c_str(), &ref), B_OK);
 	for (size_t row = 0; row < std::size(kScripts); row++) {
 		const auto& test = kScripts[row];
 		SCOPED_TRACE(testing::Message() << "row " << row << ": " << test.script);
-		CFlatButton* button = NewButton(test.stayPressed, test.label);
-		ControlWindow harness(button, !test.disabled);
+		BControl* control = test.control == kBox
+			? new CFileDropBox(kControlFrame, "SetBox", "Set icon", 3)
+			: NewButton(test.control == kStaysPressed,
+				test.control == kWideLabel ? "A label far wider than eighty pixels of button"
+										   : NULL);
+		ControlWindow harness(control, !test.disabled);
 		BRect flatLabel = LabelInk(harness.ControlPixels());
-		EXPECT_TRUE(test.label || fabs(flatLabel.left - (80 - flatLabel.right)) <= 1)
+		EXPECT_TRUE(
+			test.control == kWideLabel || fabs(flatLabel.left - (80 - flatLabel.right)) <= 1)
 			<< "off the middle";
-		harness.Play(test.script);
+		BMessage drag = test.text ? TextDrag("t") : DragFromPaths({file});
+		drag.AddInt32("FileDropID", 7);
+		harness.Play(test.script, drag);
 		ASSERT_TRUE(harness.WaitForIdle());
 		std::vector<uint32> pixels = harness.ControlPixels();
 		EXPECT_EQ(LookProblems(pixels, test.look), "");
 		uint32 darkest = 0;
 		float shift = test.look == kRaised ? -1 : test.look == kPressed ? 1 : 0;
-		EXPECT_EQ(LabelInk(pixels, &darkest), flatLabel.OffsetByCopy(shift, shift));
-		EXPECT_EQ(darkest, test.look == kFlatDisabled ? 0xFF979797 : 0xFF000000);
-		EXPECT_EQ(harness.Received().size(), test.invocations) << "invocations";
-		for (const BMessage& message : harness.Received())
-			EXPECT_EQ(message.what, kCommand);
+		// A disabled control's label is dim only while flat, and dim ink covers fewer pixels.
+		EXPECT_TRUE(LabelInk(pixels, &darkest) == flatLabel.OffsetByCopy(shift, shift)
+			|| (test.disabled && test.look != kFlatDisabled))
+			<< "label moved";
+		EXPECT_EQ(darkest, test.look == kFlatDisabled ? kDim : kInk);
+		EXPECT_EQ(Sent(harness.Messages(), ref), test.sent);
 		int32 width = 0;
 		std::vector<uint32> screen = harness.Pixels(&width);
 		for (int32 y = 10; y <= 30; y++)
 			EXPECT_TRUE(
 				screen[y * width + 9] == kViewColour && screen[y * width + 91] == kViewColour);
-		harness.RunOnThread([&] { button->Draw(BRect(3, 3, 4, 4)); });
+		harness.RunOnThread([&] { control->Draw(BRect(3, 3, 4, 4)); });
 		ASSERT_TRUE(harness.WaitForIdle());
 		EXPECT_EQ(harness.ControlPixels(), pixels);
 	}
@@ -276,67 +268,12 @@ TEST(CFlatButton, ShowsPressedWhileHeldAndIsInvokedAtTheRelease)
 {
 	ControlWindow harness(NewButton());
 	harness.Pointer(kInside, B_PRIMARY_MOUSE_BUTTON);
-	EXPECT_TRUE(testing_support::WaitUntil(
-		[&] { return LookProblems(harness.ControlPixels(), kPressed).empty(); }));
+	EXPECT_TRUE(WaitUntil([&] { return LookProblems(harness.ControlPixels(), kPressed).empty(); }));
 	EXPECT_FALSE(harness.WaitForIdle(100000)) << "idle while held";
 	for (int i = 0; i < 200; i++)  // taken one a 30 ms poll, they would outlast the wait below
 		harness.MouseMove(i % 2 ? kInside : kOutside);
-	EXPECT_EQ(harness.Received().size(), 0u);
+	EXPECT_EQ(harness.Messages().size(), 0u);
 	harness.Pointer(kInside, 0);
 	ASSERT_TRUE(harness.WaitForIdle());
-	EXPECT_EQ(harness.Received().size(), 1u);
-}
-
-// A drag with refs presses the box (a disabled one too) while over it, and nothing else does.
-// A drop flattens it and is handed on to the parent, tagged with the box's name and with its
-// id after any id the drag had; nothing else is handed on.
-TEST(CFileDropBox, OnlyADragWithRefsPressesItAndADropIsHandedOnTagged)
-{
-	static const struct {
-		const char* script;
-		bool disabled;
-		Look look;
-		std::vector<int32> ids;  // the drag's own, then the box's; empty: nothing handed on
-	} kScripts[] = {
-		{"drag in", false, kPressed, {}},
-		{"drag in; drag out", false, kFlatEnabled, {}},
-		{"drag in; exit in", false, kFlatEnabled, {}},
-		{"text in", false, kFlatEnabled, {}},
-		{"move in; click in", false, kFlatEnabled, {}},
-		{"drag in", true, kPressed, {}},
-		{"drag in; drop in", false, kFlatEnabled, {3}},
-		{"drag in; drop in", false, kFlatEnabled, {7, 3}},
-		{"text in; droptext in", false, kFlatEnabled, {3}},
-	};
-	testing_support::TempDir dir;
-	std::string file = dir.Make("dropped.txt");
-	entry_ref ref;
-	ASSERT_EQ(get_ref_for_path(file.c_str(), &ref), B_OK);
-	for (size_t row = 0; row < std::size(kScripts); row++) {
-		const auto& test = kScripts[row];
-		SCOPED_TRACE(testing::Message() << "row " << row << ": " << test.script);
-		ControlWindow harness(
-			new CFileDropBox(kControlFrame, "SetBox", "Set icon", 3), !test.disabled);
-		BMessage drag = testing_support::DragFromPaths({file});
-		for (size_t i = 0; i + 1 < test.ids.size(); i++)
-			drag.AddInt32("FileDropID", test.ids[i]);
-		harness.Play(test.script, drag);
-		ASSERT_TRUE(harness.WaitForIdle());
-		EXPECT_EQ(LookProblems(harness.ControlPixels(), test.look), "");
-		std::vector<BMessage> received = harness.Received();
-		ASSERT_EQ(received.size(), test.ids.empty() ? 0u : 1u);
-		if (received.empty())
-			continue;
-		EXPECT_TRUE(received[0].WasDropped());
-		const char* name = NULL;
-		received[0].FindString("FileDropName", &name);
-		EXPECT_STREQ(name, "SetBox");
-		std::vector<int32> ids;
-		for (int32 id; received[0].FindInt32("FileDropID", int32(ids.size()), &id) == B_OK;)
-			ids.push_back(id);
-		EXPECT_EQ(ids, test.ids);
-		entry_ref found;
-		EXPECT_EQ(received[0].FindRef("refs", &found) == B_OK && found == ref,
-			strstr(test.script, "text") == NULL);
-	}
+	EXPECT_EQ(harness.Messages().size(), 1u);
 }

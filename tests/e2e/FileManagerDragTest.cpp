@@ -7,11 +7,8 @@
 #include <filesystem>
 
 #include "Session.h"
-#include "TestSupport.h"
 
 namespace e2e {
-
-using namespace testing_support;
 
 class FileManagerDrag : public Session {};
 

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "Session.h"
-#include "TestSupport.h"
 
 namespace e2e {
 
@@ -18,7 +17,7 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 		if (!HaveProgram(tool))
 			GTEST_SKIP() << tool << " is not installed (scripts/setup installs it)";
 	}
-	testing_support::TempDir scratch;
+	TempDir scratch;
 	SKIP_WITHOUT_XATTRS(scratch.Path());
 	std::string parent = scratch.Make("home/Pictures", true);
 	std::string folder = scratch.Make("home/Pictures/Holidays", true);
@@ -42,8 +41,8 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 	// A file whose own mini icon is one solid colour, handed to the program at launch.
 	auto setIconFrom = [&](const std::string& name, uint8_t colour) {
 		std::string item = folder + "/" + name;
-		testing_support::WriteFile(item, name);
-		testing_support::GiveIcons(item, 0, colour);
+		WriteFile(item, name);
+		GiveIcons(item, 0, colour);
 		Child program({kProgram, "--refs", item}, env);
 		EXPECT_EQ(program.Wait(), 0) << name << ": " << program.Out() << program.Err();
 	};
@@ -75,7 +74,7 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 
 	Child driver({FAULT_DROP_DRIVER, "clear", "1", folder}, env);
 	EXPECT_EQ(driver.Wait(std::chrono::seconds(20)), 0) << driver.Out() << driver.Err();
-	EXPECT_FALSE(testing_support::HasXattr(folder, testing_support::kLargeIconAttr));
+	EXPECT_FALSE(HasXattr(folder, kLargeIconAttr));
 	EXPECT_TRUE(WaitUntil([&] { return count(kRed) == 0 && count(kGreen) == 0; },
 		std::chrono::seconds(5), kCostlyPoll))
 		<< "red pixels: " << count(kRed) << ", green: " << count(kGreen);

@@ -1,7 +1,6 @@
 // The program on a real X server through the GTK host: what a user sees and does.
 
 #include "Session.h"
-#include "TestSupport.h"
 
 namespace e2e {
 

@@ -1,24 +1,19 @@
 #ifndef E2E_SESSION_H
 #define E2E_SESSION_H
 
-#include <gtest/gtest.h>
-
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "TestSupport.h"
 
 namespace e2e {
 
-using testing_support::WaitUntil;
+using namespace testing_support;
 
 // Each screen grab opens an X connection and each xdotool run is a process: waits on them ask
 // less often.
@@ -76,8 +71,8 @@ public:
 	}
 
 	bool Running() { return Wait(std::chrono::milliseconds(0)) < 0; }
-	std::string Out() const { return testing_support::ReadFile(fOut); }
-	std::string Err() const { return testing_support::ReadFile(fErr); }
+	std::string Out() const { return ReadFile(fOut); }
+	std::string Err() const { return ReadFile(fErr); }
 
 private:
 	static std::string TempFile()

@@ -1,6 +1,7 @@
 #include <Alert.h>
 
-#include "WindowTestSupport.h"
+#include "TestSupport.h"
+#include "TestWindow.h"
 #include "app/WindowRegistry.h"
 #include "interface/AlertIcons.h"
 #include "interface/AlertLayout.h"
@@ -8,17 +9,24 @@
 
 #include <future>
 
-using namespace window_test;
+using namespace testing_support;
 using platform::AlertLayout;
 using platform::WindowRegistry;
 
 namespace {
 
-// An alert made and run with Go() on a thread that is no looper's, and its window.
+// An alert of the text and buttons, the shortcut on the button of that index (-1: none), run
+// with Go() on a thread that is no looper's, and its window.
 struct GoingAlert {
-	explicit GoingAlert(const std::function<BAlert*(const char* title)>& make) :
+	GoingAlert(const char* text, const char* first, const char* second, int32 index, char key) :
 		title(UniqueTitle("alert")),
-		result(std::async(std::launch::async, [this, make] { return make(title.c_str())->Go(); })),
+		result(std::async(std::launch::async,
+			[this, text, first, second, index, key] {
+				BAlert* alert = new BAlert(title.c_str(), text, first, second);
+				if (index >= 0)
+					alert->SetShortcut(index, key);
+				return alert->Go();
+			})),
 		window(title)
 	{
 		EXPECT_TRUE(window.IsOpen());
@@ -54,12 +62,7 @@ TEST(BAlert, GoBlocksUntilAnsweredAndReturnsTheButtonsIndex)
 	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
 		const auto& row = kRows[i];
 		int32 windows = WindowRegistry::Count();
-		GoingAlert going([&](const char* title) {
-			BAlert* alert = new BAlert(title, "Text", row.buttons[0], row.buttons[1]);
-			if (row.shortcutButton >= 0)
-				alert->SetShortcut(row.shortcutButton, row.shortcut);
-			return alert;
-		});
+		GoingAlert going("Text", row.buttons[0], row.buttons[1], row.shortcutButton, row.shortcut);
 		going.window.Key("x");
 		EXPECT_EQ(
 			going.result.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout)
@@ -87,26 +90,20 @@ TEST(BAlert, DrawsTheInfoIconTheTextAndTheButtons)
 	Watchdog watchdog;
 	const char* text = "Vellumark 1.5\n\ne-mail: x@example.org";
 	AlertLayout layout = AlertLayout::Compute(text, {"OK"}, B_WIDTH_AS_USUAL, B_INFO_ALERT);
-	GoingAlert going([text](const char* title) {
-		BAlert* alert = new BAlert(title, text, "OK");
-		alert->SetShortcut(0, B_ENTER);
-		return alert;
-	});
+	GoingAlert going(text, "OK", NULL, 0, B_ENTER);
 	int32 width = 0;
 	std::vector<uint32> screen = going.window.Pixels(&width);
 	auto pixel = [&](float x, float y) { return screen.at(size_t(int32(y) * width + int32(x))); };
 
 	const uint8* icon = platform::AlertIconBits(B_INFO_ALERT);
+	const int32 kSide = platform::kAlertIconSize;
 	int32 drawn = 0;
-	for (int32 y = 0; y < platform::kAlertIconSize; y++) {
-		for (int32 x = 0; x < platform::kAlertIconSize; x++) {
-			uint8 index = icon[y * platform::kAlertIconSize + x];
-			if (index == B_TRANSPARENT_8_BIT)
-				continue;
-			drawn++;
-			EXPECT_EQ(pixel(layout.iconAt.x + x, layout.iconAt.y + y),
-				platform::PackColor(system_colors()->color_list[index]));
-		}
+	for (int32 i = 0; i < kSide * kSide; i++) {
+		if (icon[i] == B_TRANSPARENT_8_BIT)
+			continue;
+		drawn++;
+		EXPECT_EQ(pixel(layout.iconAt.x + i % kSide, layout.iconAt.y + i / kSide),
+			platform::PackColor(system_colors()->color_list[icon[i]]));
 	}
 	EXPECT_GT(drawn, 200);
 

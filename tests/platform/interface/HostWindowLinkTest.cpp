@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "host/Host.h"
 #include "interface/HostWindowLink.h"
 
 using namespace platform;
 
 // What a window asks of the window system follows from its look, feel and flags: a row for
-// the first and the last of each, and for every look and feel that asks for something.
+// the first and the last of each, for every look and feel that asks for something, and for a
+// feel that asks for nothing.
 TEST(HostWindowLink, HintsFollowTheLookTheFeelAndTheFlags)
 {
 	const uint32 kAll = kHostWindowUndecorated | kHostWindowDialog | kHostWindowKeepAbove
@@ -22,14 +22,12 @@ TEST(HostWindowLink, HintsFollowTheLookTheFeelAndTheFlags)
 		{B_BORDERED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowUndecorated},
 		{B_NO_BORDER_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowUndecorated},
 		{B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, 0},
-		{B_DOCUMENT_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, 0},
 		{B_MODAL_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowDialog},
 		{B_FLOATING_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowUtility},
 		{B_TITLED_WINDOW_LOOK, B_MODAL_SUBSET_WINDOW_FEEL, 0, kHostWindowDialog},
 		{B_TITLED_WINDOW_LOOK, B_MODAL_APP_WINDOW_FEEL, 0, kHostWindowDialog},
 		{B_TITLED_WINDOW_LOOK, B_MODAL_ALL_WINDOW_FEEL, 0,
 			kHostWindowDialog | kHostWindowKeepAbove},
-		{B_TITLED_WINDOW_LOOK, B_FLOATING_SUBSET_WINDOW_FEEL, 0, 0},
 		{B_TITLED_WINDOW_LOOK, B_FLOATING_APP_WINDOW_FEEL, 0, 0},
 		{B_TITLED_WINDOW_LOOK, B_FLOATING_ALL_WINDOW_FEEL, 0, kHostWindowKeepAbove},
 		// A dialog is never also a utility window.

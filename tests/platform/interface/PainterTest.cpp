@@ -5,7 +5,6 @@
 #include "interface/Painter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <limits>
 #include <string>
@@ -23,7 +22,8 @@ const rgb_color kRed = {255, 0, 0, 0};  // alpha 0 still paints opaque
 const rgb_color kBlack = {0, 0, 0, 255};
 
 // A buffer pre-filled with a marker, between guard words that no drawing may touch. It reads
-// back as rows joined by '|': '#' red, '.' untouched, '?' anything else.
+// back as rows joined by '|': '#' red, 'k' black, 'c' the colour map's entry 100, '.'
+// untouched, '?' anything else; or as "guards broken".
 struct Canvas {
 	Canvas(int32 width, int32 height) :
 		width(width),
@@ -34,22 +34,24 @@ struct Canvas {
 		std::fill_n(words.begin(), kGuard, kGuardWord);
 		std::fill_n(words.end() - kGuard, kGuard, kGuardWord);
 	}
-	uint32 At(int32 x, int32 y) const { return words[kGuard + y * width + x]; }
 	std::string Picture() const
 	{
+		const uint32 kColours[] = {kMarker, 0xFFFF0000u, 0xFF000000u,
+			platform::PackColor(system_colors()->color_list[100])};
+		if (std::count(words.begin(), words.begin() + kGuard, kGuardWord)
+				+ std::count(words.end() - kGuard, words.end(), kGuardWord)
+			!= 2 * kGuard)
+			return "guards broken";
 		std::string picture;
 		for (int32 y = 0; y < height; y++) {
-			for (int32 x = 0; x < width; x++)
-				picture += At(x, y) == kMarker ? '.' : At(x, y) == 0xFFFF0000u ? '#' : '?';
+			for (int32 x = 0; x < width; x++) {
+				const uint32* found =
+					std::find(kColours, kColours + 4, words[kGuard + y * width + x]);
+				picture += ".#kc?"[found - kColours];
+			}
 			picture += y + 1 < height ? "|" : "";
 		}
 		return picture;
-	}
-	bool GuardsIntact() const
-	{
-		return std::count(words.begin(), words.begin() + kGuard, kGuardWord)
-			+ std::count(words.end() - kGuard, words.end(), kGuardWord)
-			== 2 * kGuard;
 	}
 
 	int32 width, height;
@@ -59,74 +61,55 @@ struct Canvas {
 
 }  // namespace
 
-// Rectangles cover their right and bottom edges, coordinates round to the nearest pixel, the
-// origin offsets everything, and a line steps at the halfway point.
-TEST(Painter, ShapesPaintExactlyTheirPixels)
+// Rectangles cover their right and bottom edges, coordinates round to the nearest pixel, and
+// a line steps at the halfway point (the controls' tests show the origin at work). NaN and inverted shapes
+// draw nothing, and nothing, however far out, reaches beyond the buffer. SetBits copies only
+// what fits, from the offset on; DrawBitmap maps the indices through the colour map, index 0
+// black, and leaves transparent and clipped pixels alone.
+TEST(Painter, EachDrawingPaintsExactlyItsPixelsAndNothingBeyondTheBuffer)
 {
+	const float inf = std::numeric_limits<float>::infinity();
+	const float nan = std::numeric_limits<float>::quiet_NaN();
+	BBitmap bitmap(BRect(0, 0, 3, 1), B_CMAP8);
+	std::fill_n(static_cast<uint8*>(bitmap.Bits()), 8, B_TRANSPARENT_8_BIT);
+	std::vector<uint8> bits = {0, 255, 100, 255, 255, 31};
+	bits.resize(100, 7);
+	bitmap.SetBits(bits.data(), bits.size(), 2, B_CMAP8);
 	const struct {
 		int32 width, height;
 		std::function<void(Painter&)> paint;
 		const char* picture;
 	} kRows[] = {
-		{6, 4,
-			[](Painter& p) {
-				p.SetOrigin(BPoint(1, 0));
-				p.FillRect(BRect(0, 1, 2, 2), kRed);
-			},
-			"......|.###..|.###..|......"},
 		{6, 4, [](Painter& p) { p.FillRect(BRect(0.5, 0.51, 2.49, 2.5), kRed); },
 			"......|.##...|.##...|.##..."},
 		{5, 2, [](Painter& p) { p.StrokeLine(BPoint(0, 0), BPoint(4, 1), kRed); }, "##...|..###"},
+		{8, 6,
+			[&](Painter& p) {
+				p.SetClip(BRect(-100, -100, 100, 100));  // cut to the buffer
+				p.FillRect(BRect(3, 0, 1, 3), kRed);
+				p.FillRect(BRect(nan, 0, 3, 3), kRed);
+				p.StrokeRect(BRect(0, 0, nan, 3), kRed);
+				p.StrokeLine(BPoint(0, 0), BPoint(nan, 5), kRed);
+				p.DrawString("x", -1, BPoint(nan, 5), kRed);
+				p.StrokeLine(BPoint(-inf, 2), BPoint(inf, 2), kRed);
+				p.StrokeLine(BPoint(-3e9, -1e9), BPoint(3e9, 1e9), kRed);
+				p.StrokeRect(BRect(-1e30, -1e30, 1e30, 1e30), kRed);
+				p.FillRect(BRect(7, 5, inf, inf), kRed);
+				p.StrokeLine(BPoint(1e9, 5), BPoint(-1e9, 5), kRed);
+			},
+			"##......|..###...|########|........|........|########"},
+		{6, 3,
+			[&](Painter& p) {
+				p.SetClip(BRect(0, 0, 4, 2));
+				p.DrawBitmap(&bitmap, BPoint(2, 1));
+			},
+			"......|....k.|..c..."},
 	};
-	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+	for (size_t i = 0; i < std::size(kRows); i++) {
 		Canvas canvas(kRows[i].width, kRows[i].height);
 		kRows[i].paint(canvas.painter);
 		EXPECT_EQ(canvas.Picture(), kRows[i].picture) << "row " << i;
 	}
-}
-
-TEST(Painter, OutOfRangeCoordinatesNeverWriteOutsideTheBuffer)
-{
-	const float inf = std::numeric_limits<float>::infinity();
-	const float nan = std::numeric_limits<float>::quiet_NaN();
-	Canvas canvas(8, 6);
-	Painter& p = canvas.painter;
-	p.SetClip(BRect(-100, -100, 100, 100));  // cut to the buffer
-	p.FillRect(BRect(3, 0, 1, 3), kRed);  // inverted: nothing
-	p.FillRect(BRect(nan, 0, 3, 3), kRed);
-	p.StrokeRect(BRect(0, 0, nan, 3), kRed);
-	p.StrokeLine(BPoint(0, 0), BPoint(nan, 5), kRed);
-	p.DrawString("x", -1, BPoint(nan, 5), kRed);
-	EXPECT_EQ(canvas.Picture(), Canvas(8, 6).Picture()) << "NaN and inverted draw nothing";
-
-	p.StrokeLine(BPoint(-inf, 2), BPoint(inf, 2), kRed);
-	p.StrokeLine(BPoint(-3e9, -1e9), BPoint(3e9, 1e9), kRed);
-	p.StrokeRect(BRect(-1e30, -1e30, 1e30, 1e30), kRed);
-	p.FillRect(BRect(7, 5, inf, inf), kRed);
-	p.StrokeLine(BPoint(1e9, 5), BPoint(-1e9, 5), kRed);
-	EXPECT_TRUE(canvas.GuardsIntact());
-	EXPECT_EQ(canvas.Picture(), "##......|..###...|########|........|........|########");
-}
-
-// SetBits copies only what fits, from the offset on; DrawBitmap maps the indices through the
-// colour map, index 0 black, and leaves transparent and clipped pixels alone.
-TEST(Painter, DrawBitmapMapsIndicesThroughTheColourMapAndSkipsTransparent)
-{
-	BBitmap bitmap(BRect(0, 0, 3, 1), B_CMAP8);
-	std::fill_n(static_cast<uint8*>(bitmap.Bits()), 8, B_TRANSPARENT_8_BIT);
-	std::vector<uint8> bits(100, 7);
-	const uint8 shown[] = {0, 255, 100, 255, 255, 31};
-	std::copy(shown, shown + 6, bits.begin());
-	bitmap.SetBits(bits.data(), bits.size(), 2, B_CMAP8);
-	Canvas canvas(6, 3);
-	canvas.painter.SetClip(BRect(0, 0, 4, 2));
-	canvas.painter.DrawBitmap(&bitmap, BPoint(2, 1));
-
-	const rgb_color* map = system_colors()->color_list;
-	EXPECT_EQ(map[0], (rgb_color{0, 0, 0, 255}));
-	EXPECT_EQ(canvas.At(4, 1), platform::PackColor(map[0]));
-	EXPECT_EQ(canvas.At(2, 2), platform::PackColor(map[100])) << "the offset came first";
-	EXPECT_EQ(canvas.Picture(), "......|....?.|..?...") << "transparent and clipped left alone";
 }
 
 // Two halves of a text drawn side by side, the second at the first's measured width, give

@@ -1,9 +1,8 @@
 #include <Locker.h>
 #include <OS.h>
 
-#include <TestSupport.h>
+#include "TestSupport.h"
 
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
