@@ -13,10 +13,8 @@ std::vector<uint32_t> Session::Grab(int x, int y, int width, int height)
 		? nullptr
 		: XGetImage(display, DefaultRootWindow(display), x, y, width, height, AllPlanes, ZPixmap);
 	// The screen is 24 bits deep: a pixel is 0xRRGGBB.
-	for (int row = 0; image != nullptr && row < height; row++) {
-		for (int column = 0; column < width; column++)
-			pixels.push_back(XGetPixel(image, column, row) & 0xFFFFFF);
-	}
+	for (int i = 0; image != nullptr && i < width * height; i++)
+		pixels.push_back(XGetPixel(image, i % width, i / width) & 0xFFFFFF);
 	if (image != nullptr)
 		XDestroyImage(image);
 	if (display != nullptr)

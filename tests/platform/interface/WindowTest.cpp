@@ -7,7 +7,11 @@
 
 #include "TestSupport.h"
 #include "TestWindow.h"
+#include "interface/HostWindowLink.h"
+#include "interface/WindowHostInput.h"
+#include "interface/WindowMessages.h"
 
+using namespace platform;
 using namespace testing_support;
 
 namespace {
@@ -56,6 +60,19 @@ std::vector<std::string> Drag(const BMessage& drag, const char* steps, bool busy
 	*dropped = received.empty() ? BMessage() : received.back();
 	return log.Hooks();
 }
+
+// A looper that never runs: what the input posts waits in its queue.
+class Inbox : public BLooper {
+public:
+	BMessage* Take()
+	{
+		return TakeQueuedMessage([](const BMessage&) { return true; });
+	}
+};
+
+const size_t kList = kMaxDragUriListBytes;
+const size_t kText = kMaxDragTextPreview;
+const size_t kNone = size_t(-1);
 
 }  // namespace
 
@@ -146,4 +163,84 @@ TEST(DragAndDrop, LargeTextDragCostsABoundedPreviewAndItsMotionsCoalesce)
 	ssize_t size = 0;
 	ASSERT_EQ(dropped.FindData("text/plain", B_MIME_TYPE, &data, &size), B_OK);
 	EXPECT_EQ(size_t(size), platform::kMaxDragTextPreview);
+}
+
+// What a host hands over of a drag is cut before the window copies it: a URI list to its whole
+// lines within the bound (a cut line could name another file), a text before the character
+// that would not fit whole.
+TEST(WindowHostInput, DraggedDataIsCutToItsBoundBeforeItIsCopied)
+{
+	static const struct {
+		HostDragData kind;
+		size_t length;
+		size_t lineEnd;  // the one '\n' of a list, or where a 2-byte character of a text starts
+		size_t kept;  // 0: no field at all
+	} kRows[] = {
+		{kHostDragUriList, kList - 1, kList - 10, kList - 1},
+		{kHostDragUriList, kList, kList - 10, kList},
+		{kHostDragUriList, kList + 1, kList - 10, kList - 9},
+		{kHostDragUriList, kList + 1, kNone, 0},
+		{kHostDragText, kText - 1, kNone, kText - 1},
+		{kHostDragText, kText, kNone, kText},
+		{kHostDragText, kText + 1, kNone, kText},
+		{kHostDragText, kText + 1, kText - 1, kText - 1},
+	};
+	for (size_t row = 0; row < std::size(kRows); row++) {
+		const auto& test = kRows[row];
+		std::string bytes(test.length, 'a');
+		if (test.lineEnd != kNone && test.kind == kHostDragUriList)
+			bytes[test.lineEnd] = '\n';
+		else if (test.lineEnd != kNone)
+			bytes.replace(test.lineEnd, 2, "\xC3\xA9");
+		Inbox inbox;
+		WindowHostInput(&inbox).DragData(test.kind, bytes.data(), bytes.size());
+		std::unique_ptr<BMessage> posted(inbox.Take());
+		ASSERT_TRUE(posted && posted->what == kMsgWindowDragData) << "row " << row;
+		const void* data = NULL;
+		ssize_t size = -1;
+		posted->FindData(
+			test.kind == kHostDragUriList ? "uri-list" : "text", B_RAW_TYPE, &data, &size);
+		EXPECT_EQ(size, test.kept > 0 ? ssize_t(test.kept) : -1) << "row " << row;
+		EXPECT_EQ(std::string((const char*)data, test.kept), bytes.substr(0, test.kept))
+			<< "row " << row;
+	}
+}
+
+// What a window asks of the window system follows from its look, feel and flags: a row for
+// the first and the last of each, for every look and feel that asks for something, and for a
+// feel that asks for nothing.
+TEST(HostWindowLink, HintsFollowTheLookTheFeelAndTheFlags)
+{
+	const uint32 kAll = kHostWindowUndecorated | kHostWindowDialog | kHostWindowKeepAbove
+		| kHostWindowNotClosable | kHostWindowAvoidFocus;
+	static const struct {
+		window_look look;
+		window_feel feel;
+		uint32 flags;
+		uint32 hints;
+	} kRows[] = {
+		{B_BORDERED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowUndecorated},
+		{B_NO_BORDER_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowUndecorated},
+		{B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, 0},
+		{B_MODAL_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowDialog},
+		{B_FLOATING_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0, kHostWindowUtility},
+		{B_TITLED_WINDOW_LOOK, B_MODAL_SUBSET_WINDOW_FEEL, 0, kHostWindowDialog},
+		{B_TITLED_WINDOW_LOOK, B_MODAL_APP_WINDOW_FEEL, 0, kHostWindowDialog},
+		{B_TITLED_WINDOW_LOOK, B_MODAL_ALL_WINDOW_FEEL, 0,
+			kHostWindowDialog | kHostWindowKeepAbove},
+		{B_TITLED_WINDOW_LOOK, B_FLOATING_APP_WINDOW_FEEL, 0, 0},
+		{B_TITLED_WINDOW_LOOK, B_FLOATING_ALL_WINDOW_FEEL, 0, kHostWindowKeepAbove},
+		// A dialog is never also a utility window.
+		{B_FLOATING_WINDOW_LOOK, B_MODAL_APP_WINDOW_FEEL, 0, kHostWindowDialog},
+		{B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_NOT_MOVABLE, 0},
+		{B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_NOT_CLOSABLE, kHostWindowNotClosable},
+		{B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_AVOID_FOCUS, kHostWindowAvoidFocus},
+		{B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_ASYNCHRONOUS_CONTROLS, 0},
+		{B_NO_BORDER_WINDOW_LOOK, B_MODAL_ALL_WINDOW_FEEL, ~0u, kAll},
+	};
+	for (size_t row = 0; row < std::size(kRows); row++) {
+		const auto& test = kRows[row];
+		EXPECT_EQ(HostWindowLink::HintsFor(test.look, test.feel, test.flags), test.hints)
+			<< "row " << row;
+	}
 }

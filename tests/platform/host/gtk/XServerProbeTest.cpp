@@ -35,7 +35,6 @@ TEST(XServerProbe, SilentOnlyWhereAServerTakesTheConnectionAndDoesNotAnswerInTim
 		{":%d", kXLoopback, -1, false, true},  // no unix socket takes it: TCP
 		{"localhost:%d", kXLoopback, -1, false, true},
 		{"unix:%d", kXLoopback, -1, false, false},  // a unix socket only
-		{":%d", kXAbstract, 0, false, false},
 		{":%d", kXFile, 0, true, false},
 		{"tcp/localhost:%d", kXLoopback, 0, false, false},
 		{":%d", kXFile, 100, false, false},
