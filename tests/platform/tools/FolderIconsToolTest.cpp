@@ -57,8 +57,8 @@ TEST(FolderIconsToolTest, ListRepairListAfterEachWayOfTravel)
 		"mv $F $T",
 		"cp -a $F $T && rm -f $T/.vellumark-icon-*",  // a restore without the image
 		"mv $F $T && cp --remove-destination $O/.vellumark-icon-* $T/.vellumark-icon-*",
-		"mv $F $T && i=$(echo $O/.vellumark-icon-*) && gio set $T metadata::custom-icon file://$i"
-		" && gio set $T metadata::thunar-custom-icon-name $i",
+		("mv $F $T && i=$(echo $O/.vellumark-icon-*) && gio set $T metadata::custom-icon file://$i"
+		 " && gio set $T metadata::thunar-custom-icon-name $i"),
 	};
 	for (const char* travel : travels) {
 		SCOPED_TRACE(travel);
