@@ -9,7 +9,6 @@
 
 #include <vector>
 
-#include "IconCompositing.h"
 #include "ProcessFile.h"
 #include "TestSupport.h"
 
@@ -51,55 +50,28 @@ int IconCount(const std::string& path)
 	return HasXattr(path, kLargeIconAttr) + HasXattr(path, kMiniIconAttr);
 }
 
-class ProcessFileTest : public ::testing::Test {
-protected:
-	void SetUp() override
-	{
-		SKIP_WITHOUT_XATTRS(fDir.Path());
-		fFolder = fDir.Make("folder", true);
-		fFile = fDir.Make("folder/file.txt");
-	}
-
-	TempDir fDir;
-	std::string fFolder;
-	std::string fFile;
+// A folder with a file in it, in a fresh folder.
+struct Tree {
+	TempDir dir;
+	std::string folder = dir.Make("folder", true), file = dir.Make("folder/file.txt");
 };
 
 }  // namespace
-
-// Each drop draws the item's mini icon over what the folder shows, so the overlays pile
-// up; icons of the wrong size or type that another program wrote count as none.
-TEST_F(ProcessFileTest, SetIconWithAFileOrAFolderDrawsItOverTheFolderThatHoldsIt)
-{
-	ASSERT_TRUE(SetXattr(fFolder, kLargeIconAttr, Stored("ICON", Bytes(100, 7))));
-	ASSERT_TRUE(SetXattr(fFolder, kMiniIconAttr, Stored("ICON", Bytes(256, 7))));
-	std::string tool = fDir.Make("folder/tool");
-	chmod(tool.c_str(), 0755);  // an executable: another type icon
-	for (const std::string& item : {fFile, fDir.Make("folder/sub", true), tool}) {
-		Bytes itemIcon = TrackerIcon(item, 16);
-		Bytes large = TrackerIcon(fFolder, 32);
-		Bytes mini = TrackerIcon(fFolder, 16);
-		ComposeLargeIcon(itemIcon.data(), large.data(), 255);
-		ComposeMiniIcon(itemIcon.data(), mini.data(), 255);
-		EXPECT_EQ(Process(Drop({item})), "") << item;
-		EXPECT_EQ(Attr(fFolder, kLargeIconAttr), Stored("ICON", large)) << item;
-		EXPECT_EQ(Attr(fFolder, kMiniIconAttr), Stored("MICN", mini)) << item;
-		EXPECT_EQ(IconCount(item), 0) << item;
-	}
-}
 
 // The first ref and the first FileDropID decide: 0 (or none, or one of another type) sets
 // the icon of the folder that holds the entry, 1 clears that of a folder itself or of the
 // one that holds a file, silently and leaving other attributes; anything else prints the
 // switch line and changes nothing. A link is the link, never its target.
-TEST_F(ProcessFileTest, TheFirstRefAndTheFirstFileDropIdDecide)
+TEST(ProcessFile, TheFirstRefAndTheFirstFileDropIdDecide)
 {
+	Tree t;
+	SKIP_WITHOUT_XATTRS(t.dir.Path());
 	const char kSwitchLine[] = "ProcessFile a merde dans le switch.\n";
-	std::string otherFolder = fDir.Make("other", true);
-	std::string otherFile = fDir.Make("other/b.txt");
-	std::string linkToOtherFile = fDir.Join("folder/link"), linkToFolder = fDir.Join("link");
+	std::string otherFolder = t.dir.Make("other", true);
+	std::string otherFile = t.dir.Make("other/b.txt");
+	std::string linkToOtherFile = t.dir.Join("folder/link"), linkToFolder = t.dir.Join("link");
 	ASSERT_EQ(symlink(otherFile.c_str(), linkToOtherFile.c_str()), 0);
-	ASSERT_EQ(symlink(fFolder.c_str(), linkToFolder.c_str()), 0);
+	ASSERT_EQ(symlink(t.folder.c_str(), linkToFolder.c_str()), 0);
 	const struct {
 		std::vector<std::string> refs;
 		std::vector<int32> ids;
@@ -108,52 +80,52 @@ TEST_F(ProcessFileTest, TheFirstRefAndTheFirstFileDropIdDecide)
 		const char* printed;
 		bool folderHasIcons;
 	} kShapes[] = {
-		{{fFile}, {}, false, false, "", true},
-		{{fFile}, {}, true, false, "", true},
-		{{fFile, otherFile}, {0}, false, false, "", true},
-		{{fFile}, {1, 0}, false, true, "", false},
-		{{fFile}, {0, 1}, false, false, "", true},
-		{{fFile}, {2}, false, false, kSwitchLine, false},
-		{{fFile}, {-1}, false, false, kSwitchLine, false},
+		{{t.file}, {}, false, false, "", true},
+		{{t.file}, {}, true, false, "", true},
+		{{t.file, otherFile}, {0}, false, false, "", true},
+		{{t.file}, {1, 0}, false, true, "", false},
+		{{t.file}, {0, 1}, false, false, "", true},
+		{{t.file}, {2}, false, false, kSwitchLine, false},
 		{{}, {0}, false, false, "", false},
 		{{}, {1}, false, true, "", true},
-		{{fFile}, {1}, false, false, "", false},
-		{{fFolder}, {1}, false, false, "", false},
-		{{fFolder}, {1}, false, true, "", false},
+		{{t.file}, {1}, false, false, "", false},
+		{{t.folder}, {1}, false, true, "", false},
 		{{linkToOtherFile}, {0}, false, false, "", true},
 		{{linkToFolder}, {1}, false, true, "", true},
 	};
-	ASSERT_TRUE(SetXattr(fFolder, "user.comment", {'h', 'i'}));
+	ASSERT_TRUE(SetXattr(t.folder, "user.comment", {'h', 'i'}));
 	for (size_t row = 0; row < std::size(kShapes); row++) {
-		removexattr(fFolder.c_str(), kLargeIconAttr);
-		removexattr(fFolder.c_str(), kMiniIconAttr);
+		removexattr(t.folder.c_str(), kLargeIconAttr);
+		removexattr(t.folder.c_str(), kMiniIconAttr);
 		if (kShapes[row].setFirst)
-			Process(Drop({fFile}));
+			Process(Drop({t.file}));
 		BMessage message = Drop(kShapes[row].refs, kShapes[row].ids);
 		if (kShapes[row].stringId)
 			message.AddString("FileDropID", "1");
 		EXPECT_EQ(Process(message), kShapes[row].printed) << "row " << row;
-		EXPECT_EQ(IconCount(fFolder), kShapes[row].folderHasIcons ? 2 : 0) << "row " << row;
-		EXPECT_EQ(IconCount(otherFolder) + IconCount(fDir.Path()), 0) << "row " << row;
+		EXPECT_EQ(IconCount(t.folder), kShapes[row].folderHasIcons ? 2 : 0) << "row " << row;
+		EXPECT_EQ(IconCount(otherFolder) + IconCount(t.dir.Path()), 0) << "row " << row;
 	}
-	EXPECT_EQ(Attr(fFolder, "user.comment"), (Bytes{'h', 'i'}));
+	EXPECT_EQ(Attr(t.folder, "user.comment"), (Bytes{'h', 'i'}));
 }
 
 // As nobody, on a folder that root owns and that it may write but not read: the folder's
 // icons cannot be read, and an icon that cannot be read is never taken for none and drawn
 // over; the drop stops before writing anything. (Refused stores are the reliability
 // tests' Unprivileged cases; entries gone or replaced before the drop, their DropRace.)
-TEST_F(ProcessFileTest, UnreadableIconsAreNeverDrawnOver)
+TEST(ProcessFile, UnreadableIconsAreNeverDrawnOver)
 {
+	Tree t;
+	SKIP_WITHOUT_XATTRS(t.dir.Path());
 	if (geteuid() != 0)
 		GTEST_SKIP() << "needs root to own a folder that the unprivileged child cannot read";
 	const Bytes large = Stored("ICON", Bytes(1024, 0x40));
 	const Bytes mini = Stored("MICN", Bytes(256, 0x41));
-	ASSERT_TRUE(SetXattr(fFolder, kLargeIconAttr, large));
-	ASSERT_TRUE(SetXattr(fFolder, kMiniIconAttr, mini));
-	chmod(fFile.c_str(), 0644);
-	chmod(fFolder.c_str(), 0733);
-	EXPECT_EQ(RunUnprivileged([&] { return Process(Drop({fFile})) == "" ? 0 : 1; }), 0);
-	EXPECT_EQ(Attr(fFolder, kLargeIconAttr), large);
-	EXPECT_EQ(Attr(fFolder, kMiniIconAttr), mini);
+	ASSERT_TRUE(SetXattr(t.folder, kLargeIconAttr, large));
+	ASSERT_TRUE(SetXattr(t.folder, kMiniIconAttr, mini));
+	chmod(t.file.c_str(), 0644);
+	chmod(t.folder.c_str(), 0733);
+	EXPECT_EQ(RunUnprivileged([&] { return Process(Drop({t.file})) == "" ? 0 : 1; }), 0);
+	EXPECT_EQ(Attr(t.folder, kLargeIconAttr), large);
+	EXPECT_EQ(Attr(t.folder, kMiniIconAttr), mini);
 }

@@ -1,3 +1,4 @@
+#include <Application.h>
 #include <Looper.h>
 #include <Message.h>
 #include <OS.h>
@@ -5,8 +6,6 @@
 #include <TestSupport.h>
 
 #include <atomic>
-#include <functional>
-#include <mutex>
 #include <vector>
 
 using testing_support::WaitUntil;
@@ -14,129 +13,68 @@ using testing_support::Watchdog;
 
 namespace {
 
-// What the hooks saw, kept beyond the looper's deletion.
-struct Record {
-	std::mutex mutex;
-	std::vector<uint32> whats;
-	std::vector<thread_id> threads;
-	bool allLocked = true;
-
-	std::vector<uint32> Wait(size_t count)
-	{
-		WaitUntil([&] {
-			std::lock_guard<std::mutex> lock(mutex);
-			return whats.size() >= count;
-		});
-		std::lock_guard<std::mutex> lock(mutex);
-		return whats;
-	}
-};
-
-// Records every message it receives, runs an optional action for it, and raises a flag when
-// it is deleted.
-class RecordingLooper : public BLooper {
+// Quits in its hook on 'quit', and agrees to quit once any other message reached the hook.
+// What reached the hook, and the deletion, are noted where they outlive the looper.
+class QuittingLooper : public BLooper {
 public:
-	RecordingLooper(Record* record, std::atomic<bool>* deleted = NULL) :
-		fRecord(record),
+	QuittingLooper(std::vector<uint32>* received, std::atomic<bool>* deleted) :
+		fReceived(received),
 		fDeleted(deleted)
 	{
 	}
-	~RecordingLooper() override
-	{
-		if (fDeleted != NULL)
-			*fDeleted = true;
-	}
+	~QuittingLooper() override { *fDeleted = true; }
 	void MessageReceived(BMessage* message) override
 	{
-		{
-			std::lock_guard<std::mutex> lock(fRecord->mutex);
-			fRecord->whats.push_back(message->what);
-			fRecord->threads.push_back(find_thread(NULL));
-			fRecord->allLocked &= IsLocked();
-		}
-		if (fAction)
-			fAction(message);
+		fReceived->push_back(message->what);
+		if (message->what == 'quit')
+			Quit();
+		else
+			fAgree = true;
 	}
 	bool QuitRequested() override { return fAgree; }
 
-	std::function<void(BMessage*)> fAction;  // set before Run()
-	std::atomic<bool> fAgree{true};
-
 private:
-	Record* fRecord;
+	std::vector<uint32>* fReceived;
 	std::atomic<bool>* fDeleted;
+	bool fAgree = false;
 };
 
 }  // namespace
 
-// Posting never waits for the looper, even while a hook is busy.
-TEST(BLooper, IsLockedByItsCreatorUntilRunThenRunsHooksInPostingOrderOnItsThreadLocked)
+// B_QUIT_REQUESTED quits only when QuitRequested() agrees, and never reaches the hook. Quit()
+// in a hook deletes the looper once the hook returns; what was queued behind goes with it.
+TEST(BLooper, QuitByRequestOrOnItsOwnThreadDeletesTheLooperAfterTheHook)
 {
 	Watchdog watchdog;
-	Record record;
-	std::atomic<bool> release(false);
-	RecordingLooper* looper = new RecordingLooper(&record);
-	looper->fAction = [&](BMessage*) { WaitUntil([&] { return release.load(); }); };
-	EXPECT_EQ(looper->LockingThread(), find_thread(NULL));
-	std::vector<uint32> posted;
-	for (uint32 i = 0; i < 50; i++) {
-		posted.push_back('m000' + i);
-		looper->PostMessage('m000' + i);
-	}
-	thread_id thread = looper->Run();
-	EXPECT_FALSE(looper->IsLocked());
-	EXPECT_NE(thread, find_thread(NULL));
-	record.Wait(1);
-	EXPECT_EQ(looper->PostMessage('next'), B_OK);  // while the first hook is stuck
-	posted.push_back('next');
-	release = true;
-	EXPECT_EQ(record.Wait(posted.size()), posted);
-	EXPECT_EQ(record.threads, std::vector<thread_id>(posted.size(), thread));
-	EXPECT_TRUE(record.allLocked);
-	ASSERT_TRUE(looper->Lock());
-	looper->Quit();
+	std::vector<uint32> received;
+	std::atomic<bool> deleted(false);
+	BLooper* looper = new QuittingLooper(&received, &deleted);
+	for (uint32 what : {uint32(B_QUIT_REQUESTED), uint32('agre'), uint32('quit'), uint32('late')})
+		looper->PostMessage(what);
+	looper->Run();
+
+	EXPECT_TRUE(WaitUntil([&] { return deleted.load(); }));
+	EXPECT_EQ(received, (std::vector<uint32>{'agre', 'quit'}));
 }
 
-// Quit() in a hook deletes the looper once the hook returns; what was queued behind goes with
-// it. B_QUIT_REQUESTED quits only when QuitRequested() agrees, and never reaches the hook.
-TEST(BLooper, QuitOnItsOwnThreadOrByRequestDeletesTheLooperAfterTheHook)
-{
-	Watchdog watchdog;
-	for (bool byRequest : {false, true}) {
-		Record record;
-		std::atomic<bool> deleted(false);
-		bool deletedInsideHook = true;
-		RecordingLooper* looper = new RecordingLooper(&record, &deleted);
-		looper->fAgree = false;
-		looper->fAction = [&](BMessage* message) {
-			if (message->what == 'quit')
-				looper->Quit();
-			else
-				looper->fAgree = true;
-			deletedInsideHook = deleted;
-		};
-		const uint32 first = byRequest ? 'agre' : 'quit';
-		if (byRequest)
-			looper->PostMessage(B_QUIT_REQUESTED);  // refused
-		looper->PostMessage(first);
-		looper->PostMessage(byRequest ? B_QUIT_REQUESTED : 'late');
-		looper->Run();
-
-		EXPECT_TRUE(WaitUntil([&] { return deleted.load(); })) << byRequest;
-		EXPECT_FALSE(deletedInsideHook) << byRequest;
-		EXPECT_EQ(record.whats, std::vector<uint32>{first}) << byRequest;
-	}
-}
-
-// Once Run gives up the creator's lock, a looper told to quit before may be deleted at any
-// moment: Run must read nothing of it after that (ThreadSanitizer sees the race).
-TEST(BLooper, RunOfALooperThatQuitsAtOnceReturnsItsThread)
+// A looper is locked by its creator until Run, which gives that lock up; from then on a
+// looper told to quit before may be deleted at any moment: Run must read nothing of it after
+// that (ThreadSanitizer sees the race).
+TEST(BLooper, IsLockedByItsCreatorUntilRunAndRunOfALooperThatQuitsAtOnceReturnsItsThread)
 {
 	Watchdog watchdog;
 	for (int i = 0; i < 20; i++) {
 		BLooper* looper = new BLooper("brief");
+		EXPECT_EQ(looper->LockingThread(), find_thread(NULL)) << "try " << i;
 		looper->PostMessage(B_QUIT_REQUESTED);
 		EXPECT_GE(looper->Run(), 0) << "try " << i;
 		snooze(5000);  // its thread deletes it meanwhile
 	}
+}
+
+TEST(BApplication, ABadSignatureWithNoErrorToSetEndsTheProgramWithOneLine)
+{
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	EXPECT_EXIT({ BApplication app("text/plain"); }, ::testing::ExitedWithCode(1),
+		"^[^\n]*bad application signature \"text/plain\"[^\n]*\n$");
 }

@@ -35,16 +35,15 @@ TEST(GetRefForPath, NamesTheLastPartInTheResolvedFolder)
 	symlink("real", dir.Join("alias").c_str());
 	symlink("file", dir.Join("real/link").c_str());
 	const struct {
-		const char* path;
+		std::string path;
 		status_t status;
-		const char* name;
+		std::string name;
 		const char* folder;
 	} kRows[] = {
-		{"alias/link", B_OK, "link", "real"},
-		{"absent", B_OK, "absent", ""},
-		{"real/sub/..", B_OK, "real", ""},
-		{"real/./sub/.", B_OK, "sub", "real"},
+		{"alias/link", B_OK, "link", "real"}, {"absent", B_OK, "absent", ""},
+		{"real/sub/..", B_OK, "real", ""}, {"real/./sub/.", B_OK, "sub", "real"},
 		{"no/such", B_ENTRY_NOT_FOUND, "", ""},
+		{std::string(256, 'n'), B_NAME_TOO_LONG, "", ""},  // one byte too long with its NUL
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		entry_ref ref;
@@ -52,19 +51,18 @@ TEST(GetRefForPath, NamesTheLastPartInTheResolvedFolder)
 			<< "row " << i;
 		if (kRows[i].status != B_OK)
 			continue;
-		EXPECT_STREQ(ref.name, kRows[i].name) << "row " << i;
+		EXPECT_EQ(ref.name, kRows[i].name) << "row " << i;
 		EXPECT_EQ(
 			ref.directory_path, std::filesystem::canonical(dir.Join(kRows[i].folder)).string())
 			<< "row " << i;
 	}
-	entry_ref ref;
-	EXPECT_NE(get_ref_for_path("", &ref), B_OK);
-	EXPECT_EQ(get_ref_for_path(NULL, &ref), B_BAD_VALUE);
 }
 
-// A ref unset, made stale by its folder moving (the same path made again is another folder),
-// or with a slash in its name, opens nothing; an entry whose folder moved has no parent.
-TEST(EntryRef, UnsetStaleOrSlashedRefFailsEveryOpen)
+// A ref opens as an entry, a node and a folder exactly where it names one: a ref made stale
+// by its folder moving (the same path made again is another folder), with a slash in its name
+// or a name too long for a file opens nothing; an entry need not exist, and a link is the link,
+// but a folder opened through a link to one. An entry whose folder moved has no parent.
+TEST(EntryRef, EachOpenSucceedsExactlyWhereTheRefNamesWhatItOpens)
 {
 	TempDir dir;
 	dir.Make("folder/item");
@@ -75,13 +73,30 @@ TEST(EntryRef, UnsetStaleOrSlashedRefFailsEveryOpen)
 	EXPECT_FALSE(entry.Exists());
 	EXPECT_NE(entry.GetParent(&parent), B_OK);
 	dir.Make("folder/item");
-	entry_ref slashed = RefFor(dir.Join("moved"));
+	entry_ref slashed = RefFor(dir.Join("moved")), tooLong = RefFor(dir.Join("moved"));
 	slashed.set_name("moved/item");
-	const entry_ref kRefs[] = {entry_ref(), stale, slashed};
-	for (size_t i = 0; i < std::size(kRefs); i++) {
-		EXPECT_NE(BEntry(&kRefs[i]).InitCheck(), B_OK) << "ref " << i;
-		EXPECT_NE(BNode(&kRefs[i]).InitCheck(), B_OK) << "ref " << i;
-		EXPECT_NE(BDirectory(&kRefs[i]).InitCheck(), B_OK) << "ref " << i;
+	tooLong.set_name(std::string(256, 'n').c_str());
+	dir.Make("file");
+	symlink("folder", dir.Join("folder-link").c_str());
+	symlink("file", dir.Join("file-link").c_str());
+	const struct {
+		entry_ref ref;
+		bool entry, node, folder;
+	} kRows[] = {
+		{stale, false, false, false},
+		{slashed, false, false, false},
+		{RefFor(dir.Make(std::string(254, 'n'))), true, true, false},
+		{RefFor(dir.Make(std::string(255, 'n'))), true, true, false},
+		{tooLong, false, false, false},
+		{RefFor(dir.Join("folder")), true, true, true},
+		{RefFor(dir.Join("folder-link")), true, true, true},
+		{RefFor(dir.Join("file-link")), true, true, false},
+		{RefFor(dir.Join("absent")), true, false, false},
+	};
+	for (size_t i = 0; i < std::size(kRows); i++) {
+		EXPECT_EQ(BEntry(&kRows[i].ref).InitCheck() == B_OK, kRows[i].entry) << "row " << i;
+		EXPECT_EQ(BNode(&kRows[i].ref).InitCheck() == B_OK, kRows[i].node) << "row " << i;
+		EXPECT_EQ(BDirectory(&kRows[i].ref).InitCheck() == B_OK, kRows[i].folder) << "row " << i;
 	}
 }
 
@@ -115,20 +130,5 @@ TEST(BEntry, ParentOpensTheFolderThatHeldTheEntry)
 		if (!kRows[i].intoItself) {
 			EXPECT_EQ(entry.Exists(), !kRows[i].replaced) << "row " << i;
 		}
-	}
-}
-
-TEST(BDirectory, SetToSucceedsExactlyForFoldersAndLinksToThem)
-{
-	TempDir dir;
-	dir.Make("folder", true);
-	dir.Make("file");
-	symlink("folder", dir.Join("folder-link").c_str());
-	symlink("file", dir.Join("file-link").c_str());
-	symlink("nowhere", dir.Join("dangling").c_str());
-	for (const char* name : {"folder", "folder-link", "file", "file-link", "dangling", "absent"}) {
-		entry_ref ref = RefFor(dir.Join(name));
-		EXPECT_EQ(BDirectory().SetTo(&ref) == B_OK, std::string(name).rfind("folder", 0) == 0)
-			<< name;
 	}
 }

@@ -4,13 +4,15 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
-#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
 #include "storage/BuiltinIcons.h"
+#include "storage/IconImages.h"
 #include "storage/IconTheme.h"
 #include "storage/ThemeIconSource.h"
 #include "storage/TypeIconSource.h"
@@ -37,14 +39,6 @@ const ThemeIconSource& TestTheme()
 	return source;
 }
 
-Bytes Icon(const platform::TypeIconSource& source, const char* type, icon_size size,
-	status_t expected = B_OK)
-{
-	Bytes pixels(size * size, 0xAB);
-	EXPECT_EQ(source.GetIcon(type, size, pixels.data()), expected) << type << " at " << size;
-	return pixels;
-}
-
 Bytes Builtin(BuiltinIcon icon, icon_size size)
 {
 	const uint8* bits = platform::BuiltinIconBits(icon, size);
@@ -66,29 +60,29 @@ Bytes Bands(int size)
 	return pixels;
 }
 
-}  // namespace
-
-TEST(ThemeIconSource, FindsEachTypesIconInTheThemeItsParentsOrHicolorAtTheNearestSizeAndRendersIt)
+std::string Big(uint32 value)
 {
-	const struct {
-		const char* type;
-		icon_size size;
-		Bytes expected;
-	} kRows[] = {
-		// Alpha under one half is transparent; the rest maps to exact indices.
-		{"text/plain", B_MINI_ICON, Bands(16)}, {"text/plain", B_LARGE_ICON, Bands(32)},
-		{"application/pdf", B_LARGE_ICON, Bytes(1024, kRed)},  // hicolor, scaled
-		// The folder for twice the pixels is not taken for the mini icon.
-		{"application/pdf", B_MINI_ICON, Bytes(256, kRed)},
-		{platform::kExecutableMimeType, B_LARGE_ICON, Bytes(1024, kGreen)},  // parent theme
-		{platform::kExecutableMimeType, B_MINI_ICON, Bytes(256, kGreen)},
-		{platform::kFolderMimeType, B_LARGE_ICON, Bytes(1024, kBlue)},  // scalable
-	};
-	for (size_t i = 0; i < std::size(kRows); i++) {
-		EXPECT_EQ(Icon(TestTheme(), kRows[i].type, kRows[i].size), kRows[i].expected)
-			<< "row " << i;
-	}
+	return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
 }
+
+// A PNG of 8-bit grey pixels, all black.
+std::string Png(uint32 width, uint32 height)
+{
+	auto chunk = [](const std::string& type, const std::string& data) {
+		std::string body = type + data;
+		return Big(data.size()) + body + Big(crc32(0, (const Bytef*)body.data(), body.size()));
+	};
+	std::string rows(size_t(width + 1) * height, '\0');  // each behind its filter byte
+	uLongf size = compressBound(rows.size());
+	std::string packed(size, '\0');
+	compress((Bytef*)&packed[0], &size, (const Bytef*)rows.data(), rows.size());
+	packed.resize(size);
+	return "\x89PNG\r\n\x1a\n"
+		+ chunk("IHDR", Big(width) + Big(height) + std::string("\x08\0\0\0\0", 5))
+		+ chunk("IDAT", packed) + chunk("IEND", "");
+}
+
+}  // namespace
 
 TEST(ThemeIconSource, HasNoIconForAMissingHostileCorruptOrUnrenderableType)
 {
@@ -97,36 +91,17 @@ TEST(ThemeIconSource, HasNoIconForAMissingHostileCorruptOrUnrenderableType)
 			// Another program's type attribute: no way out of the theme, whatever its bytes.
 			std::string("../Testparent/32x32/mimetypes/application-x-\xff"),
 			std::string("application/x-vellumark-corrupt"),
-			std::string("application/x-vellumark-huge"),
-			std::string("application/x-vellumark-badsvg")})
-		Icon(TestTheme(), type.c_str(), B_LARGE_ICON, B_ENTRY_NOT_FOUND);
-}
-
-// Each lookup is kept for the life of the source, the theme's files never read again, but
-// only so many: types are other programs' bytes (fuzz_attribute stored a new one each run).
-TEST(ThemeIconSource, KeepsEachLookupForTheLifeOfTheSourceUpToABound)
-{
-	TempDir dir;
-	std::filesystem::copy(kThemeFolder, dir.Path(), std::filesystem::copy_options::recursive);
-	ThemeIconSource source({dir.Path()}, "Testicons");
-	Bytes first = Icon(source, "text/plain", B_MINI_ICON);
-	Icon(source, "application/pdf", B_MINI_ICON);
-	std::filesystem::remove_all(dir.Join("Testicons/16x16"));
-	std::filesystem::remove_all(dir.Join("hicolor"));
-	EXPECT_EQ(Icon(source, "text/plain", B_MINI_ICON), first);
-	EXPECT_EQ(Icon(source, "application/pdf", B_MINI_ICON), Bytes(256, kRed));
-	for (size_t i = 0; i < ThemeIconSource::kMaxCachedIcons + 10; i++) {
-		Bytes pixels(256);
-		source.GetIcon(
-			("application/x-stored-" + std::to_string(i)).c_str(), B_MINI_ICON, pixels.data());
+			std::string("application/x-vellumark-badsvg")}) {
+		Bytes pixels(32 * 32);
+		EXPECT_EQ(TestTheme().GetIcon(type.c_str(), B_LARGE_ICON, pixels.data()), B_ENTRY_NOT_FOUND)
+			<< type;
 	}
-	EXPECT_LE(source.CachedIcons(), ThemeIconSource::kMaxCachedIcons);
-	EXPECT_EQ(Icon(source, "text/plain", B_LARGE_ICON), Bands(32)) << "looked up afresh";
 }
 
-// A theme "T" made in a fresh base folder from one index.theme and empty icon files, then
-// asked for "probe" at 32 pixels: whatever the index asks, the reader stays in its bounds.
-TEST(IconTheme, KeepsAHostileIndexWithinBounds)
+// Themes made in a fresh base folder, each from its index.theme and empty icon files; then
+// "T" asked for "probe" at 32 pixels: whatever the indexes ask, the reader stays in its bounds
+// (inheritance 16 levels deep, 16 parents to a theme, 32 themes, 2048 folders, 1 MiB of index).
+TEST(IconTheme, KeepsHostileIndexesWithinBounds)
 {
 	auto folders = [](int count) {
 		std::string list = "Directories=", groups;
@@ -136,41 +111,109 @@ TEST(IconTheme, KeepsAHostileIndexWithinBounds)
 		}
 		return list + "\n" + groups;
 	};
-	std::string wideInherits = "Inherits=";
-	for (int i = 0; i < 20; i++)
-		wideInherits += "missing" + std::to_string(i) + ",";
+	typedef std::map<std::string, std::string> Themes;  // names and their indexes
+	auto theme = [&](const std::string& inherits) {
+		return "[Icon Theme]\nInherits=" + inherits + "\n" + folders(1);
+	};
+	// T inheriting t1, which inherits t2, and so on: the last is that many levels below T.
+	auto line = [&](int last) {
+		Themes themes;
+		for (int i = 0; i <= last; i++)
+			themes[i > 0 ? "t" + std::to_string(i) : "T"] = theme("t" + std::to_string(i + 1));
+		return themes;
+	};
+	// T inheriting p1 and on, the first of which inherit one theme each, q1 and on.
+	auto wide = [&](int parents, int grandparents) {
+		Themes themes;
+		for (int i = 1; i <= parents; i++) {
+			std::string n = std::to_string(i);
+			themes["T"] += ",p" + n;
+			themes["p" + n] = theme(i <= grandparents ? "q" + n : "");
+			themes["q" + n] = theme("");
+		}
+		themes["T"] = theme(themes["T"]);
+		return themes;
+	};
+	// T with its index filled to a size by a comment.
+	auto sized = [&](size_t size) {
+		std::string index = theme("") + "#";
+		return Themes{{"T", index + std::string(size - index.size() - 1, 'x') + "\n"}};
+	};
 	const struct {
 		const char* what;
-		std::string index;  // after the [Icon Theme] line
+		Themes themes;
 		std::vector<std::string> files;
-		std::string expected;  // below the base folder; empty: not found
+		std::string found;  // below the base folder; empty: not found
+		size_t chained;  // themes in the chain
+		const char* last;  // the chain's last
 	} kRows[] = {
 		// Sizes near the ends of int, whose distances would overflow and win.
 		{"sizes",
-			"Directories=48,wild\n[48]\nSize=48\nType=Fixed\n"
-			"[wild]\nSize=32\nType=Scalable\nMinSize=-2147483648\nMaxSize=-2147483648\n",
-			{"T/48/probe.png", "T/wild/probe.png"}, "T/48/probe.png"},
-		{"inherits", wideInherits + "P\n", {"P/d0/probe.png"}, ""},
-		{"directories", folders(2100), {"T/d2099/probe.png"}, ""},
-		{"file size", folders(1) + std::string(1 << 20, '#'), {"T/d0/probe.png"}, ""},
-		{"within bounds", folders(1), {"T/d0/probe.png"}, "T/d0/probe.png"},
+			{{"T",
+				"[Icon Theme]\nDirectories=48,wild\n[48]\nSize=48\nType=Fixed\n"
+				"[wild]\nSize=32\nType=Scalable\nMinSize=-2147483648\nMaxSize=-2147483648\n"}},
+			{"T/48/probe.png", "T/wild/probe.png"}, "T/48/probe.png", 1, "T"},
+		{"directories", {{"T", "[Icon Theme]\n" + folders(2100)}}, {"T/d2099/probe.png"}, "", 1,
+			"T"},
+		{"index one byte short of the limit", sized((1 << 20) - 1), {"T/d0/probe.png"},
+			"T/d0/probe.png", 1, "T"},
+		{"index at the limit", sized(1 << 20), {"T/d0/probe.png"}, "T/d0/probe.png", 1, "T"},
+		{"index one byte past the limit", sized((1 << 20) + 1), {"T/d0/probe.png"}, "", 0, ""},
+		{"15 levels", line(15), {}, "", 16, "t15"},
+		{"16 levels", line(16), {}, "", 17, "t16"},
+		{"17 levels", line(17), {}, "", 17, "t16"},
+		{"15 parents", wide(15, 0), {}, "", 16, "p15"},
+		{"16 parents", wide(16, 0), {}, "", 17, "p16"},
+		{"17 parents", wide(17, 0), {}, "", 17, "p16"},
+		{"31 themes", wide(16, 14), {}, "", 31, "p16"},
+		{"32 themes", wide(16, 15), {}, "", 32, "p16"},
+		{"33 themes", wide(16, 16), {}, "", 32, "p16"},
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
+		SCOPED_TRACE(kRows[i].what);
 		TempDir dir;
 		for (const std::string& file : kRows[i].files)
 			dir.Make(file);
-		WriteFile(dir.Make("T/index.theme"), "[Icon Theme]\n" + kRows[i].index);
-		WriteFile(dir.Make("P/index.theme"), "[Icon Theme]\n" + folders(1));
-		std::string found = IconTheme({dir.Path()}, "T").Lookup({"probe"}, 32);
-		EXPECT_EQ(found, kRows[i].expected.empty() ? "" : dir.Join(kRows[i].expected))
-			<< "row " << i << " (" << kRows[i].what << ")";
+		for (const auto& [name, index] : kRows[i].themes)
+			WriteFile(dir.Make(name + "/index.theme"), index);
+		IconTheme theme({dir.Path()}, "T");
+		EXPECT_EQ(
+			theme.Lookup({"probe"}, 32), kRows[i].found.empty() ? "" : dir.Join(kRows[i].found));
+		std::vector<std::string> chain = theme.Chain();
+		EXPECT_EQ(chain.size(), kRows[i].chained);
+		EXPECT_EQ(chain.empty() ? "" : chain.back(), kRows[i].last);
 	}
 }
 
-// The icon a node shows: its own, else that of the type stored on it, else that of the type
-// its kind and first bytes tell, from the installed theme or else built in; a link's is a
-// link's, never its target's.
-TEST(TrackerIcon, IsTheOwnIconElseTheStoredTypesElseTheTypeTheNodeIs)
+// Raster images are decoded only up to 4096 pixels a side: each row a black PNG of its size.
+TEST(IconImages, DecodesOnlyImagesUpToTheirDimensionBound)
+{
+	const struct {
+		uint32 width, height;
+		status_t status;
+	} kRows[] = {
+		{4095, 1, B_OK},
+		{4096, 1, B_OK},
+		{4097, 1, B_BAD_VALUE},
+		{1, 4096, B_OK},
+		{1, 4097, B_BAD_VALUE},
+	};
+	TempDir dir;
+	for (const auto& row : kRows) {
+		std::string path = dir.Join("image.png");
+		WriteFile(path, Png(row.width, row.height));
+		Bytes pixels(32 * 32, 0xAB);
+		EXPECT_EQ(platform::LoadIconImage(path, 32, pixels.data()), row.status)
+			<< row.width << "x" << row.height;
+	}
+}
+
+// The icon a node shows without an own icon (an icon value one byte too long is none) or a
+// stored type (fuzz_attribute's corpus holds those): that of the type its kind and first bytes
+// tell, from the installed theme or else built in; a link's is a link's, never its target's.
+// The theme's icon is looked up in the theme, its parents or hicolor at the nearest size, and
+// rendered.
+TEST(TrackerIcon, IsTheIconOfTheTypeTheNodeIs)
 {
 	TempDir dir;
 	SKIP_WITHOUT_XATTRS(dir.Path());
@@ -181,27 +224,27 @@ TEST(TrackerIcon, IsTheOwnIconElseTheStoredTypesElseTheTypeTheNodeIs)
 					   "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0";
 	WriteFile(dir.Join("tool"), std::string(elf, sizeof(elf)));
 	chmod(dir.Join("tool").c_str(), 0755);
-	const std::string folderType = platform::kFolderMimeType;
-	ASSERT_TRUE(SetXattr(dir.Make("typed"), "user.BEOS:TYPE",
-		Stored("MIMS", Bytes(folderType.c_str(), folderType.c_str() + folderType.size() + 1))));
-	ASSERT_TRUE(SetXattr(dir.Make("own"), kMiniIconAttr, Stored("MICN", Bytes(256, 42))));
+	ASSERT_TRUE(SetXattr(dir.Make("long-icon"), kLargeIconAttr, Stored("ICON", Bytes(1025, 9))));
 	const struct {
 		const char* name;
 		bool theme;  // else the built-in icons only
 		icon_size size;
 		Bytes expected;
 	} kRows[] = {
+		// Alpha under one half is transparent; the rest maps to exact indices.
 		{"notes.txt", true, B_MINI_ICON, Bands(16)},
-		{"paper", true, B_LARGE_ICON, Bytes(1024, kRed)},
+		{"notes.txt", true, B_LARGE_ICON, Bands(32)},
+		{"paper", true, B_LARGE_ICON, Bytes(1024, kRed)},  // hicolor, scaled
+		// The folder for twice the pixels is not taken for the mini icon.
+		{"paper", true, B_MINI_ICON, Bytes(256, kRed)},
+		{"tool", true, B_LARGE_ICON, Bytes(1024, kGreen)},  // the parent theme
+		{"tool", true, B_MINI_ICON, Bytes(256, kGreen)},
 		{"data.vellumark-unknown", true, B_MINI_ICON, Builtin(BuiltinIcon::kDocument, B_MINI_ICON)},
 		{"link.txt", true, B_MINI_ICON, Builtin(BuiltinIcon::kLink, B_MINI_ICON)},
-		{".", true, B_LARGE_ICON, Bytes(1024, kBlue)},
+		{".", true, B_LARGE_ICON, Bytes(1024, kBlue)},  // scalable
 		{".", false, B_LARGE_ICON, Builtin(BuiltinIcon::kFolder, B_LARGE_ICON)},
-		{"notes.txt", false, B_MINI_ICON, Builtin(BuiltinIcon::kDocument, B_MINI_ICON)},
 		{"tool", false, B_LARGE_ICON, Builtin(BuiltinIcon::kExecutable, B_LARGE_ICON)},
-		{"link.txt", false, B_LARGE_ICON, Builtin(BuiltinIcon::kLink, B_LARGE_ICON)},
-		{"typed", false, B_MINI_ICON, Builtin(BuiltinIcon::kFolder, B_MINI_ICON)},
-		{"own", true, B_MINI_ICON, Bytes(256, 42)},
+		{"long-icon", false, B_LARGE_ICON, Builtin(BuiltinIcon::kDocument, B_LARGE_ICON)},
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		platform::SetTypeIconSource(kRows[i].theme ? &TestTheme() : NULL);
