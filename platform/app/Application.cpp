@@ -59,45 +59,25 @@ void platform::SetFirstFrameWork(void (*work)())
 }
 
 BApplication::BApplication(const char* signature) :
-	BLooper(signature),
-	fInitStatus(B_NO_INIT)
+	BLooper(signature)
 {
-	InitApplication(signature, NULL);
-}
-
-BApplication::BApplication(const char* signature, status_t* error) :
-	BLooper(signature),
-	fInitStatus(B_NO_INIT)
-{
-	InitApplication(signature, error);
-}
-
-void BApplication::InitApplication(const char* signature, status_t* error)
-{
+	// Either the application can run, or the program ends here with one line saying why.
 	std::string program = LaunchArguments::ProgramName();
 	if (!IsApplicationSignature(signature)) {
-		fInitStatus = B_BAD_VALUE;
-		if (error == NULL) {
-			fprintf(stderr,
-				"%s: bad application signature \"%s\": it must be a MIME type "
-				"\"application/...\"\n",
-				program.c_str(), signature != NULL ? signature : "");
-			exit(1);
-		}
-		*error = fInitStatus;
-		return;
+		fprintf(stderr,
+			"%s: bad application signature \"%s\": it must be a MIME type "
+			"\"application/...\"\n",
+			program.c_str(), signature != NULL ? signature : "");
+		exit(1);
 	}
 	fSignature = signature;
 	be_app = this;
 
 	platform::Host& host = platform::TheHost();
-	fInitStatus = host.Init(sFirstFrameWork);
-	if (fInitStatus != B_OK && error == NULL) {
+	if (host.Init(sFirstFrameWork) != B_OK) {
 		fprintf(stderr, "%s: cannot open the display: %s\n", program.c_str(), host.LastError());
 		exit(1);
 	}
-	if (error != NULL)
-		*error = fInitStatus;
 }
 
 BApplication::~BApplication()
@@ -106,21 +86,13 @@ BApplication::~BApplication()
 	// their threads is left afterwards.
 	QuitAllWindows();
 	LooperThreads::QuitAndJoinAll();
-	if (fInitStatus == B_OK)
-		platform::TheHost().Shutdown();
+	platform::TheHost().Shutdown();
 	if (be_app == this)
 		be_app = NULL;
 }
 
-status_t BApplication::InitCheck() const
-{
-	return fInitStatus;
-}
-
 thread_id BApplication::Run()
 {
-	if (fInitStatus != B_OK)
-		return fInitStatus;
 	if (fRunCalled)
 		return B_ALREADY_RUNNING;
 	DeliverLaunchMessages();
@@ -134,10 +106,8 @@ void BApplication::DeliverLaunchMessages()
 	// application is told it is ready.
 	std::vector<BMessage*> messages = LaunchArguments::Messages(LaunchArguments::Get());
 	messages.push_back(new BMessage(B_READY_TO_RUN));
-	for (auto it = messages.rbegin(); it != messages.rend(); ++it) {
-		if (!fQueue->PushFront(*it, this))
-			delete *it;
-	}
+	for (auto it = messages.rbegin(); it != messages.rend(); ++it)
+		fQueue->PushFront(*it, this);
 }
 
 void BApplication::Quit()
@@ -227,9 +197,9 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler)
 
 void BApplication::DispatchArgv(BMessage* message)
 {
+	// Without a count, no argument is read.
 	int32 argc = 0;
-	if (message->FindInt32("argc", &argc) != B_OK || argc <= 0)
-		return;
+	message->FindInt32("argc", &argc);
 	std::vector<char*> argv;
 	const char* argument = NULL;
 	for (int32 i = 0; i < argc && message->FindString("argv", i, &argument) == B_OK; i++)

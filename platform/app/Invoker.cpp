@@ -4,13 +4,6 @@
 #include <Looper.h>
 #include <Message.h>
 
-BInvoker::BInvoker() :
-	fMessage(NULL),
-	fHandler(NULL),
-	fLooper(NULL)
-{
-}
-
 BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper) :
 	fMessage(message),
 	fHandler(NULL),
@@ -22,11 +15,6 @@ BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* lo
 BInvoker::~BInvoker()
 {
 	delete fMessage;
-}
-
-BMessage* BInvoker::Message() const
-{
-	return fMessage;
 }
 
 status_t BInvoker::SetTarget(const BHandler* handler, const BLooper* looper)

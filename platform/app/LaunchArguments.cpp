@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <sstream>
 
 namespace platform {
 
@@ -33,17 +34,11 @@ std::vector<std::string> LaunchArguments::Get()
 		if (sGiven)
 			return *sGiven;
 	}
-	// NUL-separated, each argument NUL-terminated.
-	std::string text = ReadFile("/proc/self/cmdline");
+	// Each argument ends with a NUL.
+	std::istringstream text(ReadFile("/proc/self/cmdline"));
 	std::vector<std::string> arguments;
-	size_t start = 0;
-	while (start < text.size()) {
-		size_t end = text.find('\0', start);
-		if (end == std::string::npos)
-			end = text.size();
-		arguments.push_back(text.substr(start, end - start));
-		start = end + 1;
-	}
+	for (std::string argument; std::getline(text, argument, '\0');)
+		arguments.push_back(argument);
 	return arguments;
 }
 
@@ -106,20 +101,12 @@ BMessage* LaunchArguments::ArgvMessage(const std::vector<std::string>& arguments
 	return message;
 }
 
+// The name the kernel keeps for the process, one line. Where that cannot be read, neither can
+// the command line, so it is the only source there is.
 std::string LaunchArguments::ProgramName()
 {
 	std::string name = ReadFile("/proc/self/comm");
-	while (!name.empty() && (name.back() == '\n' || name.back() == '\0'))
-		name.pop_back();
-	if (name.empty()) {
-		std::vector<std::string> arguments = Get();
-		if (!arguments.empty()) {
-			name = arguments[0];
-			size_t slash = name.rfind('/');
-			if (slash != std::string::npos)
-				name.erase(0, slash + 1);
-		}
-	}
+	name = name.substr(0, name.find('\n'));
 	return name.empty() ? "application" : name;
 }
 

@@ -177,7 +177,7 @@ bool BLooper::Loop()
 {
 	while (true) {
 		LooperQueue::Item item;
-		if (!fQueue->Pop(B_INFINITE_TIMEOUT, &item))
+		if (!fQueue->Pop(&item))
 			return false;
 		if (!Lock()) {
 			delete item.message;
@@ -263,7 +263,16 @@ bool BLooper::QuitRequested()
 
 bool BLooper::Lock()
 {
-	return LockWithTimeout(B_INFINITE_TIMEOUT) == B_OK;
+	// The looper may die while this thread waits for its lock; the pin keeps it from being
+	// deleted until this thread has let go again.
+	if (!LooperList::Pin(this))
+		return false;
+	fLocker.Lock();
+	bool alive = LooperList::IsAlive(this);
+	if (!alive)
+		fLocker.Unlock();
+	LooperList::Unpin(this);
+	return alive;
 }
 
 void BLooper::Unlock()
@@ -276,45 +285,14 @@ bool BLooper::IsLocked() const
 	return fLocker.IsLocked();
 }
 
-status_t BLooper::LockWithTimeout(bigtime_t timeout)
-{
-	// The looper may die while this thread waits for its lock; the pin keeps it from being
-	// deleted until this thread has let go again.
-	if (!LooperList::Pin(this))
-		return B_BAD_VALUE;
-	status_t status = timeout == B_INFINITE_TIMEOUT ? (fLocker.Lock() ? B_OK : B_ERROR)
-													: fLocker.LockWithTimeout(timeout);
-	if (status == B_OK && !LooperList::IsAlive(this)) {
-		fLocker.Unlock();
-		status = B_BAD_VALUE;
-	}
-	LooperList::Unpin(this);
-	return status;
-}
-
 thread_id BLooper::Thread() const
 {
 	return fThread;
 }
 
-thread_id BLooper::LockingThread() const
-{
-	return fLocker.LockingThread();
-}
-
-int32 BLooper::CountLocks() const
-{
-	return fLocker.CountLocks();
-}
-
 BLooper* BLooper::LooperForThread(thread_id thread)
 {
 	return LooperList::ForThread(thread);
-}
-
-BMessage* BLooper::NextQueuedMessage(bigtime_t timeout)
-{
-	return fQueue->TakeFirst([](const BMessage&) { return true; }, timeout);
 }
 
 BMessage* BLooper::TakeQueuedMessage(
@@ -326,9 +304,4 @@ BMessage* BLooper::TakeQueuedMessage(
 void BLooper::CoalesceQueued(uint32 what)
 {
 	fQueue->Coalesce(what);
-}
-
-bool BLooper::IsQuitting() const
-{
-	return fQuitting || fQueue->HasQuit();
 }

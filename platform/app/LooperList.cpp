@@ -111,14 +111,8 @@ void LooperList::Forget(BLooper* looper)
 {
 	LooperTable& table = Table();
 	std::unique_lock<std::mutex> lock(table.mutex);
-	auto found = table.entries.find(looper);
-	if (found == table.entries.end())
-		return;
-	found->second.alive = false;
-	table.unpinned.wait(lock, [&] {
-		auto it = table.entries.find(looper);
-		return it == table.entries.end() || it->second.pins == 0;
-	});
+	// Marked dead by every caller first: no new pin can come.
+	table.unpinned.wait(lock, [&] { return table.entries[looper].pins == 0; });
 	table.entries.erase(looper);
 }
 

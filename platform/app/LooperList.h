@@ -27,7 +27,7 @@ public:
 	static bool IsListed(BLooper* looper);
 	// Returns how many threads are in the middle of locking it.
 	static int32 MarkDead(BLooper* looper);
-	// Waits until no thread holds a pin on the looper, then forgets it.
+	// Once it is marked dead: waits until no thread holds a pin on it, then forgets it.
 	static void Forget(BLooper* looper);
 };
 

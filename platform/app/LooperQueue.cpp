@@ -51,16 +51,11 @@ void LooperQueue::Coalesce(uint32 what)
 		fCoalescing.push_back(what);
 }
 
-bool LooperQueue::PushFront(BMessage* message, BHandler* handler)
+void LooperQueue::PushFront(BMessage* message, BHandler* handler)
 {
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		if (fClosed)
-			return false;
-		fItems.push_front(Item{message, handler, false});
-		fChanged.notify_all();
-	}
-	return true;
+	std::lock_guard<std::mutex> lock(fMutex);
+	fItems.push_front(Item{message, handler, false});
+	fChanged.notify_all();
 }
 
 void LooperQueue::PushQuit()
@@ -74,10 +69,11 @@ void LooperQueue::PushQuit()
 	}
 }
 
-bool LooperQueue::Pop(bigtime_t timeout, Item* item)
+bool LooperQueue::Pop(Item* item)
 {
 	std::unique_lock<std::mutex> lock(fMutex);
-	if (!WaitFor(lock, timeout, [this] { return !fItems.empty() || fClosed; }) || fItems.empty())
+	fChanged.wait(lock, [this] { return !fItems.empty() || fClosed; });
+	if (fItems.empty())
 		return false;
 	*item = fItems.front();
 	fItems.pop_front();
@@ -92,8 +88,9 @@ BMessage* LooperQueue::TakeFirst(
 	auto findMatch = [&]() {
 		if (HasQuitLocked())
 			return true;
+		// No quit order is queued, so every item holds a message.
 		for (auto it = fItems.begin(); it != fItems.end(); ++it) {
-			if (it->message != NULL && match(*it->message)) {
+			if (match(*it->message)) {
 				found = it->message;
 				fItems.erase(it);
 				return true;
@@ -110,10 +107,10 @@ void LooperQueue::DropMessagesFor(BHandler* handler)
 	std::deque<Item> dropped;
 	{
 		std::lock_guard<std::mutex> lock(fMutex);
-		auto kept = std::stable_partition(fItems.begin(), fItems.end(),
-			[handler](const Item& item) { return item.quit || item.handler != handler; });
-		dropped.assign(kept, fItems.end());
-		fItems.erase(kept, fItems.end());
+		std::deque<Item> kept;
+		for (const Item& item : fItems)
+			(item.quit || item.handler != handler ? kept : dropped).push_back(item);
+		fItems.swap(kept);
 	}
 	for (const Item& item : dropped)
 		delete item.message;
@@ -139,12 +136,6 @@ int32 LooperQueue::CountFor(const BLooper& looper, const BHandler* besides)
 	std::lock_guard<std::mutex> lock(queue.fMutex);
 	return (int32)std::count_if(queue.fItems.begin(), queue.fItems.end(),
 		[besides](const Item& item) { return item.quit || item.handler != besides; });
-}
-
-bool LooperQueue::HasQuit() const
-{
-	std::lock_guard<std::mutex> lock(fMutex);
-	return HasQuitLocked();
 }
 
 bool LooperQueue::HasQuitLocked() const

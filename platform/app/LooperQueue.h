@@ -35,12 +35,14 @@ public:
 	// From now on a message with this code that is pushed while the last one queued has the
 	// same code and handler takes that one's place: of a burst, only the latest waits.
 	void Coalesce(uint32 what);
-	bool PushFront(BMessage* message, BHandler* handler);
+	// Takes ownership of message, ahead of everything queued; only before the loop runs,
+	// while the queue is surely open.
+	void PushFront(BMessage* message, BHandler* handler);
 	// Queues an order to end the loop behind whatever is queued now.
 	void PushQuit();
 
-	// Waits at most timeout microseconds for an item (B_INFINITE_TIMEOUT: for ever).
-	bool Pop(bigtime_t timeout, Item* item);
+	// Waits for an item; false once the queue is closed.
+	bool Pop(Item* item);
 	// Takes the first queued message that match() accepts, passing over the others, waiting
 	// at most timeout microseconds for one to come (0: only looks). Never takes a quit order,
 	// and gives up at once when one is queued.
@@ -50,8 +52,6 @@ public:
 	void DropMessagesFor(BHandler* handler);
 	// Frees what is queued; later posts fail.
 	void Close();
-
-	bool HasQuit() const;
 
 	// What waits in a looper's queue other than messages for besides, for a caller that waits
 	// until a looper has handled all it was sent (the tests' window driver, whose

@@ -18,7 +18,7 @@ struct ThreadEntry {
 	std::thread thread;
 	thread_id id = -1;
 	bool ended = false;
-	std::shared_ptr<LooperQueue> queue;
+	std::shared_ptr<LooperQueue> queue;  // the looper's, held until the thread ends
 };
 
 struct ThreadTable {
@@ -45,7 +45,7 @@ ThreadTable& Table()
 void JoinEndedLocked(ThreadTable& table)
 {
 	for (auto it = table.entries.begin(); it != table.entries.end();) {
-		if (it->ended && it->thread.joinable()) {
+		if (it->ended) {
 			it->thread.join();
 			it = table.entries.erase(it);
 		} else
@@ -130,7 +130,7 @@ void LooperThreads::QuitAndJoinAll()
 	std::unique_lock<std::mutex> lock(table.mutex);
 	thread_id self = find_thread(NULL);
 	for (ThreadEntry& entry : table.entries) {
-		if (!entry.ended && entry.queue)
+		if (!entry.ended)
 			entry.queue->PushQuit();
 	}
 	table.changed.wait(lock, [&] {
@@ -141,13 +141,6 @@ void LooperThreads::QuitAndJoinAll()
 		return true;
 	});
 	JoinEndedLocked(table);
-}
-
-int32 LooperThreads::Count()
-{
-	ThreadTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.mutex);
-	return (int32)table.entries.size();
 }
 
 }  // namespace platform

@@ -31,8 +31,6 @@ public:
 	static void JoinEnded();
 	// Orders every looper thread still running to quit, and joins them all.
 	static void QuitAndJoinAll();
-	// Threads started and not yet joined.
-	static int32 Count();
 };
 
 }  // namespace platform

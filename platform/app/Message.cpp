@@ -3,11 +3,9 @@
 #include "app/MessageAccess.h"
 #include "app/MessageData.h"
 #include "app/MessageFormat.h"
-#include "support/ByteOrder.h"
 
 #include <Entry.h>
 
-#include <cstdio>
 #include <cstring>
 
 using platform::MessageField;
@@ -23,10 +21,10 @@ MessageItem::MessageItem(const MessageItem& other) :
 {
 }
 
+// Through a copy, so that assigning an item to itself is harmless.
 MessageItem& MessageItem::operator=(const MessageItem& other)
 {
-	if (this != &other)
-		*this = MessageItem(other);
+	*this = MessageItem(other);
 	return *this;
 }
 
@@ -39,11 +37,6 @@ MessageField* BMessage::Data::FindField(const char* name)
 			return &field;
 	}
 	return NULL;
-}
-
-const MessageField* BMessage::Data::FindField(const char* name) const
-{
-	return const_cast<Data*>(this)->FindField(name);
 }
 
 namespace {
@@ -98,27 +91,12 @@ BMessage::~BMessage()
 {
 }
 
+// Assigning a message to itself copies nothing and harms nothing.
 BMessage& BMessage::operator=(const BMessage& other)
 {
-	if (this != &other) {
-		what = other.what;
-		*fData = *other.fData;
-	}
+	what = other.what;
+	*fData = *other.fData;
 	return *this;
-}
-
-status_t BMessage::GetInfo(const char* name, type_code* typeFound, int32* countFound) const
-{
-	if (name == NULL)
-		return B_BAD_VALUE;
-	const MessageField* field = fData->FindField(name);
-	if (field == NULL)
-		return B_NAME_NOT_FOUND;
-	if (typeFound != NULL)
-		*typeFound = field->type;
-	if (countFound != NULL)
-		*countFound = field->items.size();
-	return B_OK;
 }
 
 status_t BMessage::GetInfo(
@@ -139,11 +117,6 @@ status_t BMessage::GetInfo(
 		return B_OK;
 	}
 	return matched == 0 ? B_BAD_TYPE : B_BAD_INDEX;
-}
-
-bool BMessage::IsEmpty() const
-{
-	return fData->fields.empty();
 }
 
 // count is how many items the caller expects to add under this name; the items themselves
@@ -385,82 +358,11 @@ status_t BMessage::Flatten(char* buffer, ssize_t size) const
 	return MessageFormat::Flatten(*this, (uint8*)buffer, size);
 }
 
-// Without a size, trust the message's own size word, read after its magic.
-status_t BMessage::Unflatten(const char* flatBuffer)
-{
-	if (flatBuffer == NULL)
-		return B_BAD_VALUE;
-	if (memcmp(flatBuffer, "FOB1", 4) != 0)
-		return B_NOT_A_MESSAGE;
-	const uint8* bytes = (const uint8*)flatBuffer;
-	uint32 size = uint32(platform::ReadBig(bytes + 8, 4));
-	return MessageFormat::Unflatten(bytes, size, this);
-}
-
 status_t BMessage::Unflatten(const char* flatBuffer, ssize_t size)
 {
 	if (size < 0)
 		return B_BAD_VALUE;
 	return MessageFormat::Unflatten((const uint8*)flatBuffer, size, this);
-}
-
-namespace {
-
-void PrintTypeCode(type_code type)
-{
-	char code[5] = {(char)(type >> 24), (char)(type >> 16), (char)(type >> 8), (char)type, 0};
-	printf("'%s'", code);
-}
-
-void PrintItem(const MessageField& field, const MessageItem& item, int indent)
-{
-	const std::vector<uint8>& bytes = item.bytes;
-	switch (field.type) {
-		case B_STRING_TYPE:
-			printf(
-				"\"%.*s\"", (int)(bytes.empty() ? 0 : bytes.size() - 1), (const char*)bytes.data());
-			break;
-		case B_INT32_TYPE: {
-			int32 value;
-			memcpy(&value, bytes.data(), sizeof(value));
-			printf("%d (0x%x)", value, (uint32)value);
-			break;
-		}
-		case B_BOOL_TYPE:
-			printf("%s", bytes[0] ? "true" : "false");
-			break;
-		case B_REF_TYPE:
-			printf("entry_ref(device=%lld, directory=%lld, name=\"%s\", path=\"%s\")",
-				(long long)item.ref->device, (long long)item.ref->directory,
-				item.ref->name != NULL ? item.ref->name : "", item.ref->directory_path.c_str());
-			break;
-		case B_MESSAGE_TYPE:
-			printf("\n%*s", indent, "");
-			item.message->PrintToStream();
-			break;
-		default:
-			printf("%zu bytes", bytes.size());
-			break;
-	}
-}
-
-}  // namespace
-
-void BMessage::PrintToStream() const
-{
-	printf("BMessage(");
-	PrintTypeCode(what);
-	printf(") {\n");
-	for (const MessageField& field : fData->fields) {
-		for (size_t i = 0; i < field.items.size(); i++) {
-			printf("        %s[%zu], type = ", field.name.c_str(), i);
-			PrintTypeCode(field.type);
-			printf(", ");
-			PrintItem(field, field.items[i], 8);
-			printf("\n");
-		}
-	}
-	printf("}\n");
 }
 
 namespace platform {

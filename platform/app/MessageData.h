@@ -43,7 +43,6 @@ struct BMessage::Data {
 	BPoint dropPoint;
 
 	platform::MessageField* FindField(const char* name);
-	const platform::MessageField* FindField(const char* name) const;
 };
 
 #endif

@@ -116,15 +116,16 @@ size_t FieldDataSize(const MessageField& field)
 	return size;
 }
 
-bool HasMiniSizes(const MessageField& field, size_t dataSize)
+// Every item takes at least one byte, so the count fits a byte whenever the size does.
+bool HasMiniSizes(size_t dataSize)
 {
-	return dataSize < 256 && field.items.size() < 256;
+	return dataSize < 256;
 }
 
 size_t FieldSize(const MessageField& field)
 {
 	size_t dataSize = FieldDataSize(field);
-	bool mini = HasMiniSizes(field, dataSize);
+	bool mini = HasMiniSizes(dataSize);
 	size_t sizeBytes = mini ? 1 : 4;
 	size_t countBytes = field.items.size() == 1 ? 0 : sizeBytes;
 	return 1 + 4 + countBytes + sizeBytes + 1 + field.name.size() + dataSize;
@@ -133,7 +134,7 @@ size_t FieldSize(const MessageField& field)
 uint8* WriteField(const MessageField& field, uint8* out)
 {
 	size_t dataSize = FieldDataSize(field);
-	bool mini = HasMiniSizes(field, dataSize);
+	bool mini = HasMiniSizes(dataSize);
 	bool single = field.items.size() == 1;
 
 	*out++ = kFieldValid | (mini ? kFieldMiniSizes : 0) | (field.fixedSize ? kFieldFixedSize : 0)
@@ -180,12 +181,13 @@ uint32 Checksum(const uint8* header)
 	return uint32(ReadBig(header + 8, 4)) + uint32(ReadBig(header + 12, 4)) + header[16];
 }
 
+// count is at least one.
 status_t ReadItems(
 	Reader& data, const MessageField& shape, uint32 count, std::vector<MessageItem>* items)
 {
 	size_t fixedSize = 0;
 	if (shape.fixedSize) {
-		if (count == 0 || data.Left() % count != 0 || data.Left() == 0)
+		if (data.Left() % count != 0 || data.Left() == 0)
 			return B_BAD_DATA;
 		fixedSize = data.Left() / count;
 	} else if (count > data.Left() / 4) {
@@ -213,8 +215,7 @@ status_t ReadItems(
 			// The fill behind the last item may be cut short by the field's end.
 			size_t fill = Padded(4 + size) - (4 + size);
 			const uint8* skipped;
-			if (!data.Bytes(std::min(fill, data.Left()), &skipped))
-				return B_BAD_DATA;
+			data.Bytes(std::min(fill, data.Left()), &skipped);
 		}
 	}
 	return data.Left() == 0 ? B_OK : B_BAD_DATA;

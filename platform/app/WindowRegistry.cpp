@@ -23,12 +23,9 @@ WindowTable& Table()
 
 void WindowRegistry::Add(BLooper* window)
 {
-	if (window == NULL)
-		return;
 	WindowTable& table = Table();
 	std::lock_guard<std::mutex> lock(table.mutex);
-	if (std::find(table.windows.begin(), table.windows.end(), window) == table.windows.end())
-		table.windows.push_back(window);
+	table.windows.push_back(window);
 }
 
 void WindowRegistry::Remove(BLooper* window)
@@ -39,27 +36,11 @@ void WindowRegistry::Remove(BLooper* window)
 		std::remove(table.windows.begin(), table.windows.end(), window), table.windows.end());
 }
 
-bool WindowRegistry::Contains(BLooper* window)
-{
-	WindowTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.mutex);
-	return std::find(table.windows.begin(), table.windows.end(), window) != table.windows.end();
-}
-
 int32 WindowRegistry::Count()
 {
 	WindowTable& table = Table();
 	std::lock_guard<std::mutex> lock(table.mutex);
 	return (int32)table.windows.size();
-}
-
-BLooper* WindowRegistry::At(int32 index)
-{
-	WindowTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.mutex);
-	if (index < 0 || index >= (int32)table.windows.size())
-		return NULL;
-	return table.windows[index];
 }
 
 std::vector<BLooper*> WindowRegistry::List()

@@ -9,16 +9,14 @@ class BLooper;
 
 namespace platform {
 
-// The application's windows, in the order they were made. A window adds itself when it is
-// created and removes itself when it is deleted; the application asks them to quit from
+// The application's windows, in the order they were made. A window adds itself, once, when it
+// is created and removes itself when it is deleted; the application asks them to quit from
 // here. Any thread may call.
 class WindowRegistry {
 public:
 	static void Add(BLooper* window);
 	static void Remove(BLooper* window);
-	static bool Contains(BLooper* window);
 	static int32 Count();
-	static BLooper* At(int32 index);  // NULL out of range
 	static std::vector<BLooper*> List();
 };
 

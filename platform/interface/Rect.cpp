@@ -1,7 +1,6 @@
 #include <Rect.h>
 
 #include <math.h>
-#include <stdio.h>
 
 #include <algorithm>
 
@@ -87,9 +86,4 @@ BRect BRect::operator|(BRect other) const
 bool BRect::operator==(BRect other) const
 {
 	return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
-}
-
-void BRect::PrintToStream() const
-{
-	printf("BRect(l:%.1f, t:%.1f, r:%.1f, b:%.1f)\n", left, top, right, bottom);
 }

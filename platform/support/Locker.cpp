@@ -64,11 +64,6 @@ bool BLocker::IsLocked() const
 	return fOwner.load() == find_thread(NULL);
 }
 
-thread_id BLocker::LockingThread() const
-{
-	return fOwner.load();
-}
-
 // Meaningful to the holder; another thread may see a count that is changing.
 int32 BLocker::CountLocks() const
 {

@@ -13,10 +13,7 @@ class BWindow;
 class BApplication : public BLooper {
 public:
 	explicit BApplication(const char* signature);
-	BApplication(const char* signature, status_t* error);
 	virtual ~BApplication();
-
-	status_t InitCheck() const;
 
 	virtual thread_id Run();
 	virtual void Quit();
@@ -29,14 +26,12 @@ public:
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
 private:
-	void InitApplication(const char* signature, status_t* error);
 	void QuitAllWindows();
 	bool AskWindowsToQuit();
 	void DeliverLaunchMessages();
 	void DispatchArgv(BMessage* message);
 
 	std::string fSignature;
-	status_t fInitStatus;
 };
 
 extern BApplication* be_app;

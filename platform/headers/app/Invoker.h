@@ -10,11 +10,8 @@ class BMessage;
 // Holds a message (owned) and a target, and sends a copy of the message to the target.
 class BInvoker {
 public:
-	BInvoker();
 	BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper = NULL);
 	virtual ~BInvoker();
-
-	BMessage* Message() const;
 
 	virtual status_t SetTarget(const BHandler* handler, const BLooper* looper = NULL);
 	BHandler* Target(BLooper** looper = NULL) const;

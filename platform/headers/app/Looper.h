@@ -47,25 +47,18 @@ public:
 	bool Lock();
 	void Unlock();
 	bool IsLocked() const;
-	status_t LockWithTimeout(bigtime_t timeout);
 	thread_id Thread() const;
-	thread_id LockingThread() const;
-	int32 CountLocks() const;
 
 	static BLooper* LooperForThread(thread_id thread);
 
 protected:
 	// For BApplication: runs the loop on the calling thread until Quit().
 	void RunLoopOnCallingThread();
-	// Takes the next message, waiting at most timeout microseconds; NULL when none came, or
-	// when the looper has been told to quit. The caller owns the message.
-	BMessage* NextQueuedMessage(bigtime_t timeout);
 	// Takes the first queued message that match accepts, leaving the others queued in their
 	// order, waiting at most timeout microseconds for one (0: only looks); NULL when none.
 	// The caller owns the message. (A window's GetMouse takes pointer messages this way.)
 	BMessage* TakeQueuedMessage(
 		const std::function<bool(const BMessage&)>& match, bigtime_t timeout = 0);
-	bool IsQuitting() const;
 	// A message with this code posted right behind another with the same code and target
 	// replaces it, so that of a burst (pointer or drag motion) only the latest waits.
 	void CoalesceQueued(uint32 what);

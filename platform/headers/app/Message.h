@@ -28,10 +28,8 @@ public:
 	BMessage& operator=(const BMessage& other);
 
 	// Fields.
-	status_t GetInfo(const char* name, type_code* typeFound, int32* countFound = NULL) const;
 	status_t GetInfo(type_code type, int32 index, char** nameFound, type_code* typeFound,
 		int32* countFound = NULL) const;
-	bool IsEmpty() const;
 
 	// Adding. Each call appends a new item to the field, creating the field on first use.
 	status_t AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
@@ -71,11 +69,8 @@ public:
 	// The flattened form ("FOB1", big-endian).
 	ssize_t FlattenedSize() const;
 	status_t Flatten(char* buffer, ssize_t size) const;
-	status_t Unflatten(const char* flatBuffer);
-	// Bounded variant for untrusted bytes: never reads past size.
+	// Never reads past size.
 	status_t Unflatten(const char* flatBuffer, ssize_t size);
-
-	void PrintToStream() const;
 
 private:
 	friend class platform::MessageAccess;

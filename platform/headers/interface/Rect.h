@@ -70,8 +70,6 @@ public:
 	BRect operator|(BRect other) const;  // union
 	bool operator==(BRect other) const;
 	bool operator!=(BRect other) const { return !(*this == other); }
-
-	void PrintToStream() const;
 };
 
 #endif

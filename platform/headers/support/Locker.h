@@ -18,7 +18,6 @@ public:
 	status_t LockWithTimeout(bigtime_t timeout);
 	void Unlock();
 	bool IsLocked() const;  // by the calling thread
-	thread_id LockingThread() const;
 	int32 CountLocks() const;
 
 private:

@@ -1,4 +1,5 @@
 #include <Application.h>
+#include <Handler.h>
 #include <Looper.h>
 #include <Message.h>
 #include <OS.h>
@@ -57,6 +58,31 @@ TEST(BLooper, QuitByRequestOrOnItsOwnThreadDeletesTheLooperAfterTheHook)
 	EXPECT_EQ(received, (std::vector<uint32>{'agre', 'quit'}));
 }
 
+// What was queued for a handler that leaves its looper, taken out or deleted while in it,
+// goes with it; the rest still arrives.
+TEST(BLooper, MessagesQueuedForAHandlerThatLeavesAreDropped)
+{
+	Watchdog watchdog;
+	for (bool deleted : {false, true}) {
+		std::vector<uint32> received;
+		std::atomic<bool> gone(false);
+		BLooper* looper = new QuittingLooper(&received, &gone);
+		// Passes what it gets on to the looper, its next handler, while it is in it.
+		BHandler* handler = new BHandler("leaves");
+		looper->AddHandler(handler);
+		looper->PostMessage('left', handler);
+		looper->PostMessage('kept');
+		if (!deleted)
+			looper->RemoveHandler(handler);
+		delete handler;
+		looper->PostMessage('quit');
+		looper->Run();
+
+		EXPECT_TRUE(WaitUntil([&] { return gone.load(); })) << deleted;
+		EXPECT_EQ(received, (std::vector<uint32>{'kept', 'quit'})) << deleted;
+	}
+}
+
 // A looper is locked by its creator until Run, which gives that lock up; from then on a
 // looper told to quit before may be deleted at any moment: Run must read nothing of it after
 // that (ThreadSanitizer sees the race).
@@ -65,7 +91,7 @@ TEST(BLooper, IsLockedByItsCreatorUntilRunAndRunOfALooperThatQuitsAtOnceReturnsI
 	Watchdog watchdog;
 	for (int i = 0; i < 20; i++) {
 		BLooper* looper = new BLooper("brief");
-		EXPECT_EQ(looper->LockingThread(), find_thread(NULL)) << "try " << i;
+		EXPECT_TRUE(looper->IsLocked()) << "try " << i;
 		looper->PostMessage(B_QUIT_REQUESTED);
 		EXPECT_GE(looper->Run(), 0) << "try " << i;
 		snooze(5000);  // its thread deletes it meanwhile

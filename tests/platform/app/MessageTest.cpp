@@ -1,3 +1,4 @@
+#include <Entry.h>
 #include <Message.h>
 
 #include <gtest/gtest.h>
@@ -79,6 +80,11 @@ TEST(BMessage, FlattensToTheExactBytesAndSizesAtTheOneByteLimits)
 			sized.AddData(std::string(row.name, 'n').c_str(), B_RAW_TYPE, data.data(), data.size()),
 			B_OK);
 		EXPECT_EQ(sized.FlattenedSize(), row.size) << row.name << ", " << row.data;
+		// A buffer one byte short is refused, and so is a message without a flat form.
+		std::vector<char> buffer(row.size < 0 ? 1024 : row.size - 1);
+		EXPECT_EQ(sized.Flatten(buffer.data(), buffer.size()),
+			row.size < 0 ? row.size : B_BUFFER_OVERFLOW)
+			<< row.name << ", " << row.data;
 		if (row.size < 0)
 			continue;
 		std::vector<uint8> flat = Flat(sized);
@@ -106,6 +112,34 @@ TEST(BMessage, FlattenedInputIsReadOnlyWhenWellFormedAndElseLeavesTheMessageAlon
 	two.AddInt32("n", 2);
 	std::vector<uint8> oneOfEight = Flat(two);
 	oneOfEight[22] = 1;  // the count: one item of 8 bytes in an int32 field
+	std::vector<uint8> pastTheEnd = changed(11, 63, true);
+	pastTheEnd.push_back(0);
+	BMessage pair;
+	pair.AddInt32("a", 1);
+	pair.AddInt32("b", 2);
+	std::vector<uint8> sameNames = Flat(pair);
+	sameNames[36] = 'a';  // the second field's name
+	// Two strings in one field, with the count of items written over: a byte while the
+	// field is small, else the first byte of a word.
+	auto counted = [](size_t length, uint8 count) {
+		BMessage strings;
+		strings.AddString("s", std::string(length, 'a').c_str());
+		strings.AddString("s", std::string(length, 'b').c_str());
+		std::vector<uint8> flat = Flat(strings);
+		flat[22] = count;
+		return flat;
+	};
+	// A reference to "f" in "/d", its item's size at 28 and the item from 29 on.
+	auto reference = [](size_t at, uint8 value) {
+		BMessage refs;
+		entry_ref ref;
+		ref.set_name("f");
+		ref.directory_path = "/d";
+		refs.AddRef("r", &ref);
+		std::vector<uint8> flat = Flat(refs);
+		flat[at] = value;
+		return flat;
+	};
 	// A message in a message in a message, and so on: so many in all, flattened.
 	auto nested = [](int messages) {
 		BMessage deep('deep');
@@ -124,13 +158,29 @@ TEST(BMessage, FlattenedInputIsReadOnlyWhenWellFormedAndElseLeavesTheMessageAlon
 		size_t unpassed = 0;  // bytes left behind the ones handed over
 	} kCases[] = {
 		{"wrong magic", changed(3, '2', false), B_NOT_A_MESSAGE},
+		{"three bytes", std::vector<uint8>(good.begin(), good.begin() + 3), B_NOT_A_MESSAGE},
 		{"bad checksum", changed(7, 64, false), B_BAD_DATA},
 		{"size beyond the bytes handed over", good, B_BAD_DATA, 1},
 		{"size too small", changed(11, 10, true), B_BAD_DATA},
+		{"size one short of the end byte", changed(11, 61, true), B_BAD_DATA},
+		{"a byte behind the end byte", pastTheEnd, B_BAD_DATA},
 		{"field data beyond the message", changed(22, 40, false), B_BAD_DATA},
 		{"item beyond its field", changed(32, 40, false), B_BAD_DATA},
 		{"string without its NUL", changed(57, 'x', false), B_BAD_DATA},
 		{"unknown field flags", changed(17, 0x4B, false), B_BAD_DATA},
+		{"field flags without the valid one", changed(17, 0x0A, false), B_BAD_DATA},
+		{"NUL in a field's name", changed(26, 0, false), B_BAD_DATA},
+		{"two fields of one name", sameNames, B_BAD_DATA},
+		{"string of no bytes", changed(32, 0, false), B_BAD_DATA},
+		{"count as written", counted(1, 2), B_OK},
+		{"count of none", counted(1, 0), B_BAD_DATA},
+		{"count one below the items", counted(1, 1), B_BAD_DATA},
+		{"count one above the items", counted(1, 3), B_BAD_DATA},
+		{"count beyond what the field's bytes hold", counted(200, 0xFF), B_BAD_DATA},
+		{"reference as made", reference(45, 'f'), B_OK},
+		{"reference shorter than two numbers and two NULs", reference(28, 17), B_BAD_DATA},
+		{"reference without a path", reference(28, 18), B_BAD_DATA},
+		{"reference with bytes behind its path", reference(48, 0), B_BAD_DATA},
 		{"missing end byte", changed(61, 0x0B, false), B_BAD_DATA},
 		{"unknown message flags", changed(16, 0x03, true), B_BAD_DATA},
 		{"truncated", std::vector<uint8>(good.begin(), good.begin() + 40), B_BAD_DATA},
