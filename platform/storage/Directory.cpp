@@ -8,11 +8,6 @@ BDirectory::BDirectory()
 {
 }
 
-BDirectory::BDirectory(const entry_ref* ref)
-{
-	SetTo(ref);
-}
-
 BDirectory::~BDirectory()
 {
 }

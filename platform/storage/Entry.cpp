@@ -241,22 +241,10 @@ BEntry::BEntry() :
 {
 }
 
-BEntry::BEntry(const char* path, bool traverse) :
-	BEntry()
-{
-	SetTo(path, traverse);
-}
-
 BEntry::BEntry(const entry_ref* ref, bool traverse) :
 	BEntry()
 {
 	SetTo(ref, traverse);
-}
-
-BEntry::BEntry(const BEntry& other) :
-	BEntry()
-{
-	*this = other;
 }
 
 BEntry::~BEntry()
@@ -286,19 +274,6 @@ bool BEntry::Exists() const
 {
 	struct stat st;
 	return Stat(&st) == B_OK;
-}
-
-status_t BEntry::SetTo(const char* path, bool traverse)
-{
-	Unset();
-	entry_ref ref;
-	status_t status = get_ref_for_path(path, &ref);
-	if (status == B_OK && traverse)
-		status = ResolveLinks(&ref);
-	if (status == B_OK)
-		fRef = ref;
-	fStatus = status;
-	return status;
 }
 
 status_t BEntry::SetTo(const entry_ref* ref, bool traverse)
@@ -367,24 +342,4 @@ status_t BEntry::GetParent(BEntry* parent) const
 		node.SetPath(PathOfRef(parent->fRef));
 	parent->fHeldNode = std::move(node);
 	return B_OK;
-}
-
-BEntry& BEntry::operator=(const BEntry& other)
-{
-	if (this != &other) {
-		fRef = other.fRef;
-		fStatus = other.fStatus;
-		fNodeDevice = other.fNodeDevice;
-		fNodeInode = other.fNodeInode;
-		fFolder = other.fFolder.Duplicate();
-		fHeldNode = other.fHeldNode.Duplicate();
-	}
-	return *this;
-}
-
-bool BEntry::operator==(const BEntry& other) const
-{
-	if (fStatus != B_OK || other.fStatus != B_OK)
-		return fStatus != B_OK && other.fStatus != B_OK;
-	return fRef == other.fRef;
 }

@@ -56,16 +56,8 @@ status_t StatRef(const entry_ref& ref, struct stat* st)
 void SplitPath(const std::string& path, std::string* folder, std::string* leaf)
 {
 	size_t slash = path.rfind('/');
-	if (slash == std::string::npos) {
-		*folder = ".";
-		*leaf = path;
-	} else if (slash == 0) {
-		*folder = "/";
-		*leaf = path.substr(1);
-	} else {
-		*folder = path.substr(0, slash);
-		*leaf = path.substr(slash + 1);
-	}
+	*folder = slash == 0 ? "/" : path.substr(0, slash);
+	*leaf = path.substr(slash + 1);
 }
 
 std::string DescriptorPath(int fd)

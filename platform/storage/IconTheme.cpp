@@ -110,14 +110,6 @@ IconTheme::IconTheme(const std::vector<std::string>& baseFolders, const std::str
 	AddTheme(kFallbackTheme, 0);
 }
 
-std::vector<std::string> IconTheme::Chain() const
-{
-	std::vector<std::string> names;
-	for (const Theme& theme : fChain)
-		names.push_back(theme.name);
-	return names;
-}
-
 void IconTheme::AddTheme(const std::string& name, int depth)
 {
 	if (depth > kMaxInheritDepth || fChain.size() >= kMaxThemes || !IsPlainName(name))

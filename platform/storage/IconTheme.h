@@ -22,9 +22,6 @@ public:
 	std::string Lookup(
 		const std::vector<std::string>& names, int size, size_t* nameIndex = NULL) const;
 
-	// The names of the themes asked, in order (for tests and diagnostics).
-	std::vector<std::string> Chain() const;
-
 private:
 	enum class SizeType {
 		kFixed,

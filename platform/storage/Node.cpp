@@ -3,7 +3,6 @@
 #include <Entry.h>
 #include <TypeConstants.h>
 
-#include <errno.h>
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -14,7 +13,6 @@
 #include <vector>
 
 #include "storage/EntryPaths.h"
-#include "storage/StorageErrors.h"
 #include "storage/Xattr.h"
 #include "support/ByteOrder.h"
 
@@ -55,28 +53,10 @@ BNode::BNode() :
 {
 }
 
-BNode::BNode(const entry_ref* ref) :
-	BNode()
-{
-	SetTo(ref);
-}
-
-BNode::BNode(const BEntry* entry) :
-	BNode()
-{
-	SetTo(entry);
-}
-
 BNode::BNode(const char* path) :
 	BNode()
 {
 	SetTo(path);
-}
-
-BNode::BNode(const BNode& other) :
-	BNode()
-{
-	*this = other;
 }
 
 BNode::~BNode()
@@ -236,25 +216,4 @@ status_t BNode::RemoveAttr(const char* name)
 	if (status != B_OK && !S_ISREG(fHandle.FileType()) && !S_ISDIR(fHandle.FileType()))
 		return B_ENTRY_NOT_FOUND;
 	return status;
-}
-
-BNode& BNode::operator=(const BNode& other)
-{
-	if (this == &other)
-		return *this;
-	Unset();
-	fStatus = other.fStatus;
-	if (other.fHandle.IsSet()) {
-		fHandle = other.fHandle.Duplicate();
-		if (!fHandle.IsSet())
-			fStatus = platform::StatusForErrno(errno);
-	}
-	return *this;
-}
-
-bool BNode::operator==(const BNode& other) const
-{
-	if (!fHandle.IsSet() || !other.fHandle.IsSet())
-		return !fHandle.IsSet() && !other.fHandle.IsSet();
-	return fHandle.Device() == other.fHandle.Device() && fHandle.Inode() == other.fHandle.Inode();
 }

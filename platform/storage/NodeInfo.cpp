@@ -34,14 +34,14 @@ type_code IconType(icon_size which)
 	return which == B_LARGE_ICON ? kLargeIconType : kMiniIconType;
 }
 
-// An icon bitmap is B_CMAP8 and exactly which pixels on each side.
+// An icon bitmap is B_CMAP8 and exactly which pixels on each side, its rows packed.
 bool FitsIcon(const BBitmap* icon, icon_size which)
 {
 	if (icon == NULL || icon->InitCheck() != B_OK || icon->ColorSpace() != B_CMAP8)
 		return false;
 	BRect bounds = icon->Bounds();
 	return bounds.IntegerWidth() + 1 == which && bounds.IntegerHeight() + 1 == which
-		&& icon->BytesPerRow() >= which;
+		&& icon->BytesPerRow() == which;
 }
 
 // Whether a failed read of an attribute means the node has no such value: none stored, a
@@ -53,30 +53,6 @@ bool HasNoValue(status_t status)
 {
 	return status == B_ENTRY_NOT_FOUND || status == B_NOT_SUPPORTED || status == B_BAD_DATA
 		|| status == B_BAD_TYPE;
-}
-
-void CopyIntoBitmap(const uint8* pixels, BBitmap* icon, int32 size)
-{
-	uint8* bits = static_cast<uint8*>(icon->Bits());
-	const int32 rowBytes = icon->BytesPerRow();
-	if (rowBytes == size) {
-		memcpy(bits, pixels, size * size);
-		return;
-	}
-	for (int32 y = 0; y < size; y++)
-		memcpy(bits + y * rowBytes, pixels + y * size, size);
-}
-
-void CopyFromBitmap(const BBitmap* icon, uint8* pixels, int32 size)
-{
-	const uint8* bits = static_cast<const uint8*>(icon->Bits());
-	const int32 rowBytes = icon->BytesPerRow();
-	if (rowBytes == size) {
-		memcpy(pixels, bits, size * size);
-		return;
-	}
-	for (int32 y = 0; y < size; y++)
-		memcpy(pixels + y * size, bits + y * rowBytes, size);
 }
 
 // The node's own icon of that size, which * which indices; B_BAD_DATA when the value is not
@@ -159,7 +135,7 @@ status_t BNodeInfo::GetIcon(BBitmap* icon, icon_size which) const
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	status_t status = ReadOwnIcon(fNode, which, pixels);
 	if (status == B_OK)
-		CopyIntoBitmap(pixels, icon, which);
+		memcpy(icon->Bits(), pixels, which * which);
 	return status;
 }
 
@@ -174,7 +150,7 @@ status_t BNodeInfo::SetIcon(const BBitmap* icon, icon_size which)
 	const int32 size = which * which;
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	if (icon != NULL)
-		CopyFromBitmap(icon, pixels, which);
+		memcpy(pixels, icon->Bits(), size);
 	// Whoever keeps a view of the icon changes it first: the file managers look again when
 	// the attribute changes, and must find the new view then (see NodeIconObserver).
 	platform::NodeIconObserver* observer = platform::InstalledNodeIconObserver();
@@ -210,7 +186,7 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	uint8 pixels[B_LARGE_ICON * B_LARGE_ICON];
 	status_t status = ReadOwnIcon(fNode, which, pixels);
 	if (status == B_OK) {
-		CopyIntoBitmap(pixels, icon, which);
+		memcpy(icon->Bits(), pixels, which * which);
 		if (fShown != NULL && platform::InstalledNodeIconObserver() != NULL)
 			fShown->Add(Noticed(), which, pixels, NULL);
 		return B_OK;
@@ -229,7 +205,7 @@ status_t BNodeInfo::GetTrackerIcon(BBitmap* icon, icon_size which) const
 	status = platform::GetTypeIcon(type, which, pixels);
 	if (status != B_OK)
 		return status;
-	CopyIntoBitmap(pixels, icon, which);
+	memcpy(icon->Bits(), pixels, which * which);
 	if (fShown != NULL && platform::InstalledNodeIconObserver() != NULL)
 		fShown->Add(Noticed(), which, pixels, type);
 	return B_OK;

@@ -141,12 +141,6 @@ std::string ThemeIconSource::GetIconFile(const char* mimeType, int size) const
 	return fTheme.Lookup(IconNamesForType(mimeType), size);
 }
 
-size_t ThemeIconSource::CachedIcons() const
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	return fCache.size();
-}
-
 bool ThemeIconSource::Render(
 	const std::string& mimeType, int size, std::vector<uint8>* pixels) const
 {

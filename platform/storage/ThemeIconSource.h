@@ -37,9 +37,6 @@ public:
 	// Types come from other programs' attributes: what is kept for them stays bounded.
 	static constexpr size_t kMaxCachedIcons = 1024;
 
-	// How many lookups are kept now (for tests).
-	size_t CachedIcons() const;
-
 private:
 	typedef std::pair<std::string, int> Key;
 

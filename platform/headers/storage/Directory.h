@@ -6,7 +6,6 @@
 class BDirectory : public BNode {
 public:
 	BDirectory();
-	BDirectory(const entry_ref* ref);
 	virtual ~BDirectory();
 
 	// B_OK exactly when the entry opens as a folder (a link to a folder counts).

@@ -22,7 +22,6 @@ struct entry_ref {
 	status_t set_name(const char* name);
 
 	bool operator==(const entry_ref& other) const;
-	bool operator!=(const entry_ref& other) const { return !(*this == other); }
 	entry_ref& operator=(const entry_ref& other);
 	entry_ref& operator=(entry_ref&& other) noexcept;
 
@@ -41,24 +40,17 @@ status_t get_ref_for_path(const char* path, entry_ref* ref);
 class BEntry {
 public:
 	BEntry();
-	BEntry(const char* path, bool traverse = false);
 	BEntry(const entry_ref* ref, bool traverse = false);
-	BEntry(const BEntry& other);
 	virtual ~BEntry();
 
 	status_t InitCheck() const;
 	bool Exists() const;
 
-	status_t SetTo(const char* path, bool traverse = false);
 	status_t SetTo(const entry_ref* ref, bool traverse = false);
 	void Unset();
 
 	// The entry's folder; parent may be this entry itself.
 	status_t GetParent(BEntry* parent) const;
-
-	BEntry& operator=(const BEntry& other);
-	bool operator==(const BEntry& other) const;
-	bool operator!=(const BEntry& other) const { return !(*this == other); }
 
 private:
 	friend class BNode;

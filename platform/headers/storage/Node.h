@@ -16,10 +16,7 @@ struct entry_ref;
 class BNode {
 public:
 	BNode();
-	BNode(const entry_ref* ref);
-	BNode(const BEntry* entry);
 	BNode(const char* path);
-	BNode(const BNode& other);
 	virtual ~BNode();
 
 	status_t InitCheck() const;
@@ -37,10 +34,6 @@ public:
 	ssize_t ReadAttr(
 		const char* name, type_code type, off_t offset, void* buffer, size_t length) const;
 	status_t RemoveAttr(const char* name);
-
-	BNode& operator=(const BNode& other);
-	bool operator==(const BNode& other) const;
-	bool operator!=(const BNode& other) const { return !(*this == other); }
 
 	// Platform: the open descriptor (O_PATH, or read-only for a file or folder that may be
 	// read), or -1.

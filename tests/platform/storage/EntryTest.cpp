@@ -26,7 +26,9 @@ entry_ref RefFor(const std::string& path)
 }  // namespace
 
 // The folder part is resolved and the last part kept as named (a link stays the link; "." and
-// ".." name folders); an entry not there yet can be named, but only in a folder that is.
+// ".." name folders); an entry not there yet can be named, but only in a folder that is. A
+// relative path starts at the working folder. Each row's path is below a fresh folder,
+// padded with slashes to a length when asked.
 TEST(GetRefForPath, NamesTheLastPartInTheResolvedFolder)
 {
 	TempDir dir;
@@ -34,34 +36,56 @@ TEST(GetRefForPath, NamesTheLastPartInTheResolvedFolder)
 	dir.Make("real/sub", true);
 	symlink("real", dir.Join("alias").c_str());
 	symlink("file", dir.Join("real/link").c_str());
+	symlink("loop", dir.Join("loop").c_str());
+	auto padded = [&](size_t length) {
+		return std::string(length - dir.Join("file").size(), '/') + "file";
+	};
 	const struct {
 		std::string path;
 		status_t status;
 		std::string name;
 		const char* folder;
+		bool relative = false;
 	} kRows[] = {
-		{"alias/link", B_OK, "link", "real"}, {"absent", B_OK, "absent", ""},
-		{"real/sub/..", B_OK, "real", ""}, {"real/./sub/.", B_OK, "sub", "real"},
+		{"alias/link", B_OK, "link", "real"},
+		{"absent", B_OK, "absent", ""},
+		{"real/sub/..", B_OK, "real", ""},
+		{"real/./sub/.", B_OK, "sub", "real"},
+		{"real/file", B_OK, "file", "real", true},
 		{"no/such", B_ENTRY_NOT_FOUND, "", ""},
+		{"real/file/x", B_NOT_A_DIRECTORY, "", ""},
+		{"real/file/x/y", B_NOT_A_DIRECTORY, "", ""},
+		{"loop/x", B_LINK_LIMIT, "", ""},
+		{std::string(255, 'n'), B_OK, std::string(255, 'n'), ""},
 		{std::string(256, 'n'), B_NAME_TOO_LONG, "", ""},  // one byte too long with its NUL
+		{std::string(256, 'n') + "/x", B_NAME_TOO_LONG, "", ""},
+		{padded(B_PATH_NAME_LENGTH - 1), B_OK, "file", ""},
+		{padded(B_PATH_NAME_LENGTH), B_NAME_TOO_LONG, "", ""},
+		{padded(B_PATH_NAME_LENGTH + 1), B_NAME_TOO_LONG, "", ""},
 	};
+	const std::filesystem::path working = std::filesystem::current_path();
+	std::filesystem::current_path(dir.Path());
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		entry_ref ref;
-		ASSERT_EQ(get_ref_for_path(dir.Join(kRows[i].path).c_str(), &ref), kRows[i].status)
-			<< "row " << i;
-		if (kRows[i].status != B_OK)
+		std::string path = kRows[i].relative ? kRows[i].path : dir.Join(kRows[i].path);
+		status_t status = get_ref_for_path(path.c_str(), &ref);
+		EXPECT_EQ(status, kRows[i].status) << "row " << i;
+		if (status != B_OK)
 			continue;
 		EXPECT_EQ(ref.name, kRows[i].name) << "row " << i;
 		EXPECT_EQ(
 			ref.directory_path, std::filesystem::canonical(dir.Join(kRows[i].folder)).string())
 			<< "row " << i;
 	}
+	std::filesystem::current_path(working);
 }
 
-// A ref opens as an entry, a node and a folder exactly where it names one: a ref made stale
-// by its folder moving (the same path made again is another folder), with a slash in its name
-// or a name too long for a file opens nothing; an entry need not exist, and a link is the link,
-// but a folder opened through a link to one. An entry whose folder moved has no parent.
+// A ref opens as an entry, a node and a folder exactly where it names one: a ref unset, made
+// stale by its folder moving (the same path made again is another folder), with a relative
+// folder, an empty name, a slash in its name or a name too long for a file opens nothing; an
+// entry need not exist, and a link is the link, but a folder opened through a link to one
+// (never a link that leads nowhere). An entry's parent is its folder, the root's parent too,
+// and the root has none. An entry whose folder moved has no parent.
 TEST(EntryRef, EachOpenSucceedsExactlyWhereTheRefNamesWhatItOpens)
 {
 	TempDir dir;
@@ -76,27 +100,46 @@ TEST(EntryRef, EachOpenSucceedsExactlyWhereTheRefNamesWhatItOpens)
 	entry_ref slashed = RefFor(dir.Join("moved")), tooLong = RefFor(dir.Join("moved"));
 	slashed.set_name("moved/item");
 	tooLong.set_name(std::string(256, 'n').c_str());
-	dir.Make("file");
+	entry_ref relative = RefFor(dir.Make("file")), unnamed = RefFor(dir.Join("file"));
+	relative.directory_path.erase(0, 1);
+	unnamed.set_name("");
 	symlink("folder", dir.Join("folder-link").c_str());
 	symlink("file", dir.Join("file-link").c_str());
+	symlink("gone", dir.Join("dangling").c_str());
 	const struct {
 		entry_ref ref;
 		bool entry, node, folder;
+		std::string parent;  // the folder the parent opens; empty: none
 	} kRows[] = {
-		{stale, false, false, false},
-		{slashed, false, false, false},
-		{RefFor(dir.Make(std::string(254, 'n'))), true, true, false},
-		{RefFor(dir.Make(std::string(255, 'n'))), true, true, false},
-		{tooLong, false, false, false},
-		{RefFor(dir.Join("folder")), true, true, true},
-		{RefFor(dir.Join("folder-link")), true, true, true},
-		{RefFor(dir.Join("file-link")), true, true, false},
-		{RefFor(dir.Join("absent")), true, false, false},
+		{entry_ref(), false, false, false, ""},
+		{stale, false, false, false, ""},
+		{relative, false, false, false, ""},
+		{unnamed, false, false, false, ""},
+		{slashed, false, false, false, ""},
+		{RefFor(dir.Make(std::string(254, 'n'))), true, true, false, dir.Path()},
+		{RefFor(dir.Make(std::string(255, 'n'))), true, true, false, dir.Path()},
+		{tooLong, false, false, false, ""},
+		{RefFor(dir.Join("folder")), true, true, true, dir.Path()},
+		{RefFor(dir.Join("folder-link")), true, true, true, dir.Path()},
+		{RefFor(dir.Join("file-link")), true, true, false, dir.Path()},
+		{RefFor(dir.Join("dangling")), true, true, false, dir.Path()},
+		{RefFor(dir.Join("absent")), true, false, false, dir.Path()},
+		{RefFor("/tmp"), true, true, true, "/"},
+		{RefFor("/"), true, true, true, ""},
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
-		EXPECT_EQ(BEntry(&kRows[i].ref).InitCheck() == B_OK, kRows[i].entry) << "row " << i;
-		EXPECT_EQ(BNode(&kRows[i].ref).InitCheck() == B_OK, kRows[i].node) << "row " << i;
-		EXPECT_EQ(BDirectory(&kRows[i].ref).InitCheck() == B_OK, kRows[i].folder) << "row " << i;
+		BEntry item(&kRows[i].ref);
+		BNode node;
+		BDirectory folder;
+		EXPECT_EQ(item.InitCheck() == B_OK, kRows[i].entry) << "row " << i;
+		EXPECT_EQ(node.SetTo(&kRows[i].ref) == B_OK, kRows[i].node) << "row " << i;
+		EXPECT_EQ(folder.SetTo(&kRows[i].ref) == B_OK, kRows[i].folder) << "row " << i;
+		struct stat opened, expected;
+		bool parented = item.GetParent(&item) == B_OK && node.SetTo(&item) == B_OK
+			&& fstat(node.Descriptor(), &opened) == 0;
+		ASSERT_EQ(parented, !kRows[i].parent.empty()) << "row " << i;
+		ASSERT_TRUE(!parented || stat(kRows[i].parent.c_str(), &expected) == 0);
+		EXPECT_TRUE(!parented || opened.st_ino == expected.st_ino) << "row " << i;
 	}
 }
 
@@ -122,11 +165,11 @@ TEST(BEntry, ParentOpensTheFolderThatHeldTheEntry)
 			std::filesystem::rename(dir.Join("folder"), dir.Join("moved"));
 			dir.Make("folder", true);
 		}
-		BNode node(parent);
-		ASSERT_EQ(node.InitCheck(), B_OK) << "row " << i;
+		BNode node, again;
+		ASSERT_EQ(node.SetTo(parent), B_OK) << "row " << i;
 		ASSERT_EQ(fstat(node.Descriptor(), &st), 0);
 		EXPECT_EQ(st.st_ino, held.st_ino) << "row " << i;
-		EXPECT_EQ(BNode(parent).InitCheck() == B_OK, !kRows[i].replaced) << "row " << i;
+		EXPECT_EQ(again.SetTo(parent) == B_OK, !kRows[i].replaced) << "row " << i;
 		if (!kRows[i].intoItself) {
 			EXPECT_EQ(entry.Exists(), !kRows[i].replaced) << "row " << i;
 		}

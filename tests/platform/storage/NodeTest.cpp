@@ -16,7 +16,8 @@
 using namespace testing_support;
 
 // Values are other programs' bytes: a read copies at most what the caller asked for, of the
-// type asked for, and a value too short to hold a type code is no value.
+// type asked for, and a value too short to hold a type code is no value. A name is at most
+// B_ATTR_NAME_LENGTH bytes, and Linux keeps 250 of them after its "user.".
 TEST(BNode, ReadAttrCopiesOnlyWhatFitsOfTheTypeAskedFor)
 {
 	TempDir dir;
@@ -24,7 +25,7 @@ TEST(BNode, ReadAttrCopiesOnlyWhatFitsOfTheTypeAskedFor)
 	ASSERT_TRUE(SetXattr(dir.Path(), "user.a", Stored("CSTR", {'h', 'e', 'l', 'l', 'o', 0})));
 	ASSERT_TRUE(SetXattr(dir.Path(), "user.short", {'C', 'S'}));
 	const struct {
-		const char* name;
+		std::string name;
 		type_code type;
 		off_t offset;
 		size_t length;
@@ -36,13 +37,18 @@ TEST(BNode, ReadAttrCopiesOnlyWhatFitsOfTheTypeAskedFor)
 		{"a", B_INT32_TYPE, 0, 8, B_BAD_TYPE, ""},
 		{"missing", B_ANY_TYPE, 0, 8, B_ENTRY_NOT_FOUND, ""},
 		{"short", B_ANY_TYPE, 0, 8, B_BAD_DATA, ""},
+		{"a", B_ANY_TYPE, 6, 8, 0, ""},  // from the end on
+		{std::string(250, 'n'), B_ANY_TYPE, 0, 8, B_ENTRY_NOT_FOUND, ""},
+		{std::string(251, 'n'), B_ANY_TYPE, 0, 8, B_BUFFER_OVERFLOW, ""},
+		{std::string(B_ATTR_NAME_LENGTH, 'n'), B_ANY_TYPE, 0, 8, B_BUFFER_OVERFLOW, ""},
+		{std::string(B_ATTR_NAME_LENGTH + 1, 'n'), B_ANY_TYPE, 0, 8, B_NAME_TOO_LONG, ""},
 	};
 	BNode node(dir.Path().c_str());
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		char buffer[9];
 		memset(buffer, 0xAB, sizeof(buffer));
-		ssize_t result =
-			node.ReadAttr(kRows[i].name, kRows[i].type, kRows[i].offset, buffer, kRows[i].length);
+		ssize_t result = node.ReadAttr(
+			kRows[i].name.c_str(), kRows[i].type, kRows[i].offset, buffer, kRows[i].length);
 		EXPECT_EQ(result, kRows[i].result) << "row " << i;
 		size_t copied = std::max<ssize_t>(result, 0);
 		EXPECT_EQ(std::string(buffer, copied), std::string(kRows[i].copied, copied)) << "row " << i;

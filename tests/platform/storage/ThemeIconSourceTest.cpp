@@ -98,9 +98,13 @@ TEST(ThemeIconSource, HasNoIconForAMissingHostileCorruptOrUnrenderableType)
 	}
 }
 
-// Themes made in a fresh base folder, each from its index.theme and empty icon files; then
-// "T" asked for "probe" at 32 pixels: whatever the indexes ask, the reader stays in its bounds
-// (inheritance 16 levels deep, 16 parents to a theme, 32 themes, 2048 folders, 1 MiB of index).
+// Themes made in a fresh base folder, each from its index.theme and icon files (a second base
+// folder, "more", only adds files); then "T" asked for "probe" at 32 pixels: whatever the
+// indexes ask, the reader stays in its bounds (inheritance 16 levels deep, 16 parents to a
+// theme, 32 themes, 2048 folders, 1 MiB of index, sizes of 1 to 4096) and in the themes'
+// folders, and takes only a key file with its [Icon Theme] for an index. A folder of the
+// default type, Threshold, takes sizes within 2 of its own. A limit's rows put the probe in the
+// last theme or folder within it, or the first past it.
 TEST(IconTheme, KeepsHostileIndexesWithinBounds)
 {
 	auto folders = [](int count) {
@@ -139,35 +143,61 @@ TEST(IconTheme, KeepsHostileIndexesWithinBounds)
 		std::string index = theme("") + "#";
 		return Themes{{"T", index + std::string(size - index.size() - 1, 'x') + "\n"}};
 	};
+	// T with the folders of index (first x, then t), the probe in each.
+	auto pair = [](const std::string& index) {
+		return Themes{{"T", "[Icon Theme]\nDirectories=x,t\n" + index}};
+	};
+	auto size = [](int pixels) {
+		return Themes{{"T",
+			"[Icon Theme]\nDirectories=d0\n[d0]\nType=Fixed\nSize=" + std::to_string(pixels)
+				+ "\n"}};
+	};
+	const std::vector<std::string> kPair = {"T/x/probe.png", "T/t/probe.png"};
 	const struct {
 		const char* what;
 		Themes themes;
 		std::vector<std::string> files;
 		std::string found;  // below the base folder; empty: not found
-		size_t chained;  // themes in the chain
-		const char* last;  // the chain's last
 	} kRows[] = {
 		// Sizes near the ends of int, whose distances would overflow and win.
 		{"sizes",
 			{{"T",
 				"[Icon Theme]\nDirectories=48,wild\n[48]\nSize=48\nType=Fixed\n"
 				"[wild]\nSize=32\nType=Scalable\nMinSize=-2147483648\nMaxSize=-2147483648\n"}},
-			{"T/48/probe.png", "T/wild/probe.png"}, "T/48/probe.png", 1, "T"},
-		{"directories", {{"T", "[Icon Theme]\n" + folders(2100)}}, {"T/d2099/probe.png"}, "", 1,
-			"T"},
+			{"T/48/probe.png", "T/wild/probe.png"}, "T/48/probe.png"},
+		{"size 0", size(0), {"T/d0/probe.png"}, ""},
+		{"size 1", size(1), {"T/d0/probe.png"}, "T/d0/probe.png"},
+		{"size 4095", size(4095), {"T/d0/probe.png"}, "T/d0/probe.png"},
+		{"size 4096", size(4096), {"T/d0/probe.png"}, "T/d0/probe.png"},
+		{"size 4097", size(4097), {"T/d0/probe.png"}, ""},
+		{"threshold matches", pair("[x]\nSize=34\nType=Fixed\n[t]\nSize=30\n"), kPair,
+			"T/t/probe.png"},
+		{"threshold is nearer", pair("[x]\nSize=35\nType=Fixed\n[t]\nSize=28\n"), kPair,
+			"T/t/probe.png"},
+		{"unthemed", {{"T", theme("")}}, {"probe.png"}, "probe.png"},
+		{"second base folder", {{"T", theme("")}}, {"more/T/d0/probe.png"}, "more/T/d0/probe.png"},
+		{"no index", {}, {"T/d0/probe.png"}, ""},
+		{"not a key file", {{"T", folders(1)}}, {"T/d0/probe.png"}, ""},
+		{"no [Icon Theme]", {{"T", "[Other]\n" + folders(1)}}, {"T/d0/probe.png"}, ""},
+		{"parent by a path", {{"T", theme("sub/U")}, {"sub/U", theme("")}}, {"sub/U/d0/probe.png"},
+			""},
+		{"folder climbing out",
+			{{"T", "[Icon Theme]\nDirectories=../U\n[../U]\nSize=32\nType=Fixed\n"}},
+			{"U/probe.png"}, ""},
+		{"directories", {{"T", "[Icon Theme]\n" + folders(2100)}}, {"T/d2099/probe.png"}, ""},
 		{"index one byte short of the limit", sized((1 << 20) - 1), {"T/d0/probe.png"},
-			"T/d0/probe.png", 1, "T"},
-		{"index at the limit", sized(1 << 20), {"T/d0/probe.png"}, "T/d0/probe.png", 1, "T"},
-		{"index one byte past the limit", sized((1 << 20) + 1), {"T/d0/probe.png"}, "", 0, ""},
-		{"15 levels", line(15), {}, "", 16, "t15"},
-		{"16 levels", line(16), {}, "", 17, "t16"},
-		{"17 levels", line(17), {}, "", 17, "t16"},
-		{"15 parents", wide(15, 0), {}, "", 16, "p15"},
-		{"16 parents", wide(16, 0), {}, "", 17, "p16"},
-		{"17 parents", wide(17, 0), {}, "", 17, "p16"},
-		{"31 themes", wide(16, 14), {}, "", 31, "p16"},
-		{"32 themes", wide(16, 15), {}, "", 32, "p16"},
-		{"33 themes", wide(16, 16), {}, "", 32, "p16"},
+			"T/d0/probe.png"},
+		{"index at the limit", sized(1 << 20), {"T/d0/probe.png"}, "T/d0/probe.png"},
+		{"index one byte past the limit", sized((1 << 20) + 1), {"T/d0/probe.png"}, ""},
+		{"15 levels", line(15), {"t15/d0/probe.png"}, "t15/d0/probe.png"},
+		{"16 levels", line(16), {"t16/d0/probe.png"}, "t16/d0/probe.png"},
+		{"17 levels", line(17), {"t17/d0/probe.png"}, ""},
+		{"15 parents", wide(15, 0), {"p15/d0/probe.png"}, "p15/d0/probe.png"},
+		{"16 parents", wide(16, 0), {"p16/d0/probe.png"}, "p16/d0/probe.png"},
+		{"17 parents", wide(17, 0), {"p17/d0/probe.png"}, ""},
+		{"31 themes", wide(16, 14), {"p16/d0/probe.png"}, "p16/d0/probe.png"},
+		{"32 themes", wide(16, 15), {"p16/d0/probe.png"}, "p16/d0/probe.png"},
+		{"33 themes", wide(16, 16), {"q16/d0/probe.png"}, ""},
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		SCOPED_TRACE(kRows[i].what);
@@ -176,12 +206,9 @@ TEST(IconTheme, KeepsHostileIndexesWithinBounds)
 			dir.Make(file);
 		for (const auto& [name, index] : kRows[i].themes)
 			WriteFile(dir.Make(name + "/index.theme"), index);
-		IconTheme theme({dir.Path()}, "T");
+		IconTheme theme({dir.Path(), dir.Join("more")}, "T");
 		EXPECT_EQ(
 			theme.Lookup({"probe"}, 32), kRows[i].found.empty() ? "" : dir.Join(kRows[i].found));
-		std::vector<std::string> chain = theme.Chain();
-		EXPECT_EQ(chain.size(), kRows[i].chained);
-		EXPECT_EQ(chain.empty() ? "" : chain.back(), kRows[i].last);
 	}
 }
 
@@ -208,11 +235,12 @@ TEST(IconImages, DecodesOnlyImagesUpToTheirDimensionBound)
 	}
 }
 
-// The icon a node shows without an own icon (an icon value one byte too long is none) or a
-// stored type (fuzz_attribute's corpus holds those): that of the type its kind and first bytes
-// tell, from the installed theme or else built in; a link's is a link's, never its target's.
-// The theme's icon is looked up in the theme, its parents or hicolor at the nearest size, and
-// rendered.
+// The icon a node shows: its own, an icon value of exactly an icon's size and type; without one
+// (fuzz_attribute's corpus holds hostile values) that of its stored type, a BeOS one read as
+// the desktop's; without a type (an empty one is none), that of the type its kind and first
+// bytes tell, from the installed theme or else built in; a link's is a link's, never its
+// target's. The theme's icon is looked up in the theme, its parents or hicolor at the nearest
+// size, and rendered.
 TEST(TrackerIcon, IsTheIconOfTheTypeTheNodeIs)
 {
 	TempDir dir;
@@ -225,6 +253,14 @@ TEST(TrackerIcon, IsTheIconOfTheTypeTheNodeIs)
 	WriteFile(dir.Join("tool"), std::string(elf, sizeof(elf)));
 	chmod(dir.Join("tool").c_str(), 0755);
 	ASSERT_TRUE(SetXattr(dir.Make("long-icon"), kLargeIconAttr, Stored("ICON", Bytes(1025, 9))));
+	ASSERT_TRUE(SetXattr(dir.Make("short-icon"), kLargeIconAttr, Stored("ICON", Bytes(1023, 9))));
+	ASSERT_TRUE(SetXattr(dir.Make("own-icon"), kLargeIconAttr, Stored("ICON", Bytes(1024, 9))));
+	ASSERT_TRUE(SetXattr(dir.Make("mini-typed"), kLargeIconAttr, Stored("MICN", Bytes(1024, 9))));
+	const std::string kTypeAttr = "user.BEOS:TYPE";
+	ASSERT_TRUE(SetXattr(dir.Make("empty-type"), kTypeAttr, Stored("MIMS", {0})));
+	const std::string beType = "application/x-vnd.Be-elfexecutable";
+	ASSERT_TRUE(SetXattr(
+		dir.Make("be-tool"), kTypeAttr, Stored("MIMS", Bytes(beType.begin(), beType.end()))));
 	const struct {
 		const char* name;
 		bool theme;  // else the built-in icons only
@@ -245,6 +281,11 @@ TEST(TrackerIcon, IsTheIconOfTheTypeTheNodeIs)
 		{".", false, B_LARGE_ICON, Builtin(BuiltinIcon::kFolder, B_LARGE_ICON)},
 		{"tool", false, B_LARGE_ICON, Builtin(BuiltinIcon::kExecutable, B_LARGE_ICON)},
 		{"long-icon", false, B_LARGE_ICON, Builtin(BuiltinIcon::kDocument, B_LARGE_ICON)},
+		{"short-icon", false, B_LARGE_ICON, Builtin(BuiltinIcon::kDocument, B_LARGE_ICON)},
+		{"own-icon", false, B_LARGE_ICON, Bytes(1024, 9)},
+		{"mini-typed", false, B_LARGE_ICON, Builtin(BuiltinIcon::kDocument, B_LARGE_ICON)},
+		{"empty-type", true, B_MINI_ICON, Bands(16)},
+		{"be-tool", true, B_LARGE_ICON, Bytes(1024, kGreen)},
 	};
 	for (size_t i = 0; i < std::size(kRows); i++) {
 		platform::SetTypeIconSource(kRows[i].theme ? &TestTheme() : NULL);
@@ -252,4 +293,16 @@ TEST(TrackerIcon, IsTheIconOfTheTypeTheNodeIs)
 			<< "row " << i;
 	}
 	platform::SetTypeIconSource(platform::DefaultTypeIconSource());
+}
+
+// VELLUMARK_ICON_THEME_PATH (base folders between colons, empty ones left out) and
+// VELLUMARK_ICON_THEME name the user's theme in place of the desktop's settings.
+TEST(ThemeIconSource, EnvironmentNamesTheUsersTheme)
+{
+	setenv("VELLUMARK_ICON_THEME_PATH", ":/a::/b/:", 1);
+	setenv("VELLUMARK_ICON_THEME", "Mine", 1);
+	EXPECT_EQ(ThemeIconSource::UserBaseFolders(), std::vector<std::string>({"/a", "/b/"}));
+	EXPECT_EQ(ThemeIconSource::UserThemeName(), "Mine");
+	unsetenv("VELLUMARK_ICON_THEME_PATH");
+	unsetenv("VELLUMARK_ICON_THEME");
 }

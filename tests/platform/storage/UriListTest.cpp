@@ -26,12 +26,12 @@ TEST(UriList, TakesOnlyWellFormedLocalFileUrisInOrderWithinItsBounds)
 		size_t unpassed = 0;
 		size_t times = 1;
 	} kRows[] = {
-		{"# a comment\r\nfile://@/a\r\n\r\nfile://localhost@/b\n", {"a", "b"}},
+		{"# a comment\r\nfile://@/a \t\r\n\r\nfile://LocalHost@/b\n", {"a", "b"}},
 		{"file:@/a", {"a"}},
 		{"http://example.com@/a\nfile://remote@/a\nfile:relative\nfile://@/../a-missing\n"
-		 "smb://@/a\nfile://\n",
+		 "smb://@/a\nfile://\nfile:\nfil\nfile://localhose@/a\n",
 			{}},
-		{"file://@/with%20space\nfile://@/two%0Alines\nfile://@/caf%E9\n",
+		{"file://@/with%20space\nfile://@/two%0alines\nfile://@/caf%E9\n",
 			{"with space", "two\nlines", "caf\xe9"}},
 		{"file://@/a%zz\nfile://@/a%00\nfile://@/a\0\n"s, {}},
 		// An escape that the end of the list cuts short is bad, whatever bytes follow.
