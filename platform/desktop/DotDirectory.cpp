@@ -56,10 +56,10 @@ std::string KeyOf(const std::string& content)
 	return equals == std::string::npos ? std::string() : Trim(trimmed.substr(0, equals));
 }
 
+// The value of a line that KeyOf found a key in.
 std::string ValueOf(const std::string& content)
 {
-	size_t equals = content.find('=');
-	return equals == std::string::npos ? std::string() : Trim(content.substr(equals + 1));
+	return Trim(content.substr(content.find('=') + 1));
 }
 
 }  // namespace
@@ -124,7 +124,7 @@ void DotDirectory::SetIcon(const std::string& value, bool created, OwnValue own)
 	std::string current = ValueOf(fLines[icon].content);
 	if (current == value)
 		return;
-	if (own != NULL && own(current)) {
+	if (own(current)) {
 		Replace(icon, iconLine);
 		return;
 	}
@@ -145,14 +145,12 @@ bool DotDirectory::WithdrawIcon(OwnValue own)
 	size_t header = found;
 	ptrdiff_t icon = FindKey(header, kIconKey);
 	ptrdiff_t kept = FindKey(header, kReplacedKey);
-	if (icon >= 0 && own != NULL && own(ValueOf(fLines[icon].content))) {
+	if (icon >= 0 && own(ValueOf(fLines[icon].content))) {
 		if (kept >= 0) {
 			const std::string content = fLines[kept].content;
 			Replace(icon, content.substr(content.find('=') + 1));
 		} else {
 			Erase(icon);
-			if (kept > icon)
-				kept--;
 		}
 	}
 	// Kept aside or not, a replaced line is stale once our icon is gone.
@@ -238,9 +236,10 @@ void DotDirectory::Replace(size_t index, const std::string& content)
 	fLines[index].end = EndAfter(content, fLines[index].end);
 }
 
+// index: a line of the file, or -1 for none.
 void DotDirectory::Erase(ptrdiff_t index)
 {
-	if (index >= 0 && size_t(index) < fLines.size())
+	if (index >= 0)
 		fLines.erase(fLines.begin() + index);
 }
 

@@ -18,7 +18,8 @@ public:
 	// Text that is not a desktop entry to edit: it holds NUL bytes (UTF-16, binary data).
 	static bool IsEditable(const std::string& text);
 
-	// Which Icon values are the platform's own (an image of ours, whatever its name).
+	// Which Icon values are the platform's own (an image of ours, whatever its name); never
+	// NULL.
 	typedef bool (*OwnValue)(const std::string& value);
 
 	// Makes value the folder's icon. Another program's Icon line is kept aside in the

@@ -109,13 +109,12 @@ std::string Content()
 		+ here.boot + "\n" + here.pidNamespace + "\n";
 }
 
+// Negative for a lock from the future (a clock set back): never stale by age.
 double AgeSeconds(const struct stat& st)
 {
 	struct timespec now;
 	clock_gettime(CLOCK_REALTIME, &now);
-	double age =
-		double(now.tv_sec - st.st_mtim.tv_sec) + double(now.tv_nsec - st.st_mtim.tv_nsec) / 1e9;
-	return std::max(age, 0.0);
+	return double(now.tv_sec - st.st_mtim.tv_sec) + double(now.tv_nsec - st.st_mtim.tv_nsec) / 1e9;
 }
 
 }  // namespace

@@ -56,11 +56,6 @@ status_t FileMetadata::Get(const char* key, std::string* value) const
 	return found.first;
 }
 
-status_t FileMetadata::Set(const char* key, const std::string& value) const
-{
-	return SetEach({{key, value}});
-}
-
 std::vector<FileMetadata::Value> FileMetadata::GetEach(const std::vector<const char*>& keys) const
 {
 	std::string attributes;

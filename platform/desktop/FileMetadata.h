@@ -22,7 +22,6 @@ public:
 	static bool IsAvailable();
 
 	status_t Get(const char* key, std::string* value) const;
-	status_t Set(const char* key, const std::string& value) const;
 	status_t Unset(const char* key) const;
 
 	// Several keys in one request to the store (each request is a round trip to its daemon):

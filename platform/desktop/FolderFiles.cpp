@@ -129,7 +129,7 @@ status_t FolderFiles::ReadSnapshot(
 		// limit: a file that grew past it since is still refused. Sized by the file, not the
 		// limit, so that a small file costs no large buffer.
 		const size_t limit = maxSize + 1;
-		content->resize(std::min(size_t(st.st_size) + 1, limit));
+		content->resize(size_t(st.st_size) + 1);
 		size_t total = 0;
 		while (total < limit) {
 			if (total == content->size())
@@ -152,24 +152,23 @@ status_t FolderFiles::ReadSnapshot(
 }
 
 // The last look before a rename or removal, one system call long: other programs replace
-// the file with a new node, so the node tells whether the file is still the one read.
+// the file with a new node, so the node tells whether the file is still the one read (one
+// that was there).
 bool FolderFiles::SameNodeStill(const char* name, const Snapshot& snapshot) const
 {
 	struct stat st;
-	if (fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-		return !snapshot.exists && errno == ENOENT;
-	return snapshot.exists && st.st_ino == snapshot.st.st_ino && st.st_dev == snapshot.st.st_dev
-		&& st.st_size == snapshot.st.st_size && st.st_mtim.tv_sec == snapshot.st.st_mtim.tv_sec
+	return fstatat(fFolder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_ino == snapshot.st.st_ino
+		&& st.st_dev == snapshot.st.st_dev && st.st_size == snapshot.st.st_size
+		&& st.st_mtim.tv_sec == snapshot.st.st_mtim.tv_sec
 		&& st.st_mtim.tv_nsec == snapshot.st.st_mtim.tv_nsec;
 }
 
-// Checked right before a rename or removal: the file at name is still the one read.
+// Checked right before a rename or removal: the file at name is still the one read (one that
+// was there).
 bool FolderFiles::Unchanged(const char* name, size_t maxSize, const Snapshot& snapshot) const
 {
 	Snapshot now;
 	status_t status = ReadSnapshot(name, maxSize, &now);
-	if (!snapshot.exists)
-		return status == B_ENTRY_NOT_FOUND;
 	return status == B_OK && now.st.st_dev == snapshot.st.st_dev
 		&& now.st.st_ino == snapshot.st.st_ino && now.st.st_size == snapshot.st.st_size
 		&& now.st.st_mtim.tv_sec == snapshot.st.st_mtim.tv_sec

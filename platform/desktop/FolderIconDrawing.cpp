@@ -67,7 +67,7 @@ RgbaImage FolderIconDrawing::Draw(
 		return RgbaImage::FromIndices(stored, B_LARGE_ICON, kLargeScale);
 
 	RgbaImage image;
-	if (previousImage != NULL && previousImage->Size() == kSize)
+	if (previousImage != NULL)
 		image = *previousImage;
 	else if (!ThemeIcon(trace->folderType, kSize, &image))
 		image = RgbaImage::FromIndices(trace->previousLarge.data(), B_LARGE_ICON, kLargeScale);

@@ -20,7 +20,8 @@ public:
 	static const int kSize = 512;
 
 	// trace: what stored was drawn from, NULL when unknown; then the image is stored scaled.
-	// previousImage: the image of ours that shows trace->previousLarge, when there is one.
+	// previousImage: the image of ours, kSize wide, that shows trace->previousLarge, when
+	// there is one.
 	static RgbaImage Draw(
 		const uint8* stored, const IconTrace* trace, const RgbaImage* previousImage);
 

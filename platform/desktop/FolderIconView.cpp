@@ -68,8 +68,6 @@ FolderIconView::FolderIconView(int nodeFd, IconChange* change) :
 
 void FolderIconView::Publish(const uint8* largeIcon, const uint8* previousIcon, bool changed)
 {
-	if (largeIcon == NULL)
-		return;
 	const std::string hash = LargeIconHash(largeIcon);
 	const std::string name = FolderIconImageNameForHash(hash);
 	// A view made whole is sealed (its image made read-only): an icon stored over itself

@@ -25,11 +25,11 @@ public:
 	// change's BNodeInfo showed trace what a store was drawn from.
 	FolderIconView(int nodeFd, IconChange* change);
 
-	// As the large icon (32 * 32 indices) of the folder is stored over previousIcon (NULL:
-	// none, or unknown); what it was drawn from is traced among the icons shown (see
-	// IconTrace). An icon stored unchanged over itself, whose
-	// image is there already, costs no more than that look. A failed step leaves each
-	// pointer on an image that is there: an image goes only once no pointer names it.
+	// As the large icon (32 * 32 indices, never NULL) of the folder is stored over
+	// previousIcon (NULL: none, or unknown); what it was drawn from is traced among the icons
+	// shown (see IconTrace). An icon stored unchanged over itself, whose image is there
+	// already, costs no more than that look. A failed step leaves each pointer on an image
+	// that is there: an image goes only once no pointer names it.
 	void Publish(const uint8* largeIcon, const uint8* previousIcon, bool changed);
 
 	// As the node's own large icon (storedIcon, NULL when unknown) is removed: takes back

@@ -127,7 +127,7 @@ void RgbaImage::DrawOver(const RgbaImage& top, int left, int topEdge)
 status_t RgbaImage::EncodePng(
 	const std::vector<std::pair<std::string, std::string>>& texts, std::string* png) const
 {
-	if (png == NULL || fSize <= 0)
+	if (fSize <= 0)
 		return B_BAD_VALUE;
 	// Each row is filtered with "Up" (its difference to the row above): icons are mostly
 	// smooth and their transparent parts long runs, which deflate's fastest level packs well.

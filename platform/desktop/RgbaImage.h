@@ -15,10 +15,6 @@ class RgbaImage {
 public:
 	explicit RgbaImage(int size = 0);
 
-	int Size() const { return fSize; }
-	uint32 At(int x, int y) const { return fPixels[y * fSize + x]; }
-	const std::vector<uint32>& Pixels() const { return fPixels; }
-
 	// An image file drawn at size (see RenderIconImage).
 	static status_t FromFile(const std::string& path, int size, RgbaImage* image);
 	// Colour-mapped pixels, each one a scale * scale block: no smoothing.

@@ -74,6 +74,16 @@ TEST(DotDirectory, SettingAndWithdrawingOurIconChangesOnlyOurLines)
 		// An earlier image of ours is replaced outright.
 		{"[Desktop Entry]\nIcon=./.vellumark-icon-0123456789abcdef.png\n", false,
 			"[Desktop Entry]\nIcon=./.vellumark-icon.png\n", "[Desktop Entry]\n", false},
+		// The icon chosen since ours is the one kept aside, and the one that comes back.
+		{"[Desktop Entry]\nIcon=folder-blue\nX-Vellumark-Replaced-Icon=Icon=folder-red\n", false,
+			"[Desktop Entry]\nIcon=./.vellumark-icon.png\n"
+			"X-Vellumark-Replaced-Icon=Icon=folder-blue\n",
+			"[Desktop Entry]\nIcon=folder-blue\n", false},
+		// A header left open is no header, a line without "=" no key: the Icon is the group's.
+		{"[Desktop Entry]\n[Desktop Entry\nIcon\nIcon=folder-red\n", false,
+			"[Desktop Entry]\n[Desktop Entry\nIcon\nIcon=./.vellumark-icon.png\n"
+			"X-Vellumark-Replaced-Icon=Icon=folder-red\n",
+			NULL, false},
 	};
 	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
 		std::string set = Set(kRows[i].original, kRows[i].created);
@@ -87,8 +97,9 @@ TEST(DotDirectory, SettingAndWithdrawingOurIconChangesOnlyOurLines)
 	}
 }
 
-// Only our own icon lines go: the user may have chosen another icon since (and Dolphin added
-// its own group), and a name that only looks like ours is another program's.
+// Only our own lines go: the user may have chosen another icon since (and Dolphin added its
+// own group, which keeps a file we made), and a name that only looks like ours is another
+// program's.
 TEST(DotDirectory, WithdrawalLeavesAnIconThatIsNotOurs)
 {
 	const struct {
@@ -98,6 +109,9 @@ TEST(DotDirectory, WithdrawalLeavesAnIconThatIsNotOurs)
 		{"[Desktop Entry]\nIcon=folder-blue\nX-Vellumark-Created=file\n[Dolphin]\nViewMode=2\n",
 			"[Desktop Entry]\nIcon=folder-blue\n[Dolphin]\nViewMode=2\n"},
 		{"[Desktop Entry]\nIcon=folder\n", "[Desktop Entry]\nIcon=folder\n"},
+		{"[Desktop Entry]\nIcon=./.vellumark-icon.png\nX-Vellumark-Created=file\n\n"
+		 "[Dolphin]\nViewMode=2\n",
+			"\n[Dolphin]\nViewMode=2\n"},
 		{"[Desktop Entry]\nIcon=./.vellumark-icon-0123456789abcdef.png\n", "[Desktop Entry]\n"},
 		{"[Desktop Entry]\nIcon=./.vellumark-icon-0123456789ABCDEF.png\n",
 			"[Desktop Entry]\nIcon=./.vellumark-icon-0123456789ABCDEF.png\n"},

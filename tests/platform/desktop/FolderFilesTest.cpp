@@ -243,7 +243,7 @@ TEST_F(FolderFilesTest, EditTakesOverOnlyLocksWhoseHolderIsKnownGoneAndNeverWait
 		{kde, 27, kPlain, false, 5},
 		{kde, 31, kPlain, true, 0.5},
 		{"", 0, kPlain, true, 5},
-		{std::to_string(getpid()) + "\nhalf", 0, kPlain, true, 5},
+		{std::to_string(getpid()), 0, kPlain, true, 5},
 		{kde, 60, kStickyOfRoot, false, 1},
 		{kde, 60, kUnwritable, false, 1},
 		{kde, 60, kSymlinked, true, 0.5},
@@ -282,6 +282,31 @@ TEST_F(FolderFilesTest, EditTakesOverOnlyLocksWhoseHolderIsKnownGoneAndNeverWait
 	}
 }
 
+// Nothing but a file directly in the folder is ever looked at or changed.
+TEST_F(FolderFilesTest, EveryCallRefusesANameThatIsNotOneComponent)
+{
+	WriteFile(In("f"), "x");
+	std::string text;
+	for (const char* name : {static_cast<const char*>(NULL), "", ".", "..", "./f"}) {
+		const std::string row = name != NULL ? name : "NULL";
+		EXPECT_EQ(fFiles.Read(name, kMaxSize, &text), B_BAD_VALUE) << row;
+		EXPECT_EQ(fFiles.Peek(name, kMaxSize, &text), B_BAD_VALUE) << row;
+		EXPECT_EQ(fFiles.Replace(name, "y"), B_BAD_VALUE) << row;
+		EXPECT_EQ(fFiles.Edit(name, kMaxSize,
+					  [](const std::string&, bool, std::string* edited) {
+						  *edited = "y";
+						  return FolderFiles::kWrite;
+					  }),
+			B_BAD_VALUE)
+			<< row;
+		EXPECT_EQ(fFiles.Seal(name), B_BAD_VALUE) << row;
+		EXPECT_FALSE(fFiles.IsSealed(name)) << row;
+		EXPECT_EQ(fFiles.Remove(name), B_BAD_VALUE) << row;
+	}
+	EXPECT_EQ(ReadFile(In("f")), "x");
+	EXPECT_EQ(FolderNames(fDir.Path()), std::vector<std::string>{"f"});
+}
+
 TEST_F(FolderFilesTest, OnlyTemporariesOfDeadProcessesAreCleanedUp)
 {
 	pid_t child = DeadProcess();
@@ -290,8 +315,8 @@ TEST_F(FolderFilesTest, OnlyTemporariesOfDeadProcessesAreCleanedUp)
 	const std::string live = ".vellumark-tmp-" + std::to_string(getpid()) + "-0-.directory";
 	const std::string deadLink = ".vellumark-tmp-" + std::to_string(child) + "-1-a";
 	const std::string deadHardLink = ".vellumark-tmp-" + std::to_string(child) + "-2-a";
-	std::vector<std::string> kept = {
-		deadLink, live, ".vellumark-tmp-x-0-a", ".vellumark-tmpfile", "a", "outside"};
+	std::vector<std::string> kept = {deadLink, live, ".vellumark-tmp-x-0-a", ".vellumark-tmp-0-0-a",
+		".vellumark-tmp-" + std::to_string(child) + "x-0-a", ".vellumark-tmpfile", "a", "outside"};
 	std::sort(kept.begin(), kept.end());
 	for (const std::string& name : kept)
 		WriteFile(In(name), "x");

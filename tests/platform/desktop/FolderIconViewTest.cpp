@@ -175,10 +175,12 @@ TEST_F(FolderIconViewTest, SetAndClearRemoveEveryImageOfOursAndNothingElse)
 	const Names kOurs = {".vellumark-icon-0000000000000000.png",
 		".vellumark-icon-ffffffffffffffff.png", ".vellumark-icon.png"};
 	const Names kTheirs = {".vellumark-icon-1111111111111111.png",
-		".vellumark-icon-ABCDEF0123456789.png", "picture.png"};
+		".vellumark-icon-ABCDEF0123456789.png", ".vellumark-icon-000000000000000g.png",
+		".vellumark-icon-0123456789abcdef.PNG", "_vellumark-icon-0123456789abcdef.png",
+		"picture.png"};
 	WriteFile(In(kTheirs[0]), kForeign);
-	WriteFile(In(kTheirs[1]), ours);
-	WriteFile(In(kTheirs[2]), ours);
+	for (size_t i = 1; i < kTheirs.size(); i++)
+		WriteFile(In(kTheirs[i]), ours);
 	Bytes icon = Pattern(5);
 	const Bytes* kSteps[] = {&icon, NULL};  // Set icon, then Clear icon
 	for (const Bytes* set : kSteps) {
@@ -211,6 +213,8 @@ TEST_F(FolderIconViewTest, WhatIsNotOursUnderOurNamesIsLeftAloneAndNothingPoints
 		Kind kind;
 	} kRows[] = {
 		{".directory", kSymlink},
+		{".directory", kHardLink},
+		{".directory", kFolder},
 		{NULL, kSymlink},
 		{NULL, kHardLink},
 		{NULL, kTheirs},
@@ -352,7 +356,7 @@ TEST_F(FolderIconViewTest, MetadataFollowsTheImageAndIsUnsetOnlyWhenOurs)
 	ASSERT_EQ(SetIcon(other, &icon), B_OK);
 
 	FileMetadata otherMetadata(other);
-	ASSERT_EQ(otherMetadata.Set("custom-icon", "file:///elsewhere.png"), B_OK);
+	ASSERT_EQ(otherMetadata.SetEach({{"custom-icon", "file:///elsewhere.png"}}), B_OK);
 	ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
 	ASSERT_EQ(SetIcon(other, NULL), B_OK);
 	std::string value;
@@ -408,23 +412,35 @@ TEST_F(FolderIconViewTest, KDirNotifyTellsOfEachSetAndClearOfTheFolder)
 	g_object_unref(listener);
 }
 
-// Where .directory cannot be edited (past the size edited, linked elsewhere too, locked by a
-// live program), its Icon line keeps naming the image it named, and that image stays, through
-// a Set icon and a Clear icon; once the obstacle is gone, Clear icon takes everything back.
+// Where .directory cannot be edited (past the size edited, not text, linked elsewhere too,
+// locked by a live program), its Icon line keeps naming the image it named, and that image
+// stays, through a Set icon and a Clear icon; past the size read, what it names is unknown and
+// no image goes. Once the obstacle is gone, Clear icon takes everything back.
 TEST_F(FolderIconViewTest, AnImageStaysWhileDotDirectoryStillNamesIt)
 {
 	enum Obstacle {
-		kPastTheLimit,
+		kPastTheLimit,  // of the edit; the size given is the read's
+		kNotText,
 		kHardLink,
 		kLiveLock
 	};
+	const size_t kReadLimit = 1024 * 1024;
+	const struct {
+		Obstacle obstacle;
+		size_t size;  // of .directory, past the limit
+	} kRows[] = {{kPastTheLimit, kReadLimit - 1}, {kPastTheLimit, kReadLimit},
+		{kPastTheLimit, kReadLimit + 1}, {kNotText, 0}, {kHardLink, 0}, {kLiveLock, 0}};
 	const Bytes first = Pattern(), second = Pattern(1);
-	for (Obstacle obstacle : {kPastTheLimit, kHardLink, kLiveLock}) {
-		fFolder = fDir.Make("folder" + std::to_string(obstacle), true);
+	for (size_t row = 0; row < std::size(kRows); row++) {
+		const Obstacle obstacle = kRows[row].obstacle;
+		const bool unread = kRows[row].size > kReadLimit;
+		fFolder = fDir.Make("folder" + std::to_string(row), true);
 		ASSERT_EQ(SetIcon(fFolder, &first), B_OK);
 		std::string named = ReadFile(In(".directory"));
 		if (obstacle == kPastTheLimit)
-			named += "# " + std::string(64 * 1024, 'x') + "\n";
+			named += "# " + std::string(kRows[row].size - named.size() - 3, 'x') + "\n";
+		if (obstacle == kNotText)
+			named += "# " + std::string(1, '\0') + "\n";
 		WriteFile(In(".directory"), named);
 		if (obstacle == kHardLink) {
 			ASSERT_EQ(link(In(".directory").c_str(), fDir.Join("elsewhere").c_str()), 0);
@@ -434,16 +450,17 @@ TEST_F(FolderIconViewTest, AnImageStaysWhileDotDirectoryStillNamesIt)
 		StderrCapture quiet;
 		for (const Bytes* icon : {&second, static_cast<const Bytes*>(NULL)}) {
 			EXPECT_EQ(SetIcon(fFolder, icon), B_OK);
-			EXPECT_EQ(ReadFile(In(".directory")), named) << obstacle;
-			EXPECT_TRUE(std::filesystem::exists(In(ImageName(first)))) << obstacle;
-			EXPECT_EQ(std::filesystem::exists(In(ImageName(second))), icon != NULL) << obstacle;
+			EXPECT_EQ(ReadFile(In(".directory")), named) << row;
+			EXPECT_TRUE(std::filesystem::exists(In(ImageName(first)))) << row;
+			EXPECT_EQ(std::filesystem::exists(In(ImageName(second))), icon != NULL || unread)
+				<< row;
 		}
 		unlink(In(".directory.lock").c_str());
 		unlink(fDir.Join("elsewhere").c_str());
 		WriteFile(In(".directory"), named.substr(0, named.find("# ")));
 		ASSERT_EQ(SetIcon(fFolder, &first), B_OK);
 		ASSERT_EQ(SetIcon(fFolder, NULL), B_OK);
-		EXPECT_EQ(FolderNames(fFolder), Names{}) << obstacle;
+		EXPECT_EQ(FolderNames(fFolder), Names{}) << row;
 	}
 }
 
