@@ -1,6 +1,9 @@
 #include "tools/ExecutableImage.h"
+#include "tools/IconText.h"
 #include "tools/ResourceContainer.h"
+#include "tools/ResourceDefinitions.h"
 #include "tools/ResourceFormat.h"
+#include "tools/ResourceWriter.h"
 
 #include <unistd.h>
 
@@ -210,6 +213,47 @@ TEST(ExecutableImage, FindsTheContainerOrTellsWhyNot)
 // The build appends its container right after the ELF image, and the lister prints it as
 // vellumark.reslist holds (after a change to resources/, make that file again with
 // "build/vellumark-reslist build/vellumark | tail -n +2").
+TEST(ResourceDefinitions, FaultsNameTheirLine)
+{
+	const struct {
+		bool art;
+		const char* text;
+		const char* error;
+	} kCases[] = {
+		{false, "resource 'MIMS' 1 \"x\"\n\tbogus 1\n", "line 2: unknown kind of data \"bogus\""},
+		{false, "string \"early\"\n", "line 1: \"string\" outside a resource"},
+		{false, "resource 'MIM' 1 \"x\"\n", "line 1: expected: resource 'TYPE' ID \"name\""},
+		{false, "resource 'APPF' 1 \"f\"\n\tflags B_NOTHING\n", "line 2: unknown flag"},
+		{false, "resource 'MSGG' 1 \"m\"\n\tfield \"a\" string \"b\"\n", "line 2: a field outside"},
+		{false, "resource 'ICON' 1 \"i\"\n\ticon 32 32 \"missing.txt\"\n", "line 2: cannot read"},
+		{false, "resource 'MIMS' 1 \"x\n", "line 1: a string without its closing quote"},
+		{false, "resource 'MIMS' 1 \"a\"\nresource 'MIMS' 1 \"b\"\n",
+			"\"b\" repeats an earlier type and id"},
+		{true, ".#\n#\n", "line 6: a row of 1 pixels, not 2"},
+		{true, ".#\n#x\n", "line 6: the character 'x' is not in the legend"},
+		{true, ".#\n", "1 rows, not 2"},
+		{true, ".#\n#.\n..\n", "line 7: more than 2 rows"},
+	};
+	for (const auto& test : kCases) {
+		platform::ResourceDefinitions definitions;
+		platform::ResourceWriter writer;
+		std::vector<uint8> made;
+		std::string error;
+		status_t status = test.art ? platform::IconText::Parse(
+							  std::string("legend\n. 255 clear\n# 0 ink\npixels\n") + test.text, 2,
+							  2, &made, &error)
+								   : definitions.Parse(test.text, "/nonexistent");
+		if (!test.art) {
+			error = definitions.Error();
+			definitions.AddTo(writer);
+			status = status != B_OK ? status : writer.Write(&made, &error);
+		}
+		EXPECT_EQ(status, B_BAD_VALUE) << test.text;
+		EXPECT_NE(error.find(test.error), std::string::npos) << test.text << ": " << error;
+		EXPECT_TRUE(made.empty()) << test.text;
+	}
+}
+
 TEST(ResourceLister, PrintsTheResourcesOfTheBuiltExecutableAndOneLineWithoutAny)
 {
 	if (access(kExecutable.c_str(), F_OK) != 0)
