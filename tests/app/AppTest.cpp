@@ -67,7 +67,6 @@ TEST(CMainView, OnlyDropsOnTheBoxesSetOrClearTheFoldersIcons)
 		bool icons;
 	} kDrops[] = {
 		{"the background", BPoint(95, 35), true, false, false},
-		{"the About button", kAbout, true, false, false},
 		{"Set icon, not dropped", BPoint(140, 35), false, false, false},
 		{"Set icon", BPoint(140, 35), true, false, true},
 		{"Clear icon", BPoint(230, 35), true, true, false},

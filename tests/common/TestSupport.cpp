@@ -10,7 +10,6 @@
 #include <pwd.h>
 #include <signal.h>
 #include <stddef.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
@@ -19,12 +18,11 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace testing_support {
 
@@ -92,19 +90,7 @@ Watchdog::Watchdog(unsigned seconds)
 	alarm(seconds);
 }
 
-Watchdog::~Watchdog()
-{
-	alarm(0);
-}
-
 namespace {
-
-// Not counting "." and "..".
-int CountEntries(const char* folder)
-{
-	std::filesystem::directory_iterator entries(folder);
-	return int(std::distance(begin(entries), end(entries)));
-}
 
 long StatusKiB(const std::string& field)
 {
@@ -144,12 +130,10 @@ int Listen(XListener where, int number)
 	int fd = socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
 	int on = 1;
 	setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-	int backlog = where == kXFullFile ? 0 : 8;
-	if (bind(fd, (sockaddr*)&address, length) != 0 || listen(fd, backlog) != 0) {
-		close(fd);
-		fd = -1;
-	}
-	return fd;
+	if (bind(fd, (sockaddr*)&address, length) == 0 && listen(fd, where == kXFullFile ? 0 : 8) == 0)
+		return fd;
+	close(fd);
+	return -1;
 }
 
 }  // namespace
@@ -173,10 +157,9 @@ TempDir::~TempDir()
 std::string TempDir::Make(const std::string& relative, bool directory) const
 {
 	std::string path = Join(relative);
-	std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-	if (directory)
-		std::filesystem::create_directories(path);
-	else
+	std::filesystem::create_directories(
+		directory ? std::filesystem::path(path) : std::filesystem::path(path).parent_path());
+	if (!directory)
 		std::ofstream(path) << "x";
 	return path;
 }
@@ -184,9 +167,7 @@ std::string TempDir::Make(const std::string& relative, bool directory) const
 std::string ReadFile(const std::string& path)
 {
 	std::ifstream in(path, std::ios::binary);
-	std::stringstream content;
-	content << in.rdbuf();
-	return content.str();
+	return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFile(const std::string& path, const std::string& content)
@@ -228,41 +209,6 @@ bool GiveIcons(const std::string& path, uint8_t large, uint8_t mini)
 		&& (mini == 0 || SetXattr(path, kMiniIconAttr, Stored("MICN", Bytes(256, mini))));
 }
 
-template<int kFd>
-OutputCapture<kFd>::OutputCapture()
-{
-	fflush(NULL);
-	char name[] = "/tmp/vellumark-output-XXXXXX";
-	int file = mkstemp(name);
-	fFile = name;
-	fSaved = dup(kFd);
-	dup2(file, kFd);
-	close(file);
-}
-
-template<int kFd>
-OutputCapture<kFd>::~OutputCapture()
-{
-	Finish();
-}
-
-template<int kFd>
-std::string OutputCapture<kFd>::Finish()
-{
-	if (fDone)
-		return std::string();
-	fDone = true;
-	fflush(NULL);
-	dup2(fSaved, kFd);
-	close(fSaved);
-	std::string text = ReadFile(fFile);
-	unlink(fFile.c_str());
-	return text;
-}
-
-template class OutputCapture<1>;
-template class OutputCapture<2>;
-
 bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout,
 	std::chrono::milliseconds poll)
 {
@@ -290,12 +236,12 @@ int CountThreads()
 		return true;
 	}();
 	(void)settled;
-	return CountEntries("/proc/self/task");
+	return int(FolderNames("/proc/self/task").size());
 }
 
 int CountDescriptors()
 {
-	return CountEntries("/proc/self/fd");
+	return int(FolderNames("/proc/self/fd").size());
 }
 
 #ifdef VELLUMARK_COVERAGE
@@ -304,8 +250,7 @@ extern "C" void __gcov_dump(void);
 
 int RunUnprivileged(const std::function<int()>& fn)
 {
-	fflush(stdout);
-	fflush(stderr);
+	fflush(NULL);
 	pid_t pid = fork();
 	if (pid < 0)
 		return -1;
@@ -368,8 +313,6 @@ std::vector<std::string> FolderNames(const std::string& folder)
 	return names;
 }
 
-const std::string FakeXServer::kCookie = "sixteen-byte-key";
-
 FakeXServer::FakeXServer(XListener where, int number, int answerAfterMs, bool closes) :
 	fListener(Listen(where, number)),
 	fFile(where == kXFile || where == kXFullFile ? XFilePath(number) : "")
@@ -411,7 +354,7 @@ int FakeXServer::FreeNumber(int from)
 void FakeXServer::Serve(int answerAfterMs, bool closes)
 {
 	static const std::string kExpected = std::string("B\0\0\13\0\0\0\22\0\20\0\0", 12)
-		+ "MIT-MAGIC-COOKIE-1" + std::string(2, '\0') + kCookie;
+		+ "MIT-MAGIC-COOKIE-1" + std::string(2, '\0') + "sixteen-byte-key";
 	timeval limit = {2, 0};
 	setsockopt(fListener, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
 	int fd = accept(fListener, NULL, NULL);

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -36,7 +39,7 @@ Bytes ScaledIcon(const uint8_t* indices, int side, int scale);
 class Watchdog {
 public:
 	explicit Watchdog(unsigned seconds = 30);
-	~Watchdog();
+	~Watchdog() { alarm(0); }
 };
 
 // A fresh folder under /tmp/vellumark-test-scratch, removed with its contents on destruction.
@@ -73,14 +76,35 @@ void WriteFile(const std::string& path, const std::string& content);
 template<int kFd>
 class OutputCapture {
 public:
-	OutputCapture();
-	~OutputCapture();
-	std::string Finish();  // stops capturing and returns the text
+	OutputCapture()
+	{
+		fflush(NULL);
+		char name[] = "/tmp/vellumark-output-XXXXXX";
+		int file = mkstemp(name);
+		fFile = name;
+		fSaved = dup(kFd);
+		dup2(file, kFd);
+		close(file);
+	}
+	~OutputCapture() { Finish(); }
+
+	// Stops capturing and returns the text.
+	std::string Finish()
+	{
+		if (fSaved < 0)
+			return std::string();
+		fflush(NULL);
+		dup2(fSaved, kFd);
+		close(fSaved);
+		fSaved = -1;
+		std::string text = ReadFile(fFile);
+		unlink(fFile.c_str());
+		return text;
+	}
 
 private:
 	int fSaved = -1;
 	std::string fFile;
-	bool fDone = false;
 };
 
 typedef OutputCapture<1> StdoutCapture;
@@ -130,15 +154,13 @@ enum XListener {
 // An X server of a display number of this machine's: a socket listening where that server
 // would (abstract or file socket /tmp/.X11-unix/X<number>, TCP port 6000 + number on the
 // loopback), taking connections into its queue. Given a delay, it accepts one and, if its
-// request is the setup Xlib sends with kCookie, answers it after the delay with a byte or by
-// closing; otherwise it stays silent until the other end gives up.
+// request is the setup Xlib sends with the MIT-MAGIC-COOKIE-1 "sixteen-byte-key", answers it
+// after the delay with a byte or by closing; otherwise it stays silent until the other end
+// gives up.
 class FakeXServer {
 public:
-	static const std::string kCookie;  // MIT-MAGIC-COOKIE-1, 16 bytes
-
 	FakeXServer(XListener where, int number, int answerAfterMs = -1, bool closes = false);
 	~FakeXServer();
-	bool Listens() const { return fListener >= 0; }
 
 	// The first number from the given one that every kind of listener is free to take.
 	static int FreeNumber(int from);

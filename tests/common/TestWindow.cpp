@@ -127,13 +127,6 @@ TestWindow::TestWindow(BWindow* window) :
 	Attach(window->Name() != NULL ? window->Name() : "", kWait);  // looper named by the title
 }
 
-TestWindow::TestWindow(const std::string& title, bigtime_t timeout) :
-	fWindow(NULL),
-	fOwned(false)
-{
-	Attach(title, timeout);
-}
-
 TestWindow::~TestWindow()
 {
 	if (fOwned && (fId < 0 || IsOpen()) && fWindow->Lock())
@@ -253,14 +246,13 @@ status_t TestWindow::ReportDrag(const BMessage& drag, bool ends, BPoint where)
 
 bool TestWindow::WaitForIdle(bigtime_t timeout) const
 {
-	int result = Call(nullptr, timeout);
-	return result == kRan || (result == kClosed && fId >= 0);
+	return RunOnThread(nullptr, timeout) || (fId >= 0 && !IsOpen());
 }
 
 // The call travels as a message to the handler on the window's looper, posted while the host
 // holds the window open. The host tells no one that a window closed: the wait looks again
 // now and then.
-int TestWindow::Call(const std::function<void()>& fn, bigtime_t timeout) const
+bool TestWindow::RunOnThread(const std::function<void()>& fn, bigtime_t timeout) const
 {
 	Calls& calls = Calls::Get();
 	std::unique_lock<std::mutex> lock(calls.mutex);
@@ -279,8 +271,7 @@ int TestWindow::Call(const std::function<void()>& fn, bigtime_t timeout) const
 	while (posted && calls.waiting.count(token) > 0 && IsOpen()
 		&& std::chrono::steady_clock::now() < deadline)
 		calls.ran.wait_for(lock, milliseconds(10));
-	bool ran = calls.waiting.erase(token) == 0 && posted;
-	return ran ? kRan : !IsOpen() ? kClosed : kTimedOut;
+	return calls.waiting.erase(token) == 0 && posted;
 }
 
 std::vector<uint32> TestWindow::Pixels(int32* width) const

@@ -40,7 +40,10 @@ public:
 	explicit TestWindow(BWindow* window);
 	// The newest window with the title on the screen, waited for, once idle; left as it is at
 	// the end. When none comes, the window is not open and nothing reaches it.
-	explicit TestWindow(const std::string& title, bigtime_t timeout = kWait);
+	explicit TestWindow(const std::string& title, bigtime_t timeout = kWait)
+	{
+		Attach(title, timeout);
+	}
 	~TestWindow();
 
 	BWindow* Window() const { return fWindow; }
@@ -73,33 +76,23 @@ public:
 	bool WaitForIdle(bigtime_t timeout = kWait) const;
 	// Runs fn on the window's thread with the window locked once it is idle, and waits for it;
 	// false when the window closed first, or on timeout. Calls do not wait for each other.
-	bool RunOnThread(const std::function<void()>& fn, bigtime_t timeout = kWait) const
-	{
-		return Call(fn, timeout) == kRan;
-	}
+	bool RunOnThread(const std::function<void()>& fn, bigtime_t timeout = kWait) const;
 
 	// The screen copy: rows from the top, 0xFFRRGGBB; empty before the first present.
 	std::vector<uint32> Pixels(int32* width = NULL) const;
 	int32 PresentCount() const;
 
 private:
-	enum {
-		kRan,
-		kClosed,
-		kTimedOut
-	};
-
 	TestWindow(const TestWindow&) = delete;
 	TestWindow& operator=(const TestWindow&) = delete;
 
 	void Attach(const std::string& title, bigtime_t timeout);
 	status_t Report(const std::function<void(platform::HostInput& input)>& report);
 	status_t ReportDrag(const BMessage& drag, bool ends, BPoint where);
-	int Call(const std::function<void()>& fn, bigtime_t timeout) const;
 
-	BWindow* fWindow;
+	BWindow* fWindow = NULL;
 	platform::host_window_id fId = -1;
-	bool fOwned;
+	bool fOwned = false;
 	bool fDragging = false;  // the window has this drag's data
 };
 

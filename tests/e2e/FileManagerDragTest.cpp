@@ -59,8 +59,7 @@ TEST_F(FileManagerDrag, EntryDraggedOverABoxPressesItAndDroppedSetsOrClearsFolde
 		} else {
 			WriteFile(entry, "notes");
 		}
-		ASSERT_TRUE(
-			WaitUntil([&] { return shot() != before; }, std::chrono::seconds(5), kCostlyPoll))
+		ASSERT_TRUE(Eventually([&] { return shot() != before; }))
 			<< "drag " << i << ": not shown; " << files.Err();
 		usleep(300000);
 		after = shot();

@@ -53,16 +53,14 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 	// The overlay covers a quarter of the icon: at GNOME Files' default size, hundreds of
 	// pixels.
 	auto shows = [&](uint32_t colour, uint32_t gone) {
-		return WaitUntil([&] { return count(colour) >= 200 && count(gone) == 0; },
-			std::chrono::seconds(6), kCostlyPoll);
+		return Eventually([&] { return count(colour) >= 200 && count(gone) == 0; }, 6);
 	};
 
 	// The first icon is there before the window opens: once it shows, the folder is listed
 	// and watched.
 	setIconFrom("first", kRedIndex);
 	Child files({"nautilus", "--new-window", parent}, env);
-	ASSERT_TRUE(
-		WaitUntil([&] { return count(kRed) >= 200; }, std::chrono::seconds(30), kCostlyPoll))
+	ASSERT_TRUE(Eventually([&] { return count(kRed) >= 200; }, 30))
 		<< "red pixels: " << count(kRed) << "\nGNOME Files: " << files.Err();
 	// Red over the green is red over the folder again: the first image's name, shown again.
 	for (const auto& [name, index, shown, gone] :
@@ -75,8 +73,7 @@ TEST_F(FolderIconLive, GnomeFilesShowsEachSetIconAndClearIconWithoutARestart)
 	Child driver({FAULT_DROP_DRIVER, "clear", "1", folder}, env);
 	EXPECT_EQ(driver.Wait(std::chrono::seconds(20)), 0) << driver.Out() << driver.Err();
 	EXPECT_FALSE(HasXattr(folder, kLargeIconAttr));
-	EXPECT_TRUE(WaitUntil([&] { return count(kRed) == 0 && count(kGreen) == 0; },
-		std::chrono::seconds(5), kCostlyPoll))
+	EXPECT_TRUE(Eventually([&] { return count(kRed) == 0 && count(kGreen) == 0; }))
 		<< "red pixels: " << count(kRed) << ", green: " << count(kGreen);
 	EXPECT_TRUE(files.Running());
 }

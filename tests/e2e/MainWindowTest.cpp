@@ -41,11 +41,9 @@ TEST_F(MainWindowOnX, ShowsEachLookUnderThePointerAndQuitsWithStatusZeroAtTheClo
 	EXPECT_EQ(windows(), 1u) << "released outside, yet the about box opened";
 
 	Xdotool("mousemove 150 120 sleep 0.1 click 1");
-	EXPECT_TRUE(WaitUntil([&] { return windows() == 2; }, std::chrono::seconds(5), kCostlyPoll))
-		<< "no about box";
+	EXPECT_TRUE(Eventually([&] { return windows() == 2; })) << "no about box";
 	Xdotool("key Return");
-	EXPECT_TRUE(WaitUntil([&] { return windows() == 1; }, std::chrono::seconds(5), kCostlyPoll))
-		<< "the about box stayed open";
+	EXPECT_TRUE(Eventually([&] { return windows() == 1; })) << "the about box stayed open";
 	EXPECT_TRUE(fProgram->Running());
 	SendCloseRequest(fMain);
 	EXPECT_EQ(fProgram->Wait(), 0) << fProgram->Err();

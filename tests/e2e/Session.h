@@ -15,10 +15,6 @@ namespace e2e {
 
 using namespace testing_support;
 
-// Each screen grab opens an X connection and each xdotool run is a process: waits on them ask
-// less often.
-const std::chrono::milliseconds kCostlyPoll(50);
-
 const char* const kProgram = VELLUMARK_BINARY_DIR "/vellumark";
 
 // A program a test starts (argv[0] searched on PATH), its standard output and error kept in
@@ -52,8 +48,6 @@ public:
 			kill(fPid, SIGKILL);
 			Wait();
 		}
-		unlink(fOut.c_str());
-		unlink(fErr.c_str());
 	}
 
 	// The exit code, or 128 + the signal; -1 while it still runs after the timeout.
@@ -75,18 +69,25 @@ public:
 	std::string Err() const { return ReadFile(fErr); }
 
 private:
-	static std::string TempFile()
-	{
-		char name[] = "/tmp/vellumark-e2e-XXXXXX";
-		close(mkstemp(name));
-		return name;
-	}
-
-	std::string fOut = TempFile();
-	std::string fErr = TempFile();
+	TempDir fFiles;  // of the streams
+	std::string fOut = fFiles.Join("out");
+	std::string fErr = fFiles.Join("err");
 	pid_t fPid = -1;
 	int fStatus = -1;
 };
+
+// Each screen grab opens an X connection and each xdotool run is a process: waits on them ask
+// less often.
+inline bool Eventually(const std::function<bool()>& pred, int seconds = 5)
+{
+	return WaitUntil(pred, std::chrono::seconds(seconds), std::chrono::milliseconds(50));
+}
+
+// What a program needs to come up on the X display.
+inline std::vector<std::string> OnDisplay(const std::string& display)
+{
+	return {"DISPLAY=" + display, "WAYLAND_DISPLAY=", "GDK_BACKEND=x11"};
+}
 
 // The non-empty lines of a text.
 inline std::vector<std::string> Lines(const std::string& text)
@@ -123,15 +124,13 @@ protected:
 			std::chrono::seconds(10)))
 			<< "Xvfb did not start: " << fServer->Err();
 		fDisplay = ":" + Lines(fServer->Out())[0];
-		fEnv = {"DISPLAY=" + fDisplay, "WAYLAND_DISPLAY=", "GDK_BACKEND=x11"};
+		fEnv = OnDisplay(fDisplay);
 	}
 
-	// Starts the program with the arguments and waits for its main window.
-	void Launch(const std::vector<std::string>& arguments = {})
+	// Starts the program and waits for its main window.
+	void Launch()
 	{
-		std::vector<std::string> argv = {kProgram};
-		argv.insert(argv.end(), arguments.begin(), arguments.end());
-		fProgram.reset(new Child(argv, fEnv));
+		fProgram.reset(new Child({kProgram}, fEnv));
 		std::vector<std::string> found =
 			Lines(Xdotool("search --sync --onlyvisible --maxdepth 1 --name ^Vellumark$"));
 		ASSERT_EQ(found.size(), 1u) << "no window titled Vellumark: " << fProgram->Err();
@@ -154,8 +153,7 @@ protected:
 	uint32_t Pixel(int x, int y) { return Grab(100 + x, 100 + y, 1, 1).at(0); }
 	bool Shows(int x, int y, uint32_t colour)
 	{
-		return WaitUntil(
-			[&] { return Pixel(x, y) == colour; }, std::chrono::seconds(5), kCostlyPoll);
+		return Eventually([&] { return Pixel(x, y) == colour; });
 	}
 	void SendCloseRequest(unsigned long window);  // WM_DELETE_WINDOW: the close box
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <Entry.h>
 #include <Message.h>
 
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 
 #include "ProcessFile.h"
 #include "TestSupport.h"
+#include "TestWindow.h"
 
 using namespace testing_support;
 
@@ -19,12 +19,7 @@ namespace {
 // A drop of these entries, with these FileDropID values.
 BMessage Drop(const std::vector<std::string>& paths, const std::vector<int32>& ids = {0})
 {
-	BMessage message(B_SIMPLE_DATA);
-	for (const std::string& path : paths) {
-		entry_ref ref;
-		EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK) << path;
-		message.AddRef("refs", &ref);
-	}
+	BMessage message = DragFromPaths(paths);
 	for (int32 id : ids)
 		message.AddInt32("FileDropID", id);
 	return message;

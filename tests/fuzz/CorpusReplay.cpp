@@ -16,10 +16,6 @@ extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** arg
 
 int main(int argc, char** argv)
 {
-	if (argc < 2) {
-		fprintf(stderr, "usage: %s CORPUS-FOLDER...\n", argv[0]);
-		return 2;
-	}
 	if (LLVMFuzzerInitialize != NULL)
 		LLVMFuzzerInitialize(&argc, &argv);
 	std::vector<std::filesystem::path> files;

@@ -15,7 +15,6 @@
 // (after Clear icon no image, no icon, and .directory as before the first Set icon), no
 // temporary file and no lock.
 #include <string.h>
-#include <sys/stat.h>
 
 #include <sstream>
 
@@ -46,43 +45,32 @@ const Row kRows[] = {
 	{"clear_user", true, kUserDirectory},
 };
 
-std::vector<std::string> Lines(const std::string& text)
+// The lines that Vellumark leaves as they are (all but Icon= and its own), and Icon='s value
+// in [Desktop Entry], the group the file managers read.
+std::vector<std::string> OthersLines(const std::string& text, std::string* icon = NULL)
 {
 	std::vector<std::string> lines;
 	std::istringstream in(text);
-	for (std::string line; std::getline(in, line);)
-		lines.push_back(line);
-	return lines;
-}
-
-// The lines that Vellumark leaves as they are: all but Icon= and its own.
-std::vector<std::string> OthersLines(const std::string& text)
-{
-	std::vector<std::string> lines;
-	for (const std::string& line : Lines(text)) {
+	for (std::string line, group; std::getline(in, line);) {
+		group = line[0] == '[' ? line : group;
+		if (icon != NULL && group == "[Desktop Entry]" && line.compare(0, 5, "Icon=") == 0)
+			*icon = line.substr(5);
 		if (line.compare(0, 5, "Icon=") != 0 && line.compare(0, 12, "X-Vellumark-") != 0)
 			lines.push_back(line);
 	}
 	return lines;
 }
 
-// Icon='s value in [Desktop Entry], the group the file managers read.
 std::string IconValue(const std::string& text)
 {
-	std::string group, value;
-	for (const std::string& line : Lines(text)) {
-		if (line[0] == '[')
-			group = line;
-		else if (group == "[Desktop Entry]" && line.compare(0, 5, "Icon=") == 0)
-			value = line.substr(5);
-	}
-	return value;
+	std::string icon;
+	OthersLines(text, &icon);
+	return icon;
 }
 
 bool Exists(const std::string& path)
 {
-	struct stat st;
-	return lstat(path.c_str(), &st) == 0;
+	return std::filesystem::exists(std::filesystem::symlink_status(path));
 }
 
 // What is wrong with .directory after any run, or nothing.
@@ -125,13 +113,11 @@ std::string RunWithFault(const std::string& folder, const char* mode, int step,
 	const std::string& order, std::string* steps)
 {
 	std::string log = folder + ".log", out = folder + ".out";
+	// A shared sanitizer runtime (GCC's) then comes after the interposer: ASan must allow it.
 	std::string prefix = "timeout -s KILL " + std::to_string(kBoundSeconds + 5)
 		+ " env LD_PRELOAD=" FAULT_INTERPOSER " VELLUMARK_FAULT_DIR=" + folder
 		+ " VELLUMARK_FAULT_STEP=" + std::to_string(step) + " VELLUMARK_FAULT_MODE=" + mode
-		+ " VELLUMARK_FAULT_LOG="
-		+ log
-		// A shared sanitizer runtime (GCC's) then comes after the interposer: ASan must allow it.
-		+ " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ";
+		+ " VELLUMARK_FAULT_LOG=" + log + " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ";
 	Clock::time_point begun = Clock::now();
 	int status = RunDriver(order, out, prefix);
 	double seconds = std::chrono::duration<double>(Clock::now() - begun).count();

@@ -29,13 +29,9 @@ std::string UriList(const std::vector<entry_ref>& refs)
 	for (const entry_ref& ref : refs) {
 		list += "file://";
 		for (unsigned char c : platform::PathOfRef(ref)) {
-			if (c == '/') {
-				list += '/';
-				continue;
-			}
 			char escape[4];
 			snprintf(escape, sizeof(escape), "%%%02X", c);
-			list += escape;
+			list += c == '/' ? "/" : escape;
 		}
 		list += "\r\n";
 	}

@@ -18,12 +18,10 @@ std::string Set(const std::string& text, bool created = false)
 	return entry.Text();
 }
 
-std::string Withdraw(const std::string& text, bool* remove = NULL)
+std::string Withdraw(const std::string& text, bool* remove)
 {
 	DotDirectory entry(text);
-	bool gone = entry.WithdrawIcon(platform::IsFolderIconDirectoryValue);
-	if (remove != NULL)
-		*remove = gone;
+	*remove = entry.WithdrawIcon(platform::IsFolderIconDirectoryValue);
 	return entry.Text();
 }
 
@@ -85,15 +83,14 @@ TEST(DotDirectory, SettingAndWithdrawingOurIconChangesOnlyOurLines)
 			"X-Vellumark-Replaced-Icon=Icon=folder-red\n",
 			NULL, false},
 	};
-	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
-		std::string set = Set(kRows[i].original, kRows[i].created);
-		EXPECT_EQ(set, kRows[i].set) << "row " << i;
-		EXPECT_EQ(Set(set), set) << "row " << i << ": setting twice changes nothing";
-		bool remove = !kRows[i].remove;
-		EXPECT_EQ(Withdraw(set, &remove),
-			kRows[i].withdrawn != NULL ? kRows[i].withdrawn : kRows[i].original)
-			<< "row " << i;
-		EXPECT_EQ(remove, kRows[i].remove) << "row " << i;
+	for (const auto& row : kRows) {
+		SCOPED_TRACE(row.original);
+		std::string set = Set(row.original, row.created);
+		EXPECT_EQ(set, row.set);
+		EXPECT_EQ(Set(set), set) << "setting twice changes nothing";
+		bool remove = !row.remove;
+		EXPECT_EQ(Withdraw(set, &remove), row.withdrawn != NULL ? row.withdrawn : row.original);
+		EXPECT_EQ(remove, row.remove);
 	}
 }
 
@@ -108,7 +105,6 @@ TEST(DotDirectory, WithdrawalLeavesAnIconThatIsNotOurs)
 	} kRows[] = {
 		{"[Desktop Entry]\nIcon=folder-blue\nX-Vellumark-Created=file\n[Dolphin]\nViewMode=2\n",
 			"[Desktop Entry]\nIcon=folder-blue\n[Dolphin]\nViewMode=2\n"},
-		{"[Desktop Entry]\nIcon=folder\n", "[Desktop Entry]\nIcon=folder\n"},
 		{"[Desktop Entry]\nIcon=./.vellumark-icon.png\nX-Vellumark-Created=file\n\n"
 		 "[Dolphin]\nViewMode=2\n",
 			"\n[Dolphin]\nViewMode=2\n"},
@@ -116,10 +112,10 @@ TEST(DotDirectory, WithdrawalLeavesAnIconThatIsNotOurs)
 		{"[Desktop Entry]\nIcon=./.vellumark-icon-0123456789ABCDEF.png\n",
 			"[Desktop Entry]\nIcon=./.vellumark-icon-0123456789ABCDEF.png\n"},
 	};
-	for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); i++) {
+	for (const auto& row : kRows) {
 		bool remove = true;
-		EXPECT_EQ(Withdraw(kRows[i].text, &remove), kRows[i].withdrawn) << "row " << i;
-		EXPECT_FALSE(remove) << "row " << i;
+		EXPECT_EQ(Withdraw(row.text, &remove), row.withdrawn) << row.text;
+		EXPECT_FALSE(remove) << row.text;
 	}
 }
 

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -49,13 +50,11 @@ Bytes Builtin(BuiltinIcon icon, icon_size size)
 Bytes Bands(int size)
 {
 	Bytes pixels(size * size);
+	const uint8 kLeft[4] = {kBlack, kWhite, kRed, B_TRANSPARENT_8_BIT};
+	const uint8 kRight[4] = {kBlack, kWhite, B_TRANSPARENT_8_BIT, kBlue};
 	for (int y = 0; y < size; y++) {
-		for (int x = 0; x < size; x++) {
-			bool left = x < size / 2;
-			static const uint8 kLeft[4] = {kBlack, kWhite, kRed, B_TRANSPARENT_8_BIT};
-			static const uint8 kRight[4] = {kBlack, kWhite, B_TRANSPARENT_8_BIT, kBlue};
-			pixels[y * size + x] = (left ? kLeft : kRight)[y * 4 / size];
-		}
+		for (int x = 0; x < size; x++)
+			pixels[y * size + x] = (x < size / 2 ? kLeft : kRight)[y * 4 / size];
 	}
 	return pixels;
 }
@@ -143,95 +142,81 @@ TEST(IconTheme, KeepsHostileIndexesWithinBounds)
 		std::string index = theme("") + "#";
 		return Themes{{"T", index + std::string(size - index.size() - 1, 'x') + "\n"}};
 	};
-	// T with the folders of index (first x, then t), the probe in each.
+	// T with the folders of index: first x, then t.
 	auto pair = [](const std::string& index) {
 		return Themes{{"T", "[Icon Theme]\nDirectories=x,t\n" + index}};
 	};
-	auto size = [](int pixels) {
-		return Themes{{"T",
-			"[Icon Theme]\nDirectories=d0\n[d0]\nType=Fixed\nSize=" + std::to_string(pixels)
-				+ "\n"}};
-	};
-	const std::vector<std::string> kPair = {"T/x/probe.png", "T/t/probe.png"};
+	auto size = [&](int pixels) { return pair("[x]\nType=Fixed\nSize=" + std::to_string(pixels)); };
 	const struct {
 		const char* what;
 		Themes themes;
-		std::vector<std::string> files;
-		std::string found;  // below the base folder; empty: not found
+		std::string probe;  // the icon file, below the base folder
+		bool found;
+		std::string decoy = "";  // another icon file, never the one found
 	} kRows[] = {
 		// Sizes near the ends of int, whose distances would overflow and win.
 		{"sizes",
-			{{"T",
-				"[Icon Theme]\nDirectories=48,wild\n[48]\nSize=48\nType=Fixed\n"
-				"[wild]\nSize=32\nType=Scalable\nMinSize=-2147483648\nMaxSize=-2147483648\n"}},
-			{"T/48/probe.png", "T/wild/probe.png"}, "T/48/probe.png"},
-		{"size 0", size(0), {"T/d0/probe.png"}, ""},
-		{"size 1", size(1), {"T/d0/probe.png"}, "T/d0/probe.png"},
-		{"size 4095", size(4095), {"T/d0/probe.png"}, "T/d0/probe.png"},
-		{"size 4096", size(4096), {"T/d0/probe.png"}, "T/d0/probe.png"},
-		{"size 4097", size(4097), {"T/d0/probe.png"}, ""},
-		{"threshold matches", pair("[x]\nSize=34\nType=Fixed\n[t]\nSize=30\n"), kPair,
-			"T/t/probe.png"},
-		{"threshold is nearer", pair("[x]\nSize=35\nType=Fixed\n[t]\nSize=28\n"), kPair,
-			"T/t/probe.png"},
-		{"unthemed", {{"T", theme("")}}, {"probe.png"}, "probe.png"},
-		{"second base folder", {{"T", theme("")}}, {"more/T/d0/probe.png"}, "more/T/d0/probe.png"},
-		{"no index", {}, {"T/d0/probe.png"}, ""},
-		{"not a key file", {{"T", folders(1)}}, {"T/d0/probe.png"}, ""},
-		{"no [Icon Theme]", {{"T", "[Other]\n" + folders(1)}}, {"T/d0/probe.png"}, ""},
-		{"parent by a path", {{"T", theme("sub/U")}, {"sub/U", theme("")}}, {"sub/U/d0/probe.png"},
-			""},
+			pair("[x]\nSize=48\nType=Fixed\n[t]\nSize=32\nType=Scalable\n"
+				 "MinSize=-2147483648\nMaxSize=-2147483648\n"),
+			"T/x/probe.png", true, "T/t/probe.png"},
+		{"size 0", size(0), "T/x/probe.png", false},
+		{"size 1", size(1), "T/x/probe.png", true},
+		{"size 4095", size(4095), "T/x/probe.png", true},
+		{"size 4096", size(4096), "T/x/probe.png", true},
+		{"size 4097", size(4097), "T/x/probe.png", false},
+		{"threshold matches", pair("[x]\nSize=34\nType=Fixed\n[t]\nSize=30\n"), "T/t/probe.png",
+			true, "T/x/probe.png"},
+		{"threshold is nearer", pair("[x]\nSize=35\nType=Fixed\n[t]\nSize=28\n"), "T/t/probe.png",
+			true, "T/x/probe.png"},
+		{"unthemed", {{"T", theme("")}}, "probe.png", true},
+		{"second base folder", {{"T", theme("")}}, "more/T/d0/probe.png", true},
+		{"no index", {}, "T/d0/probe.png", false},
+		{"not a key file", {{"T", folders(1)}}, "T/d0/probe.png", false},
+		{"no [Icon Theme]", {{"T", "[Other]\n" + folders(1)}}, "T/d0/probe.png", false},
+		{"parent by a path", {{"T", theme("sub/U")}, {"sub/U", theme("")}}, "sub/U/d0/probe.png",
+			false},
 		{"folder climbing out",
-			{{"T", "[Icon Theme]\nDirectories=../U\n[../U]\nSize=32\nType=Fixed\n"}},
-			{"U/probe.png"}, ""},
-		{"directories", {{"T", "[Icon Theme]\n" + folders(2100)}}, {"T/d2099/probe.png"}, ""},
-		{"index one byte short of the limit", sized((1 << 20) - 1), {"T/d0/probe.png"},
-			"T/d0/probe.png"},
-		{"index at the limit", sized(1 << 20), {"T/d0/probe.png"}, "T/d0/probe.png"},
-		{"index one byte past the limit", sized((1 << 20) + 1), {"T/d0/probe.png"}, ""},
-		{"15 levels", line(15), {"t15/d0/probe.png"}, "t15/d0/probe.png"},
-		{"16 levels", line(16), {"t16/d0/probe.png"}, "t16/d0/probe.png"},
-		{"17 levels", line(17), {"t17/d0/probe.png"}, ""},
-		{"15 parents", wide(15, 0), {"p15/d0/probe.png"}, "p15/d0/probe.png"},
-		{"16 parents", wide(16, 0), {"p16/d0/probe.png"}, "p16/d0/probe.png"},
-		{"17 parents", wide(17, 0), {"p17/d0/probe.png"}, ""},
-		{"31 themes", wide(16, 14), {"p16/d0/probe.png"}, "p16/d0/probe.png"},
-		{"32 themes", wide(16, 15), {"p16/d0/probe.png"}, "p16/d0/probe.png"},
-		{"33 themes", wide(16, 16), {"q16/d0/probe.png"}, ""},
+			{{"T", "[Icon Theme]\nDirectories=../U\n[../U]\nSize=32\nType=Fixed\n"}}, "U/probe.png",
+			false},
+		{"directories", {{"T", "[Icon Theme]\n" + folders(2100)}}, "T/d2099/probe.png", false},
+		{"index 1 MiB - 1", sized((1 << 20) - 1), "T/d0/probe.png", true},
+		{"index 1 MiB", sized(1 << 20), "T/d0/probe.png", true},
+		{"index 1 MiB + 1", sized((1 << 20) + 1), "T/d0/probe.png", false},
+		{"15 levels", line(15), "t15/d0/probe.png", true},
+		{"16 levels", line(16), "t16/d0/probe.png", true},
+		{"17 levels", line(17), "t17/d0/probe.png", false},
+		{"15 parents", wide(15, 0), "p15/d0/probe.png", true},
+		{"16 parents", wide(16, 0), "p16/d0/probe.png", true},
+		{"17 parents", wide(17, 0), "p17/d0/probe.png", false},
+		{"31 themes", wide(16, 14), "p16/d0/probe.png", true},
+		{"32 themes", wide(16, 15), "p16/d0/probe.png", true},
+		{"33 themes", wide(16, 16), "q16/d0/probe.png", false},
 	};
-	for (size_t i = 0; i < std::size(kRows); i++) {
-		SCOPED_TRACE(kRows[i].what);
+	for (const auto& row : kRows) {
+		SCOPED_TRACE(row.what);
 		TempDir dir;
-		for (const std::string& file : kRows[i].files)
-			dir.Make(file);
-		for (const auto& [name, index] : kRows[i].themes)
+		dir.Make(row.probe);
+		if (!row.decoy.empty())
+			dir.Make(row.decoy);
+		for (const auto& [name, index] : row.themes)
 			WriteFile(dir.Make(name + "/index.theme"), index);
 		IconTheme theme({dir.Path(), dir.Join("more")}, "T");
-		EXPECT_EQ(
-			theme.Lookup({"probe"}, 32), kRows[i].found.empty() ? "" : dir.Join(kRows[i].found));
+		EXPECT_EQ(theme.Lookup({"probe"}, 32), row.found ? dir.Join(row.probe) : "");
 	}
 }
 
 // Raster images are decoded only up to 4096 pixels a side: each row a black PNG of its size.
 TEST(IconImages, DecodesOnlyImagesUpToTheirDimensionBound)
 {
-	const struct {
-		uint32 width, height;
-		status_t status;
-	} kRows[] = {
-		{4095, 1, B_OK},
-		{4096, 1, B_OK},
-		{4097, 1, B_BAD_VALUE},
-		{1, 4096, B_OK},
-		{1, 4097, B_BAD_VALUE},
-	};
+	const std::tuple<uint32, uint32, status_t> kRows[] = {{4095, 1, B_OK}, {4096, 1, B_OK},
+		{4097, 1, B_BAD_VALUE}, {1, 4096, B_OK}, {1, 4097, B_BAD_VALUE}};
 	TempDir dir;
-	for (const auto& row : kRows) {
+	for (const auto& [width, height, status] : kRows) {
 		std::string path = dir.Join("image.png");
-		WriteFile(path, Png(row.width, row.height));
+		WriteFile(path, Png(width, height));
 		Bytes pixels(32 * 32, 0xAB);
-		EXPECT_EQ(platform::LoadIconImage(path, 32, pixels.data()), row.status)
-			<< row.width << "x" << row.height;
+		EXPECT_EQ(platform::LoadIconImage(path, 32, pixels.data()), status)
+			<< width << "x" << height;
 	}
 }
 
@@ -248,8 +233,7 @@ TEST(TrackerIcon, IsTheIconOfTheTypeTheNodeIs)
 	WriteFile(dir.Join("paper"), "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
 	WriteFile(dir.Join("data.vellumark-unknown"), std::string("\x01\x02\x03\x00\xff", 5));
 	ASSERT_EQ(symlink(dir.Make("notes.txt").c_str(), dir.Join("link.txt").c_str()), 0);
-	const char elf[] = "\x7f"
-					   "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0";
+	const char elf[] = "\177ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0";
 	WriteFile(dir.Join("tool"), std::string(elf, sizeof(elf)));
 	chmod(dir.Join("tool").c_str(), 0755);
 	ASSERT_TRUE(SetXattr(dir.Make("long-icon"), kLargeIconAttr, Stored("ICON", Bytes(1025, 9))));
@@ -268,13 +252,11 @@ TEST(TrackerIcon, IsTheIconOfTheTypeTheNodeIs)
 		Bytes expected;
 	} kRows[] = {
 		// Alpha under one half is transparent; the rest maps to exact indices.
-		{"notes.txt", true, B_MINI_ICON, Bands(16)},
 		{"notes.txt", true, B_LARGE_ICON, Bands(32)},
 		{"paper", true, B_LARGE_ICON, Bytes(1024, kRed)},  // hicolor, scaled
 		// The folder for twice the pixels is not taken for the mini icon.
 		{"paper", true, B_MINI_ICON, Bytes(256, kRed)},
 		{"tool", true, B_LARGE_ICON, Bytes(1024, kGreen)},  // the parent theme
-		{"tool", true, B_MINI_ICON, Bytes(256, kGreen)},
 		{"data.vellumark-unknown", true, B_MINI_ICON, Builtin(BuiltinIcon::kDocument, B_MINI_ICON)},
 		{"link.txt", true, B_MINI_ICON, Builtin(BuiltinIcon::kLink, B_MINI_ICON)},
 		{".", true, B_LARGE_ICON, Bytes(1024, kBlue)},  // scalable

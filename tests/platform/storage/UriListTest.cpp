@@ -19,6 +19,7 @@ using namespace std::string_literals;
 // its buffer does.
 TEST(UriList, TakesOnlyWellFormedLocalFileUrisInOrderWithinItsBounds)
 {
+	auto many = [](size_t count) { return std::vector<std::string>(count, "a"); };
 	const struct {
 		std::string list;
 		std::vector<std::string> names;
@@ -42,12 +43,9 @@ TEST(UriList, TakesOnlyWellFormedLocalFileUrisInOrderWithinItsBounds)
 		{"file://@/a", {"a"}, kMaxUriListBytes - 1},
 		{"file://@/a", {"a"}, kMaxUriListBytes},
 		{"file://@/a", {}, kMaxUriListBytes + 1},
-		{"file://@/a\n", std::vector<std::string>(kMaxUriListEntries - 1, "a"), 0, 0,
-			kMaxUriListEntries - 1},
-		{"file://@/a\n", std::vector<std::string>(kMaxUriListEntries, "a"), 0, 0,
-			kMaxUriListEntries},
-		{"file://@/a\n", std::vector<std::string>(kMaxUriListEntries, "a"), 0, 0,
-			kMaxUriListEntries + 1},
+		{"file://@/a\n", many(kMaxUriListEntries - 1), 0, 0, kMaxUriListEntries - 1},
+		{"file://@/a\n", many(kMaxUriListEntries), 0, 0, kMaxUriListEntries},
+		{"file://@/a\n", many(kMaxUriListEntries), 0, 0, kMaxUriListEntries + 1},
 	};
 	testing_support::TempDir dir;
 	for (const char* name : {"a", "b", "with space", "two\nlines", "caf\xe9", "aA"})

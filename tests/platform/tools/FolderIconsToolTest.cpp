@@ -22,9 +22,8 @@ namespace {
 // Runs the command with arguments; its status, and what it printed to out and err in dir.
 int Icons(const TempDir& dir, const std::string& arguments, const std::string& prefix = "")
 {
-	int status = system((prefix + VELLUMARK_BINARY_DIR "/vellumark-icons " + arguments + " >"
-		+ dir.Join("out") + " 2>" + dir.Join("err"))
-							.c_str());
+	std::string command = prefix + VELLUMARK_BINARY_DIR "/vellumark-icons " + arguments;
+	int status = system((command + " >" + dir.Join("out") + " 2>" + dir.Join("err")).c_str());
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -55,7 +54,6 @@ TEST(FolderIconsToolTest, ListRepairListAfterEachWayOfTravel)
 	// Shell commands that take the folder with icons from $F to $T; $O has other icons. The
 	// last leaves another program's icon: a picture chosen in GNOME Files, the image gone.
 	const char* const travels[] = {
-		"cp -a $F $T",
 		"mv $F $T",
 		"cp -a $F $T && rm -f $T/.vellumark-icon-*",  // a restore without the image
 		"mv $F $T && cp --remove-destination $O/.vellumark-icon-* $T/.vellumark-icon-*",

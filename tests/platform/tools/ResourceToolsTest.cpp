@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "TestSupport.h"
@@ -65,11 +66,7 @@ std::vector<uint8> Grown(size_t count)
 std::vector<uint8> MakeExecutable(bool pe, const std::vector<uint8>& container)
 {
 	std::vector<uint8> file(pe ? kPeContainer : 64, 0);
-	memcpy(file.data(),
-		pe ? "MZ"
-		   : "\x7F"
-			 "ELF\x02\x01\x01",
-		pe ? 2 : 7);
+	memcpy(file.data(), pe ? "MZ" : "\177ELF\x02\x01\x01", pe ? 2 : 7);
 	// The PE header at 0x80, with 224 bytes of optional header of the PE32 kind, which
 	// holds 16 data directory entries.
 	if (pe)
@@ -178,7 +175,6 @@ TEST(ExecutableImage, FindsTheContainerOrTellsWhyNot)
 			"nothing follows the ELF image"},
 		{"32-bit ELF and one byte", false, {{4, 0x010101}}, 53, B_ENTRY_NOT_FOUND,
 			"no resource container at offset 52"},
-		{"ELF alone", false, {}, 64, B_ENTRY_NOT_FOUND, "nothing follows the ELF image"},
 		{"ELF, then no container", false, {{64, 0}}, 0, B_ENTRY_NOT_FOUND,
 			"no resource container at offset 64"},
 		{"one program header at an overflowing offset", false,
@@ -210,16 +206,13 @@ TEST(ExecutableImage, FindsTheContainerOrTellsWhyNot)
 	}
 }
 
-// The build appends its container right after the ELF image, and the lister prints it as
-// vellumark.reslist holds (after a change to resources/, make that file again with
-// "build/vellumark-reslist build/vellumark | tail -n +2").
+// A fault in a definitions file or in an icon's pixel art is refused, naming its line, and
+// nothing is made.
 TEST(ResourceDefinitions, FaultsNameTheirLine)
 {
-	const struct {
-		bool art;
-		const char* text;
-		const char* error;
-	} kCases[] = {
+	const std::string kLegend = "legend\n. 255 clear\n# 0 ink\npixels\n";
+	const std::tuple<bool, const char*, const char*> kCases[] = {
+		// pixel art, text, error
 		{false, "resource 'MIMS' 1 \"x\"\n\tbogus 1\n", "line 2: unknown kind of data \"bogus\""},
 		{false, "string \"early\"\n", "line 1: \"string\" outside a resource"},
 		{false, "resource 'MIM' 1 \"x\"\n", "line 1: expected: resource 'TYPE' ID \"name\""},
@@ -234,26 +227,27 @@ TEST(ResourceDefinitions, FaultsNameTheirLine)
 		{true, ".#\n", "1 rows, not 2"},
 		{true, ".#\n#.\n..\n", "line 7: more than 2 rows"},
 	};
-	for (const auto& test : kCases) {
+	for (const auto& [art, text, expected] : kCases) {
 		platform::ResourceDefinitions definitions;
 		platform::ResourceWriter writer;
 		std::vector<uint8> made;
 		std::string error;
-		status_t status = test.art ? platform::IconText::Parse(
-							  std::string("legend\n. 255 clear\n# 0 ink\npixels\n") + test.text, 2,
-							  2, &made, &error)
-								   : definitions.Parse(test.text, "/nonexistent");
-		if (!test.art) {
+		status_t status = art ? platform::IconText::Parse(kLegend + text, 2, 2, &made, &error)
+							  : definitions.Parse(text, "/nonexistent");
+		if (!art) {
 			error = definitions.Error();
 			definitions.AddTo(writer);
 			status = status != B_OK ? status : writer.Write(&made, &error);
 		}
-		EXPECT_EQ(status, B_BAD_VALUE) << test.text;
-		EXPECT_NE(error.find(test.error), std::string::npos) << test.text << ": " << error;
-		EXPECT_TRUE(made.empty()) << test.text;
+		EXPECT_EQ(status, B_BAD_VALUE) << text;
+		EXPECT_NE(error.find(expected), std::string::npos) << text << ": " << error;
+		EXPECT_TRUE(made.empty()) << text;
 	}
 }
 
+// The build appends its container right after the ELF image, and the lister prints it as
+// vellumark.reslist holds (after a change to resources/, make that file again with
+// "build/vellumark-reslist build/vellumark | tail -n +2").
 TEST(ResourceLister, PrintsTheResourcesOfTheBuiltExecutableAndOneLineWithoutAny)
 {
 	if (access(kExecutable.c_str(), F_OK) != 0)

@@ -59,12 +59,6 @@ __attribute__((constructor)) void Start()
 	unsetenv("LD_PRELOAD");
 }
 
-template<typename Function>
-Function Real(const char* name)
-{
-	return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
 struct Path {
 	char text[PATH_MAX * 2] = "";  // a folder's path and a name in it
 };
@@ -151,12 +145,6 @@ bool Writes(int flags)
 	return (flags & O_ACCMODE) != O_RDONLY || (flags & (O_CREAT | O_TRUNC)) != 0;
 }
 
-mode_t ModeOf(int flags, va_list arguments)
-{
-	return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(arguments, mode_t)
-																	  : 0;
-}
-
 }  // namespace
 
 // Each call: its step is counted (the step expression may use __func__, the call's name), and
@@ -164,7 +152,7 @@ mode_t ModeOf(int flags, va_list arguments)
 #define INTERCEPT(function, result, parameters, arguments, step) \
 	extern "C" result function parameters \
 	{ \
-		static auto real = Real<result(*) parameters>(#function); \
+		static auto real = reinterpret_cast<result(*) parameters>(dlsym(RTLD_NEXT, #function)); \
 		if (int failure = (step)) { \
 			errno = failure; \
 			return -1; \
@@ -175,10 +163,11 @@ mode_t ModeOf(int flags, va_list arguments)
 #define OPEN(function, parameters, arguments, dirFd) \
 	extern "C" int function parameters \
 	{ \
-		static auto real = Real<int(*) parameters>(#function); \
+		static auto real = reinterpret_cast<int(*) parameters>(dlsym(RTLD_NEXT, #function)); \
 		va_list more; \
 		va_start(more, flags); \
-		mode_t mode = ModeOf(flags, more); \
+		mode_t mode = \
+			(flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(more, mode_t) : 0; \
 		va_end(more); \
 		if (int failure = Writes(flags) ? StepAt(__func__, dirFd, name) : 0) { \
 			errno = failure; \
@@ -186,6 +175,10 @@ mode_t ModeOf(int flags, va_list arguments)
 		} \
 		return real arguments; \
 	}
+// The checked forms that _FORTIFY_SOURCE calls where the flags are not known when compiling.
+#define OPEN_2(function, parameters, arguments, dirFd) \
+	INTERCEPT( \
+		function, int, parameters, arguments, Writes(flags) ? StepAt(__func__, dirFd, name) : 0)
 #define ON_FD(function, result, parameters, arguments) \
 	INTERCEPT(function, result, parameters, arguments, StepFd(__func__, fd))
 #define ON_PATH(function, result, parameters, arguments) \
@@ -201,15 +194,10 @@ OPEN(open, (const char* name, int flags, ...), (name, flags, mode), AT_FDCWD)
 OPEN(open64, (const char* name, int flags, ...), (name, flags, mode), AT_FDCWD)
 OPEN(openat, (int dirFd, const char* name, int flags, ...), (dirFd, name, flags, mode), dirFd)
 OPEN(openat64, (int dirFd, const char* name, int flags, ...), (dirFd, name, flags, mode), dirFd)
-// The checked forms that _FORTIFY_SOURCE calls where the flags are not known when compiling.
-INTERCEPT(__open_2, int, (const char* name, int flags), (name, flags),
-	Writes(flags) ? StepAt(__func__, AT_FDCWD, name) : 0)
-INTERCEPT(__open64_2, int, (const char* name, int flags), (name, flags),
-	Writes(flags) ? StepAt(__func__, AT_FDCWD, name) : 0)
-INTERCEPT(__openat_2, int, (int dirFd, const char* name, int flags), (dirFd, name, flags),
-	Writes(flags) ? StepAt(__func__, dirFd, name) : 0)
-INTERCEPT(__openat64_2, int, (int dirFd, const char* name, int flags), (dirFd, name, flags),
-	Writes(flags) ? StepAt(__func__, dirFd, name) : 0)
+OPEN_2(__open_2, (const char* name, int flags), (name, flags), AT_FDCWD)
+OPEN_2(__open64_2, (const char* name, int flags), (name, flags), AT_FDCWD)
+OPEN_2(__openat_2, (int dirFd, const char* name, int flags), (dirFd, name, flags), dirFd)
+OPEN_2(__openat64_2, (int dirFd, const char* name, int flags), (dirFd, name, flags), dirFd)
 ON_PATH(creat, int, (const char* path, mode_t mode), (path, mode))
 ON_PATH(creat64, int, (const char* path, mode_t mode), (path, mode))
 

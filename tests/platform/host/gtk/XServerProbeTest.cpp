@@ -30,7 +30,6 @@ TEST(XServerProbe, SilentOnlyWhereAServerTakesTheConnectionAndDoesNotAnswerInTim
 		bool silent;
 	} kRows[] = {
 		{":%d", kXAbstract, -1, false, true},  // tried first
-		{":%d", kXFile, -1, false, true},
 		{"unix:%d.0", kXFile, -1, false, true},
 		{":%d", kXLoopback, -1, false, true},  // no unix socket takes it: TCP
 		{"localhost:%d", kXLoopback, -1, false, true},
