@@ -117,7 +117,10 @@ void Age(const std::string& path, time_t seconds)
 	utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-// Edits the file f of the folder to "new\n"; run as nobody, B_OK or B_ERROR alone come back.
+// Edits the file f of the folder to "new\n". Run as nobody, the status comes back through the
+// exit status: one of these, else B_ERROR.
+const status_t kStatuses[] = {B_OK, B_NOT_ALLOWED, B_PERMISSION_DENIED, B_BUSY};
+
 status_t EditIn(const std::string& folder, bool unprivileged)
 {
 	auto edit = [&] {
@@ -128,7 +131,10 @@ status_t EditIn(const std::string& folder, bool unprivileged)
 	};
 	if (!unprivileged)
 		return edit();
-	return RunUnprivileged([&] { return edit() == B_OK ? 0 : 1; }) == 0 ? B_OK : B_ERROR;
+	size_t index = size_t(RunUnprivileged([&] {
+		return int(std::find(std::begin(kStatuses), std::end(kStatuses), edit()) - kStatuses);
+	}));
+	return index < std::size(kStatuses) ? kStatuses[index] : B_ERROR;
 }
 
 // The new text is a new file renamed into place, so that a reader sees the old file or the
@@ -165,7 +171,7 @@ TEST_F(FolderFilesTest, EditKeepsOwnerGroupAndModeOrLeavesTheFileAlone)
 		ASSERT_TRUE(chown(path.c_str(), uid, gid) == 0 && chmod(path.c_str(), row.mode) == 0);
 		struct stat before, after;
 		ASSERT_EQ(stat(path.c_str(), &before), 0);
-		EXPECT_EQ(EditIn(folder, row.unprivileged) == B_OK, !row.unprivileged);
+		EXPECT_EQ(EditIn(folder, row.unprivileged), row.unprivileged ? B_NOT_ALLOWED : B_OK);
 		ASSERT_EQ(stat(path.c_str(), &after), 0);
 		EXPECT_EQ(after.st_ino != before.st_ino, !row.unprivileged);
 		EXPECT_EQ(after.st_uid, uid);
