@@ -301,4 +301,36 @@ TEST_F(FolderFilesTest, OnlyTemporariesOfDeadProcessesAreCleanedUp)
 	EXPECT_EQ(ReadFile(In("outside")), "x");
 }
 
+// A listing ends at its count of names, and after the folder's first 65,536 entries ("." and
+// ".." come first among them), so that a folder of millions is listed in bounded time.
+TEST(FolderFiles, NamesStopsAtItsCountAndAtItsEntryBudget)
+{
+	// On tmpfs where there is one: 65,535 files in an ext4 folder take half a minute to make.
+	TempDir fallback;
+	std::string path = "/dev/shm/vellumark-names-XXXXXX";
+	if (mkdtemp(path.data()) == NULL)
+		path = fallback.Path();
+	int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	FolderFiles files(fd);
+	auto make = [fd](const std::string& name) {
+		close(openat(fd, name.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+	};
+	auto ours = [](const std::string& name) { return name[0] == 'm'; };
+	for (const char* name : {"a", "m0", "m1", "m2", "z"})
+		make(name);
+	for (size_t count : {2, 3, 4})
+		EXPECT_EQ(files.Names(ours, count).size(), std::min<size_t>(count, 3)) << count;
+	unlinkat(fd, "a", 0);
+	unlinkat(fd, "z", 0);
+	// Rows at 65,533, 65,534 and 65,535 names, each after the two entries that come first.
+	for (int made = 3; made < 65533; made++)
+		make("m" + std::to_string(made));
+	for (size_t names : {65533, 65534, 65535}) {
+		EXPECT_EQ(files.Names(ours, SIZE_MAX).size(), std::min<size_t>(names, 65534)) << names;
+		make("m" + std::to_string(names));
+	}
+	close(fd);
+	std::filesystem::remove_all(path);
+}
+
 }  // namespace
