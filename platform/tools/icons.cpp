@@ -58,8 +58,6 @@ bool MayHoldIcons(int fd)
 const char* StatusText(status_t status)
 {
 	switch (status) {
-		case B_PERMISSION_DENIED:
-			return "permission denied";
 		case B_NAME_TOO_LONG:
 			return "its path is too long";
 		case B_ENTRY_NOT_FOUND:
